@@ -1,0 +1,59 @@
+// The process-wide lists, settings and paths. Everything here lives for the
+// whole process; tests call ResetState() between cases.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/list.h"
+#include "core/records.h"
+
+namespace core {
+
+constexpr int32_t kKeep = -65535;  // window coordinate left as the system chose
+
+struct Settings {
+    int32_t INIinPrgPath = 0;
+    int32_t GStdAuto = 1;
+    std::wstring GStdBupPath;
+    int8_t GLogExt = 0;
+    int8_t GCreateDest = 1;
+    int8_t GSearchDest = 1;
+    int8_t GFirstNext = 0;
+    int32_t GBupBeiStartVerz = 20;
+    float GDMScale = -1.0f;
+    int32_t GMainWinX = kKeep;
+    int32_t GMainWinY = kKeep;
+    int32_t GMainWinXD = 800;
+    int32_t GMainWinYD = 600;
+    int32_t GMainPan1Splitt = 110;
+};
+
+struct Paths {
+    std::wstring ProgramDir;
+    std::wstring ConfigDir;
+    std::wstring IniDir;
+    std::wstring IniFile;
+};
+
+struct State {
+    List<Job> Jobs;
+    List<Exclude> Excludes;
+    List<ArcIndivEntry> ArcIndiv;
+    List<std::wstring> ExcludeStrings;
+    List<std::wstring> ExcludePaths;
+    List<WinFolder> WinFolders;
+    List<Drive> Drives;
+    Settings settings;
+    Paths paths;
+    double DialogScale = 1.0;
+    // Last values measured by DiskSpace.
+    uint64_t LastFreeBytes = 0;
+    uint64_t LastTotalBytes = 0;
+};
+
+State& S();
+void ResetState();
+
+}  // namespace core

@@ -1,0 +1,33 @@
+// Fault injection for tests: make the n-th call of a file-system operation
+// fail with a chosen error code, once or from then on. Every operation of
+// fs.h counts its calls here, so tests can walk each failure branch.
+#pragma once
+
+#include <cstdint>
+
+namespace plat {
+
+enum class FaultOp {
+    List,
+    CreateDir,
+    Move,
+    Delete,       // DeleteFileAt
+    RemoveDir,    // RemoveDir and every removal inside RemoveTree
+    Copy,
+    Read,         // ReadWholeFile
+    Write,        // writing the temporary file of WriteFileReplacing
+    Rename,       // the rename that puts the temporary file in place
+    SetAttributes,
+    Count_
+};
+
+// The `nth` call from now (1 = the next one) of `op` fails with `code`;
+// with `persistent` every later call fails too.
+void InjectFault(FaultOp op, int nth, uint32_t code, bool persistent = false);
+void ClearFaults();
+
+// Called by the implementations at the top of each operation: true when this
+// call must fail; the error code is then already set.
+bool FaultHit(FaultOp op);
+
+}  // namespace plat

@@ -1,0 +1,78 @@
+// File-system operations the program needs, with Windows semantics on every
+// build: paths are Windows paths ("C:\dir\file", "\\server\share\dir\"),
+// dates are local wall-clock seconds since 1970, failures return false and
+// leave a Windows error code in LastError().
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+// Attribute bits as Windows defines them.
+constexpr uint32_t kAttrReadOnly = 0x1;
+constexpr uint32_t kAttrHidden = 0x2;
+constexpr uint32_t kAttrSystem = 0x4;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrNormal = 0x80;
+constexpr uint32_t kAttrReparsePoint = 0x400;
+constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
+
+struct DirEntry {
+    std::wstring name;      // name only, never "." or ".."
+    uint32_t attributes = 0;
+    uint64_t size = 0;      // 0 for directories
+    int64_t modified = 0;   // last write, local seconds since 1970
+};
+
+// Lists the entries of `dir` (with or without trailing "\") whose names match
+// `pattern` ("*" for all; "*" and "?" wildcards, case-insensitive, "*.*"
+// matches names without a dot too). A directory with no matching entry is
+// success with an empty list; only a directory that cannot be read fails.
+bool ListDir(const std::wstring& dir, const std::wstring& pattern,
+             std::vector<DirEntry>& out);
+
+bool DirExists(const std::wstring& path);
+bool FileExists(const std::wstring& path);  // a file, not a directory
+
+// Attributes of a file or directory, kInvalidAttributes when it does not exist.
+uint32_t GetAttributes(const std::wstring& path);
+bool SetAttributes(const std::wstring& path, uint32_t attributes);
+
+// Last write time (local seconds), false when the entry does not exist.
+bool GetModified(const std::wstring& path, int64_t& modified);
+bool SetModified(const std::wstring& path, int64_t modified);
+
+bool CreateDir(const std::wstring& path);      // one level; fails if it exists
+bool MoveEntry(const std::wstring& from, const std::wstring& to);  // never replaces
+bool DeleteFileAt(const std::wstring& path);
+bool RemoveDir(const std::wstring& path);       // empty directories only
+
+// Removes a directory with everything below it. A junction or symbolic link
+// met on the way is removed as a link; what it points to is never touched.
+bool RemoveTree(const std::wstring& path);
+
+// Copy progress: total and copied bytes of the file so far. Returning false
+// cancels the copy; the copy then fails with kErrRequestAborted and leaves
+// no target behind.
+using CopyProgress = std::function<bool(uint64_t total, uint64_t copied)>;
+
+// Copies contents, attributes and last write time, replacing an existing
+// target unless `failIfExists`.
+bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
+                              const CopyProgress& progress, bool failIfExists);
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes);
+
+// Writes `bytes` to a temporary file beside `path` and renames it over
+// `path`, so that a crash or a full disk never leaves a half-written file.
+// On failure the old file stays as it was and the temporary file is gone.
+bool WriteFileReplacing(const std::wstring& path, const std::string& bytes);
+
+// Suffix of the temporary files WriteFileReplacing leaves after a crash.
+extern const wchar_t* const kTempSuffix;
+
+}  // namespace plat

@@ -1,0 +1,135 @@
+// Creating, moving, deleting and marking entries.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/errors.h"
+#include "platform/fault.h"
+#include "platform/fs.h"
+#include "platform/posix/host.h"
+
+namespace plat {
+
+using namespace posix;
+
+static bool FsHost(const std::wstring& path, std::string& host) {
+    if (!ToHost(path, host)) return false;
+    while (host.size() > 1 && host.back() == '/') host.pop_back();
+    return true;
+}
+
+static bool FsIsReadOnly(const struct stat& st) { return !S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR); }
+
+bool CreateDir(const std::wstring& path) {
+    if (FaultHit(FaultOp::CreateDir)) return false;
+    std::string host;
+    if (!FsHost(path, host)) return false;
+    if (mkdir(host.c_str(), 0777) != 0) {
+        if (errno == ENOENT) return Fail(kErrPathNotFound);
+        return FailErrno();
+    }
+    ForgetExtraAttributes(host);
+    return true;
+}
+
+bool MoveEntry(const std::wstring& from, const std::wstring& to) {
+    if (FaultHit(FaultOp::Move)) return false;
+    std::string a, b;
+    if (!FsHost(from, a) || !FsHost(to, b)) return false;
+    struct stat st;
+    if (lstat(a.c_str(), &st) != 0) return FailErrno();
+    // MoveFileW never replaces; a target differing only in case is another
+    // name on this file system, which is as close as a host can get.
+    if (lstat(b.c_str(), &st) == 0) return Fail(kErrAlreadyExists);
+    if (rename(a.c_str(), b.c_str()) != 0) {
+        if (errno == ENOENT) return Fail(kErrPathNotFound);
+        return FailErrno();
+    }
+    MoveExtraAttributes(a, b);
+    return true;
+}
+
+bool DeleteFileAt(const std::wstring& path) {
+    if (FaultHit(FaultOp::Delete)) return false;
+    std::string host;
+    if (!FsHost(path, host)) return false;
+    struct stat st;
+    if (lstat(host.c_str(), &st) != 0) return FailErrno();
+    // DeleteFileW refuses directories and read-only files.
+    if (S_ISDIR(st.st_mode) || FsIsReadOnly(st)) return Fail(kErrAccessDenied);
+    if (unlink(host.c_str()) != 0) return FailErrno();
+    ForgetExtraAttributes(host);
+    return true;
+}
+
+bool RemoveDir(const std::wstring& path) {
+    if (FaultHit(FaultOp::RemoveDir)) return false;
+    std::string host;
+    if (!FsHost(path, host)) return false;
+    struct stat st;
+    if (lstat(host.c_str(), &st) != 0) return FailErrno();
+    // A link to a directory is removed as the link, like a junction.
+    if (S_ISLNK(st.st_mode) ? unlink(host.c_str()) != 0 : rmdir(host.c_str()) != 0) return FailErrno();
+    ForgetExtraAttributes(host);
+    return true;
+}
+
+static bool FsRemoveTreeHost(const std::string& host) {
+    if (FaultHit(FaultOp::RemoveDir)) return false;
+    struct stat st;
+    if (lstat(host.c_str(), &st) != 0) return FailErrno();
+    bool ok = true;
+    if (S_ISDIR(st.st_mode)) {
+        DIR* handle = opendir(host.c_str());
+        if (!handle) return FailErrno();
+        std::vector<std::string> names;
+        while (dirent* item = readdir(handle)) {
+            std::string name = item->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        closedir(handle);
+        for (const std::string& name : names) ok = FsRemoveTreeHost(host + "/" + name) && ok;
+        if (ok && rmdir(host.c_str()) != 0) ok = FailErrno();
+    } else if (unlink(host.c_str()) != 0) {  // files and links alike; a link is never followed
+        ok = FailErrno();
+    }
+    if (ok) ForgetExtraAttributes(host);
+    return ok;
+}
+
+bool RemoveTree(const std::wstring& path) {
+    std::string host;
+    if (!FsHost(path, host)) return false;
+    return FsRemoveTreeHost(host);
+}
+
+bool SetAttributes(const std::wstring& path, uint32_t attributes) {
+    if (FaultHit(FaultOp::SetAttributes)) return false;
+    std::string host;
+    if (!FsHost(path, host)) return false;
+    struct stat st;
+    if (lstat(host.c_str(), &st) != 0) return FailErrno();
+    if (!S_ISLNK(st.st_mode)) {
+        mode_t mode = st.st_mode & 07777;
+        mode = (attributes & kAttrReadOnly) ? (mode & ~0222) : (mode | S_IWUSR);
+        if (chmod(host.c_str(), mode) != 0) return FailErrno();
+    }
+    T().extraAttributes[host] = attributes & (kAttrHidden | kAttrSystem | kAttrArchive);
+    return true;
+}
+
+bool SetModified(const std::wstring& path, int64_t modified) {
+    std::string host;
+    if (!FsHost(path, host)) return false;
+    struct timespec times[2];
+    times[0].tv_sec = LocalToUtc(modified);
+    times[0].tv_nsec = 0;
+    times[1] = times[0];
+    if (utimensat(AT_FDCWD, host.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) return FailErrno();
+    return true;
+}
+
+}  // namespace plat

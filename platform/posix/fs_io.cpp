@@ -1,0 +1,154 @@
+// Whole-file reads and writes, and the copy with progress.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/errors.h"
+#include "platform/fault.h"
+#include "platform/fs.h"
+#include "platform/posix/host.h"
+
+namespace plat {
+
+using namespace posix;
+
+namespace {
+// Closes on every path out of a function.
+struct FsFd {
+    int fd = -1;
+    ~FsFd() {
+        if (fd >= 0) close(fd);
+    }
+};
+constexpr size_t kCopyChunk = 1 << 20;
+}  // namespace
+
+static bool FsWriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t done = write(fd, data, size);
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            return FailErrno();
+        }
+        data += done;
+        size -= static_cast<size_t>(done);
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    bytes.clear();
+    if (FaultHit(FaultOp::Read)) return false;
+    std::string host;
+    if (!ToHost(path, host)) return false;
+    FsFd in{open(host.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (in.fd < 0) return FailErrno();
+    struct stat st;
+    if (fstat(in.fd, &st) != 0) return FailErrno();
+    if (S_ISDIR(st.st_mode)) return Fail(kErrAccessDenied);
+    bytes.reserve(static_cast<size_t>(st.st_size));
+    std::vector<char> buffer(kCopyChunk);
+    for (;;) {
+        ssize_t got = read(in.fd, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            bytes.clear();
+            return FailErrno();
+        }
+        if (got == 0) break;
+        bytes.append(buffer.data(), static_cast<size_t>(got));
+    }
+    return true;
+}
+
+bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
+    std::string host;
+    if (!ToHost(path, host)) return false;
+    std::string temp;
+    if (!ToHost(path + kTempSuffix, temp)) return false;
+    struct stat st;
+    // Replacing a read-only file fails on Windows; keep that answer here.
+    if (lstat(host.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || !(st.st_mode & S_IWUSR)))
+        return Fail(kErrAccessDenied);
+    if (FaultHit(FaultOp::Write)) return false;
+    {
+        FsFd out{open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
+        if (out.fd < 0) return FailErrno();
+        if (!FsWriteAll(out.fd, bytes.data(), bytes.size()) || fsync(out.fd) != 0) {
+            uint32_t code = errno ? ErrnoToWin(errno) : LastError();
+            unlink(temp.c_str());
+            return Fail(code);
+        }
+    }
+    if (FaultHit(FaultOp::Rename)) {
+        uint32_t code = LastError();
+        unlink(temp.c_str());
+        return Fail(code);
+    }
+    if (rename(temp.c_str(), host.c_str()) != 0) {
+        uint32_t code = ErrnoToWin(errno);
+        unlink(temp.c_str());
+        return Fail(code);
+    }
+    ForgetExtraAttributes(host);
+    return true;
+}
+
+bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
+                              const CopyProgress& progress, bool failIfExists) {
+    if (FaultHit(FaultOp::Copy)) return false;
+    std::string src, dst;
+    if (!ToHost(from, src) || !ToHost(to, dst)) return false;
+    FsFd in{open(src.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (in.fd < 0) return FailErrno();
+    struct stat st;
+    if (fstat(in.fd, &st) != 0) return FailErrno();
+    if (S_ISDIR(st.st_mode)) return Fail(kErrAccessDenied);
+    struct stat old;
+    if (lstat(dst.c_str(), &old) == 0) {
+        if (failIfExists) return Fail(kErrFileExists);
+        // Copying a file onto itself would truncate it before reading.
+        if (old.st_dev == st.st_dev && old.st_ino == st.st_ino) return Fail(kErrSharingViolation);
+        // CopyFileExW will not overwrite a read-only or a directory target.
+        if (S_ISDIR(old.st_mode) || !(old.st_mode & S_IWUSR)) return Fail(kErrAccessDenied);
+    }
+    FsFd out{open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
+    if (out.fd < 0) {
+        if (errno == ENOENT) return Fail(kErrPathNotFound);
+        return FailErrno();
+    }
+    const uint64_t total = static_cast<uint64_t>(st.st_size);
+    uint64_t copied = 0;
+    auto abandon = [&](uint32_t code) {
+        close(out.fd);
+        out.fd = -1;
+        unlink(dst.c_str());
+        return Fail(code);
+    };
+    if (progress && !progress(total, 0)) return abandon(kErrRequestAborted);
+    std::vector<char> buffer(kCopyChunk);
+    for (;;) {
+        ssize_t got = read(in.fd, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return abandon(ErrnoToWin(errno));
+        }
+        if (got == 0) break;
+        if (!FsWriteAll(out.fd, buffer.data(), static_cast<size_t>(got))) return abandon(LastError());
+        copied += static_cast<uint64_t>(got);
+        if (progress && !progress(total, copied)) return abandon(kErrRequestAborted);
+    }
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (futimens(out.fd, times) != 0) return abandon(ErrnoToWin(errno));
+    if (fchmod(out.fd, st.st_mode & 07777) != 0) return abandon(ErrnoToWin(errno));
+    auto& extra = T().extraAttributes;
+    auto it = extra.find(src);
+    if (it != extra.end()) extra[dst] = it->second | kAttrArchive;
+    else extra.erase(dst);
+    return true;
+}
+
+}  // namespace plat

@@ -1,0 +1,107 @@
+// Listing and questions about single entries.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include "platform/errors.h"
+#include "platform/fault.h"
+#include "platform/fs.h"
+#include "platform/posix/host.h"
+#include "platform/text.h"
+
+namespace plat {
+
+using namespace posix;
+
+// Windows wildcards: "*" any run, "?" one character, case ignored; "*.*"
+// also matches names without a dot, as FindFirstFileW does.
+static bool FsWildcardMatch(const std::wstring& pattern, const std::wstring& name) {
+    if (pattern == L"*" || pattern == L"*.*") return true;
+    std::wstring p = ToUpper(pattern), n = ToUpper(name);
+    size_t pi = 0, ni = 0, starP = std::wstring::npos, starN = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == L'?' || p[pi] == n[ni])) {
+            ++pi;
+            ++ni;
+        } else if (pi < p.size() && p[pi] == L'*') {
+            starP = pi++;
+            starN = ni;
+        } else if (starP != std::wstring::npos) {
+            pi = starP + 1;
+            ni = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == L'*') ++pi;
+    // "name.*" also matches "name" without extension.
+    if (pi + 2 == p.size() && p[pi] == L'.' && p[pi + 1] == L'*') return true;
+    return pi == p.size();
+}
+
+bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<DirEntry>& out) {
+    out.clear();
+    if (FaultHit(FaultOp::List)) return false;
+    std::string host;
+    if (!ToHost(dir, host)) return false;
+    DIR* handle = opendir(host.c_str());
+    if (!handle) {
+        if (errno == ENOENT || errno == ENOTDIR) return Fail(kErrPathNotFound);
+        return FailErrno();
+    }
+    if (host.back() != '/') host += '/';
+    errno = 0;
+    while (dirent* item = readdir(handle)) {
+        std::string name = item->d_name;
+        if (name == "." || name == "..") continue;
+        DirEntry entry;
+        entry.name = Utf8ToWide(name);
+        if (!FsWildcardMatch(pattern, entry.name)) continue;
+        std::string full = host + name;
+        struct stat st;
+        if (lstat(full.c_str(), &st) != 0) continue;  // vanished while listing
+        entry.attributes = AttributesOf(full, st);
+        entry.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
+        entry.modified = UtcToLocal(st.st_mtime);
+        out.push_back(std::move(entry));
+    }
+    bool failed = errno != 0;
+    closedir(handle);
+    if (failed) return FailErrno();
+    return true;
+}
+
+static bool FsStat(const std::wstring& path, struct stat& st, bool follow) {
+    std::string host;
+    if (!ToHost(path, host)) return false;
+    // A trailing "\" names the directory itself, as on Windows.
+    while (host.size() > 1 && host.back() == '/') host.pop_back();
+    if ((follow ? stat(host.c_str(), &st) : lstat(host.c_str(), &st)) != 0) return FailErrno();
+    return true;
+}
+
+bool DirExists(const std::wstring& path) {
+    struct stat st;
+    return FsStat(path, st, true) && S_ISDIR(st.st_mode);
+}
+
+bool FileExists(const std::wstring& path) {
+    struct stat st;
+    return FsStat(path, st, true) && !S_ISDIR(st.st_mode);
+}
+
+uint32_t GetAttributes(const std::wstring& path) {
+    std::string host;
+    struct stat st;
+    if (!ToHost(path, host) || !FsStat(path, st, false)) return kInvalidAttributes;
+    while (host.size() > 1 && host.back() == '/') host.pop_back();
+    return AttributesOf(host, st);
+}
+
+bool GetModified(const std::wstring& path, int64_t& modified) {
+    struct stat st;
+    if (!FsStat(path, st, false)) return false;
+    modified = UtcToLocal(st.st_mtime);
+    return true;
+}
+
+}  // namespace plat

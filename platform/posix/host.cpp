@@ -1,0 +1,164 @@
+#include "platform/posix/host.h"
+
+#include <cerrno>
+
+#include "platform/errors.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+
+namespace plat::posix {
+
+static Tables g_tables;
+
+Tables& T() { return g_tables; }
+
+void ResetTables() {
+    g_tables = Tables{};
+    // Like Wine: Z: is the host's root, so every host path has a Windows name.
+    g_tables.drives[L"Z:"] = MappedDrive{"/", 3, L""};
+}
+
+static bool g_initialised = (ResetTables(), true);
+
+// "E:..." -> key "E:"; "\\server\share..." -> key "\\SERVER\SHARE".
+static bool SplitRoot(const std::wstring& path, std::wstring& key, std::wstring& rest) {
+    if (path.size() >= 2 && path[1] == L':' && ((path[0] | 0x20) >= L'a' && (path[0] | 0x20) <= L'z')) {
+        key = ToUpper(path.substr(0, 2));
+        rest = path.substr(2);
+        return true;
+    }
+    if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\') {
+        size_t server = path.find(L'\\', 2);
+        if (server == std::wstring::npos) return false;
+        size_t share = path.find(L'\\', server + 1);
+        if (share == std::wstring::npos) share = path.size();
+        key = ToUpper(path.substr(0, share));
+        rest = path.substr(share);
+        return true;
+    }
+    return false;
+}
+
+bool ToHost(const std::wstring& winPath, std::string& host) {
+    (void)g_initialised;
+    std::wstring key, rest;
+    if (!SplitRoot(winPath, key, rest)) return Fail(kErrPathNotFound);
+    auto it = g_tables.drives.find(key);
+    if (it == g_tables.drives.end()) return Fail(kErrPathNotFound);
+    std::string tail = WideToUtf8(rest);
+    for (char& c : tail)
+        if (c == '\\') c = '/';
+    host = it->second.hostDir;
+    if (!tail.empty() && tail[0] != '/') host += '/';
+    if (host == "/" && !tail.empty() && tail[0] == '/') host.clear();
+    host += tail;
+    if (host.empty()) host = "/";
+    return true;
+}
+
+std::wstring FromHost(const std::string& host) {
+    const std::pair<const std::wstring, MappedDrive>* best = nullptr;
+    for (const auto& entry : g_tables.drives) {
+        const std::string& dir = entry.second.hostDir;
+        bool prefix = dir == "/" ? (!host.empty() && host[0] == '/')
+                                 : host.compare(0, dir.size(), dir) == 0 &&
+                                       (host.size() == dir.size() || host[dir.size()] == '/');
+        if (prefix && (!best || dir.size() > best->second.hostDir.size())) best = &entry;
+    }
+    if (!best) return L"";
+    std::string tail = best->second.hostDir == "/" ? host : host.substr(best->second.hostDir.size());
+    std::wstring out = best->first + Utf8ToWide(tail);
+    for (wchar_t& c : out)
+        if (c == L'/') c = L'\\';
+    if (out.size() == best->first.size()) out += L'\\';
+    return out;
+}
+
+uint32_t ErrnoToWin(int err) {
+    switch (err) {
+        case ENOENT: return kErrFileNotFound;
+        case ENOTDIR: return kErrPathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR: return kErrAccessDenied;
+        case ENOMEM: return kErrNotEnoughMemory;
+        case EEXIST: return kErrAlreadyExists;
+        case ENOSPC:
+        case EDQUOT: return kErrDiskFull;
+        case ENOTEMPTY: return kErrDirNotEmpty;
+        case ENAMETOOLONG: return kErrFilenameTooLong;
+        case EBUSY:
+        case ETXTBSY: return kErrSharingViolation;
+        case EINVAL: return kErrInvalidParameter;
+        case EIO: return kErrWriteFault;
+        default: return kErrAccessDenied;
+    }
+}
+
+bool FailErrno() {
+    SetLastError(ErrnoToWin(errno));
+    return false;
+}
+
+bool Fail(uint32_t code) {
+    SetLastError(code);
+    return false;
+}
+
+int64_t UtcToLocal(time_t utc) {
+    struct tm parts;
+    localtime_r(&utc, &parts);
+    return static_cast<int64_t>(utc) + parts.tm_gmtoff;
+}
+
+time_t LocalToUtc(int64_t local) {
+    // The offset at the guess is the offset at the answer except within the
+    // hour around a clock change, where either reading is acceptable.
+    time_t guess = static_cast<time_t>(local);
+    struct tm parts;
+    localtime_r(&guess, &parts);
+    guess = static_cast<time_t>(local - parts.tm_gmtoff);
+    localtime_r(&guess, &parts);
+    return static_cast<time_t>(local - parts.tm_gmtoff);
+}
+
+uint32_t AttributesOf(const std::string& host, const struct stat& linkStat) {
+    uint32_t attributes = 0;
+    if (S_ISLNK(linkStat.st_mode)) {
+        attributes |= kAttrReparsePoint;
+        struct stat target;
+        if (stat(host.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) attributes |= kAttrDirectory;
+    } else if (S_ISDIR(linkStat.st_mode)) {
+        attributes |= kAttrDirectory;
+    }
+    if (!S_ISLNK(linkStat.st_mode) && !(linkStat.st_mode & S_IWUSR)) attributes |= kAttrReadOnly;
+    auto it = g_tables.extraAttributes.find(host);
+    if (it != g_tables.extraAttributes.end()) {
+        attributes |= it->second;
+    } else if (!(attributes & (kAttrDirectory | kAttrReparsePoint))) {
+        attributes |= kAttrArchive;  // Windows marks every new file for backup
+    }
+    return attributes == 0 ? kAttrNormal : attributes;
+}
+
+// A moved directory takes the remembered bits of everything below it along.
+void MoveExtraAttributes(const std::string& from, const std::string& to) {
+    auto& extra = g_tables.extraAttributes;
+    extra.erase(to);
+    std::map<std::string, uint32_t> moved;
+    for (auto it = extra.lower_bound(from); it != extra.end() && it->first.compare(0, from.size(), from) == 0;) {
+        const std::string& key = it->first;
+        if (key.size() == from.size() || key[from.size()] == '/') {
+            moved[to + key.substr(from.size())] = it->second;
+            it = extra.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto& entry : moved) extra[entry.first] = entry.second;
+}
+
+void ForgetExtraAttributes(const std::string& host) { g_tables.extraAttributes.erase(host); }
+
+}  // namespace plat::posix

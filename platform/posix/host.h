@@ -1,0 +1,51 @@
+// Internals of the portable layer: how Windows paths land on host paths,
+// the tables tests set up, and errno turned into Windows error codes.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <ctime>
+#include <map>
+#include <string>
+
+namespace plat::posix {
+
+struct MappedDrive {
+    std::string hostDir;  // without trailing "/" unless it is "/"
+    unsigned type = 3;
+    std::wstring label;
+};
+
+struct Tables {
+    std::map<std::wstring, MappedDrive> drives;  // key: "E:" or "\\SERVER\SHARE"
+    std::map<int, std::wstring> specialFolders;
+    std::map<std::wstring, std::wstring> env;
+    int dpi = 96;
+    // Attribute bits a host file system cannot hold (hidden, system, archive),
+    // by host path; read-only lives in the permission bits.
+    std::map<std::string, uint32_t> extraAttributes;
+};
+
+Tables& T();
+void ResetTables();
+
+// Host path of a Windows path; false (error 3) when no mapping covers it.
+bool ToHost(const std::wstring& winPath, std::string& host);
+// Windows path of a host path, through the longest mapped prefix.
+std::wstring FromHost(const std::string& host);
+
+uint32_t ErrnoToWin(int err);
+// Sets LastError from errno and returns false, for one-line failure returns.
+bool FailErrno();
+bool Fail(uint32_t code);
+
+// Local wall-clock seconds of a UTC time and back.
+int64_t UtcToLocal(time_t utc);
+time_t LocalToUtc(int64_t local);
+
+uint32_t AttributesOf(const std::string& host, const struct stat& linkStat);
+void MoveExtraAttributes(const std::string& from, const std::string& to);
+void ForgetExtraAttributes(const std::string& host);
+
+}  // namespace plat::posix

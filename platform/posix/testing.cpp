@@ -1,0 +1,43 @@
+#include "platform/posix/host.h"
+#include "platform/testing.h"
+#include "platform/text.h"
+
+namespace plat {
+
+using namespace posix;
+
+bool MapDrive(const std::wstring& root, const std::string& hostDir, unsigned type, const std::wstring& label) {
+    std::wstring key = ToUpper(root);
+    while (!key.empty() && key.back() == L'\\') key.pop_back();
+    std::string dir = hostDir;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    T().drives[key] = MappedDrive{dir, type, label};
+    return true;
+}
+
+bool UnmapDrive(const std::wstring& root) {
+    std::wstring key = ToUpper(root);
+    while (!key.empty() && key.back() == L'\\') key.pop_back();
+    return T().drives.erase(key) > 0;
+}
+
+bool SetSpecialFolderForTest(int csidl, const std::wstring& path) {
+    T().specialFolders[csidl] = path;
+    return true;
+}
+
+bool SetEnvForTest(const std::wstring& name, const std::wstring& value) {
+    T().env[name] = value;
+    return true;
+}
+
+bool SetScreenDpiForTest(int dpi) {
+    T().dpi = dpi;
+    return true;
+}
+
+void ResetTestTables() { ResetTables(); }
+
+bool PortableLayer() { return true; }
+
+}  // namespace plat

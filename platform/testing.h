@@ -1,0 +1,26 @@
+// Test set-up of the portable layer: which host directory stands for a
+// Windows drive or share, what the special folders are, the screen DPI.
+// On Windows the real system answers and these calls return false.
+#pragma once
+
+#include <string>
+
+namespace plat {
+
+// Maps "E:" or "\\server\share" to a host directory. Only the posix layer
+// can do this; it returns false elsewhere.
+bool MapDrive(const std::wstring& root, const std::string& hostDir,
+              unsigned type = 3, const std::wstring& label = L"");
+bool UnmapDrive(const std::wstring& root);
+bool SetSpecialFolderForTest(int csidl, const std::wstring& path);
+bool SetEnvForTest(const std::wstring& name, const std::wstring& value);
+bool SetScreenDpiForTest(int dpi);
+// Resets every table above to its start state.
+void ResetTestTables();
+
+}  // namespace plat
+
+namespace plat {
+// True on the portable layer, where the tables above take effect.
+bool PortableLayer();
+}  // namespace plat

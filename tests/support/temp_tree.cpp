@@ -1,0 +1,57 @@
+#include "tests/support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <random>
+
+#include "platform/clock.h"
+#include "platform/fs.h"
+#include "platform/testing.h"
+
+namespace testing_support {
+
+static std::wstring TempUniqueName() {
+    static std::atomic<unsigned> counter{0};
+    static const unsigned salt = std::random_device{}();
+    return L"tresoro-test-" + std::to_wstring(salt) + L"-" + std::to_wstring(++counter);
+}
+
+TempTree::TempTree() {
+    root = plat::TempDir() + TempUniqueName() + L"\\";
+    EXPECT_TRUE(plat::CreateDir(root)) << "cannot create temporary test directory";
+}
+
+TempTree::~TempTree() { plat::RemoveTree(root); }
+
+void TempTree::Mkdir(const std::wstring& relative) const {
+    std::wstring path = root;
+    size_t start = 0;
+    while (start < relative.size()) {
+        size_t end = relative.find(L'\\', start);
+        if (end == std::wstring::npos) end = relative.size();
+        path += relative.substr(start, end - start) + L"\\";
+        if (!plat::DirExists(path)) plat::CreateDir(path);
+        start = end + 1;
+    }
+}
+
+void TempTree::Write(const std::wstring& relative, const std::string& bytes) const {
+    size_t slash = relative.rfind(L'\\');
+    if (slash != std::wstring::npos) Mkdir(relative.substr(0, slash));
+    ASSERT_TRUE(plat::WriteFileReplacing(root + relative, bytes));
+}
+
+std::string TempTree::Read(const std::wstring& relative) const {
+    std::string bytes;
+    EXPECT_TRUE(plat::ReadWholeFile(root + relative, bytes));
+    return bytes;
+}
+
+bool TempTree::Exists(const std::wstring& relative) const {
+    return plat::GetAttributes(root + relative) != plat::kInvalidAttributes;
+}
+
+bool HostBuild() { return plat::PortableLayer(); }
+
+}  // namespace testing_support
