@@ -16,7 +16,7 @@ enum class FaultOp {
     Copy,
     Read,         // ReadWholeFile
     Write,        // writing the temporary file of WriteFileReplacing
-    Rename,       // the rename that puts the temporary file in place
+    Rename,       // the rename that puts a temporary file in place (WriteFileReplacing, MoveReplacing)
     SetAttributes,
     Count_
 };

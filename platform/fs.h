@@ -48,11 +48,15 @@ bool SetModified(const std::wstring& path, int64_t modified);
 
 bool CreateDir(const std::wstring& path);      // one level; fails if it exists
 bool MoveEntry(const std::wstring& from, const std::wstring& to);  // never replaces
+// Renames a file over an existing one (the last step of a safe copy);
+// a read-only target is refused, as Windows refuses it. Counts as Rename.
+bool MoveReplacing(const std::wstring& from, const std::wstring& to);
 bool DeleteFileAt(const std::wstring& path);
 bool RemoveDir(const std::wstring& path);       // empty directories only
 
-// Removes a directory with everything below it. A junction or symbolic link
-// met on the way is removed as a link; what it points to is never touched.
+// Removes a directory with everything below it, read-only files included.
+// A junction or symbolic link met on the way is removed as a link; what it
+// points to is never touched. A plain file is refused (error 267).
 bool RemoveTree(const std::wstring& path);
 
 // Copy progress: total and copied bytes of the file so far. Returning false
@@ -65,6 +69,8 @@ using CopyProgress = std::function<bool(uint64_t total, uint64_t copied)>;
 bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
                               const CopyProgress& progress, bool failIfExists);
 
+// Files over 1 GiB are refused (kErrNotEnoughMemory): whole-file reads are
+// for the program's own small files.
 bool ReadWholeFile(const std::wstring& path, std::string& bytes);
 
 // Writes `bytes` to a temporary file beside `path` and renames it over

@@ -52,6 +52,18 @@ bool MoveEntry(const std::wstring& from, const std::wstring& to) {
     return true;
 }
 
+bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
+    if (FaultHit(FaultOp::Rename)) return false;
+    std::string a, b;
+    if (!FsHost(from, a) || !FsHost(to, b)) return false;
+    struct stat st;
+    if (lstat(a.c_str(), &st) != 0) return FailErrno();
+    if (lstat(b.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || FsIsReadOnly(st))) return Fail(kErrAccessDenied);
+    if (rename(a.c_str(), b.c_str()) != 0) return FailErrno();
+    MoveExtraAttributes(a, b);
+    return true;
+}
+
 bool DeleteFileAt(const std::wstring& path) {
     if (FaultHit(FaultOp::Delete)) return false;
     std::string host;
@@ -103,6 +115,9 @@ static bool FsRemoveTreeHost(const std::string& host) {
 bool RemoveTree(const std::wstring& path) {
     std::string host;
     if (!FsHost(path, host)) return false;
+    struct stat st;
+    if (lstat(host.c_str(), &st) != 0) return FailErrno();
+    if (S_ISREG(st.st_mode)) return Fail(267);  // ERROR_DIRECTORY: a file is no tree
     return FsRemoveTreeHost(host);
 }
 

@@ -24,6 +24,7 @@ struct FsFd {
     }
 };
 constexpr size_t kCopyChunk = 1 << 20;
+constexpr off_t kMaxWholeFile = off_t{1} << 30;
 }  // namespace
 
 static bool FsWriteAll(int fd, const char* data, size_t size) {
@@ -49,6 +50,9 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
     struct stat st;
     if (fstat(in.fd, &st) != 0) return FailErrno();
     if (S_ISDIR(st.st_mode)) return Fail(kErrAccessDenied);
+    // Whole-file reads are for our own small files; a foreign giant is refused
+    // rather than allowed to exhaust memory.
+    if (st.st_size > kMaxWholeFile) return Fail(kErrNotEnoughMemory);
     bytes.reserve(static_cast<size_t>(st.st_size));
     std::vector<char> buffer(kCopyChunk);
     for (;;) {
@@ -76,7 +80,10 @@ bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
     if (FaultHit(FaultOp::Write)) return false;
     {
         FsFd out{open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
-        if (out.fd < 0) return FailErrno();
+        if (out.fd < 0) {
+            if (errno == ENOENT) return Fail(kErrPathNotFound);  // the directory is missing
+            return FailErrno();
+        }
         if (!FsWriteAll(out.fd, bytes.data(), bytes.size()) || fsync(out.fd) != 0) {
             uint32_t code = errno ? ErrnoToWin(errno) : LastError();
             unlink(temp.c_str());

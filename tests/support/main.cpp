@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "core/state.h"
+#include "engine/display.h"
+#include "engine/run_state.h"
+#include "log/channels.h"
 #include "platform/clock.h"
 #include "platform/fault.h"
 #include "platform/testing.h"
@@ -10,6 +13,9 @@ namespace {
 struct ResetBetweenTests : testing::EmptyTestEventListener {
     void OnTestStart(const testing::TestInfo&) override {
         core::ResetState();
+        logs::ResetLogState();
+        engine::ResetRunState();
+        engine::SetDisplay(engine::Display{});
         plat::ClearFaults();
         plat::UseRealClock();
         plat::ResetTestTables();

@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/fs.h"
+#include "platform/shell.h"
 #include "platform/testing.h"
 
 namespace testing_support {

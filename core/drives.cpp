@@ -1,0 +1,56 @@
+#include "core/drives.h"
+
+#include "core/records.h"
+#include "core/state.h"
+#include "platform/drives.h"
+
+namespace core {
+
+static std::wstring DrivesTrimBlanks(const std::wstring& text) {
+    size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring::npos) return L"";
+    size_t last = text.find_last_not_of(L' ');
+    return text.substr(first, last - first + 1);
+}
+
+// A drive without medium or a disconnected network drive stays in the list
+// with an empty label and zero sizes: the destination search still wants to
+// know the letter exists.
+void ListDrives() {
+    List<Drive>& drives = S().Drives;
+    drives.Clear();
+    for (const std::wstring& reported : plat::LogicalDriveRoots()) {
+        std::wstring root = DrivesTrimBlanks(reported);
+        if (root.empty()) break;
+        Drive drive;
+        drive.Root = root;
+        drive.Type = static_cast<int32_t>(plat::DriveType(root));
+        std::wstring label;
+        if (plat::VolumeLabel(root, label)) {
+            uint64_t total = 0;
+            uint64_t free = 0;
+            if (plat::VolumeSize(root, total, free)) {
+                drive.TotalBytes = total;
+                drive.FreeBytes = free;
+            }
+            drive.Label = DrivesTrimBlanks(label);
+        }
+        drives.Append(drive);
+    }
+    drives.Reset();
+}
+
+bool DiskSpace(const std::wstring& path) {
+    uint64_t freeToCaller = 0;
+    uint64_t total = 0;
+    bool ok = plat::DiskSpaceFor(path, freeToCaller, total);
+    if (!ok) {
+        freeToCaller = 0;
+        total = 0;
+    }
+    S().LastFreeBytes = freeToCaller;
+    S().LastTotalBytes = total;
+    return ok;
+}
+
+}  // namespace core

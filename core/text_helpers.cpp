@@ -1,0 +1,122 @@
+#include "core/text_helpers.h"
+
+#include <charconv>
+#include <limits>
+#include <string>
+
+#include "platform/clock.h"
+
+namespace core {
+
+std::wstring AddBackslash(const std::wstring& text) {
+    if (!text.empty() && text.back() == L'\\') return text;
+    return text + L'\\';
+}
+
+// A leading sign stays in front of the first group, so "-1234" reads
+// "-1'234" and never "-'1'234".
+std::wstring FormatThousands(const std::wstring& digits) {
+    size_t start = 0;
+    if (!digits.empty() && (digits[0] == L'-' || digits[0] == L'+')) start = 1;
+    std::wstring out = digits.substr(0, start);
+    size_t count = digits.size() - start;
+    for (size_t i = 0; i < count; ++i) {
+        if (i > 0 && (count - i) % 3 == 0) out += L'\'';
+        out += digits[start + i];
+    }
+    return out;
+}
+
+std::wstring FormatThousands(int64_t value) {
+    return FormatThousands(std::to_wstring(value));
+}
+
+static size_t TextSkipBlanks(const std::wstring& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
+    return i;
+}
+
+static bool TextIsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// Hand-edited configuration files may hold any number; a value beyond the
+// 32-bit range keeps its sign and sticks at the limit instead of wrapping.
+int32_t ParseLeadingInt(const std::wstring& text) {
+    size_t i = TextSkipBlanks(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
+        negative = text[i] == L'-';
+        ++i;
+    }
+    const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
+                                   : std::numeric_limits<int32_t>::max();
+    int64_t value = 0;
+    for (; i < text.size() && TextIsDigit(text[i]); ++i) {
+        value = value * 10 + (text[i] - L'0');
+        if (value > limit) {
+            value = limit;
+            // Skip the remaining digits; the value cannot grow any further.
+            while (i < text.size() && TextIsDigit(text[i])) ++i;
+            break;
+        }
+    }
+    return static_cast<int32_t>(negative ? -value : value);
+}
+
+// Parsed by hand rather than with wcstod, whose decimal point follows the
+// locale: configuration files always use ".".
+double ParseLeadingFloat(const std::wstring& text) {
+    size_t i = TextSkipBlanks(text);
+    std::string number;
+    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
+        if (text[i] == L'-') number += '-';
+        ++i;
+    }
+    bool anyDigit = false;
+    for (; i < text.size() && TextIsDigit(text[i]); ++i) {
+        number += static_cast<char>(text[i]);
+        anyDigit = true;
+    }
+    if (i < text.size() && text[i] == L'.') {
+        std::string fraction;
+        for (++i; i < text.size() && TextIsDigit(text[i]); ++i) {
+            fraction += static_cast<char>(text[i]);
+        }
+        if (!fraction.empty()) {
+            if (!anyDigit) number += '0';
+            number += '.' + fraction;
+            anyDigit = true;
+        }
+    }
+    if (!anyDigit) return 0.0;
+    double value = 0.0;
+    auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec != std::errc()) return 0.0;
+    return value;
+}
+
+static void TextAppendTwoDigits(std::wstring& out, int value) {
+    if (value < 0) value = -value;
+    value %= 100;
+    out += static_cast<wchar_t>(L'0' + value / 10);
+    out += static_cast<wchar_t>(L'0' + value % 10);
+}
+
+std::wstring FormatLogDate(int64_t seconds) {
+    plat::LocalDate d = plat::SplitDate(seconds);
+    std::wstring out;
+    TextAppendTwoDigits(out, d.day);
+    out += L'.';
+    TextAppendTwoDigits(out, d.month);
+    out += L'.';
+    TextAppendTwoDigits(out, d.year);
+    out += L' ';
+    TextAppendTwoDigits(out, d.hour);
+    out += L':';
+    TextAppendTwoDigits(out, d.minute);
+    out += L':';
+    TextAppendTwoDigits(out, d.second);
+    return out;
+}
+
+}  // namespace core

@@ -1,0 +1,64 @@
+// Everything the engine shows in the main window or asks of it. The window
+// fills this at start; engine tests fill it with a recorder. A null entry
+// does nothing (or answers false).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace engine {
+
+enum class Icon { Idle, Busy, Error, Ok };
+
+struct Display {
+    void (*statusLine)(const std::wstring& text) = nullptr;
+    void (*progressCount)(const std::wstring& text) = nullptr;
+    void (*copiedMB)(const std::wstring& text) = nullptr;
+    void (*fileSizeMB)(const std::wstring& text) = nullptr;
+    void (*speedMBs)(const std::wstring& text) = nullptr;
+    void (*fileProgress)(int percent) = nullptr;
+    // May be called from the icon animation thread.
+    void (*statusImage)(Icon icon) = nullptr;
+    void (*trayIcon)(Icon icon) = nullptr;
+    void (*showMessagesTab)() = nullptr;
+    void (*runControlsLocked)(bool locked) = nullptr;
+    // Starts the blinking of the "Abbrechen" button (Blinking is already 1);
+    // clearing Blinking stops it.
+    void (*blinkCancelButton)() = nullptr;
+    // Puts the "Abbrechen" toggle button back to its released state.
+    void (*releaseCancelButton)() = nullptr;
+    // Takes every pending window event without waiting and hands each to the
+    // window's event handler, which may set CancelRequested.
+    void (*drainEvents)() = nullptr;
+    // Waits up to `milliseconds` for window events and dispatches them
+    // without acting on them (used while the icon animation winds down).
+    void (*waitEvents)(uint32_t milliseconds) = nullptr;
+    // Whether "Herunterfahren wenn fertig" is ticked.
+    bool (*shutdownChecked)() = nullptr;
+    // The end of a run: program end or shutdown countdowns. May end the
+    // program; otherwise returns.
+    void (*endSequence)() = nullptr;
+};
+
+void SetDisplay(const Display& display);
+const Display& CurrentDisplay();
+
+// Null-safe calls, so the engine never tests the pointers itself.
+void ShowStatusLine(const std::wstring& text);
+void ShowProgressCount(const std::wstring& text);
+void ShowCopiedMB(const std::wstring& text);
+void ShowFileSizeMB(const std::wstring& text);
+void ShowSpeedMBs(const std::wstring& text);
+void ShowFileProgress(int percent);
+void ShowStatusImage(Icon icon);
+void ShowTrayIcon(Icon icon);
+void ShowMessagesTab();
+void LockRunControls(bool locked);
+void BlinkCancelButton();
+void ReleaseCancelButton();
+void DrainEvents();
+void WaitEvents(uint32_t milliseconds);
+bool ShutdownChecked();
+void RunEndSequence();
+
+}  // namespace engine

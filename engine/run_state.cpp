@@ -1,0 +1,17 @@
+#include "engine/run_state.h"
+
+namespace engine {
+
+static RunState g_run;
+std::atomic<int32_t> RunAnimating{0};
+std::atomic<int8_t> Blinking{0};
+
+RunState& R() { return g_run; }
+
+void ResetRunState() {
+    g_run = RunState{};
+    RunAnimating = 0;
+    Blinking = 0;
+}
+
+}  // namespace engine

@@ -1,0 +1,44 @@
+// The state of a backup run, shared by the synchronisation, the archive and
+// the run itself. RunErrorCount and LastCopyError live with the log
+// (logs::LS()), which prints them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+constexpr int8_t kItJobNormal = 0;
+constexpr int8_t kItJobManual = 1;  // copy without archive
+constexpr int8_t kItJobForced = 2;  // copy without archive, size or date decides
+
+struct RunState {
+    int8_t ItJobMode = kItJobNormal;
+    // Set by the window's event handler ("Abbrechen", close box); main thread only.
+    int32_t CancelRequested = 0;
+    int32_t EntriesExpected = 0;
+    int32_t EntriesDone = 0;
+    int32_t JobEntriesDone = 0;
+    int32_t FilesCopied = 0;
+    int64_t BytesCopied = 0;
+    uint32_t CopyMillis = 0;
+    uint32_t SpeedShownAt = 0;
+    // Seconds; owned by the timed start. EndDelay > 0 after "/S<n>".
+    int32_t StartCountdown = 0;
+    int32_t EndDelay = 0;
+    // Older archive versions set aside under ".arc2del" in this directory.
+    std::vector<std::wstring> SetAsideList;
+};
+
+RunState& R();
+// Shared with the icon animation and blink threads, hence atomic.
+// RunAnimating: 1 while the animation shall run, 0 to stop it, -1 once stopped.
+extern std::atomic<int32_t> RunAnimating;
+extern std::atomic<int8_t> Blinking;
+
+// Back to the start state; for tests.
+void ResetRunState();
+
+}  // namespace engine

@@ -1,0 +1,136 @@
+// Single-entry operations: attributes, dates, create, move, delete, and the
+// recursive removal used inside the archive folder.
+#include <windows.h>
+
+#include "platform/errors.h"
+#include "platform/fault.h"
+#include "platform/fs.h"
+#include "platform/win32/wide_path.h"
+
+namespace plat {
+
+using win32::JoinPath;
+using win32::NoTrailingSlash;
+
+bool SetAttributes(const std::wstring& path, uint32_t attributes) {
+    if (FaultHit(FaultOp::SetAttributes)) return false;
+    return SetFileAttributesW(NoTrailingSlash(path).c_str(), attributes) != 0;
+}
+
+bool GetModified(const std::wstring& path, int64_t& modified) {
+    // GetFileAttributesExW reads the directory entry without opening the
+    // file, so a file another program holds open exclusively still answers.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(NoTrailingSlash(path).c_str(), GetFileExInfoStandard, &data))
+        return false;
+    modified = win32::UtcFileTimeToLocalSeconds(data.ftLastWriteTime);
+    return true;
+}
+
+bool SetModified(const std::wstring& path, int64_t modified) {
+    FILETIME utc;
+    if (!win32::LocalSecondsToUtcFileTime(modified, utc)) return false;
+    // FILE_WRITE_ATTRIBUTES is allowed on read-only files; the backup
+    // semantics flag is what lets CreateFileW open a directory at all.
+    HANDLE file = CreateFileW(NoTrailingSlash(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BOOL ok = SetFileTime(file, nullptr, nullptr, &utc);
+    win32::KeepError keep;
+    CloseHandle(file);
+    return ok != 0;
+}
+
+bool CreateDir(const std::wstring& path) {
+    if (FaultHit(FaultOp::CreateDir)) return false;
+    // One level only: a missing parent fails with PATH_NOT_FOUND, an existing
+    // entry with ALREADY_EXISTS.
+    return CreateDirectoryW(NoTrailingSlash(path).c_str(), nullptr) != 0;
+}
+
+bool MoveEntry(const std::wstring& from, const std::wstring& to) {
+    if (FaultHit(FaultOp::Move)) return false;
+    // MoveFileW never replaces an existing target (ALREADY_EXISTS).
+    return MoveFileW(NoTrailingSlash(from).c_str(), NoTrailingSlash(to).c_str()) != 0;
+}
+
+bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
+    if (FaultHit(FaultOp::Rename)) return false;
+    // WRITE_THROUGH: the rename is on disk before we report the copy done.
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool DeleteFileAt(const std::wstring& path) {
+    if (FaultHit(FaultOp::Delete)) return false;
+    return DeleteFileW(path.c_str()) != 0;
+}
+
+bool RemoveDir(const std::wstring& path) {
+    if (FaultHit(FaultOp::RemoveDir)) return false;
+    return RemoveDirectoryW(NoTrailingSlash(path).c_str()) != 0;
+}
+
+// Read-only files and directories refuse DeleteFileW / RemoveDirectoryW with
+// ACCESS_DENIED; inside a tree we remove anyway, so the bit goes first.
+static void TreeClearReadOnly(const std::wstring& path, DWORD attributes) {
+    if (!(attributes & FILE_ATTRIBUTE_READONLY)) return;
+    const DWORD settable = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE |
+                           FILE_ATTRIBUTE_TEMPORARY;
+    DWORD rest = attributes & settable;
+    SetFileAttributesW(path.c_str(), rest ? rest : FILE_ATTRIBUTE_NORMAL);
+}
+
+static bool TreeRemoveEntry(const std::wstring& path, DWORD attributes);
+
+static bool TreeRemoveChildren(const std::wstring& dir) {
+    struct Child {
+        std::wstring name;
+        DWORD attributes;
+    };
+    std::vector<Child> children;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileExW(JoinPath(dir, L"*").c_str(), FindExInfoBasic, &fd,
+                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        if (!win32::IsDotEntry(fd.cFileName)) children.push_back({fd.cFileName, fd.dwFileAttributes});
+    } while (FindNextFileW(find, &fd));
+    DWORD err = ::GetLastError();
+    FindClose(find);
+    if (err != ERROR_NO_MORE_FILES) {
+        ::SetLastError(err);
+        return false;
+    }
+    // Removal starts after the listing is closed: deleting under an open
+    // search can make some file systems skip or repeat names.
+    for (const Child& child : children)
+        if (!TreeRemoveEntry(JoinPath(dir, child.name), child.attributes)) return false;
+    return true;
+}
+
+static bool TreeRemoveEntry(const std::wstring& path, DWORD attributes) {
+    TreeClearReadOnly(path, attributes);
+    bool isDir = attributes & FILE_ATTRIBUTE_DIRECTORY;
+    // A junction or symbolic link is removed as the link itself and never
+    // entered: what it points to may lie outside the tree, even on another disk.
+    if (isDir && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !TreeRemoveChildren(path))
+        return false;
+    if (FaultHit(FaultOp::RemoveDir)) return false;
+    if (isDir) return RemoveDirectoryW(path.c_str()) != 0;
+    return DeleteFileW(path.c_str()) != 0;
+}
+
+bool RemoveTree(const std::wstring& path) {
+    std::wstring top = NoTrailingSlash(path);
+    DWORD attributes = GetFileAttributesW(top.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    return TreeRemoveEntry(top, attributes);
+}
+
+}  // namespace plat

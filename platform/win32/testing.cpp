@@ -1,0 +1,51 @@
+// Test set-up on Windows: the real system answers, so the drive, folder and
+// screen tables cannot be changed. Environment variables are real; the ones
+// a test sets are put back when the tables are reset, so no test sees what
+// an earlier one left.
+#include <windows.h>
+
+#include <map>
+#include <optional>
+
+#include "platform/testing.h"
+
+namespace plat {
+
+// Original value (or absence) of each variable a test has changed.
+static std::map<std::wstring, std::optional<std::wstring>> g_testingSavedEnv;
+
+static std::optional<std::wstring> TestingReadEnv(const std::wstring& name) {
+    DWORD need = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+    if (need == 0) {
+        if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+        return std::wstring();
+    }
+    std::wstring value(need, L'\0');
+    DWORD got = GetEnvironmentVariableW(name.c_str(), value.data(), need);
+    value.resize(got < need ? got : 0);
+    return value;
+}
+
+bool MapDrive(const std::wstring&, const std::string&, unsigned, const std::wstring&) { return false; }
+
+bool UnmapDrive(const std::wstring&) { return false; }
+
+bool SetSpecialFolderForTest(int, const std::wstring&) { return false; }
+
+// An empty value removes the variable, which GetEnv reports as empty too.
+bool SetEnvForTest(const std::wstring& name, const std::wstring& value) {
+    if (!g_testingSavedEnv.count(name)) g_testingSavedEnv[name] = TestingReadEnv(name);
+    return SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str()) != 0;
+}
+
+bool SetScreenDpiForTest(int) { return false; }
+
+void ResetTestTables() {
+    for (const auto& [name, value] : g_testingSavedEnv)
+        SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+    g_testingSavedEnv.clear();
+}
+
+bool PortableLayer() { return false; }
+
+}  // namespace plat

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/drives.h"
+#include "core/state.h"
+#include "platform/drives.h"
+#include "platform/testing.h"
+#include "tests/support/temp_tree.h"
+
+namespace {
+
+const core::Drive* FindDrive(const std::wstring& root) {
+    for (const core::Drive& drive : core::S().Drives.items) {
+        if (drive.Root == root) return &drive;
+    }
+    return nullptr;
+}
+
+std::string HostTempDir() {
+    std::error_code error;
+    std::string dir = std::filesystem::temp_directory_path(error).string();
+    return error ? std::string("/tmp") : dir;
+}
+
+TEST(CoreListDrives, ReportsMappedDrivesWithTrimmedLabelsAndSizes) {
+    if (!plat::PortableLayer()) GTEST_SKIP();
+    ASSERT_TRUE(plat::MapDrive(L"E:", HostTempDir(), plat::kDriveRemovable, L"  Stick  "));
+    ASSERT_TRUE(plat::MapDrive(L"F:", HostTempDir(), plat::kDriveFixed, L"Daten"));
+    core::Drive stale;
+    stale.Root = L"Q:\\";
+    core::S().Drives.Append(stale);
+
+    core::ListDrives();
+
+    EXPECT_EQ(FindDrive(L"Q:\\"), nullptr) << "the list is refilled, not extended";
+    const core::Drive* e = FindDrive(L"E:\\");
+    const core::Drive* f = FindDrive(L"F:\\");
+    ASSERT_NE(e, nullptr);
+    ASSERT_NE(f, nullptr);
+    EXPECT_LT(e, f) << "drives keep the system's order";
+    EXPECT_EQ(e->Type, 2);
+    EXPECT_EQ(e->Label, L"Stick");
+    EXPECT_GT(e->TotalBytes, 0u);
+    EXPECT_LE(e->FreeBytes, e->TotalBytes);
+    EXPECT_EQ(f->Type, 3);
+    EXPECT_EQ(f->Label, L"Daten");
+    EXPECT_GT(f->TotalBytes, 0u);
+    EXPECT_EQ(core::S().Drives.current, core::List<core::Drive>::npos);
+    EXPECT_EQ(core::S().Drives.Current(), nullptr);
+}
+
+TEST(CoreListDrives, ADriveWithoutVolumeStaysWithEmptyLabelAndZeroSizes) {
+    if (!plat::PortableLayer()) GTEST_SKIP();
+    // A drive whose host directory is gone behaves like a drive without medium.
+    ASSERT_TRUE(plat::MapDrive(L"G:", HostTempDir() + "/tresoro-no-such-medium-dir",
+                               plat::kDriveCdRom, L"Disc"));
+    core::ListDrives();
+    const core::Drive* g = FindDrive(L"G:\\");
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->Type, 5);
+    EXPECT_EQ(g->Label, L"");
+    EXPECT_EQ(g->TotalBytes, 0u);
+    EXPECT_EQ(g->FreeBytes, 0u);
+}
+
+TEST(CoreListDrives, EveryRootEndsInABackslash) {
+    core::ListDrives();
+    ASSERT_FALSE(core::S().Drives.Empty());
+    for (const core::Drive& drive : core::S().Drives.items) {
+        ASSERT_FALSE(drive.Root.empty());
+        EXPECT_EQ(drive.Root.back(), L'\\') << drive.Root;
+    }
+}
+
+TEST(CoreDiskSpace, MeasuresAnExistingPath) {
+    testing_support::TempTree tree;
+    EXPECT_TRUE(core::DiskSpace(tree.root));
+    EXPECT_GT(core::S().LastTotalBytes, 0u);
+    EXPECT_LE(core::S().LastFreeBytes, core::S().LastTotalBytes);
+}
+
+TEST(CoreDiskSpace, AFailedMeasurementClearsBothValues) {
+    testing_support::TempTree tree;
+    ASSERT_TRUE(core::DiskSpace(tree.root));
+    EXPECT_FALSE(core::DiskSpace(tree.Path(L"no\\such\\dir\\")));
+    EXPECT_EQ(core::S().LastFreeBytes, 0u);
+    EXPECT_EQ(core::S().LastTotalBytes, 0u);
+}
+
+}  // namespace
