@@ -53,4 +53,4 @@ build/host-fuzz/tests/fuzz/config_fuzz -max_total_time="$FUZZ_SECONDS" -max_len=
   -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 "$scratch" tests/fuzz/corpus 2>&1 | tail -n 15
 
 echo
-echo "== all builds and tests passed"
+echo "== all builds and tests passed in ${SECONDS} s"

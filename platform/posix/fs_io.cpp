@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <vector>
 
 #include "platform/errors.h"
@@ -136,15 +137,17 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
         return Fail(code);
     };
     if (progress && !progress(total, 0)) return abandon(kErrRequestAborted);
-    std::vector<char> buffer(kCopyChunk);
+    // One buffer per thread for all copies: a fresh zero-filled megabyte per
+    // file would cost more than copying a small file.
+    static thread_local std::unique_ptr<char[]> buffer(new char[kCopyChunk]);
     for (;;) {
-        ssize_t got = read(in.fd, buffer.data(), buffer.size());
+        ssize_t got = read(in.fd, buffer.get(), kCopyChunk);
         if (got < 0) {
             if (errno == EINTR) continue;
             return abandon(ErrnoToWin(errno));
         }
         if (got == 0) break;
-        if (!FsWriteAll(out.fd, buffer.data(), static_cast<size_t>(got))) return abandon(LastError());
+        if (!FsWriteAll(out.fd, buffer.get(), static_cast<size_t>(got))) return abandon(LastError());
         copied += static_cast<uint64_t>(got);
         if (progress && !progress(total, copied)) return abandon(kErrRequestAborted);
     }

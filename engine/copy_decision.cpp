@@ -1,0 +1,38 @@
+// Whether a source file replaces its copy, by date and (in the forced
+// IT-job mode) by size. Rows are tried in order; the first that fits decides.
+#include "engine/run_state.h"
+#include "engine/sync.h"
+
+namespace engine {
+
+static constexpr int64_t kDecisionTolerance = 2;  // seconds; FAT keeps 2-second times
+static constexpr int64_t kDecisionHour = 3600;
+
+// A clock change or a FAT volume against NTFS shifts every date by whole
+// hours; such a file has not changed and must not be copied again.
+bool IsHourShift(int64_t delta) {
+    int64_t remainder = delta % kDecisionHour;
+    int64_t hours = delta / kDecisionHour;
+    if (remainder < 0) remainder = -remainder;
+    if (hours < 0) hours = -hours;
+    return remainder <= kDecisionTolerance && hours <= 2;
+}
+
+CopyDecision DecideCopy(const DirEntry& source, const DirEntry& dest, int64_t now, int8_t itJobMode) {
+    const bool forced = itJobMode == kItJobForced;
+    // Size alone never triggers a copy, except in the forced mode.
+    if (source.Size != dest.Size && forced) return CopyDecision::Copy;
+    const int64_t delta = source.Date - dest.Date;
+    if (delta > kDecisionTolerance) {
+        if (IsHourShift(delta)) return CopyDecision::Skip;
+        return CopyDecision::ArchiveAndCopy;
+    }
+    if (source.Date > now) return forced ? CopyDecision::Copy : CopyDecision::SkipFutureDate;
+    if (delta < -kDecisionTolerance) {
+        if (IsHourShift(delta)) return CopyDecision::Skip;
+        return forced ? CopyDecision::Copy : CopyDecision::SkipDestNewer;
+    }
+    return CopyDecision::Skip;
+}
+
+}  // namespace engine

@@ -1,0 +1,44 @@
+// Which paths of a job are never copied, and the warning that explains a
+// failure on a path beyond the Windows limits.
+#include "core/report.h"
+#include "core/state.h"
+#include "engine/sync.h"
+#include "log/channels.h"
+#include "platform/text.h"
+
+namespace engine {
+
+// Exclusion paths are stored in upper case, so a substring search in the
+// upper-cased path ignores case. An exclusion "\TEMP" therefore also hits a
+// folder "TEMPLATES": users have always relied on the plain substring rule.
+bool IsExcluded(const std::wstring& path, int32_t sid) {
+    std::wstring upper;
+    bool upperDone = false;
+    for (const core::Exclude& exclude : core::S().Excludes.items) {
+        // An empty exclusion would be found in every path and silently
+        // exclude the whole job.
+        if (exclude.Sid != sid || exclude.Path.empty()) continue;
+        if (!upperDone) {
+            upper = plat::ToUpper(path);
+            upperDone = true;
+        }
+        if (upper.find(exclude.Path) != std::wstring::npos) return true;
+    }
+    return false;
+}
+
+bool HasExclusions(int32_t sid) {
+    for (const core::Exclude& exclude : core::S().Excludes.items)
+        if (exclude.Sid == sid && !exclude.Path.empty()) return true;
+    return false;
+}
+
+bool WarnLongPath(const std::wstring& path) {
+    if (path.size() <= 240) return false;
+    logs::AddLog(L"Verzeichnis-Pfade dürfen in Windows max. 247, Dateipfade höchstens 259 Zeichen lang sein...",
+                 core::kLogError);
+    logs::AddLog(L"Pfad sehr lang! (" + std::to_wstring(path.size()) + L") Zeichen\t" + path, core::kLogError);
+    return true;
+}
+
+}  // namespace engine

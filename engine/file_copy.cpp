@@ -1,0 +1,50 @@
+// One file copy with progress bar, event drain and cancel, written under a
+// temporary name and renamed over its target only when complete.
+#include "engine/archive.h"
+#include "engine/display.h"
+#include "engine/run_state.h"
+#include "engine/sync.h"
+#include "log/channels.h"
+#include "platform/errors.h"
+#include "platform/text.h"
+
+namespace engine {
+
+static constexpr uint64_t kCopyBarMinBytes = 300000;
+
+std::wstring TempCopyName(const std::wstring& target) { return target + plat::kTempSuffix; }
+
+bool IsTempCopyName(const std::wstring& name) {
+    const std::wstring suffix = plat::kTempSuffix;
+    if (name.size() <= suffix.size()) return false;
+    return plat::EqualNoCase(name.substr(name.size() - suffix.size()), suffix);
+}
+
+// Called by the copy as it proceeds. Small files leave the bar alone: it
+// would only flicker. The event drain is what lets "Abbrechen" stop a long
+// copy at once.
+static bool CopyProgressCall(uint64_t total, uint64_t copied) {
+    if (total > kCopyBarMinBytes) ShowFileProgress(static_cast<int>(copied * 100 / total));
+    DrainEvents();
+    return R().CancelRequested == 0;
+}
+
+bool CopyFileWithProgress(const std::wstring& source, const std::wstring& target) {
+    logs::LS().LastCopyError = 0;
+    const std::wstring temp = TempCopyName(target);
+    bool ok = plat::CopyFileWithProgressCall(source, temp, CopyProgressCall, false);
+    uint32_t error = ok ? 0 : plat::LastError();
+    if (ok && !plat::MoveReplacing(temp, target)) {
+        ok = false;
+        error = plat::LastError();
+    }
+    // A failed copy normally takes its partial file with it; make sure, and
+    // remove a complete one that could not be renamed (it may have taken the
+    // source's read-only attribute).
+    if (!ok && plat::GetAttributes(temp) != plat::kInvalidAttributes) RemoveEntryForGood(temp);
+    logs::LS().LastCopyError = error;
+    ShowFileProgress(0);
+    return ok;
+}
+
+}  // namespace engine

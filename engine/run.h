@@ -1,0 +1,87 @@
+// The backup run: every selected job that is due, in list order, validated,
+// its destination searched on other drives or created when allowed, then
+// mirrored by SyncDirectory, with statistics, a result icon and a result text
+// at the end. It runs on the main thread; the window stays alive through the
+// display's event drain inside the synchronisation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/records.h"
+
+namespace engine {
+
+// Runs the backup over core::S().Jobs. With `ignoreInterval` every selected
+// job runs whether due or not (Start - Intervall ignorieren, IT-job copies).
+// ItJobMode is set by the caller before and is 0 again afterwards.
+void RunBackup(bool ignoreInterval);
+
+// The date (local seconds) from which a job with BupInterval > 0 is due
+// again: BupInterval days after its last run, from GFirstNext o'clock on; a
+// run made before GFirstNext o'clock counts for the previous day.
+int64_t NextDue(const core::Job& job);
+
+// Looks for the job's destination on the other drives, by the "@\Tresoro.ini"
+// copy a former run left there. On a match `dest` becomes the drive's path,
+// `originalDest` the configured destination, job.Dest the found path (the
+// run restores it after the job) and EntriesExpected grows by the job's
+// EntryCount; the result is then true.
+bool FindAlternativeDest(core::Job& job, std::wstring& dest, std::wstring& originalDest);
+
+// The icon animation thread: IconBusy and IconIdle alternating every 700 ms
+// in the tray and the status image while RunAnimating is 1; sets
+// RunAnimating to -1 when it ends.
+void AnimateRunIcon();
+
+// ---- Pieces of the run, public for their tests ----
+
+// Due by the plain interval, as the expected total counts it (no GFirstNext).
+bool DueBySimpleTest(const core::Job& job, bool ignoreInterval, int64_t now);
+
+// The number of source entries the run is expected to handle, from the
+// EntryCount of the jobs that will run; 0 when a non-optional job's count
+// cannot be known. Saturates at the 32-bit limit.
+int32_t ExpectedEntries(bool ignoreInterval, int64_t now);
+
+// True when less than a tenth of the medium is free (available < total x 0.1,
+// the product rounded to a whole number). A failed measurement (both 0)
+// never warns.
+bool LowFreeSpace(uint64_t available, uint64_t total);
+
+// The part of a destination after its drive, as it is looked for on other
+// drives: between its first and second ":", leading backslashes removed.
+std::wstring DestTail(const std::wstring& dest);
+
+// Whether the "PATHS" section of a foreign configuration file holds an entry
+// with this Sid and exactly this destination (case included).
+bool ForeignIniHasJob(const std::string& bytes, int32_t sid, const std::wstring& dest);
+
+// Elapsed milliseconds as a time of day "hh:ii:ss" in whole seconds; it
+// wraps after 24 hours, as the run log has always shown it.
+std::wstring FormatElapsed(uint32_t milliseconds);
+
+// One job of the run: due test, free-space hint, validation, destination
+// search and creation, SyncDirectory, the configuration copy into "@", and
+// the job's LastBup and EntryCount. False when the run was cancelled in it
+// (the remaining jobs are then not looked at).
+bool RunJob(size_t index, bool ignoreInterval, bool& somethingRan);
+
+// The statistics after the last job: copied files and MB, entries, pending
+// hints, the error count.
+void WriteClosingLines();
+// Result icon in tray and status image and the result text; after a cancel
+// the tray shows IconIdle and the text says so.
+void ShowRunResult(bool somethingRan);
+// "Zeitaufwand: ", the end date line, the separator and the run's summary.
+void WriteFinalLines(uint32_t startTick);
+
+// Starts AnimateRunIcon with RunAnimating = 1.
+void StartRunAnimation();
+// RunAnimating = 0, then dispatches window events in waits of at most 100 ms
+// until the thread has signalled -1 or 5000 ms have passed. Only after this
+// may the run set its result icon.
+void StopRunAnimation();
+
+}  // namespace engine

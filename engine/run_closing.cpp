@@ -1,0 +1,81 @@
+// The end of a run in the log and in the window: statistics, the result
+// icon and text, the time it took.
+#include <string>
+
+#include "core/report.h"
+#include "core/text_helpers.h"
+#include "engine/display.h"
+#include "engine/run.h"
+#include "engine/run_state.h"
+#include "log/channels.h"
+#include "platform/clock.h"
+
+namespace engine {
+
+static void ClosingTwoDigits(std::wstring& out, uint32_t value) {
+    out += static_cast<wchar_t>(L'0' + value / 10 % 10);
+    out += static_cast<wchar_t>(L'0' + value % 10);
+}
+
+std::wstring FormatElapsed(uint32_t milliseconds) {
+    const uint32_t seconds = milliseconds / 1000 % 86400;
+    std::wstring out;
+    ClosingTwoDigits(out, seconds / 3600);
+    out += L':';
+    ClosingTwoDigits(out, seconds / 60 % 60);
+    out += L':';
+    ClosingTwoDigits(out, seconds % 60);
+    return out;
+}
+
+void WriteClosingLines() {
+    const RunState& run = R();
+    logs::LogState& ls = logs::LS();
+    logs::AddLog(L"Kopiert: " + core::FormatThousands(run.FilesCopied) + L" (" +
+                     core::FormatThousands(run.BytesCopied / 1048576) + L" MB)",
+                 core::kLogNormal);
+    logs::AddLog(L"Anzahl Dateien: " + core::FormatThousands(run.EntriesDone), core::kLogNormal);
+    logs::AddLog(logs::kSeparatorLine, core::kLogNormal);
+    if (ls.HintsPending != 0) {
+        logs::AddLog(L"Hinweise beachten...!", core::kLogNormal);
+        ls.HintsPending = 0;
+    }
+    if (ls.RunErrorCount != 0) {
+        std::wstring line = L"ES SIND FEHLER AUFGETRETEN: " + std::to_wstring(ls.RunErrorCount);
+        // The end sequence gives the user five more minutes to read the
+        // errors before it ends the program or Windows.
+        if (run.EndDelay > 0 || ShutdownChecked())
+            line += L" (aut. Programm-Beendigung wird deshalb verzögert)";
+        logs::AddLog(line, core::kLogNormal);
+    }
+}
+
+void ShowRunResult(bool somethingRan) {
+    Icon icon = Icon::Idle;
+    const wchar_t* text = L"Nichts zu kopieren...";
+    if (logs::LS().RunErrorCount != 0) {
+        icon = Icon::Error;
+        text = L"Backup mit Fehler abgeschlossen...";
+    } else if (somethingRan) {
+        icon = Icon::Ok;
+        text = L"Backup ohne Fehler abgeschlossen...";
+    }
+    ShowTrayIcon(icon);
+    ShowStatusImage(icon);
+    ShowStatusLine(text);
+    // The status image keeps what the jobs achieved; the tray only says the
+    // run is over.
+    if (R().CancelRequested != 0) {
+        ShowTrayIcon(Icon::Idle);
+        ShowStatusLine(L"Backup wurde abgebrochen...");
+    }
+}
+
+void WriteFinalLines(uint32_t startTick) {
+    logs::AddLog(L"Zeitaufwand: " + FormatElapsed(plat::Tick() - startTick), core::kLogNormal);
+    logs::AddLog(core::FormatLogDate(plat::Now()) + L"   Ende", core::kLogNormal);
+    logs::AddLog(logs::kSeparatorLine, core::kLogNormal);
+    logs::AddLog(L"", core::kLogRunEnd);
+}
+
+}  // namespace engine

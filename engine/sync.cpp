@@ -1,0 +1,275 @@
+// SyncDirectory: one directory level of a job's mirror, and the recursion
+// into its subdirectories.
+#include <algorithm>
+
+#include "core/report.h"
+#include "core/state.h"
+#include "core/text_helpers.h"
+#include "engine/archive.h"
+#include "engine/display.h"
+#include "engine/run_state.h"
+#include "engine/sync.h"
+#include "log/channels.h"
+#include "log/error_text.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/text.h"
+
+namespace engine {
+
+namespace {
+// The state of one call: one directory level.
+struct SyncCall {
+    std::wstring sourceDir;
+    std::wstring destDir;
+    std::wstring archiveDir;  // empty when archiving is off here
+    ArcSettings arc;
+    bool dirAnnounced = false;
+    uint32_t nextDisplayTick = 0;
+    int32_t lastPercent = 0;
+    int64_t now = 0;
+};
+}  // namespace
+
+static bool SyncCancelled() { return R().CancelRequested != 0; }
+
+static const core::Job* SyncFindJob(int32_t sid) {
+    for (const core::Job& job : core::S().Jobs.items)
+        if (job.Sid == sid) return &job;
+    return nullptr;
+}
+
+// Lists both sides; the destination is created (one level) when it cannot
+// be listed. False when this directory's subtree must be skipped.
+static bool SyncListBoth(const SyncCall& call, std::vector<plat::DirEntry>& source,
+                         std::vector<plat::DirEntry>& dest) {
+    if (!plat::ListDir(call.sourceDir, L"*.*", source)) {
+        logs::AddLog(L"Konnte Verzeichnis<" + call.sourceDir + L"> nicht untersuchen!", core::kLogError);
+        WarnLongPath(call.sourceDir);
+        ++logs::LS().RunErrorCount;
+        return false;
+    }
+    ShowStatusLine(call.sourceDir);
+    if (plat::ListDir(call.destDir, L"*.*", dest)) return true;
+    if (!plat::CreateDir(call.destDir)) {
+        logs::AddLog(L"Konnte Verzeichnis nicht erstellen: <" + call.destDir + L">", core::kLogError);
+        ++logs::LS().RunErrorCount;
+        return false;
+    }
+    if (!plat::ListDir(call.destDir, L"*.*", dest)) {
+        logs::AddLog(L"Konnte Verzeichnis<" + call.destDir + L"> nicht untersuchen!", core::kLogError);
+        WarnLongPath(call.destDir);
+        ++logs::LS().RunErrorCount;
+        return false;
+    }
+    return true;
+}
+
+// The archive directory is normally made one level at a time as the walk
+// goes down. Where a per-directory setting switches archiving on below
+// directories without it, the levels above are missing as well; without
+// them no version could ever be kept there.
+static bool SyncMakeArchiveDir(const std::wstring& dest, const std::wstring& archiveDir) {
+    if (plat::CreateDir(archiveDir)) return true;
+    if (plat::LastError() != plat::kErrPathNotFound) return false;
+    for (size_t pos = archiveDir.find(L'\\', dest.size()); pos != std::wstring::npos;
+         pos = archiveDir.find(L'\\', pos + 1)) {
+        const std::wstring level = archiveDir.substr(0, pos);
+        if (!plat::DirExists(level) && !plat::CreateDir(level)) return false;
+    }
+    return true;
+}
+
+// Archiving is on in normal mode only; the IT-job copies never make "@".
+// "@" repeats every directory visited while archiving is on.
+static void SyncArchiveSettings(SyncCall& call, const core::Job* job) {
+    if (R().ItJobMode != kItJobNormal || !job) return;
+    call.arc = ArcSettingsFor(*job, call.destDir);
+    if (call.arc.Versions == 0) return;
+    call.archiveDir = ArchiveDirFor(*job, call.destDir);
+    if (plat::DirExists(call.archiveDir)) return;
+    if (!SyncMakeArchiveDir(job->Dest, call.archiveDir)) {
+        logs::AddLog(L"Konnte Archivverzeichnis nicht erstellen: " + call.archiveDir, core::kLogError);
+        ++logs::LS().RunErrorCount;
+    }
+}
+
+static void SyncShowProgress(SyncCall& call) {
+    const uint32_t tick = plat::Tick();
+    if (tick <= call.nextDisplayTick) return;
+    ShowProgressCount(ProgressText(R().EntriesDone, R().EntriesExpected, call.lastPercent));
+    call.nextDisplayTick = tick + 333;
+}
+
+// A failed copy: the version just moved into the archive goes back, and so
+// does the older version that had stepped aside for it.
+static void SyncRestore(const std::wstring& archivedPath, const std::wstring& target) {
+    if (!plat::MoveEntry(archivedPath, target)) {
+        logs::AddLog(L"Wiederhestellung von Archivdatei hat leider nicht geklappt: " + archivedPath + L" nach " +
+                         target,
+                     core::kLogError);
+        return;
+    }
+    const std::wstring aside = archivedPath + kSetAsideSuffix;
+    // Only when the archiving of this very file set a version aside (it is
+    // then the newest in the list); with a free slot there is nothing to
+    // put back and nothing to complain about.
+    const std::vector<std::wstring>& list = R().SetAsideList;
+    if (list.empty() || list.back() != aside) return;
+    if (!plat::MoveEntry(aside, archivedPath))
+        logs::AddLog(L"Wiederhestellung von alter Archivdatei misslungen: " + aside + L" nach " + archivedPath,
+                     core::kLogHint);
+}
+
+static void SyncCopyFile(SyncCall& call, const DirEntry& s, const std::wstring& target,
+                         const std::wstring& archivedPath) {
+    RunState& run = R();
+    const std::wstring source = call.sourceDir + s.Name;
+    ShowStatusLine(source);
+    ShowFileSizeMB(std::to_wstring(s.Size / 1048576));
+    if (core::S().settings.GLogExt == 1) {
+        logs::AddLog(L"Kopiere: " + source, core::kLogNormal);
+    } else if (!call.dirAnnounced) {
+        logs::AddLog(call.sourceDir, core::kLogNormal);
+        call.dirAnnounced = true;
+    }
+    const uint32_t start = plat::Tick();
+    const bool ok = CopyFileWithProgress(source, target);
+    const uint32_t elapsed = plat::Tick() - start;
+    if (!ok) {
+        if (!archivedPath.empty()) SyncRestore(archivedPath, target);
+        // A copy stopped by "Abbrechen" is no error.
+        if (!SyncCancelled()) {
+            logs::AddLog(L"Kopierfehler: " + source + L"\t\t(" + logs::WindowsErrorText() + L")", core::kLogError);
+            ++logs::LS().RunErrorCount;
+            if (!WarnLongPath(source)) WarnLongPath(target);
+        }
+        return;
+    }
+    // The mirror copy must stay overwritable by the next run: no read-only,
+    // hidden or system bit. The IT-job copies keep what the source had.
+    if (run.ItJobMode == kItJobNormal) plat::SetAttributes(target, plat::kAttrArchive);
+    run.CopyMillis += elapsed;
+    run.BytesCopied += s.Size;
+    ++run.FilesCopied;
+    ShowCopiedMB(core::FormatThousands(run.BytesCopied / 1048576));
+    // The speed counts copying time only, not listing and comparing.
+    if (run.CopyMillis > run.SpeedShownAt + 100) {
+        ShowSpeedMBs(FormatSpeed(run.BytesCopied, run.CopyMillis));
+        run.SpeedShownAt = run.CopyMillis;
+    }
+}
+
+// A source file with its destination namesake (or none): decide, archive
+// the old copy when it is replaced, copy.
+static void SyncHandleFile(SyncCall& call, const DirEntry& s, const DirEntry* d) {
+    // Copying onto the existing name keeps its spelling, as overwriting a file
+    // in place always did, and on a case-sensitive host it replaces the
+    // paired file instead of adding a second one beside it.
+    const std::wstring target = call.destDir + (d ? d->Name : s.Name);
+    std::wstring archivedPath;
+    if (d) {
+        switch (DecideCopy(s, *d, call.now, R().ItJobMode)) {
+            case CopyDecision::Skip:
+                return;
+            case CopyDecision::SkipFutureDate:
+                logs::AddLog(L"Achtung, nicht kopiert - Quelldatei trägt zukünftiges Datum: " + call.sourceDir + s.Name,
+                             core::kLogHint);
+                return;
+            case CopyDecision::SkipDestNewer:
+                logs::AddLog(L"Achtung, nicht kopiert - Zieldatei ist neuer: " + call.destDir + d->Name,
+                             core::kLogHint);
+                return;
+            case CopyDecision::Copy:
+                break;
+            case CopyDecision::ArchiveAndCopy: {
+                ArchiveOutcome outcome = ArchiveOutcome::NotNeeded;
+                archivedPath = ArchiveEntry(target, call.archiveDir, call.arc.Versions, call.arc.Interval,
+                                            ArchiveMode::Replace, &outcome);
+                // The old version could not be kept: leave it in place (the
+                // error is logged and counted, so the next run tries again).
+                if (outcome == ArchiveOutcome::MoveFailed) return;
+                break;
+            }
+        }
+    }
+    SyncCopyFile(call, s, target, archivedPath);
+    call.now = plat::Now();
+}
+
+void SyncDirectory(const std::wstring& sourceDirIn, const std::wstring& destDirIn, int32_t sid) {
+    if (IsExcluded(sourceDirIn, sid)) return;
+    RunState& run = R();
+    SyncCall call;
+    call.sourceDir = core::AddBackslash(sourceDirIn);
+    call.destDir = core::AddBackslash(destDirIn);
+
+    std::vector<plat::DirEntry> sourceListing, destListing;
+    if (!SyncListBoth(call, sourceListing, destListing)) return;
+
+    const core::Job* job = SyncFindJob(sid);
+    const bool isJobRoot = job && plat::EqualNoCase(call.sourceDir, core::AddBackslash(job->Src));
+    std::vector<DirEntry> source, dest, temps;
+    std::vector<std::wstring> excludedTempNames;
+    FillSourceEntries(sourceListing, call.sourceDir, isJobRoot, sid, source, excludedTempNames);
+    FillDestEntries(destListing, dest, temps);
+    sourceListing = {};
+    destListing = {};
+
+    SyncArchiveSettings(call, job);
+
+    std::sort(source.begin(), source.end(), EntryNameLess);
+    if (!temps.empty()) SweepTempLeftovers(call.destDir, temps, source, excludedTempNames, dest);
+    std::sort(dest.begin(), dest.end(), EntryNameLess);
+
+    // Both lists are sorted alike, so pairing is a merge: a destination entry
+    // passed over is one without source and waits for the archive.
+    std::vector<size_t> vanished;
+    size_t j = 0;
+    call.now = plat::Now();
+    for (const DirEntry& s : source) {
+        ++run.EntriesDone;
+        ++run.JobEntriesDone;
+        SyncShowProgress(call);
+        DrainEvents();
+        if (SyncCancelled()) break;
+
+        const DirEntry* d = nullptr;
+        while (j < dest.size()) {
+            if (SyncCancelled()) break;
+            int order = plat::CompareNoCase(s.Name, dest[j].Name);
+            if (order > 0) {
+                vanished.push_back(j++);
+                continue;
+            }
+            if (order == 0) d = &dest[j++];
+            break;
+        }
+        if (SyncCancelled()) break;
+
+        if (s.Size == kDirSize) {
+            // A file of the directory's name stays: the recursion cannot
+            // create the directory and says so. A paired directory keeps its
+            // spelling, as files do.
+            SyncDirectory(call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name), sid);
+            if (SyncCancelled()) break;
+            call.now = plat::Now();
+            continue;
+        }
+        SyncHandleFile(call, s, d);
+    }
+
+    // After a cancel nothing more goes to the archive; without archiving
+    // here, entries without source stay where they are.
+    if (!SyncCancelled() && call.arc.Versions != 0) {
+        for (size_t index : vanished)
+            ArchiveEntry(call.destDir + dest[index].Name, call.archiveDir, call.arc.Versions, call.arc.Interval,
+                         ArchiveMode::Vanished);
+        for (; j < dest.size(); ++j)
+            ArchiveEntry(call.destDir + dest[j].Name, call.archiveDir, call.arc.Versions, call.arc.Interval,
+                         ArchiveMode::Vanished);
+    }
+    PurgeSetAside();
+}
+
+}  // namespace engine

@@ -1,0 +1,127 @@
+// Mirroring one source directory tree into one destination tree on behalf
+// of a job: both directories are listed, entries paired by name ignoring
+// case, new and newer files copied (the replaced copy archived first),
+// destination entries without source handed to the archive. Runs on the
+// main thread; the window stays alive through the display's event drain.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/records.h"
+#include "platform/fs.h"
+
+namespace engine {
+
+// One entry of a directory listing as the synchronisation keeps it.
+struct DirEntry {
+    std::wstring Name;
+    int64_t Size = 0;  // bytes; kDirSize for a directory
+    int64_t Date = 0;  // last write, local seconds since 1970
+};
+constexpr int64_t kDirSize = -2;
+
+// Mirrors sourceDir into destDir for the job `sid`, recursively. Progress,
+// errors and hints go to the display and the log; errors count in
+// RunErrorCount. Returns early after a cancel.
+void SyncDirectory(const std::wstring& sourceDir, const std::wstring& destDir, int32_t sid);
+
+// True when an exclusion of the job `sid` occurs anywhere in the upper-cased
+// path (a substring match, no prefix or whole-path test).
+bool IsExcluded(const std::wstring& path, int32_t sid);
+// Whether the job has any exclusion at all (saves the per-entry test).
+bool HasExclusions(int32_t sid);
+
+// Logs the two long-path error lines and returns true when the path has
+// more than 240 characters.
+bool WarnLongPath(const std::wstring& path);
+
+// Copies source into a temporary file beside target and renames it over
+// target only when the copy is complete, so a failed or cancelled copy never
+// destroys the old target or leaves a half-written file under its name.
+// Shows progress, drains window events and cancels on CancelRequested.
+// Sets LastCopyError (0 on success; 1235 after a cancel).
+bool CopyFileWithProgress(const std::wstring& source, const std::wstring& target);
+
+// The temporary name a copy is written under before it replaces target.
+std::wstring TempCopyName(const std::wstring& target);
+// Whether a name carries the temporary-copy suffix (case ignored).
+bool IsTempCopyName(const std::wstring& name);
+
+// ---- The copy decision ----
+
+enum class CopyDecision {
+    Skip,            // not copied, nothing said
+    Copy,            // copied without archiving (forced mode)
+    ArchiveAndCopy,  // the old copy goes to the archive first, then copied
+    SkipFutureDate,  // hint: the source carries a date in the future
+    SkipDestNewer,   // hint: the destination copy is newer
+};
+
+// True when delta seconds are a clean 1- or 2-hour shift, give or take 2 s
+// (summer time, FAT against NTFS).
+bool IsHourShift(int64_t delta);
+
+// Decides for a source file paired with a destination entry (a directory
+// has Size kDirSize, so it always differs in size). `now` in local seconds.
+CopyDecision DecideCopy(const DirEntry& source, const DirEntry& dest, int64_t now, int8_t itJobMode);
+
+// ---- Archive settings per directory ----
+
+struct ArcSettings {
+    int32_t Interval = 0;
+    int32_t Versions = 0;
+};
+
+// An archive-setting path made comparable with destDir: upper case, and
+// unless it is a network path, its drive replaced by destDir's drive (a
+// destination found under another letter keeps its settings).
+std::wstring ArcIndivPathFor(const std::wstring& path, const std::wstring& destDir);
+
+// The job's settings, overridden by every ArcIndiv entry of the job that
+// applies to destDir (recursive: contained anywhere in it; else equal);
+// the last one wins.
+ArcSettings ArcSettingsFor(const core::Job& job, const std::wstring& destDir);
+
+// The archive directory for destDir: job.Dest + "@\" + destDir's part below
+// job.Dest.
+std::wstring ArchiveDirFor(const core::Job& job, const std::wstring& destDir);
+
+// ---- Display texts ----
+
+// "12'345 - 67%" or "12'345" alone when no total is known or the
+// percentage has run away (999 and above).
+std::wstring ProgressText(int32_t entriesDone, int32_t entriesExpected, int32_t& lastPercent);
+// MB/s with 3 decimals and "." whatever the locale: "12.345".
+std::wstring FormatSpeed(int64_t bytes, uint32_t millis);
+
+// ---- Listings (one directory level) ----
+
+// Order of both listings: by name ignoring case; names equal but for case
+// (possible on case-sensitive hosts) in a fixed order, the same on both sides.
+bool EntryNameLess(const DirEntry& a, const DirEntry& b);
+
+// The source entries of one listing, in listing order: without excluded
+// entries, junctions and links to directories, and without "@" in the job's
+// root (logged as error in normal mode, as hint in the IT-job modes). Names
+// of excluded files that look like temporary copies go to
+// `excludedTempNames`: their destination namesakes are real copies.
+void FillSourceEntries(std::vector<plat::DirEntry>& listing, const std::wstring& sourceDir,
+                       bool isJobRoot, int32_t sid, std::vector<DirEntry>& out,
+                       std::vector<std::wstring>& excludedTempNames);
+
+// The destination entries of one listing, in listing order: without "@",
+// junctions and links to directories at any depth. Files that look like
+// temporary copies go to `tempNames` instead.
+void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<DirEntry>& out,
+                     std::vector<DirEntry>& tempNames);
+
+// Deletes the temporary copies an interrupted run left in destDir. One that
+// a source file of the same name owns (sorted `source`, or an excluded
+// source name) is a real copy and goes back into `dest` (unsorted).
+void SweepTempLeftovers(const std::wstring& destDir, std::vector<DirEntry>& temps,
+                        const std::vector<DirEntry>& source,
+                        const std::vector<std::wstring>& excludedTempNames, std::vector<DirEntry>& dest);
+
+}  // namespace engine

@@ -1,0 +1,201 @@
+#include "tests/support/engine_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include "core/state.h"
+#include "core/text_helpers.h"
+#include "engine/run_state.h"
+#include "engine/sync.h"
+#include "log/channels.h"
+#include "platform/fs.h"
+#include "platform/testing.h"
+#include "platform/text.h"
+
+namespace testing_support {
+
+static DisplayRecord g_record;
+
+DisplayRecord& Recorded() { return g_record; }
+
+namespace {
+void RecStatusLine(const std::wstring& t) { g_record.statusLines.push_back(t); }
+void RecProgressCount(const std::wstring& t) { g_record.progressCounts.push_back(t); }
+void RecCopiedMB(const std::wstring& t) { g_record.copiedMB.push_back(t); }
+void RecFileSizeMB(const std::wstring& t) { g_record.fileSizeMB.push_back(t); }
+void RecSpeedMBs(const std::wstring& t) { g_record.speedMBs.push_back(t); }
+void RecFileProgress(int p) { g_record.fileProgress.push_back(p); }
+void RecStatusImage(engine::Icon i) { g_record.statusImages.push_back(i); }
+void RecTrayIcon(engine::Icon i) { g_record.trayIcons.push_back(i); }
+void RecMessagesTab() { ++g_record.messagesTabShown; }
+void RecControlsLocked(bool l) { g_record.controlsLocked.push_back(l); }
+void RecBlink() { ++g_record.blinkStarts; }
+void RecRelease() { ++g_record.cancelReleases; }
+void RecWait(uint32_t) { ++g_record.waits; }
+bool RecShutdownChecked() { return g_record.shutdownChecked; }
+void RecEndSequence() { ++g_record.endSequences; }
+void RecDrain() {
+    int number = ++g_record.drains;
+    if (g_record.cancelAtDrain > 0 && number == g_record.cancelAtDrain) engine::R().CancelRequested = 1;
+    if (g_record.onDrain) g_record.onDrain(number);
+}
+}  // namespace
+
+void InstallRecorder() {
+    g_record = DisplayRecord{};
+    engine::Display display;
+    display.statusLine = RecStatusLine;
+    display.progressCount = RecProgressCount;
+    display.copiedMB = RecCopiedMB;
+    display.fileSizeMB = RecFileSizeMB;
+    display.speedMBs = RecSpeedMBs;
+    display.fileProgress = RecFileProgress;
+    display.statusImage = RecStatusImage;
+    display.trayIcon = RecTrayIcon;
+    display.showMessagesTab = RecMessagesTab;
+    display.runControlsLocked = RecControlsLocked;
+    display.blinkCancelButton = RecBlink;
+    display.releaseCancelButton = RecRelease;
+    display.drainEvents = RecDrain;
+    display.waitEvents = RecWait;
+    display.shutdownChecked = RecShutdownChecked;
+    display.endSequence = RecEndSequence;
+    engine::SetDisplay(display);
+}
+
+core::Job& AddJob(const std::wstring& src, const std::wstring& dest, int32_t versions, int32_t intervalDays) {
+    core::Job job;
+    job.Sid = 1001 + static_cast<int32_t>(core::S().Jobs.Size());
+    job.Src = core::AddBackslash(src);
+    job.Dest = core::AddBackslash(dest);
+    job.Flags = core::kFlagSelected;
+    job.ArcVersions = versions;
+    job.ArcInterval = intervalDays;
+    return core::S().Jobs.Append(job);
+}
+
+JobTree::JobTree(int32_t versions, int32_t intervalDays) {
+    src = tree.Path(L"src\\");
+    dst = tree.Path(L"dst\\");
+    tree.Mkdir(L"src");
+    tree.Mkdir(L"dst");
+    sid = AddJob(src, dst, versions, intervalDays).Sid;
+}
+
+core::Job& JobTree::Job() {
+    for (core::Job& job : core::S().Jobs.items)
+        if (job.Sid == sid) return job;
+    return core::S().Jobs.items.back();
+}
+
+void JobTree::Sync() { engine::SyncDirectory(src, dst, sid); }
+
+void AddExclude(int32_t sid, const std::wstring& path) {
+    core::S().Excludes.Append(core::Exclude{sid, plat::ToUpper(path)});
+}
+
+void AddArcIndiv(int32_t sid, const std::wstring& path, int32_t versions, int32_t intervalDays, bool recursive) {
+    core::ArcIndivEntry entry;
+    entry.Sid = sid;
+    entry.Path = plat::ToUpper(path);
+    entry.Versions = versions;
+    entry.Interval = intervalDays;
+    entry.Recursive = recursive ? 1 : 0;
+    core::S().ArcIndiv.Append(entry);
+}
+
+static void FixtureMakeParents(const std::wstring& path) {
+    size_t pos = path.find(L'\\', 3);
+    while (pos != std::wstring::npos) {
+        std::wstring dir = path.substr(0, pos);
+        if (!plat::DirExists(dir)) plat::CreateDir(dir);
+        pos = path.find(L'\\', pos + 1);
+    }
+}
+
+void WriteDated(const std::wstring& path, const std::string& bytes, int64_t date) {
+    FixtureMakeParents(path);
+    ASSERT_TRUE(plat::WriteFileReplacing(path, bytes)) << "cannot write test file";
+    ASSERT_TRUE(plat::SetModified(path, date)) << "cannot date test file";
+}
+
+int64_t DateOf(const std::wstring& path) {
+    int64_t date = 0;
+    return plat::GetModified(path, date) ? date : -1;
+}
+
+std::string ReadAll(const std::wstring& path) {
+    std::string bytes;
+    plat::ReadWholeFile(path, bytes);
+    return bytes;
+}
+
+bool Exists(const std::wstring& path) { return plat::GetAttributes(path) != plat::kInvalidAttributes; }
+
+static void FixtureWalk(const std::wstring& dir, const std::wstring& relative, bool skipArchive,
+                        std::map<std::wstring, std::string>& out) {
+    std::vector<plat::DirEntry> entries;
+    if (!plat::ListDir(dir, L"*", entries)) return;
+    for (const plat::DirEntry& entry : entries) {
+        if (skipArchive && relative.empty() && entry.name == L"@") continue;
+        if (entry.attributes & plat::kAttrDirectory) {
+            out[relative + entry.name + L"\\"] = "";
+            if (!(entry.attributes & plat::kAttrReparsePoint))
+                FixtureWalk(dir + entry.name + L"\\", relative + entry.name + L"\\", false, out);
+        } else {
+            out[relative + entry.name] = ReadAll(dir + entry.name);
+        }
+    }
+}
+
+std::map<std::wstring, std::string> Snapshot(const std::wstring& dir, bool skipArchive) {
+    std::map<std::wstring, std::string> out;
+    FixtureWalk(core::AddBackslash(dir), L"", skipArchive, out);
+    return out;
+}
+
+std::vector<std::string> AllContents(const std::wstring& dir) {
+    std::vector<std::string> out;
+    for (const auto& [path, content] : Snapshot(dir))
+        if (path.empty() || path.back() != L'\\') out.push_back(content);
+    return out;
+}
+
+std::vector<std::wstring> LogLines(int kind) { return logs::LS().channels[logs::ChannelOf(kind)].linesOldestFirst; }
+
+bool LogHas(int kind, const std::wstring& line) {
+    for (const std::wstring& l : LogLines(kind))
+        if (l == line) return true;
+    return false;
+}
+
+size_t CountLogPrefix(int kind, const std::wstring& prefix) {
+    size_t count = 0;
+    for (const std::wstring& l : LogLines(kind))
+        if (l.compare(0, prefix.size(), prefix) == 0) ++count;
+    return count;
+}
+
+// A fault not yet fired still counts down: probing it at most nth times
+// reaches it. One that fired (once) never answers again.
+bool FaultFired(plat::FaultOp op, int nth) {
+    for (int i = 0; i < nth; ++i) {
+        if (plat::FaultHit(op)) {
+            plat::ClearFaults();
+            return false;
+        }
+    }
+    plat::ClearFaults();
+    return true;
+}
+
+std::string HostPathOf(const std::wstring& windowsPath) {
+    if (!plat::PortableLayer() || windowsPath.size() < 2 || !plat::EqualNoCase(windowsPath.substr(0, 2), L"Z:"))
+        return "";
+    std::string host = plat::WideToUtf8(windowsPath.substr(2));
+    for (char& c : host)
+        if (c == '\\') c = '/';
+    while (host.size() > 1 && host.back() == '/') host.pop_back();
+    return host.empty() ? "/" : host;
+}
+
+}  // namespace testing_support
