@@ -19,6 +19,7 @@
 #include "log/sinks.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
+#include "tests/support/engine_fixture.h"
 #include "tests/support/temp_tree.h"
 
 namespace {
@@ -96,12 +97,8 @@ std::vector<std::wstring> StatusEvents() {
     return out;
 }
 
-std::vector<std::wstring> Lines(int kind) { return logs::LS().channels[kind].linesOldestFirst; }
-
-bool HasLine(int kind, const std::wstring& line) {
-    const auto lines = Lines(kind);
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
+constexpr auto Lines = &testing_support::LogLines;
+constexpr auto HasLine = &testing_support::LogHas;
 
 bool AnyLineContains(int kind, const std::wstring& part) {
     for (const std::wstring& line : Lines(kind))

@@ -16,16 +16,13 @@
 #include "platform/fault.h"
 #include "platform/fs.h"
 #include "platform/testing.h"
+#include "tests/support/engine_fixture.h"
 #include "tests/support/temp_tree.h"
 
 namespace {
 
-std::vector<std::wstring> Lines(int kind) { return logs::LS().channels[kind].linesOldestFirst; }
-
-bool HasLine(int kind, const std::wstring& line) {
-    const auto lines = Lines(kind);
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
+constexpr auto Lines = &testing_support::LogLines;
+constexpr auto HasLine = &testing_support::LogHas;
 
 bool AnyLineStarts(int kind, const std::wstring& prefix) {
     for (const std::wstring& line : Lines(kind))
