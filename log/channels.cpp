@@ -151,6 +151,26 @@ void ClearChannel(int kind) {
 
 size_t ChannelLineCount(int kind) { return ChannelsGet(kind).linesOldestFirst.size(); }
 
+void MarkLoadBroken(int kind, const std::wstring& path, uint64_t keepBytes) {
+    Channel& ch = ChannelsGet(kind);
+    ch.brokenLoadPath = path;
+    ch.brokenLoadKeepBytes = keepBytes;
+}
+
+void ClearLoadBroken(int kind) {
+    Channel& ch = ChannelsGet(kind);
+    ch.brokenLoadPath.clear();
+    ch.brokenLoadKeepBytes = 0;
+}
+
+const std::wstring& LoadBrokenPath(int kind) { return ChannelsGet(kind).brokenLoadPath; }
+
+uint64_t LoadBrokenKeepBytes(int kind) { return ChannelsGet(kind).brokenLoadKeepBytes; }
+
+void SetLoadBrokenKeepBytes(int kind, uint64_t keepBytes) {
+    ChannelsGet(kind).brokenLoadKeepBytes = keepBytes;
+}
+
 uint64_t ChannelRevision(int kind) { return ChannelsGet(kind).revision; }
 
 uint64_t ChannelReplacedAt(int kind) { return ChannelsGet(kind).replacedAt; }

@@ -35,6 +35,12 @@ struct Channel {
     // tell whether inserting the newest lines at its top is enough.
     uint64_t revision = 0;
     uint64_t replacedAt = 0;
+    // Set when loading this channel's file was broken off by closing the
+    // window: the older part of the log (the last `brokenLoadKeepBytes`
+    // bytes of that file) is not in the channel, so saving to that path puts
+    // the channel's text above it instead of replacing the file.
+    std::wstring brokenLoadPath;
+    uint64_t brokenLoadKeepBytes = 0;
 };
 
 struct LogState {
@@ -73,5 +79,19 @@ void ClearChannel(int kind);
 size_t ChannelLineCount(int kind);
 uint64_t ChannelRevision(int kind);
 uint64_t ChannelReplacedAt(int kind);
+
+// `keepBytes` for a file that could not be read at all: everything the file
+// holds when it is next saved is kept.
+constexpr uint64_t kKeepWholeFile = UINT64_MAX;
+// Marks the channel as holding only the newer part of the log at `path`;
+// its last `keepBytes` bytes after the byte order mark are the older part.
+// Stays until a load of the channel succeeds (or the state is reset);
+// clearing or editing the channel does not end it.
+void MarkLoadBroken(int kind, const std::wstring& path, uint64_t keepBytes);
+void ClearLoadBroken(int kind);
+// The path of the broken-off load, "" when the channel holds its whole file.
+const std::wstring& LoadBrokenPath(int kind);
+uint64_t LoadBrokenKeepBytes(int kind);
+void SetLoadBrokenKeepBytes(int kind, uint64_t keepBytes);
 
 }  // namespace logs

@@ -21,8 +21,39 @@ std::wstring LogFileName(int kind, int month) {
 
 int CurrentMonth() { return plat::SplitDate(plat::Now()).month; }
 
+size_t LogByteOrderMarkLength(const std::string& bytes) {
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return 3;
+    if (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0) return 2;
+    return 0;
+}
+
+// The save of a channel whose load was broken off: the channel's text above
+// the file's older part, which the channel never held. The first save after
+// a file that could not be read at all takes the whole file as that part.
+static bool LogFilesSaveAbove(int kind, const std::wstring& path, const std::wstring& text) {
+    std::string old;
+    if (!plat::ReadWholeFile(path, old)) {
+        // Writing without the older part would shorten the file.
+        if (plat::FileExists(path)) return false;
+        old.clear();
+    }
+    const size_t bodyStart = LogByteOrderMarkLength(old);
+    const size_t bodySize = old.size() - bodyStart;
+    uint64_t keep = LoadBrokenKeepBytes(kind);
+    if (keep > bodySize) keep = bodySize;  // someone shortened it meanwhile
+    if (text.empty() && keep == 0 && old.empty()) return true;  // nothing to keep or add
+    std::string bytes = "\xEF\xBB\xBF" + plat::WideToUtf8(text);
+    bytes.append(old, old.size() - static_cast<size_t>(keep), static_cast<size_t>(keep));
+    if (bytes != old && !plat::WriteFileReplacing(path, bytes)) return false;
+    SetLoadBrokenKeepBytes(kind, keep);
+    return true;
+}
+
 bool SaveLogFile(int kind, const std::wstring& path) {
     const std::wstring text = ChannelText(kind);
+    const std::wstring& brokenPath = LoadBrokenPath(kind);
+    if (!brokenPath.empty() && plat::EqualNoCase(brokenPath, path))
+        return LogFilesSaveAbove(kind, path, text);
     if (text.empty()) {
         if (plat::DeleteFileAt(path)) return true;
         return !plat::FileExists(path);

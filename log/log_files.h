@@ -3,6 +3,7 @@
 // ten months.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -22,9 +23,20 @@ int CurrentMonth();
 // the file whole; an empty channel deletes the file instead (a missing file
 // is fine). False when the file could not be written or deleted; the entries
 // stay in the channel either way and are written at the next save.
+//
+// A channel whose load of `path` was broken off (MarkLoadBroken) holds only
+// the newer part of that file's log. Its save never deletes or shortens the
+// file: the channel's text goes above the older part, so the file stays
+// newest first. Emptying such a channel ("Lösche Logs") drops only what it
+// holds; the older part, never shown, stays in the file. A file that exists
+// but cannot be read is left alone (false).
 bool SaveLogFile(int kind, const std::wstring& path);
 // Saves messages, errors and hints to the current month's files in ConfigDir.
 void SaveLogs();
+
+// Length of the byte order mark at the start of a log file's bytes: 3 for
+// UTF-8 (EF BB BF), 2 for the UTF-16 marks (FF FE, FE FF), 0 without one.
+size_t LogByteOrderMarkLength(const std::string& bytes);
 
 // Deletes every file "*.log" in `configDir` last written more than
 // LogRetentionSeconds ago; directories and failures are left alone.

@@ -5,8 +5,11 @@
 #include "engine/display.h"
 #include "engine/run_state.h"
 #include "log/channels.h"
+#include "log/fatal_report.h"
+#include "log/log_viewer.h"
 #include "platform/clock.h"
 #include "platform/fault.h"
+#include "platform/gui_testing.h"
 #include "platform/testing.h"
 
 namespace {
@@ -16,9 +19,12 @@ struct ResetBetweenTests : testing::EmptyTestEventListener {
         logs::ResetLogState();
         engine::ResetRunState();
         engine::SetDisplay(engine::Display{});
+        logs::SetLogViewerWindow({});
+        logs::SetFatalMessageSink(nullptr);
         plat::ClearFaults();
         plat::UseRealClock();
         plat::ResetTestTables();
+        plat::ResetGuiForTest();
     }
 };
 }  // namespace

@@ -1,0 +1,311 @@
+// What a user's action does to the headless model and which events it
+// raises, in the order Windows reports them: a click on a list row first
+// changes the selection (LVN_ITEMCHANGED) and then reports the click
+// (NM_CLICK); a tick in a row's box likewise changes, then clicks.
+#include <algorithm>
+
+#include "platform/headless/gui_model.h"
+
+namespace plat::headless {
+
+static void ActionsQueueGadget(const Gadget& g, EventType type) {
+    Queue(EventKind::Gadget, g.window, g.id, type);
+}
+
+static Gadget* ActionsReachable(int id) {
+    Gadget* g = FindGadget(id);
+    return g && Reachable(*g) ? g : nullptr;
+}
+
+// A click into a window that is not the active one activates it first
+// (WM_ACTIVATE before the click reaches the gadget).
+static void ActionsBringToFront(int window) {
+    if (M().foreground == window) return;
+    M().foreground = window;
+    Queue(EventKind::ActivateWindow, window, 0);
+}
+
+// The user's input reaches the gadget: its window comes to the front and,
+// for gadgets that take the keyboard, the focus moves there.
+static void ActionsTouch(const Gadget& g, bool focus) {
+    ActionsBringToFront(g.window);
+    if (focus) M().focus = g.id;
+}
+
+static Window* ActionsLiveWindow(int id) {
+    Window* w = FindWin(id);
+    return w && WindowTakesInput(*w) ? w : nullptr;
+}
+
+static bool ActionsClick(int id, EventType type) {
+    Gadget* g = ActionsReachable(id);
+    if (!g) return false;
+    switch (g->kind) {
+        case GadgetKind::Button:
+        case GadgetKind::CheckBox:
+            // BN_CLICKED comes for the left button only.
+            if (type != EventType::LeftClick) return false;
+            ActionsTouch(*g, true);
+            if (g->kind == GadgetKind::CheckBox || (g->flags & kButtonToggle)) g->state = !g->state;
+            ActionsQueueGadget(*g, type);
+            return true;
+        case GadgetKind::Image:
+            ActionsTouch(*g, false);
+            ActionsQueueGadget(*g, type);
+            return true;
+        case GadgetKind::ListView:
+        case GadgetKind::DirList:
+            ActionsTouch(*g, true);
+            if (type == EventType::LeftClick || type == EventType::RightClick) ChangeCurrentRow(*g, -1);
+            ActionsQueueGadget(*g, type);
+            return true;
+        case GadgetKind::Edit:
+        case GadgetKind::Editor:
+        case GadgetKind::Spin:
+            ActionsTouch(*g, true);
+            return true;
+        default:
+            return false;
+    }
+}
+
+static bool ActionsClickRow(int id, int row, EventType type) {
+    Gadget* g = ActionsReachable(id);
+    if (!g || (g->kind != GadgetKind::ListView && g->kind != GadgetKind::DirList)) return false;
+    if (row < -1 || row >= int(g->rows.size())) return false;
+    ActionsTouch(*g, true);
+    ChangeCurrentRow(*g, row);
+    ActionsQueueGadget(*g, type);
+    return true;
+}
+
+// The directory above `dir` (which ends in "\"); the drive list above a root.
+static std::wstring ActionsParentDir(std::wstring dir) {
+    if (!dir.empty() && dir.back() == L'\\') dir.pop_back();
+    const size_t cut = dir.rfind(L'\\');
+    if (cut == std::wstring::npos) return std::wstring();
+    dir.resize(cut + 1);
+    return dir == L"\\\\" ? std::wstring() : dir;
+}
+
+// The second click of a double click; a directory list enters the folder
+// before the program hears of it.
+static bool ActionsDoubleClickRow(int id, int row, EventType type) {
+    Gadget* g = ActionsReachable(id);
+    if (!g || (g->kind != GadgetKind::ListView && g->kind != GadgetKind::DirList)) return false;
+    if (row < -1 || row >= int(g->rows.size())) return false;
+    if (g->kind == GadgetKind::DirList && type == EventType::LeftDoubleClick && row >= 0 &&
+        g->rows[row].folder) {
+        const ListRow& r = g->rows[row];
+        if (r.parentEntry) g->text = ActionsParentDir(g->text);
+        else if (r.drive) g->text = r.name + L"\\";
+        else g->text = g->text + r.name + L"\\";
+        FillDirList(*g);
+    }
+    ActionsQueueGadget(*g, type);
+    return true;
+}
+
+static bool ActionsTickRow(int id, int row) {
+    Gadget* g = ActionsReachable(id);
+    if (!g || !(g->flags & kListCheckBoxes) || row < 0 || row >= int(g->rows.size())) return false;
+    ActionsTouch(*g, true);
+    g->rows[row].checked = !g->rows[row].checked;
+    ActionsQueueGadget(*g, EventType::Change);
+    ActionsQueueGadget(*g, EventType::LeftClick);
+    return true;
+}
+
+static bool ActionsType(int id, const std::wstring& text) {
+    Gadget* g = ActionsReachable(id);
+    if (!g) return false;
+    if (g->kind != GadgetKind::Edit && g->kind != GadgetKind::Editor && g->kind != GadgetKind::Spin) return false;
+    if (g->flags & kReadOnly) return false;
+    ActionsTouch(*g, true);
+    AssignText(*g, text);
+    ActionsQueueGadget(*g, EventType::Change);
+    return true;
+}
+
+static bool ActionsSelectTab(int id, int index) {
+    Gadget* g = ActionsReachable(id);
+    if (!g || g->kind != GadgetKind::Panel || index < 0 || index >= int(g->pages.size())) return false;
+    ActionsTouch(*g, true);
+    if (g->state == index) return true;  // no TCN_SELCHANGE for the tab already shown
+    g->state = index;
+    ActionsQueueGadget(*g, EventType::Change);
+    return true;
+}
+
+static bool ActionsDragSplitter(int id, int position) {
+    Gadget* g = ActionsReachable(id);
+    if (!g || g->kind != GadgetKind::Splitter) return false;
+    ActionsTouch(*g, false);
+    const int old = g->state;
+    g->state = position;
+    LayoutSplitter(*g);
+    if (g->state != old) ActionsQueueGadget(*g, EventType::Change);
+    return true;
+}
+
+static bool ActionsSpin(int id, int steps) {
+    Gadget* g = ActionsReachable(id);
+    if (!g || g->kind != GadgetKind::Spin) return false;
+    ActionsTouch(*g, true);
+    const long long wanted = static_cast<long long>(g->state) + steps;
+    const int value = int(std::clamp<long long>(wanted, g->minimum, g->maximum));
+    if (value == g->state) return true;  // the arrow stops at the end of the range
+    g->state = value;
+    g->text = std::to_wstring(value);
+    ActionsQueueGadget(*g, EventType::Change);
+    return true;
+}
+
+static bool ActionsClickColumnTitle(int id, int column) {
+    Gadget* g = ActionsReachable(id);
+    if (!g || (g->kind != GadgetKind::ListView && g->kind != GadgetKind::DirList)) return false;
+    if (column < 0 || column >= int(g->columns.size())) return false;
+    ActionsTouch(*g, false);
+    if (g->kind == GadgetKind::DirList) {
+        if (g->sortColumn == column) {
+            g->sortDescending = !g->sortDescending;
+        } else {
+            g->sortColumn = column;
+            g->sortDescending = false;
+        }
+        SortDirList(*g);
+    }
+    return true;
+}
+
+static bool ActionsChooseMenu(int window, int item) {
+    Window* w = ActionsLiveWindow(window);
+    if (!w || !w->hasMenuBar) return false;
+    const MenuEntry* e = FindMenuEntry(*w, item);
+    if (!e || e->isMenu || e->rule || !MenuEntryLive(*w, *e)) return false;
+    ActionsBringToFront(window);
+    Queue(EventKind::Menu, window, item);
+    return true;
+}
+
+// Keys go to the active window; TranslateAcceleratorW turns a shortcut into
+// the command of its item unless that item is greyed.
+static bool ActionsPressKey(int window, int key, uint32_t modifiers) {
+    Window* w = ActionsLiveWindow(window);
+    if (!w || M().foreground != window) return false;
+    for (const Shortcut& s : w->shortcuts) {
+        if (s.key != key || s.modifiers != modifiers) continue;
+        const MenuEntry* e = FindMenuEntry(*w, s.item);
+        if (!e || MenuEntryLive(*w, *e)) Queue(EventKind::Menu, window, s.item);
+        break;
+    }
+    return true;
+}
+
+static bool ActionsResize(int window, int width, int height) {
+    Window* w = ActionsLiveWindow(window);
+    if (!w || !(w->flags & kWinSizable) || w->state != WindowState::Normal) return false;
+    const Box wanted{w->box.x, w->box.y, std::max(width, w->minW), std::max(height, w->minH)};
+    if (wanted.w == w->box.w && wanted.h == w->box.h) return true;
+    w->box = wanted;
+    w->normalBox = wanted;
+    Queue(EventKind::SizeWindow, window, 0);
+    return true;
+}
+
+static bool ActionsMove(int window, int x, int y) {
+    Window* w = ActionsLiveWindow(window);
+    if (!w || w->state != WindowState::Normal) return false;
+    if (w->box.x == x && w->box.y == y) return true;
+    w->box.x = x;
+    w->box.y = y;
+    w->normalBox = w->box;
+    Queue(EventKind::MoveWindow, window, 0);
+    return true;
+}
+
+static bool ActionsMinimize(int window) {
+    Window* w = ActionsLiveWindow(window);
+    if (!w) return false;
+    EnterWindowState(*w, WindowState::Minimized);
+    Queue(EventKind::MinimizeWindow, window, 0);
+    return true;
+}
+
+static bool ActionsMaximize(int window) {
+    Window* w = ActionsLiveWindow(window);
+    if (!w || !(w->flags & kWinMaximizeBox) || w->state == WindowState::Maximized) return false;
+    const Box old = w->box;
+    EnterWindowState(*w, WindowState::Maximized);
+    Queue(EventKind::MaximizeWindow, window, 0);
+    if (w->box.w != old.w || w->box.h != old.h) Queue(EventKind::SizeWindow, window, 0);
+    return true;
+}
+
+// From the taskbar a minimised window returns to the state it left.
+static bool ActionsRestore(int window) {
+    Window* w = FindWin(window);
+    if (!w || !w->shown || !w->enabled || w->state == WindowState::Normal) return false;
+    const Box old = w->box;
+    const bool toMaximized = w->state == WindowState::Minimized && w->maximizedBeforeMinimize;
+    EnterWindowState(*w, toMaximized ? WindowState::Maximized : WindowState::Normal);
+    M().foreground = window;
+    Queue(EventKind::RestoreWindow, window, 0);
+    if (old.w != w->box.w || old.h != w->box.h) Queue(EventKind::SizeWindow, window, 0);
+    return true;
+}
+
+static bool ActionsActivate(int window) {
+    if (!ActionsLiveWindow(window)) return false;
+    ActionsBringToFront(window);  // nothing happens for the active one
+    return true;
+}
+
+bool ApplyAction(const UserAction& a) {
+    switch (a.kind) {
+        case ActionKind::Click: return ActionsClick(a.target, a.type);
+        case ActionKind::ClickRow: return ActionsClickRow(a.target, a.a, a.type);
+        case ActionKind::DoubleClickRow: return ActionsDoubleClickRow(a.target, a.a, a.type);
+        case ActionKind::TickRow: return ActionsTickRow(a.target, a.a);
+        case ActionKind::Type: return ActionsType(a.target, a.text);
+        case ActionKind::SelectTab: return ActionsSelectTab(a.target, a.a);
+        case ActionKind::DragSplitter: return ActionsDragSplitter(a.target, a.a);
+        case ActionKind::Spin: return ActionsSpin(a.target, a.a);
+        case ActionKind::ClickColumnTitle: return ActionsClickColumnTitle(a.target, a.a);
+        case ActionKind::Focus: {
+            const Gadget* g = ActionsReachable(a.target);
+            if (!g) return false;
+            ActionsTouch(*g, true);
+            return true;
+        }
+        case ActionKind::ChooseMenu: return ActionsChooseMenu(a.target, a.a);
+        case ActionKind::PressKey: return ActionsPressKey(a.target, a.a, a.value);
+        case ActionKind::Close: {
+            // Also from the taskbar button of a minimised window.
+            const Window* w = FindWin(a.target);
+            if (!w || !w->shown || !w->enabled) return false;
+            Queue(EventKind::CloseWindow, a.target, 0);
+            return true;
+        }
+        case ActionKind::Resize: return ActionsResize(a.target, a.a, a.b);
+        case ActionKind::Move: return ActionsMove(a.target, a.a, a.b);
+        case ActionKind::Minimize: return ActionsMinimize(a.target);
+        case ActionKind::Maximize: return ActionsMaximize(a.target);
+        case ActionKind::Restore: return ActionsRestore(a.target);
+        case ActionKind::Activate: return ActionsActivate(a.target);
+        case ActionKind::ClickTray: {
+            auto it = M().trays.find(a.target);
+            if (it == M().trays.end()) return false;
+            Queue(EventKind::Tray, it->second.window, a.target, a.type);
+            return true;
+        }
+        case ActionKind::Registered: {
+            if (!FindWin(a.target)) return false;
+            Queue(EventKind::Registered, a.target, 0, EventType::None, a.value);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace plat::headless

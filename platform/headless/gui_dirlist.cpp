@@ -1,0 +1,122 @@
+// Directory lists of the headless model: one directory's entries from the
+// portable file system, in the columns a file manager shows, kept sorted.
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/clock.h"
+#include "platform/drives.h"
+#include "platform/fs.h"
+#include "platform/headless/gui_model.h"
+#include "platform/text.h"
+
+namespace plat::headless {
+
+// Sizes as a file manager shows them: whole kilobytes, rounded up.
+static std::wstring DirListSizeText(uint64_t size) {
+    return std::to_wstring((size + 1023) / 1024) + L" KB";
+}
+
+static std::wstring DirListTypeText(const ListRow& row) {
+    if (row.drive) return L"Drive";
+    if (row.folder) return L"Folder";
+    const size_t dot = row.name.rfind(L'.');
+    if (dot == std::wstring::npos || dot + 1 == row.name.size()) return L"File";
+    return ToUpper(row.name.substr(dot + 1)) + L" File";
+}
+
+static std::wstring DirListDateText(int64_t seconds) {
+    const LocalDate d = SplitDate(seconds);
+    wchar_t buf[40];
+    swprintf(buf, 40, L"%02d.%02d.%04d %02d:%02d", d.day, d.month, d.year, d.hour, d.minute);
+    return buf;
+}
+
+static void DirListFillCells(const Gadget& g, ListRow& row) {
+    row.cells.assign(g.columns.size(), std::wstring());
+    if (row.parentEntry) {
+        for (size_t c = 0; c < g.columns.size(); ++c)
+            if (g.columns[c].builtin == DirColumn::Name) row.cells[c] = row.name;
+        return;
+    }
+    for (size_t c = 0; c < g.columns.size(); ++c) {
+        switch (g.columns[c].builtin) {
+            case DirColumn::Name: row.cells[c] = row.name; break;
+            case DirColumn::Size: row.cells[c] = row.folder ? L"" : DirListSizeText(row.size); break;
+            case DirColumn::Type: row.cells[c] = DirListTypeText(row); break;
+            case DirColumn::Modified: row.cells[c] = row.modified ? DirListDateText(row.modified) : L""; break;
+            case DirColumn::None: break;
+        }
+    }
+}
+
+void FillDirList(Gadget& g) {
+    if (!g.text.empty() && g.text.back() != L'\\') g.text += L'\\';
+    g.rows.clear();
+    g.current = -1;
+    if (g.text.empty()) {
+        for (const std::wstring& root : LogicalDriveRoots()) {
+            ListRow row;
+            row.name = root;
+            while (!row.name.empty() && row.name.back() == L'\\') row.name.pop_back();
+            row.folder = true;
+            row.drive = true;
+            g.rows.push_back(row);
+        }
+    } else {
+        std::vector<DirEntry> entries;
+        if (ListDir(g.text, L"*", entries)) {
+            if (g.flags & kDirParentEntry) {
+                ListRow up;
+                up.name = L"..";
+                up.folder = true;
+                up.parentEntry = true;
+                g.rows.push_back(up);
+            }
+            for (const DirEntry& e : entries) {
+                const bool folder = (e.attributes & kAttrDirectory) != 0;
+                if (!folder && (g.flags & kDirFoldersOnly)) continue;
+                ListRow row;
+                row.name = e.name;
+                row.folder = folder;
+                row.size = e.size;
+                row.modified = e.modified;
+                g.rows.push_back(row);
+            }
+        }
+    }
+    for (ListRow& row : g.rows) DirListFillCells(g, row);
+    SortDirList(g);
+}
+
+// "..", then folders, then files; within each group by the sort column,
+// whose direction the user chooses; equal keys fall back to the name.
+void SortDirList(Gadget& g) {
+    const int column = g.sortColumn >= 0 && g.sortColumn < int(g.columns.size()) ? g.sortColumn : 0;
+    const DirColumn kind = g.columns.empty() ? DirColumn::Name : g.columns[column].builtin;
+    auto keyCompare = [&](const ListRow& a, const ListRow& b) -> int {
+        switch (kind) {
+            case DirColumn::Size: return a.size < b.size ? -1 : a.size > b.size ? 1 : 0;
+            case DirColumn::Modified: return a.modified < b.modified ? -1 : a.modified > b.modified ? 1 : 0;
+            case DirColumn::Name: return CompareNoCase(a.name, b.name);
+            default: return CompareNoCase(a.cells[column], b.cells[column]);
+        }
+    };
+    const bool hadCurrent = g.current >= 0;
+    const std::wstring currentName = hadCurrent ? g.rows[g.current].name : std::wstring();
+    std::stable_sort(g.rows.begin(), g.rows.end(), [&](const ListRow& a, const ListRow& b) {
+        if (a.parentEntry != b.parentEntry) return a.parentEntry;
+        if (a.folder != b.folder) return a.folder;
+        int c = keyCompare(a, b);
+        if (g.sortDescending) c = -c;
+        if (c == 0) c = CompareNoCase(a.name, b.name);
+        return c < 0;
+    });
+    // The selection stays with its entry, as LVM_SORTITEMS keeps item states.
+    if (hadCurrent) {
+        g.current = -1;
+        for (size_t i = 0; i < g.rows.size(); ++i)
+            if (g.rows[i].name == currentName) g.current = int(i);
+    }
+}
+
+}  // namespace plat::headless
