@@ -1,12 +1,20 @@
 // Test hooks of the window system on Windows: the real windows answer for
 // themselves, so there is no model to act on or to read. Every hook does
 // nothing and answers false, 0 or empty; tests of the model skip here.
+// Only the reset acts: it closes the windows a test left open.
+#include "platform/win32/gui_registry.h"
+
 #include "platform/gui_testing.h"
 
 namespace plat {
 
 bool HeadlessGui() { return false; }
-void ResetGuiForTest() {}
+void ResetGuiForTest() {
+    std::vector<int> open;
+    for (auto& [id, w] : wgui::Windows()) open.push_back(id);
+    for (int id : open) RemoveWindow(id);
+    wgui::EventQueue().clear();
+}
 
 void UserClick(int, EventType) {}
 void UserClickRow(int, int, EventType) {}

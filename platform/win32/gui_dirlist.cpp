@@ -1,0 +1,225 @@
+// Directory lists on Windows: a list view the layer fills itself from the
+// file system, with the same columns, texts and order as the headless model.
+#include "platform/win32/gui_registry.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/clock.h"
+#include "platform/drives.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+
+namespace plat::wgui {
+
+// Sizes as a file manager shows them: whole kilobytes, rounded up.
+static std::wstring DirListSizeText(uint64_t size) { return std::to_wstring((size + 1023) / 1024) + L" KB"; }
+
+static std::wstring DirListTypeText(const DirRow& row) {
+    if (row.drive) return L"Drive";
+    if (row.folder) return L"Folder";
+    const size_t dot = row.name.rfind(L'.');
+    if (dot == std::wstring::npos || dot + 1 == row.name.size()) return L"File";
+    return ToUpper(row.name.substr(dot + 1)) + L" File";
+}
+
+static std::wstring DirListDateText(int64_t seconds) {
+    const LocalDate d = SplitDate(seconds);
+    wchar_t buf[40];
+    swprintf(buf, 40, L"%02d.%02d.%04d %02d:%02d", d.day, d.month, d.year, d.hour, d.minute);
+    return buf;
+}
+
+static std::wstring DirListCell(const DirRow& row, int column) {
+    if (column == 0) return row.name;
+    if (row.parentEntry) return L"";
+    switch (column) {
+        case 1: return row.folder ? L"" : DirListSizeText(row.size);
+        case 2: return DirListTypeText(row);
+        case 3: return row.modified ? DirListDateText(row.modified) : L"";
+        default: return L"";
+    }
+}
+
+static void DirListSetText(HWND hwnd, int row, int column, const std::wstring& text) {
+    LVITEMW item = {};
+    item.iSubItem = column;
+    std::wstring t = text;
+    item.pszText = t.data();
+    SendMessageW(hwnd, LVM_SETITEMTEXTW, WPARAM(row), LPARAM(&item));
+}
+
+// Rebuilds the rows in the order of dirRows; the program's own columns
+// start empty.
+static void DirListShow(GadgetRec& g, int current) {
+    Quiet quiet;
+    SendMessageW(g.hwnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(g.hwnd, LVM_DELETEALLITEMS, 0, 0);
+    for (size_t i = 0; i < g.dirRows.size(); ++i) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = int(i);
+        std::wstring name = g.dirRows[i].name;
+        item.pszText = name.data();
+        SendMessageW(g.hwnd, LVM_INSERTITEMW, 0, LPARAM(&item));
+        for (int c = 1; c < g.builtinColumns; ++c) DirListSetText(g.hwnd, int(i), c, DirListCell(g.dirRows[i], c));
+    }
+    if (current >= 0) {
+        LVITEMW item = {};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(g.hwnd, LVM_SETITEMSTATE, WPARAM(current), LPARAM(&item));
+    }
+    g.current = current;
+    SendMessageW(g.hwnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(g.hwnd, nullptr, TRUE);
+}
+
+static std::wstring DirListDir(const GadgetRec& g) {
+    std::wstring text(size_t(GetWindowTextLengthW(g.hwnd)) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(g.hwnd, text.data(), int(text.size()))));
+    return text;
+}
+
+// "..", then folders, then files; within each group by the sort column,
+// whose direction the user chooses; equal keys fall back to the name.
+void SortDirList(GadgetRec& g) {
+    const int column = g.sortColumn;
+    auto keyCompare = [&](const DirRow& a, const DirRow& b) -> int {
+        switch (column) {
+            case 1: return a.size < b.size ? -1 : a.size > b.size ? 1 : 0;
+            case 3: return a.modified < b.modified ? -1 : a.modified > b.modified ? 1 : 0;
+            case 0: return CompareNoCase(a.name, b.name);
+            default: return CompareNoCase(DirListCell(a, column), DirListCell(b, column));
+        }
+    };
+    std::stable_sort(g.dirRows.begin(), g.dirRows.end(), [&](const DirRow& a, const DirRow& b) {
+        if (a.parentEntry != b.parentEntry) return a.parentEntry;
+        if (a.folder != b.folder) return a.folder;
+        int c = keyCompare(a, b);
+        if (g.sortDescending) c = -c;
+        if (c == 0) c = CompareNoCase(a.name, b.name);
+        return c < 0;
+    });
+}
+
+void FillDirList(int id) {
+    GadgetRec* g = FindGadget(id);
+    if (!g || g->kind != Kind::DirList) return;
+    std::wstring dir = DirListDir(*g);
+    if (!dir.empty() && dir.back() != L'\\') {
+        dir += L'\\';
+        Quiet quiet;
+        SetWindowTextW(g->hwnd, dir.c_str());
+    }
+    g->dirRows.clear();
+    if (dir.empty()) {
+        for (const std::wstring& root : LogicalDriveRoots()) {
+            DirRow row;
+            row.name = root;
+            while (!row.name.empty() && row.name.back() == L'\\') row.name.pop_back();
+            row.folder = row.drive = true;
+            g->dirRows.push_back(row);
+        }
+    } else {
+        std::vector<DirEntry> entries;
+        if (ListDir(dir, L"*", entries)) {
+            if (g->flags & kDirParentEntry) {
+                DirRow up;
+                up.name = L"..";
+                up.folder = up.parentEntry = true;
+                g->dirRows.push_back(up);
+            }
+            for (const DirEntry& e : entries) {
+                const bool folder = (e.attributes & kAttrDirectory) != 0;
+                if (!folder && (g->flags & kDirFoldersOnly)) continue;
+                DirRow row;
+                row.name = e.name;
+                row.folder = folder;
+                row.size = e.size;
+                row.modified = e.modified;
+                g->dirRows.push_back(row);
+            }
+        }
+    }
+    SortDirList(*g);
+    DirListShow(*g, -1);
+}
+
+// The selection stays with its entry, as LVM_SORTITEMS keeps item states.
+void DirListColumnClick(int id, int column) {
+    GadgetRec* g = FindGadget(id);
+    if (!g || column < 0 || column >= g->builtinColumns) return;
+    if (g->sortColumn == column) g->sortDescending = !g->sortDescending;
+    else {
+        g->sortColumn = column;
+        g->sortDescending = false;
+    }
+    const int cur = int(SendMessageW(g->hwnd, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
+    const std::wstring name = cur >= 0 && size_t(cur) < g->dirRows.size() ? g->dirRows[size_t(cur)].name : L"";
+    SortDirList(*g);
+    int now = -1;
+    for (size_t i = 0; cur >= 0 && i < g->dirRows.size(); ++i)
+        if (g->dirRows[i].name == name) now = int(i);
+    DirListShow(*g, now);
+}
+
+// A double click on a folder enters it, on ".." goes to the parent, on a
+// drive lists its root; the program hears of the new listing by the text.
+void DirListEnter(int id, int row) {
+    GadgetRec* g = FindGadget(id);
+    if (!g || row < 0 || size_t(row) >= g->dirRows.size() || !g->dirRows[size_t(row)].folder) return;
+    const DirRow entry = g->dirRows[size_t(row)];
+    std::wstring dir = DirListDir(*g);
+    if (entry.drive) dir = entry.name + L"\\";
+    else if (entry.parentEntry) {
+        if (!dir.empty() && dir.back() == L'\\') dir.pop_back();
+        const size_t slash = dir.rfind(L'\\');
+        dir = slash == std::wstring::npos ? std::wstring() : dir.substr(0, slash + 1);
+        if (dir == L"\\\\") dir.clear();  // above a share's server: the drives
+    } else {
+        dir += entry.name + L"\\";
+    }
+    {
+        Quiet quiet;
+        SetWindowTextW(g->hwnd, dir.c_str());
+    }
+    FillDirList(id);
+}
+
+}  // namespace plat::wgui
+
+namespace plat {
+using namespace wgui;
+
+bool CreateDirList(int id, int parent, Box box, const std::wstring& dir, uint32_t flags) {
+    HWND hwnd = MakeListView(id, parent, box, flags & ~kListCheckBoxes);
+    if (!RegisterGadget(id, hwnd, Kind::DirList, parent, flags)) return false;
+    GadgetRec* g = FindGadget(id);
+    {
+        Quiet quiet;
+        ListAddColumn(hwnd, 0, L"Name", 100);
+        ListAddColumn(hwnd, 1, L"Size", 100);
+        ListAddColumn(hwnd, 2, L"Type", 100);
+        ListAddColumn(hwnd, 3, L"Modified", 100);
+        SetWindowTextW(hwnd, dir.c_str());
+    }
+    g->builtinColumns = 4;
+    FillDirList(id);
+    return true;
+}
+
+std::wstring GetDirListName(int id, int row) {
+    GadgetRec* g = FindGadget(id);
+    if (!g || g->kind != Kind::DirList || row < 0 || size_t(row) >= g->dirRows.size()) return L"";
+    return g->dirRows[size_t(row)].name;
+}
+
+bool GetDirListIsFolder(int id, int row) {
+    GadgetRec* g = FindGadget(id);
+    return g && g->kind == Kind::DirList && row >= 0 && size_t(row) < g->dirRows.size() &&
+           g->dirRows[size_t(row)].folder;
+}
+
+}  // namespace plat

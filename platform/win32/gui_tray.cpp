@@ -1,0 +1,123 @@
+// Notification-area icons: one NOTIFYICONDATAW per id, bound to a window
+// that receives its mouse messages as kGuiTrayMessage.
+#include "platform/win32/gui_registry.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+
+namespace plat::wgui {
+
+// Applies the stored icon and tip on the main thread. A negative id adds
+// the icon again, after Explorer re-created the taskbar.
+void ApplyTray(int id) {
+    const bool readd = id < 0;
+    if (readd) id = -id;
+    TrayRec tray;
+    HWND hwnd = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        auto it = Trays().find(id);
+        if (it == Trays().end()) return;
+        tray = it->second;
+        WindowRec* w = FindWindowRec(tray.window);
+        if (!w) return;
+        hwnd = w->hwnd;
+    }
+    NOTIFYICONDATAW nid = {};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = hwnd;
+    nid.uID = UINT(id);
+    nid.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+    nid.uCallbackMessage = kGuiTrayMessage;
+    nid.hIcon = IconHandle(tray.icon, GetSystemMetrics(SM_CXSMICON));
+    wcsncpy(nid.szTip, tray.tip.c_str(), 127);
+    nid.szTip[127] = 0;
+    Shell_NotifyIconW(readd ? NIM_ADD : NIM_MODIFY, &nid);
+}
+
+// The tray's mouse message arrives with the icon id in wParam only when
+// the callback passes it on: the window procedure reads uID from wParam.
+static void TrayPost(int id) {
+    HWND hwnd = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        auto it = Trays().find(id);
+        if (it == Trays().end()) return;
+        WindowRec* w = FindWindowRec(it->second.window);
+        if (!w) return;
+        hwnd = w->hwnd;
+    }
+    if (GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId())
+        PostMessageW(hwnd, kGuiTrayApply, WPARAM(id), 0);
+    else
+        ApplyTray(id);
+}
+
+}  // namespace plat::wgui
+
+namespace plat {
+using namespace wgui;
+
+bool AddTrayIcon(int id, int window, int icon, const std::wstring& tip) {
+    WindowRec* w = FindWindowRec(window);
+    if (!w || Trays().count(id)) return false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        Trays()[id] = TrayRec{window, icon, tip};
+    }
+    NOTIFYICONDATAW nid = {};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = w->hwnd;
+    nid.uID = UINT(id);
+    nid.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+    nid.uCallbackMessage = kGuiTrayMessage;
+    nid.hIcon = IconHandle(icon, GetSystemMetrics(SM_CXSMICON));
+    wcsncpy(nid.szTip, tip.c_str(), 127);
+    nid.szTip[127] = 0;
+    if (!Shell_NotifyIconW(NIM_ADD, &nid)) {
+        std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        Trays().erase(id);
+        return false;
+    }
+    return true;
+}
+
+void SetTrayIcon(int id, int icon) {
+    {
+        std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        auto it = Trays().find(id);
+        if (it == Trays().end()) return;
+        it->second.icon = icon;
+    }
+    TrayPost(id);
+}
+
+void SetTrayToolTip(int id, const std::wstring& tip) {
+    {
+        std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        auto it = Trays().find(id);
+        if (it == Trays().end()) return;
+        it->second.tip = tip;
+    }
+    TrayPost(id);
+}
+
+void RemoveTrayIcon(int id) {
+    HWND hwnd = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        auto it = Trays().find(id);
+        if (it == Trays().end()) return;
+        if (WindowRec* w = FindWindowRec(it->second.window)) hwnd = w->hwnd;
+        Trays().erase(it);
+    }
+    NOTIFYICONDATAW nid = {};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = hwnd;
+    nid.uID = UINT(id);
+    Shell_NotifyIconW(NIM_DELETE, &nid);
+}
+
+}  // namespace plat
