@@ -128,11 +128,15 @@ bool SetAttributes(const std::wstring& path, uint32_t attributes) {
     struct stat st;
     if (lstat(host.c_str(), &st) != 0) return FailErrno();
     if (!S_ISLNK(st.st_mode)) {
-        mode_t mode = st.st_mode & 07777;
-        mode = (attributes & kAttrReadOnly) ? (mode & ~0222) : (mode | S_IWUSR);
-        if (chmod(host.c_str(), mode) != 0) return FailErrno();
+        const mode_t old = st.st_mode & 07777;
+        const mode_t mode = (attributes & kAttrReadOnly) ? (old & ~0222) : (old | S_IWUSR);
+        if (mode != old && chmod(host.c_str(), mode) != 0) return FailErrno();
     }
-    T().extraAttributes[host] = attributes & (kAttrHidden | kAttrSystem | kAttrArchive);
+    // A plain file marked for backup is what an unlisted file already reads
+    // as, so the common case after every copy keeps the table small.
+    const uint32_t extra = attributes & (kAttrHidden | kAttrSystem | kAttrArchive);
+    if (S_ISREG(st.st_mode) && extra == kAttrArchive) ForgetExtraAttributes(host);
+    else T().extraAttributes[host] = extra;
     return true;
 }
 

@@ -140,14 +140,28 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
     // One buffer per thread for all copies: a fresh zero-filled megabyte per
     // file would cost more than copying a small file.
     static thread_local std::unique_ptr<char[]> buffer(new char[kCopyChunk]);
+    // The kernel copies without a trip through our buffer where it can (as
+    // CopyFileExW leaves the work to the file system); other file systems
+    // refuse at the first call and get plain reads and writes.
+    bool kernelCopy = true;
     for (;;) {
-        ssize_t got = read(in.fd, buffer.get(), kCopyChunk);
+        ssize_t got;
+        if (kernelCopy) {
+            got = copy_file_range(in.fd, nullptr, out.fd, nullptr, kCopyChunk, 0);
+            if (got < 0 && copied == 0 &&
+                (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EPERM)) {
+                kernelCopy = false;
+                continue;
+            }
+        } else {
+            got = read(in.fd, buffer.get(), kCopyChunk);
+        }
         if (got < 0) {
             if (errno == EINTR) continue;
             return abandon(ErrnoToWin(errno));
         }
         if (got == 0) break;
-        if (!FsWriteAll(out.fd, buffer.get(), static_cast<size_t>(got))) return abandon(LastError());
+        if (!kernelCopy && !FsWriteAll(out.fd, buffer.get(), static_cast<size_t>(got))) return abandon(LastError());
         copied += static_cast<uint64_t>(got);
         if (progress && !progress(total, copied)) return abandon(kErrRequestAborted);
     }
