@@ -1,0 +1,295 @@
+#!/usr/bin/env bash
+# Tresoro against cp and rsync on the same tree, side by side, in one go:
+#   (a) first copy into an empty destination   vs  cp -a, rsync -a
+#   (b) a run with nothing to do               vs  rsync -a --delete
+#   (c) a run after 1 % of the files changed   vs  rsync -a --delete --backup --backup-dir
+# Each comparison prints the median wall time of several runs, the peak
+# memory (largest resident set of any one process, GNU time's %M) and the
+# ratio Tresoro / peer. The peers' runs are interleaved, and their order
+# turns round each time, so that noise on the machine hits all of them.
+#
+# usage: bench/run.sh [--runs N] [--first-runs N] [--cases abc] [--cold]
+#                     [--wait-idle S] [--data DIR]
+#                     [--files N] [--dirs N] [--large MB,MB|none] [--seed N]
+#   --runs N        measured runs per peer for (b) and (c), default 5
+#   --first-runs N  measured runs per peer for (a), default 3
+#   --cases abc     which comparisons, default all three
+#   --cold          drop the page cache before every measured run (root);
+#                   by default every series runs warm after a warm-up
+#   --wait-idle S   before each measured run wait up to S seconds for the
+#                   machine to be quiet (others' builds make the figures noisy)
+#   --data DIR      scratch folder on local disk, default /tmp/tresoro-bench
+#                   (TRESORO_BENCH_DATA); never inside the repository
+# The tree and the mirrors of (b) and (c) are made once per data folder and
+# kept: later invocations reuse them. Leave some minutes between two
+# invocations: the copies of (a) are deleted at the end, and ext4 creates
+# files slowly for a while after a mass delete (see (a) below).
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${TRESORO_BENCH_BUILD:-$ROOT/build/h-bench}
+DATA=${TRESORO_BENCH_DATA:-/tmp/tresoro-bench}
+RUNS=5
+FIRST_RUNS=3
+CASES=abc
+COLD=0
+WAIT_IDLE=0
+TREE_ARGS=()
+
+die() { echo "run.sh: $*" >&2; exit 1; }
+
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --runs) RUNS=$2; shift 2 ;;
+    --first-runs) FIRST_RUNS=$2; shift 2 ;;
+    --cases) CASES=$2; shift 2 ;;
+    --cold) COLD=1; shift ;;
+    --wait-idle) WAIT_IDLE=$2; shift 2 ;;
+    --data) DATA=$2; shift 2 ;;
+    --files|--dirs|--large|--seed) TREE_ARGS+=("$1" "$2"); shift 2 ;;
+    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
+    *) die "unknown argument $1 (see --help)" ;;
+  esac
+done
+[[ $RUNS =~ ^[1-9][0-9]*$ && $FIRST_RUNS =~ ^[1-9][0-9]*$ ]] || die "--runs and --first-runs take a number >= 1"
+[[ $WAIT_IDLE =~ ^[0-9]+$ ]] || die "--wait-idle takes seconds"
+[[ $CASES =~ ^[abc]+$ ]] || die "--cases takes letters of abc"
+
+mkdir -p "$DATA"
+DATA=$(cd "$DATA" && pwd)
+case "$DATA/" in
+  "$ROOT/build/"*) ;;
+  "$ROOT/"*) die "the data folder must not be inside the repository (use /tmp or build/)" ;;
+esac
+
+# ---- tools --------------------------------------------------------------
+need_pkg() {  # command package
+  command -v "$1" >/dev/null 2>&1 && return 0
+  echo "installing $2 ..."
+  apt-get install -y "$2" >/dev/null 2>&1 || { apt-get update >/dev/null 2>&1 && apt-get install -y "$2" >/dev/null 2>&1; } ||
+    die "cannot install $2"
+}
+need_pkg rsync rsync
+[ -x /usr/bin/time ] || need_pkg /usr/bin/time time
+need_pkg cmake cmake
+need_pkg ninja ninja-build
+
+# ---- build (host, Release -O2) ------------------------------------------
+echo "building in $BUILD ..."
+cmake -S "$ROOT/bench" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >"$DATA/build.log" 2>&1 ||
+  { cat "$DATA/build.log"; die "configure failed"; }
+cmake --build "$BUILD" -j2 --target bench_gen_tree bench_run_job >>"$DATA/build.log" 2>&1 ||
+  { tail -40 "$DATA/build.log"; die "build failed"; }
+GEN=$BUILD/bench_gen_tree
+JOB=$BUILD/bench_run_job
+
+# ---- the tree -----------------------------------------------------------
+# The rounds of changes only ever move dates forward (the mirrors must never
+# be newer than the source), so the tree and its round counter live together
+# and are made afresh only when the tree's parameters change.
+SRC=$DATA/src
+STAMP="${TREE_ARGS[*]:-default}"
+if [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
+   [ "$(cat "$DATA/generation" 2>/dev/null || echo 0)" -gt 1400 ]; then
+  echo "making the tree in $SRC ..."
+  rm -rf "$SRC" "$DATA"/m_* "$DATA"/copies "$DATA"/rsync_backup "$DATA/tree.stamp"
+  "$GEN" make "$SRC" "${TREE_ARGS[@]}"
+  echo 0 >"$DATA/generation"
+  echo "$STAMP" >"$DATA/tree.stamp"
+fi
+TREE_INFO=$("$GEN" info "${TREE_ARGS[@]}")
+if [ -d "$DATA/copies" ]; then
+  echo "removing the copies an interrupted invocation left ..."
+  rm -rf "$DATA/copies"
+  sync
+fi
+
+M_TRES=$DATA/m_tresoro      # Tresoro's mirror, with its "@"
+M_RSYNC=$DATA/m_rsync       # rsync's mirror
+RS_BACKUP=$DATA/rsync_backup
+CFG=$DATA/config
+mkdir -p "$CFG" "$RS_BACKUP"
+
+# ---- measuring ----------------------------------------------------------
+BUSY_RUNS=0  # runs disturbed by other work
+ALL_RUNS=0
+declare -A WALL MEM
+
+prepare() {
+  sync
+  if [ "$COLD" = 1 ]; then
+    echo 3 >/proc/sys/vm/drop_caches 2>/dev/null || die "--cold needs a writable /proc/sys/vm/drop_caches"
+  fi
+}
+
+# CPU time the whole machine has spent working, in clock ticks (1/100 s):
+# user, nice, system, irq, softirq and steal of /proc/stat's first line.
+cpu_ticks() { awk '/^cpu / {print $2 + $3 + $4 + $7 + $8 + $9}' /proc/stat; }
+
+# With --wait-idle S, waits up to S seconds for a second in which the other
+# work on the machine used less than a tenth of a core.
+wait_idle() {
+  local waited=0 a b
+  while [ "$waited" -lt "$WAIT_IDLE" ]; do
+    a=$(cpu_ticks); sleep 1; b=$(cpu_ticks)
+    [ $((b - a)) -lt 10 ] && return 0
+    waited=$((waited + 1))
+  done
+}
+
+# measure KEY command...: one timed run; wall time in ms into WALL[KEY],
+# peak resident set in KB into MEM[KEY] (space-separated lists). A run during
+# which other processes used more than a tenth of a core on average (and
+# more than 50 ms in all: less is within the counters' resolution) counts
+# as disturbed.
+measure() {
+  local key=$1; shift
+  prepare
+  wait_idle
+  local start end rc=0 ticks0 ticks1 own foreign
+  ticks0=$(cpu_ticks)
+  start=$(date +%s%N)
+  /usr/bin/time -f '%U %S %M' -o "$DATA/time.out" "$@" >"$DATA/run.out" 2>"$DATA/run.err" || rc=$?
+  end=$(date +%s%N)
+  ticks1=$(cpu_ticks)
+  if [ $rc -ne 0 ]; then
+    cat "$DATA/run.out" "$DATA/run.err" >&2
+    die "$key failed (exit $rc): $*"
+  fi
+  local wall_ms=$(( (end - start) / 1000000 ))
+  WALL[$key]="${WALL[$key]:-} $wall_ms"
+  MEM[$key]="${MEM[$key]:-} $(tail -1 "$DATA/time.out" | awk '{print $3}')"
+  own=$(tail -1 "$DATA/time.out" | awk '{printf "%d", ($1 + $2) * 100}')
+  foreign=$(( ticks1 - ticks0 - own ))
+  ALL_RUNS=$((ALL_RUNS + 1))
+  if [ $((foreign * 1000)) -gt $((wall_ms * 10)) ] && [ "$foreign" -gt 5 ]; then BUSY_RUNS=$((BUSY_RUNS + 1)); fi
+}
+
+median_ms() { tr ' ' '\n' <<<"$1" | grep . | sort -n | awk '{v[NR]=$1} END {print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
+max_kb() { tr ' ' '\n' <<<"$1" | grep . | sort -n | tail -1; }
+
+# report LABEL TRESORO_KEY PEER_KEY PEER_LABEL TIME_TARGET MEMORY_CHECK
+# An empty TIME_TARGET prints the ratio without a verdict; MEMORY_CHECK 1
+# holds Tresoro's peak memory against the peer's.
+report() {
+  local tm pm tk pk
+  tm=$(median_ms "${WALL[$2]}"); pm=$(median_ms "${WALL[$3]}")
+  tk=$(max_kb "${MEM[$2]}"); pk=$(max_kb "${MEM[$3]}")
+  awk -v l="$1" -v p="$4" -v tm="$tm" -v pm="$pm" -v tk="$tk" -v pk="$pk" -v tg="$5" -v mc="$6" 'BEGIN {
+    r = tm / pm
+    v = (tg == "") ? "" : (r <= tg ? sprintf("  time <= %.2f met", tg) : sprintf("  time <= %.2f MISSED", tg))
+    if (mc == 1) v = v (tk <= pk ? "  memory met" : "  memory MISSED")
+    printf "%-18s Tresoro %7.3f s %6.1f MB | %-24s %7.3f s %6.1f MB | ratio %.2f%s\n",
+           l, tm / 1000, tk / 1024, p, pm / 1000, pk / 1024, r, v
+  }'
+}
+
+runs_list() { tr ' ' '\n' <<<"$1" | grep . | awk '{printf "%s%.3f", (NR>1?" ":""), $1/1000}'; }
+
+# The job as a user would keep it: archive on, three versions, any time.
+# The destination follows as the last word.
+TRESORO=("$JOB" --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
+
+warm_source() {
+  # Reads every file once, so the first measured run does not pay for it.
+  find "$SRC" -type f -print0 | xargs -0 cat >/dev/null
+}
+
+next_generation() {
+  local g
+  g=$(( $(cat "$DATA/generation") + 1 ))
+  "$GEN" touch "$SRC" "$g" "${TREE_ARGS[@]}" >/dev/null
+  echo "$g" >"$DATA/generation"
+}
+
+echo
+echo "tree: $TREE_INFO"
+echo "cache: $([ "$COLD" = 1 ] && echo "dropped before every measured run" || echo "warm (warm-up before each series)")"
+echo "machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(uname -sr)"
+echo
+
+# ---- (a) first copy -----------------------------------------------------
+# Every run copies into a folder of its own, and the copies are removed only
+# after the last measured run: ext4 hands out the inodes of files deleted in
+# the last minutes only after checking each of them (recently_deleted), so a
+# copy made just after an "rm -rf" of the previous one takes several times
+# as long, whoever makes it.
+COPIES=$DATA/copies
+if [[ $CASES == *a* ]]; then
+  echo "(a) first copy, $FIRST_RUNS runs each ..."
+  TREE_KB=$(du -sk "$SRC" | awk '{print $1}')
+  FREE_KB=$(df -Pk "$DATA" | awk 'NR == 2 {print $4}')
+  (( TREE_KB * (3 * FIRST_RUNS + 3) < FREE_KB )) ||
+    die "(a) needs room for $((3 * FIRST_RUNS)) copies of the tree ($((TREE_KB / 1024)) MB each)"
+  [ "$COLD" = 1 ] || warm_source
+  mkdir -p "$COPIES"
+  for ((i = 0; i < FIRST_RUNS; i++)); do
+    # Order turns round: T C R, C R T, R T C, ...
+    for k in 0 1 2; do
+      case $(( (i + k) % 3 )) in
+        0) mkdir "$COPIES/tresoro.$i"; measure a_tres "${TRESORO[@]}" "$COPIES/tresoro.$i" ;;
+        1) mkdir "$COPIES/cp.$i"; measure a_cp cp -a "$SRC/." "$COPIES/cp.$i/" ;;
+        2) mkdir "$COPIES/rsync.$i"; measure a_rsync rsync -a "$SRC/" "$COPIES/rsync.$i/" ;;
+      esac
+    done
+  done
+fi
+
+# The mirrors for (b) and (c), brought up to date by one unmeasured run of
+# each peer; that run is also the warm-up.
+sync_mirrors() {
+  mkdir -p "$M_TRES" "$M_RSYNC"
+  "${TRESORO[@]}" "$M_TRES" >/dev/null
+  rsync -a --delete "$SRC/" "$M_RSYNC/"
+}
+
+# ---- (b) nothing to do --------------------------------------------------
+if [[ $CASES == *b* ]]; then
+  echo "(b) nothing to do, $RUNS runs each ..."
+  sync_mirrors
+  for ((i = 0; i < RUNS; i++)); do
+    if (( i % 2 == 0 )); then
+      measure b_tres "${TRESORO[@]}" "$M_TRES"; measure b_rsync rsync -a --delete "$SRC/" "$M_RSYNC/"
+    else
+      measure b_rsync rsync -a --delete "$SRC/" "$M_RSYNC/"; measure b_tres "${TRESORO[@]}" "$M_TRES"
+    fi
+  done
+fi
+
+# ---- (c) 1 % changed ----------------------------------------------------
+if [[ $CASES == *c* ]]; then
+  echo "(c) 1 % changed, $RUNS runs each ..."
+  sync_mirrors
+  RSYNC_C=(rsync -a --delete --backup "--backup-dir=$RS_BACKUP" "$SRC/" "$M_RSYNC/")
+  for ((i = 0; i < RUNS; i++)); do
+    # One round of changes, then both peers pick up the same round.
+    next_generation
+    if (( i % 2 == 0 )); then
+      measure c_tres "${TRESORO[@]}" "$M_TRES"; measure c_rsync "${RSYNC_C[@]}"
+    else
+      measure c_rsync "${RSYNC_C[@]}"; measure c_tres "${TRESORO[@]}" "$M_TRES"
+    fi
+  done
+fi
+
+# Only now: see the note at (a).
+if [ -d "$COPIES" ]; then
+  echo "removing the copies of (a) ..."
+  rm -rf "$COPIES"
+fi
+
+# ---- results ------------------------------------------------------------
+echo
+echo "medians of the wall times; memory = largest peak resident set of any run"
+if [[ $CASES == *a* ]]; then
+  report "(a) first copy" a_tres a_cp "cp -a" 1.10 0
+  report "(a) first copy" a_tres a_rsync "rsync -a" "" 1
+fi
+[[ $CASES != *b* ]] || report "(b) nothing to do" b_tres b_rsync "rsync -a --delete" 0.80 1
+[[ $CASES != *c* ]] || report "(c) 1 % changed" c_tres c_rsync "rsync --delete --backup" "" 1
+echo
+echo "single runs (s):"
+for key in a_tres a_cp a_rsync b_tres b_rsync c_tres c_rsync; do
+  [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
+done
+echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"

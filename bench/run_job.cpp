@@ -1,0 +1,147 @@
+// bench_run_job: one backup job through the real run, as the program starts
+// it from its window, but with no window: the configuration directory in a
+// scratch folder, the log channels connected, and the two host folders seen
+// through drive letters of the portable layer.
+//
+//   bench_run_job --src DIR --dest DIR --config DIR
+//                 [--versions N] [--interval DAYS] [--logext 0|1]
+//
+// Prints one line of counts; exits 1 when the run counted errors (the error
+// lines go to stderr), 2 on bad arguments.
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "core/records.h"
+#include "core/report.h"
+#include "core/state.h"
+#include "engine/run.h"
+#include "engine/run_state.h"
+#include "log/channels.h"
+#include "log/sinks.h"
+#include "platform/testing.h"
+#include "platform/text.h"
+
+namespace {
+
+struct Args {
+    std::string src, dest, config;
+    int32_t versions = 3;
+    int32_t interval = 0;
+    int8_t logExt = 0;
+};
+
+void Usage() {
+    std::fprintf(stderr,
+                 "usage: bench_run_job --src DIR --dest DIR --config DIR\n"
+                 "                     [--versions N] [--interval DAYS] [--logext 0|1]\n");
+}
+
+bool ParseInt(const char* text, long low, long high, long& value) {
+    char* end = nullptr;
+    value = std::strtol(text, &end, 10);
+    return end != text && *end == '\0' && value >= low && value <= high;
+}
+
+bool ParseArgs(int argc, char** argv, Args& args) {
+    for (int at = 1; at + 1 < argc; at += 2) {
+        const std::string key = argv[at];
+        const char* value = argv[at + 1];
+        long number = 0;
+        if (key == "--src") {
+            args.src = value;
+        } else if (key == "--dest") {
+            args.dest = value;
+        } else if (key == "--config") {
+            args.config = value;
+        } else if (key == "--versions" && ParseInt(value, -1, 1000, number)) {
+            args.versions = static_cast<int32_t>(number);
+        } else if (key == "--interval" && ParseInt(value, 0, 100000, number)) {
+            args.interval = static_cast<int32_t>(number);
+        } else if (key == "--logext" && ParseInt(value, 0, 1, number)) {
+            args.logExt = static_cast<int8_t>(number);
+        } else {
+            return false;
+        }
+    }
+    return argc % 2 == 1 && !args.src.empty() && !args.dest.empty() && !args.config.empty();
+}
+
+// An existing host folder, absolute and without links, or "" when missing.
+std::string HostDir(const std::string& path) {
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (!resolved) return "";
+    std::string out = resolved;
+    std::free(resolved);
+    return out;
+}
+
+// The folder under a drive letter mapped to its parent, as a Windows path
+// with the trailing backslash jobs carry: "/tmp/b/src" -> "S:\src\".
+bool MapFolder(const std::wstring& drive, const std::string& host, std::wstring& windowsPath) {
+    const size_t slash = host.find_last_of('/');
+    if (slash == std::string::npos || slash + 1 >= host.size()) return false;
+    const std::string parent = slash == 0 ? "/" : host.substr(0, slash);
+    if (!plat::MapDrive(drive, parent)) return false;
+    windowsPath = drive + L"\\" + plat::Utf8ToWide(host.substr(slash + 1)) + L"\\";
+    return true;
+}
+
+void PrintMessage(const std::wstring& title, const std::wstring& text) {
+    std::fprintf(stderr, "message %s: %s\n", plat::WideToUtf8(title).c_str(), plat::WideToUtf8(text).c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Args args;
+    if (!ParseArgs(argc, argv, args)) {
+        Usage();
+        return 2;
+    }
+    const std::string src = HostDir(args.src), dest = HostDir(args.dest), config = HostDir(args.config);
+    if (src.empty() || dest.empty() || config.empty()) {
+        std::fprintf(stderr, "bench_run_job: --src, --dest and --config must be existing folders\n");
+        return 2;
+    }
+
+    std::wstring srcPath, destPath, configPath;
+    if (!MapFolder(L"S:", src, srcPath) || !MapFolder(L"T:", dest, destPath) ||
+        !MapFolder(L"K:", config, configPath)) {
+        std::fprintf(stderr, "bench_run_job: cannot map the folders to drive letters\n");
+        return 2;
+    }
+
+    logs::InstallCoreSinks(&PrintMessage);
+    core::State& state = core::S();
+    state.paths.ProgramDir = configPath;
+    state.paths.ConfigDir = configPath;
+    state.paths.IniDir = configPath;
+    state.paths.IniFile = configPath + L"Tresoro.ini";
+    // The destination exists; searching other drives would only add noise.
+    state.settings.GSearchDest = 0;
+    state.settings.GLogExt = args.logExt;
+
+    core::Job job;
+    job.Sid = 4711;
+    job.Src = srcPath;
+    job.Dest = destPath;
+    job.Flags = core::kFlagSelected;
+    job.ArcVersions = args.versions;
+    job.ArcInterval = args.interval;
+    state.Jobs.Append(job);
+
+    engine::RunBackup(true);
+
+    const engine::RunState& run = engine::R();
+    const logs::LogState& log = logs::LS();
+    std::printf("copied %d files (%lld bytes), entries %d, errors %d, hints %zu\n", run.FilesCopied,
+                static_cast<long long>(run.BytesCopied), run.EntriesDone, log.RunErrorCount,
+                logs::ChannelLineCount(core::kLogHint));
+    if (log.RunErrorCount == 0) return 0;
+    const std::wstring errors = logs::ChannelNewestText(core::kLogError, 20);
+    std::fprintf(stderr, "%s", plat::WideToUtf8(errors).c_str());
+    return 1;
+}
