@@ -4,32 +4,13 @@
 #include <cstdio>
 
 #include "platform/clock.h"
+#include "platform/common/dirlist_text.h"
 #include "platform/drives.h"
 #include "platform/fs.h"
 #include "platform/headless/gui_model.h"
 #include "platform/text.h"
 
 namespace plat::headless {
-
-// Sizes as a file manager shows them: whole kilobytes, rounded up.
-static std::wstring DirListSizeText(uint64_t size) {
-    return std::to_wstring((size + 1023) / 1024) + L" KB";
-}
-
-static std::wstring DirListTypeText(const ListRow& row) {
-    if (row.drive) return L"Drive";
-    if (row.folder) return L"Folder";
-    const size_t dot = row.name.rfind(L'.');
-    if (dot == std::wstring::npos || dot + 1 == row.name.size()) return L"File";
-    return ToUpper(row.name.substr(dot + 1)) + L" File";
-}
-
-static std::wstring DirListDateText(int64_t seconds) {
-    const LocalDate d = SplitDate(seconds);
-    wchar_t buf[40];
-    swprintf(buf, 40, L"%02d.%02d.%04d %02d:%02d", d.day, d.month, d.year, d.hour, d.minute);
-    return buf;
-}
 
 static void DirListFillCells(const Gadget& g, ListRow& row) {
     row.cells.assign(g.columns.size(), std::wstring());
@@ -42,7 +23,7 @@ static void DirListFillCells(const Gadget& g, ListRow& row) {
         switch (g.columns[c].builtin) {
             case DirColumn::Name: row.cells[c] = row.name; break;
             case DirColumn::Size: row.cells[c] = row.folder ? L"" : DirListSizeText(row.size); break;
-            case DirColumn::Type: row.cells[c] = DirListTypeText(row); break;
+            case DirColumn::Type: row.cells[c] = DirListTypeText(row.name, row.drive, row.folder); break;
             case DirColumn::Modified: row.cells[c] = row.modified ? DirListDateText(row.modified) : L""; break;
             case DirColumn::None: break;
         }

@@ -8,36 +8,19 @@
 #include <cstdio>
 
 #include "platform/clock.h"
+#include "platform/common/dirlist_text.h"
 #include "platform/drives.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
 namespace plat::wgui {
 
-// Sizes as a file manager shows them: whole kilobytes, rounded up.
-static std::wstring DirListSizeText(uint64_t size) { return std::to_wstring((size + 1023) / 1024) + L" KB"; }
-
-static std::wstring DirListTypeText(const DirRow& row) {
-    if (row.drive) return L"Drive";
-    if (row.folder) return L"Folder";
-    const size_t dot = row.name.rfind(L'.');
-    if (dot == std::wstring::npos || dot + 1 == row.name.size()) return L"File";
-    return ToUpper(row.name.substr(dot + 1)) + L" File";
-}
-
-static std::wstring DirListDateText(int64_t seconds) {
-    const LocalDate d = SplitDate(seconds);
-    wchar_t buf[40];
-    swprintf(buf, 40, L"%02d.%02d.%04d %02d:%02d", d.day, d.month, d.year, d.hour, d.minute);
-    return buf;
-}
-
 static std::wstring DirListCell(const DirRow& row, int column) {
     if (column == 0) return row.name;
     if (row.parentEntry) return L"";
     switch (column) {
         case 1: return row.folder ? L"" : DirListSizeText(row.size);
-        case 2: return DirListTypeText(row);
+        case 2: return DirListTypeText(row.name, row.drive, row.folder);
         case 3: return row.modified ? DirListDateText(row.modified) : L"";
         default: return L"";
     }
