@@ -21,9 +21,9 @@
 #   --data DIR      scratch folder on local disk, default /tmp/tresoro-bench
 #                   (TRESORO_BENCH_DATA); never inside the repository
 # The tree and the mirrors of (b) and (c) are made once per data folder and
-# kept: later invocations reuse them. Leave some minutes between two
-# invocations: the copies of (a) are deleted at the end, and ext4 creates
-# files slowly for a while after a mass delete (see (a) below).
+# kept: later invocations reuse them. The copies of (a) are deleted at the
+# end; a following invocation waits until five minutes have passed since,
+# as ext4 creates files slowly for a while after a mass delete (see (a)).
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -98,10 +98,27 @@ if [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
   echo "$STAMP" >"$DATA/tree.stamp"
 fi
 TREE_INFO=$("$GEN" info "${TREE_ARGS[@]}")
+# Mass deletes slow down file creation on ext4 for some minutes (see (a)):
+# remember when we made one, and let the next invocation wait it out.
+SETTLE_SECONDS=330
+mass_delete() {
+  rm -rf "$1"
+  sync
+  date +%s >"$DATA/last_delete"
+}
+settle() {
+  local last now left
+  last=$(cat "$DATA/last_delete" 2>/dev/null || echo 0)
+  now=$(date +%s)
+  left=$(( last + SETTLE_SECONDS - now ))
+  if [ "$left" -gt 0 ]; then
+    echo "waiting ${left} s: the file system is still settling after a mass delete ..."
+    sleep "$left"
+  fi
+}
 if [ -d "$DATA/copies" ]; then
   echo "removing the copies an interrupted invocation left ..."
-  rm -rf "$DATA/copies"
-  sync
+  mass_delete "$DATA/copies"
 fi
 
 M_TRES=$DATA/m_tresoro      # Tresoro's mirror, with its "@"
@@ -210,12 +227,13 @@ echo
 
 # ---- (a) first copy -----------------------------------------------------
 # Every run copies into a folder of its own, and the copies are removed only
-# after the last measured run: ext4 hands out the inodes of files deleted in
-# the last minutes only after checking each of them (recently_deleted), so a
-# copy made just after an "rm -rf" of the previous one takes several times
-# as long, whoever makes it.
+# after the last measured run: for some minutes after a delete, ext4 checks
+# every freed inode it passes when it looks for a free one (recently_deleted
+# in its allocator), so a copy made just after an "rm -rf" of the previous
+# one takes two to five times as long, whoever makes it.
 COPIES=$DATA/copies
 if [[ $CASES == *a* ]]; then
+  settle
   echo "(a) first copy, $FIRST_RUNS runs each ..."
   TREE_KB=$(du -sk "$SRC" | awk '{print $1}')
   FREE_KB=$(df -Pk "$DATA" | awk 'NR == 2 {print $4}')
@@ -275,7 +293,7 @@ fi
 # Only now: see the note at (a).
 if [ -d "$COPIES" ]; then
   echo "removing the copies of (a) ..."
-  rm -rf "$COPIES"
+  mass_delete "$COPIES"
 fi
 
 # ---- results ------------------------------------------------------------
