@@ -1,5 +1,7 @@
-// The plan of the benchmark tree. Only integer arithmetic and our own
-// generator decide anything here, so every machine builds the same tree.
+// The plan of the benchmark tree. Our own generator decides everything
+// here; besides exact double arithmetic only exp/log of the size draw come
+// from the library, so `info`'s byte total tells whether a machine built
+// the tree measured in docs/PERFORMANCE.md.
 #include "gen_plan.h"
 
 #include <cmath>

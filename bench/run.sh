@@ -84,20 +84,6 @@ GEN=$BUILD/bench_gen_tree
 JOB=$BUILD/bench_run_job
 
 # ---- the tree -----------------------------------------------------------
-# The rounds of changes only ever move dates forward (the mirrors must never
-# be newer than the source), so the tree and its round counter live together
-# and are made afresh only when the tree's parameters change.
-SRC=$DATA/src
-STAMP="${TREE_ARGS[*]:-default}"
-if [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
-   [ "$(cat "$DATA/generation" 2>/dev/null || echo 0)" -gt 1400 ]; then
-  echo "making the tree in $SRC ..."
-  rm -rf "$SRC" "$DATA"/m_* "$DATA"/copies "$DATA"/rsync_backup "$DATA/tree.stamp"
-  "$GEN" make "$SRC" "${TREE_ARGS[@]}"
-  echo 0 >"$DATA/generation"
-  echo "$STAMP" >"$DATA/tree.stamp"
-fi
-TREE_INFO=$("$GEN" info "${TREE_ARGS[@]}")
 # Mass deletes slow down file creation on ext4 for some minutes (see (a)):
 # remember when we made one, and let the next invocation wait it out.
 SETTLE_SECONDS=330
@@ -116,6 +102,24 @@ settle() {
     sleep "$left"
   fi
 }
+
+# The rounds of changes only ever move dates forward (the mirrors must never
+# be newer than the source), so the tree and its round counter live together
+# and are made afresh only when the tree's parameters change.
+SRC=$DATA/src
+STAMP="${TREE_ARGS[*]:-default}"
+if [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
+   [ "$(cat "$DATA/generation" 2>/dev/null || echo 0)" -gt 1400 ]; then
+  echo "making the tree in $SRC ..."
+  rm -f "$DATA/tree.stamp"
+  for old in "$SRC" "$DATA"/m_* "$DATA/copies" "$DATA/rsync_backup"; do
+    [ ! -e "$old" ] || mass_delete "$old"
+  done
+  "$GEN" make "$SRC" "${TREE_ARGS[@]}"
+  echo 0 >"$DATA/generation"
+  echo "$STAMP" >"$DATA/tree.stamp"
+fi
+TREE_INFO=$("$GEN" info "${TREE_ARGS[@]}")
 if [ -d "$DATA/copies" ]; then
   echo "removing the copies an interrupted invocation left ..."
   mass_delete "$DATA/copies"
