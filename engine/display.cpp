@@ -22,6 +22,10 @@ void ReleaseCancelButton() { if (g_display.releaseCancelButton) g_display.releas
 void DrainEvents() { if (g_display.drainEvents) g_display.drainEvents(); }
 void WaitEvents(uint32_t milliseconds) { if (g_display.waitEvents) g_display.waitEvents(milliseconds); }
 bool ShutdownChecked() { return g_display.shutdownChecked && g_display.shutdownChecked(); }
-void RunEndSequence() { if (g_display.endSequence) g_display.endSequence(); }
+void BlinkStatusAndCancel() { if (g_display.blinkStatusAndCancel) g_display.blinkStatusAndCancel(); }
+void WaitWindowEvent(uint32_t milliseconds) {
+    if (g_display.waitWindowEvent) g_display.waitWindowEvent(milliseconds);
+}
+void EndProgramNow() { if (g_display.endProgramNow) g_display.endProgramNow(); }
 
 }  // namespace engine

@@ -22,7 +22,8 @@ struct Display {
     void (*trayIcon)(Icon icon) = nullptr;
     void (*showMessagesTab)() = nullptr;
     void (*runControlsLocked)(bool locked) = nullptr;
-    // Starts the blinking of the "Abbrechen" button (Blinking is already 1);
+    // Starts the blinking of the "Abbrechen" button during a run
+    // (engine::StartBlinkThreads with its id; Blinking is already 1);
     // clearing Blinking stops it.
     void (*blinkCancelButton)() = nullptr;
     // Puts the "Abbrechen" toggle button back to its released state.
@@ -35,9 +36,19 @@ struct Display {
     void (*waitEvents)(uint32_t milliseconds) = nullptr;
     // Whether "Herunterfahren wenn fertig" is ticked.
     bool (*shutdownChecked)() = nullptr;
-    // The end of a run: program end or shutdown countdowns. May end the
-    // program; otherwise returns.
-    void (*endSequence)() = nullptr;
+    // Countdowns: starts one blink thread each for the status line and the
+    // "Abbrechen" button (engine::StartBlinkThreads with both widget ids;
+    // Blinking is already 1); clearing Blinking stops them.
+    void (*blinkStatusAndCancel)() = nullptr;
+    // Waits up to `milliseconds` for one window event and hands it to the
+    // window's event handler, which may set CancelRequested; a time-out
+    // hands nothing. The end countdown's heartbeat.
+    void (*waitWindowEvent)(uint32_t milliseconds) = nullptr;
+    // Ends the process at once, without saving anything more: called after
+    // the shutdown request, once the configuration has been written.
+    // QuitRequested is set before, so a display without it still ends the
+    // program through the main loop.
+    void (*endProgramNow)() = nullptr;
 };
 
 void SetDisplay(const Display& display);
@@ -59,6 +70,8 @@ void ReleaseCancelButton();
 void DrainEvents();
 void WaitEvents(uint32_t milliseconds);
 bool ShutdownChecked();
-void RunEndSequence();
+void BlinkStatusAndCancel();
+void WaitWindowEvent(uint32_t milliseconds);
+void EndProgramNow();
 
 }  // namespace engine

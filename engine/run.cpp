@@ -4,6 +4,8 @@
 #include "core/config.h"
 #include "core/report.h"
 #include "core/state.h"
+#include "engine/blink.h"
+#include "engine/countdown.h"
 #include "engine/display.h"
 #include "engine/run_state.h"
 #include "log/channels.h"
@@ -59,7 +61,7 @@ void RunBackup(bool ignoreInterval) {
 
     run.ItJobMode = kItJobNormal;
     logs::SaveLogs();
-    Blinking = 0;
+    StopBlinking();
     ShowProgressCount(L"- fertig -");
     ShowFileProgress(0);
 

@@ -28,6 +28,14 @@ struct RunState {
     // Seconds; owned by the timed start. EndDelay > 0 after "/S<n>".
     int32_t StartCountdown = 0;
     int32_t EndDelay = 0;
+    // Tick of the start countdown's last step; 0 at start, so the first
+    // tick of the main loop already takes a step.
+    uint32_t LastStepTick = 0;
+    // A start countdown was shown and its status line must be cleared.
+    bool CountdownShown = false;
+    // Set by a completed end countdown (and by "Beenden" and the close box);
+    // the main loop then saves the logs and the configuration and ends.
+    int32_t QuitRequested = 0;
     // Older archive versions set aside under ".arc2del" in this directory.
     std::vector<std::wstring> SetAsideList;
 };

@@ -15,7 +15,8 @@ bool UnmapDrive(const std::wstring& root);
 bool SetSpecialFolderForTest(int csidl, const std::wstring& path);
 bool SetEnvForTest(const std::wstring& name, const std::wstring& value);
 bool SetScreenDpiForTest(int dpi);
-// Resets every table above to its start state.
+// Resets every table above to its start state, and the shutdown intercept
+// of platform/power.h (leaving real shutdown requests refused).
 void ResetTestTables();
 
 }  // namespace plat

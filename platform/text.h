@@ -7,6 +7,7 @@
 namespace plat {
 
 std::wstring ToUpper(const std::wstring& text);
+std::wstring ToLower(const std::wstring& text);
 
 // <0, 0, >0 like wcscmp, but ignoring case.
 int CompareNoCase(const std::wstring& a, const std::wstring& b);

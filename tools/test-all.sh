@@ -10,7 +10,8 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 JOBS=${JOBS:-$(nproc)}
 
 packages=(cmake ninja-build g++ googletest clang libclang-rt-14-dev
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64)
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64
+          xvfb imagemagick python3 fp-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -43,6 +44,8 @@ step "Windows tests under Wine"
 export WINEDEBUG=-all
 WINEPREFIX="$PWD/build/win/wineprefix" wineboot -i >/dev/null 2>&1 || true
 ctest --preset win
+step "end-to-end tests of Tresoro.exe under Wine"
+tests/e2e/run.sh build/win
 
 step "configuration fuzzer, ${FUZZ_SECONDS} s"
 cmake --preset host-fuzz >/dev/null

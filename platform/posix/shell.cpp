@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/errors.h"
+#include "platform/fs.h"
 #include "platform/posix/host.h"
 #include "platform/shell.h"
 #include "platform/text.h"
@@ -39,5 +41,32 @@ std::wstring GetEnv(const std::wstring& name) {
 }
 
 int ScreenDpiX() { return T().dpi; }
+
+}  // namespace plat
+
+// Opening a document starts nothing here; the request is recorded for the
+// tests, and a path that does not exist fails as it does on Windows.
+namespace plat {
+
+namespace {
+std::vector<std::wstring> g_shellOpened;
+uint32_t g_shellOpenFailure = 0;
+}  // namespace
+
+bool OpenWithShell(const std::wstring& path) {
+    if (g_shellOpenFailure != 0) return posix::Fail(g_shellOpenFailure);
+    if (GetAttributes(path) == kInvalidAttributes) return posix::Fail(kErrFileNotFound);
+    g_shellOpened.push_back(path);
+    return true;
+}
+
+std::vector<std::wstring> ShellOpenedForTest() { return g_shellOpened; }
+
+void FailOpenWithShellForTest(uint32_t code) { g_shellOpenFailure = code; }
+
+void ResetShellOpenedForTest() {
+    g_shellOpened.clear();
+    g_shellOpenFailure = 0;
+}
 
 }  // namespace plat

@@ -1,4 +1,6 @@
 #include "platform/posix/host.h"
+#include "platform/power.h"
+#include "platform/shell.h"
 #include "platform/testing.h"
 #include "platform/text.h"
 
@@ -36,7 +38,11 @@ bool SetScreenDpiForTest(int dpi) {
     return true;
 }
 
-void ResetTestTables() { ResetTables(); }
+void ResetTestTables() {
+    ResetTables();
+    ResetShutdownForTest();
+    ResetShellOpenedForTest();
+}
 
 bool PortableLayer() { return true; }
 

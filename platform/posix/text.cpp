@@ -23,6 +23,29 @@ static wchar_t TextUpperChar(wchar_t c) {
     return c;
 }
 
+// The inverse of TextUpperChar over the same scripts.
+static wchar_t TextLowerChar(wchar_t c) {
+    if (c < 0x80) return (c >= L'A' && c <= L'Z') ? c + 32 : c;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+    if (c == 0x178) return 0xFF;
+    if (c >= 0x100 && c <= 0x17F) {
+        if (c == 0x130 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
+        bool oddCapital = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        if (oddCapital) return (c & 1) ? c + 1 : c;
+        return (c & 1) ? c : c + 1;
+    }
+    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 32;
+    if (c >= 0x410 && c <= 0x42F) return c + 32;
+    if (c >= 0x400 && c <= 0x40F) return c + 80;
+    return c;
+}
+
+std::wstring ToLower(const std::wstring& text) {
+    std::wstring out = text;
+    for (wchar_t& c : out) c = TextLowerChar(c);
+    return out;
+}
+
 std::wstring ToUpper(const std::wstring& text) {
     std::wstring out = text;
     for (wchar_t& c : out) c = TextUpperChar(c);

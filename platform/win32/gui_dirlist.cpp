@@ -15,10 +15,10 @@
 
 namespace plat::wgui {
 
-static std::wstring DirListCell(const DirRow& row, int column) {
-    if (column == 0) return row.name;
+static std::wstring DirListCell(const DirRow& row, int role) {
+    if (role == 0) return row.name;
     if (row.parentEntry) return L"";
-    switch (column) {
+    switch (role) {
         case 1: return row.folder ? L"" : DirListSizeText(row.size);
         case 2: return DirListTypeText(row.name, row.drive, row.folder);
         case 3: return row.modified ? DirListDateText(row.modified) : L"";
@@ -47,7 +47,8 @@ static void DirListShow(GadgetRec& g, int current) {
         std::wstring name = g.dirRows[i].name;
         item.pszText = name.data();
         SendMessageW(g.hwnd, LVM_INSERTITEMW, 0, LPARAM(&item));
-        for (int c = 1; c < g.builtinColumns; ++c) DirListSetText(g.hwnd, int(i), c, DirListCell(g.dirRows[i], c));
+        for (size_t c = 1; c < g.columnRoles.size(); ++c)
+            if (g.columnRoles[c] > 0) DirListSetText(g.hwnd, int(i), int(c), DirListCell(g.dirRows[i], g.columnRoles[c]));
     }
     if (current >= 0) {
         LVITEMW item = {};
@@ -68,13 +69,13 @@ static std::wstring DirListDir(const GadgetRec& g) {
 // "..", then folders, then files; within each group by the sort column,
 // whose direction the user chooses; equal keys fall back to the name.
 void SortDirList(GadgetRec& g) {
-    const int column = g.sortColumn;
+    const int role = g.sortColumn;
     auto keyCompare = [&](const DirRow& a, const DirRow& b) -> int {
-        switch (column) {
+        switch (role) {
             case 1: return a.size < b.size ? -1 : a.size > b.size ? 1 : 0;
             case 3: return a.modified < b.modified ? -1 : a.modified > b.modified ? 1 : 0;
             case 0: return CompareNoCase(a.name, b.name);
-            default: return CompareNoCase(DirListCell(a, column), DirListCell(b, column));
+            default: return CompareNoCase(DirListCell(a, role), DirListCell(b, role));
         }
     };
     std::stable_sort(g.dirRows.begin(), g.dirRows.end(), [&](const DirRow& a, const DirRow& b) {
@@ -133,10 +134,12 @@ void FillDirList(int id) {
 // The selection stays with its entry, as LVM_SORTITEMS keeps item states.
 void DirListColumnClick(int id, int column) {
     GadgetRec* g = FindGadget(id);
-    if (!g || column < 0 || column >= g->builtinColumns) return;
-    if (g->sortColumn == column) g->sortDescending = !g->sortDescending;
+    // A column of the program's own is not a sort key.
+    if (!g || column < 0 || size_t(column) >= g->columnRoles.size() || g->columnRoles[size_t(column)] < 0) return;
+    const int role = g->columnRoles[size_t(column)];
+    if (g->sortColumn == role) g->sortDescending = !g->sortDescending;
     else {
-        g->sortColumn = column;
+        g->sortColumn = role;
         g->sortDescending = false;
     }
     const int cur = int(SendMessageW(g->hwnd, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
@@ -147,6 +150,8 @@ void DirListColumnClick(int id, int column) {
         if (g->dirRows[i].name == name) now = int(i);
     DirListShow(*g, now);
 }
+
+void DirListRefill(GadgetRec& g) { DirListShow(g, g.current); }
 
 // A double click on a folder enters it, on ".." goes to the parent, on a
 // drive lists its root; the program hears of the new listing by the text.
@@ -188,7 +193,7 @@ bool CreateDirList(int id, int parent, Box box, const std::wstring& dir, uint32_
         ListAddColumn(hwnd, 3, L"Modified", 100);
         SetWindowTextW(hwnd, dir.c_str());
     }
-    g->builtinColumns = 4;
+    g->columnRoles = {0, 1, 2, 3};
     FillDirList(id);
     return true;
 }

@@ -127,7 +127,7 @@ HWND MakeListView(int id, int parent, Box box, uint32_t flags) {
     if (flags & kListAlwaysShowSelection) style |= LVS_SHOWSELALWAYS;
     Quiet quiet;
     HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, box.x, box.y, box.w, box.h, parentHwnd,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return nullptr;
     DWORD ex = LVS_EX_DOUBLEBUFFER;
     if (flags & kListCheckBoxes) ex |= LVS_EX_CHECKBOXES;
@@ -153,19 +153,26 @@ bool CreateListView(int id, int parent, Box box, uint32_t flags) {
 bool AddListColumn(int id, int position, const std::wstring& title, int width) {
     GadgetRec* g = ListRec(id);
     if (!g) return false;
-    // A directory list's own columns stay in front.
-    if (g->kind == Kind::DirList && (position < 0 || position < g->builtinColumns) && position != -1)
-        position = g->builtinColumns;
     Quiet quiet;
-    return ListInsertColumn(g->hwnd, position, title, width);
+    if (g->kind != Kind::DirList) return ListInsertColumn(g->hwnd, position, title, width);
+    // The name stays first; further columns go where the program asks, and
+    // the built-in cells follow their columns by role.
+    const int count = int(g->columnRoles.size());
+    if (position < 1 || position > count) position = count;
+    if (!ListInsertColumn(g->hwnd, position, title, width)) return false;
+    g->columnRoles.insert(g->columnRoles.begin() + position, -1);
+    DirListRefill(*g);
+    return true;
 }
 
 bool RemoveListColumn(int id, int position) {
     GadgetRec* g = ListRec(id);
     if (!g || position < 0 || position >= GetListColumnCount(id)) return false;
-    if (g->kind == Kind::DirList && position < g->builtinColumns) return false;
+    if (g->kind == Kind::DirList && g->columnRoles[size_t(position)] >= 0) return false;
     Quiet quiet;
-    return SendMessageW(g->hwnd, LVM_DELETECOLUMN, WPARAM(position), 0) != 0;
+    if (SendMessageW(g->hwnd, LVM_DELETECOLUMN, WPARAM(position), 0) == 0) return false;
+    if (g->kind == Kind::DirList) g->columnRoles.erase(g->columnRoles.begin() + position);
+    return true;
 }
 
 int GetListColumnCount(int id) {

@@ -59,8 +59,10 @@ struct GadgetRec {
     std::vector<int> pages;    // panel: the page gadget of each tab
     // Directory lists.
     std::vector<DirRow> dirRows;
-    int builtinColumns = 0;    // the first four columns are ours
-    int sortColumn = 0;
+    // What each column shows, in display order: 0 name, 1 size, 2 type,
+    // 3 date, -1 a column of the program's own.
+    std::vector<int> columnRoles;
+    int sortColumn = 0;        // the role sorted by
     bool sortDescending = false;
     // Splitters.
     int first = 0, second = 0, position = 0;
@@ -164,6 +166,8 @@ void DirListEnter(int id, int row);
 void ListSyncCurrent(int id, bool report);
 HWND MakeListView(int id, int parent, Box box, uint32_t flags);
 bool ListAddColumn(HWND hwnd, int position, const std::wstring& title, int width);
+// Shows the rows of a directory list again, with its columns' roles.
+void DirListRefill(GadgetRec& g);
 void LayoutSplitter(GadgetRec& g);
 void LayoutPanel(GadgetRec& g);
 

@@ -131,7 +131,7 @@ bool CreateSplitter(int id, int parent, Box box, int first, int second, uint32_t
     {
         Quiet quiet;
         hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kSplitterClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, box.x,
-                               box.y, box.w, box.h, parentHwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+                               box.y, box.w, box.h, parentHwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     }
     if (!RegisterGadget(id, hwnd, Kind::Splitter, parent, flags)) return false;
     GadgetRec* g = FindGadget(id);

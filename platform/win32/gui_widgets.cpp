@@ -67,8 +67,11 @@ static HWND MakeControl(int id, int parent, Box box, const wchar_t* cls, const s
     int window = 0;
     if (!EnsureGuiInit() || IdInUse(id) || !ParentHandle(parent, parentHwnd, window)) return nullptr;
     Quiet quiet;
+    // The gadget id doubles as the control id, so that tools outside the
+    // program (the end-to-end tests' probe) can tell the controls apart.
     return CreateWindowExW(ex, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, box.x, box.y, box.w, box.h,
-                           parentHwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+                           parentHwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
 }
 
 static std::wstring WindowText(HWND hwnd) {

@@ -58,6 +58,9 @@ static void WinOnSize(int id, WindowRec& w, WPARAM wp, LPARAM lp) {
     WindowState now = wp == SIZE_MINIMIZED ? WindowState::Minimized
                     : wp == SIZE_MAXIMIZED ? WindowState::Maximized : WindowState::Normal;
     if (wp != SIZE_RESTORED && wp != SIZE_MINIMIZED && wp != SIZE_MAXIMIZED) return;
+    // A hidden window is "minimised" by bookkeeping only (SetWindowState
+    // keeps it hidden); moving or sizing it must not make it normal again.
+    if (wp == SIZE_RESTORED && w.lastState == WindowState::Minimized && !IsWindowVisible(w.hwnd)) return;
     const WindowState before = w.lastState;
     w.lastState = now;
     if (IsQuiet()) return;
@@ -428,6 +431,12 @@ void SetWindowState(int id, WindowState state) {
                   : state == WindowState::Maximized ? SW_MAXIMIZE : SW_RESTORE;
     if (IsWindowVisible(rec->hwnd)) {
         ShowWindow(rec->hwnd, cmd);
+    } else if (state != WindowState::Minimized && (IsIconic(rec->hwnd) || IsZoomed(rec->hwnd))) {
+        // Minimised (or maximised) and then hidden, as the tray does: only
+        // ShowWindow leaves that state, so the window is restored and hidden
+        // again at once, before anything is painted.
+        ShowWindow(rec->hwnd, cmd);
+        ShowWindow(rec->hwnd, SW_HIDE);
     } else {
         WINDOWPLACEMENT wp = {};
         wp.length = sizeof(wp);

@@ -1,6 +1,8 @@
 // Special folders, the temporary directory, the program file, environment
-// variables and the screen resolution.
+// variables, the screen resolution, and opening documents through the shell.
 #include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <vector>
@@ -71,5 +73,32 @@ int ScreenDpiX() {
     ReleaseDC(nullptr, screen);
     return dpi > 0 ? dpi : 96;
 }
+
+bool OpenWithShell(const std::wstring& path) {
+    // The handler that opens the document may be a shell extension using
+    // COM, which the shell expects in a single-threaded apartment on the
+    // calling thread.
+    const HRESULT co = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // No box of the shell's own: the caller reports a failure in its words.
+    // NOASYNC: a DDE conversation must be over before COM goes away below.
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = nullptr;  // the default verb, as a double-click
+    info.lpFile = path.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    const BOOL ok = ShellExecuteExW(&info);
+    const DWORD error = ok ? 0 : GetLastError();
+    if (SUCCEEDED(co)) CoUninitialize();
+    if (!ok) {
+        ::SetLastError(error != 0 ? error : ERROR_NO_ASSOCIATION);
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::wstring> ShellOpenedForTest() { return {}; }
+void FailOpenWithShellForTest(uint32_t) {}
+void ResetShellOpenedForTest() {}
 
 }  // namespace plat

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/power.h"
 #include "platform/testing.h"
 
 namespace plat {
@@ -44,6 +45,8 @@ void ResetTestTables() {
     for (const auto& [name, value] : g_testingSavedEnv)
         SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
     g_testingSavedEnv.clear();
+    // Also marks this process as a test process that never powers off.
+    ResetShutdownForTest();
 }
 
 bool PortableLayer() { return false; }

@@ -9,20 +9,22 @@
 
 namespace plat {
 
-std::wstring ToUpper(const std::wstring& text) {
+static std::wstring TextMapCase(const std::wstring& text, DWORD how) {
     // LCMapStringEx rejects a length of 0 as an invalid parameter.
     if (text.empty() || text.size() > INT_MAX) return text;
     int length = static_cast<int>(text.size());
-    int need = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.data(), length, nullptr, 0,
-                             nullptr, nullptr, 0);
+    int need = LCMapStringEx(LOCALE_NAME_INVARIANT, how, text.data(), length, nullptr, 0, nullptr, nullptr, 0);
     if (need <= 0) return text;
     std::wstring out(static_cast<size_t>(need), L'\0');
-    int got = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.data(), length, out.data(),
-                            need, nullptr, nullptr, 0);
+    int got = LCMapStringEx(LOCALE_NAME_INVARIANT, how, text.data(), length, out.data(), need, nullptr,
+                            nullptr, 0);
     if (got <= 0) return text;
     out.resize(static_cast<size_t>(got));
     return out;
 }
+
+std::wstring ToUpper(const std::wstring& text) { return TextMapCase(text, LCMAP_UPPERCASE); }
+std::wstring ToLower(const std::wstring& text) { return TextMapCase(text, LCMAP_LOWERCASE); }
 
 int CompareNoCase(const std::wstring& a, const std::wstring& b) {
     if (a.size() <= INT_MAX && b.size() <= INT_MAX) {

@@ -19,6 +19,7 @@
 #include "log/sinks.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
+#include "platform/power.h"
 #include "tests/support/engine_fixture.h"
 #include "tests/support/temp_tree.h"
 
@@ -39,6 +40,7 @@ struct Recorder {
     int drains = 0;
     bool shutdownChecked = false;
     void (*onDrain)(int count) = nullptr;
+    // Called at the first wait of an end countdown.
     void (*onEnd)() = nullptr;
 };
 
@@ -83,10 +85,18 @@ engine::Display RecorderDisplay() {
         if (g_rec.onDrain) g_rec.onDrain(count);
     };
     d.shutdownChecked = [] { return g_rec.shutdownChecked; };
-    d.endSequence = [] {
-        RecEvent(L"end");
-        if (g_rec.onEnd) g_rec.onEnd();
+    // The end countdowns after the run blink the status line and wait for
+    // window events; a wait moves the fake clock on by its time-out.
+    d.blinkStatusAndCancel = [] { RecEvent(L"countdown"); };
+    d.waitWindowEvent = [](uint32_t milliseconds) {
+        RecEvent(L"wait");
+        if (g_rec.onEnd) {
+            g_rec.onEnd();
+            g_rec.onEnd = nullptr;
+        }
+        plat::AdvanceFakeClock(milliseconds);
     };
+    d.endProgramNow = [] { RecEvent(L"exit"); };
     return d;
 }
 
@@ -174,7 +184,7 @@ TEST_F(EngineRun, EmptyJobListLogsZerosAndNothingToCopy) {
     EXPECT_EQ(Lines(core::kLogNormal), expected);
     const std::vector<std::wstring> events = {
         L"blink",    L"tab",   L"lock:1", L"status:Kopieren gestartet", L"status:Nichts zu kopieren...",
-        L"progress:- fertig -", L"bar:0", L"end", L"lock:0", L"bar:0", L"release"};
+        L"progress:- fertig -", L"bar:0", L"lock:0", L"bar:0", L"release"};
     EXPECT_EQ(g_rec.events, events);
     ASSERT_FALSE(g_rec.tray.empty());
     EXPECT_EQ(g_rec.tray.back(), Icon::Idle);
@@ -243,7 +253,9 @@ TEST_F(EngineRun, SuccessfulRunCountsAndShowsTheOkIconAfterTheAnimation) {
     EXPECT_EQ(tree.Read(L"a\\dest\\sub\\big2.bin").size(), 700000u);
     EXPECT_EQ(core::S().Jobs.items[0].EntryCount, 3);
     EXPECT_EQ(core::S().Jobs.items[0].LastBup, static_cast<int32_t>(now));
-    EXPECT_EQ(std::count(g_rec.events.begin(), g_rec.events.end(), L"end"), 1);
+    // Without "/S<n>" and the shutdown box the run ends nothing.
+    EXPECT_EQ(std::count(g_rec.events.begin(), g_rec.events.end(), L"countdown"), 0);
+    EXPECT_EQ(engine::R().QuitRequested, 0);
 }
 
 TEST_F(EngineRun, ErrorsGiveTheErrorIconAndTheirCount) {
@@ -277,6 +289,7 @@ TEST_F(EngineRun, ErrorLineSaysWhenTheAutomaticEndIsDelayed) {
     logs::ResetLogState();
     engine::R().EndDelay = 0;
     g_rec.shutdownChecked = true;
+    plat::SetShutdownHookForTest([](uint32_t) { return 0; });
     engine::RunBackup(false);
     EXPECT_TRUE(HasLine(core::kLogNormal, delayed));
 }
@@ -315,16 +328,19 @@ TEST_F(EngineRun, LogsAreSavedBeforeTheEndSequence) {
         ASSERT_TRUE(plat::ReadWholeFile(messagesFile, bytes));
         EXPECT_NE(bytes.find("   Ende"), std::string::npos);
         EXPECT_EQ(engine::R().ItJobMode, engine::kItJobNormal);
-        EXPECT_EQ(engine::Blinking.load(), 0);
     };
     engine::R().ItJobMode = engine::kItJobManual;
+    engine::R().EndDelay = 2;
     engine::RunBackup(true);
     const auto& ev = g_rec.events;
-    auto end = std::find(ev.begin(), ev.end(), L"end");
+    auto end = std::find(ev.begin(), ev.end(), L"countdown");
     ASSERT_NE(end, ev.end());
     EXPECT_NE(std::find(ev.begin(), end, L"progress:- fertig -"), end);
     EXPECT_EQ(std::find(ev.begin(), end, L"lock:0"), end);
     EXPECT_EQ(ev.back(), L"release");
+    // The countdown ran out: the main loop ends the program.
+    EXPECT_EQ(engine::R().QuitRequested, 1);
+    EXPECT_EQ(engine::R().EndDelay, 0);
 }
 
 TEST_F(EngineRun, CancelInTheFirstJobEndsTheRun) {
@@ -336,10 +352,16 @@ TEST_F(EngineRun, CancelInTheFirstJobEndsTheRun) {
         WaitForAnimationFrame();
         engine::R().CancelRequested = 1;
     };
+    engine::R().EndDelay = 30;
+    g_rec.shutdownChecked = true;
     engine::RunBackup(false);
     EXPECT_TRUE(HasLine(core::kLogNormal, L"ABBRUCH bei " + firstSrc + L"!!!"));
     EXPECT_FALSE(AnyLineContains(core::kLogNormal, secondSrc));
-    EXPECT_EQ(std::count(g_rec.events.begin(), g_rec.events.end(), L"end"), 0);
+    // Neither the program-end nor the shutdown countdown follows a cancel.
+    EXPECT_EQ(std::count(g_rec.events.begin(), g_rec.events.end(), L"countdown"), 0);
+    EXPECT_EQ(std::count(g_rec.events.begin(), g_rec.events.end(), L"wait"), 0);
+    EXPECT_EQ(std::count(g_rec.events.begin(), g_rec.events.end(), L"exit"), 0);
+    EXPECT_EQ(engine::R().QuitRequested, 0);
     EXPECT_EQ(StatusEvents().back(), L"Backup wurde abgebrochen...");
     EXPECT_EQ(g_rec.tray.back(), Icon::Idle);
     // The status image keeps what the run achieved before the cancel.

@@ -10,6 +10,13 @@ TEST(PlatformText, UpperCaseKnowsUmlautsAndKeepsSharpS) {
     EXPECT_EQ(plat::ToUpper(L""), L"");
 }
 
+TEST(PlatformText, LowerCaseIsTheInverseForPathsAUserTypes) {
+    EXPECT_EQ(plat::ToLower(L"C:\\ÄÖÜ STRAßE\\ÉA1 Łódź ΑΒΓ ЖЁ"), L"c:\\äöü straße\\éa1 łódź αβγ жё");
+    const std::wstring mixed = L"Grüße\\Ärger\\Ÿ-Ő.TXT";
+    EXPECT_EQ(plat::ToUpper(plat::ToLower(mixed)), plat::ToUpper(mixed));
+    EXPECT_EQ(plat::ToLower(L""), L"");
+}
+
 TEST(PlatformText, CompareIgnoresCaseOfUmlautsOrdinally) {
     EXPECT_EQ(plat::CompareNoCase(L"Grüße\\Ärger", L"GRÜßE\\ärger"), 0);
     EXPECT_TRUE(plat::EqualNoCase(L"datei.TXT", L"DATEI.txt"));

@@ -7,6 +7,7 @@
 #include "engine/run_state.h"
 #include "engine/sync.h"
 #include "log/channels.h"
+#include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/testing.h"
 #include "platform/text.h"
@@ -32,7 +33,21 @@ void RecBlink() { ++g_record.blinkStarts; }
 void RecRelease() { ++g_record.cancelReleases; }
 void RecWait(uint32_t) { ++g_record.waits; }
 bool RecShutdownChecked() { return g_record.shutdownChecked; }
-void RecEndSequence() { ++g_record.endSequences; }
+void RecStatusBlink() { ++g_record.statusBlinkStarts; }
+void RecProgramEnd() { ++g_record.programEnds; }
+// A countdown that never sees its end would spin for ever: give up loudly.
+constexpr int kRecMaxWindowWaits = 1000000;
+void RecWindowWait(uint32_t milliseconds) {
+    int number = ++g_record.windowWaits;
+    g_record.windowWaitMillis.push_back(milliseconds);
+    plat::AdvanceFakeClock(g_record.windowWaitClockMillis > 0 ? g_record.windowWaitClockMillis : milliseconds);
+    if (g_record.cancelAtWindowWait > 0 && number == g_record.cancelAtWindowWait) engine::R().CancelRequested = 1;
+    if (g_record.onWindowWait) g_record.onWindowWait(number);
+    if (number == kRecMaxWindowWaits) {
+        ADD_FAILURE() << "a countdown did not end after " << number << " waits";
+        engine::R().CancelRequested = 1;
+    }
+}
 void RecDrain() {
     int number = ++g_record.drains;
     if (g_record.cancelAtDrain > 0 && number == g_record.cancelAtDrain) engine::R().CancelRequested = 1;
@@ -58,7 +73,9 @@ void InstallRecorder() {
     display.drainEvents = RecDrain;
     display.waitEvents = RecWait;
     display.shutdownChecked = RecShutdownChecked;
-    display.endSequence = RecEndSequence;
+    display.blinkStatusAndCancel = RecStatusBlink;
+    display.waitWindowEvent = RecWindowWait;
+    display.endProgramNow = RecProgramEnd;
     engine::SetDisplay(display);
 }
 

@@ -26,9 +26,10 @@ struct DisplayRecord {
     std::vector<engine::Icon> statusImages, trayIcons;
     std::vector<bool> controlsLocked;
     int messagesTabShown = 0;
-    int blinkStarts = 0;
+    int blinkStarts = 0;        // blinkCancelButton
+    int statusBlinkStarts = 0;  // blinkStatusAndCancel
     int cancelReleases = 0;
-    int endSequences = 0;
+    int programEnds = 0;        // endProgramNow
     int waits = 0;
     int drains = 0;  // drainEvents calls so far
     // When > 0, the drain with this number sets CancelRequested, as the
@@ -37,6 +38,16 @@ struct DisplayRecord {
     bool shutdownChecked = false;
     // Called on every drain with its number, after the cancel check.
     void (*onDrain)(int drainNumber) = nullptr;
+    // waitWindowEvent: each call moves the fake clock on by its whole wait,
+    // as a wait without events does, so countdowns run through at once.
+    int windowWaits = 0;
+    std::vector<uint32_t> windowWaitMillis;
+    // When > 0, each wait moves the clock only this far: an event ended it early.
+    uint32_t windowWaitClockMillis = 0;
+    // When > 0, the wait with this number takes a click on "Abbrechen".
+    int cancelAtWindowWait = 0;
+    // Called on every window wait with its number, after the cancel check.
+    void (*onWindowWait)(int waitNumber) = nullptr;
 };
 
 // The record of the installed recorder.

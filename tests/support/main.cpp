@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/state.h"
+#include "dialogs/exclude_search.h"
 #include "engine/display.h"
 #include "engine/run_state.h"
 #include "log/channels.h"
@@ -10,7 +11,9 @@
 #include "platform/clock.h"
 #include "platform/fault.h"
 #include "platform/gui_testing.h"
+#include "platform/process.h"
 #include "platform/testing.h"
+#include "ui/view_state.h"
 
 namespace {
 struct ResetBetweenTests : testing::EmptyTestEventListener {
@@ -25,6 +28,9 @@ struct ResetBetweenTests : testing::EmptyTestEventListener {
         plat::UseRealClock();
         plat::ResetTestTables();
         plat::ResetGuiForTest();
+        plat::ResetMutexesForTest();
+        ui::ResetUiForTest();
+        dialogs::ResetExcludeSearchForTest();
     }
 };
 }  // namespace

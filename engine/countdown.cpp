@@ -1,0 +1,93 @@
+#include "engine/countdown.h"
+
+#include <string>
+
+#include "engine/blink.h"
+#include "engine/display.h"
+#include "engine/run.h"
+#include "engine/run_state.h"
+#include "platform/clock.h"
+
+namespace engine {
+
+constexpr uint32_t kCountdownStepMillis = 1000;
+
+// Both countdowns blink the status line with the button; a run already
+// blinking keeps its threads.
+static void CountdownBlink() {
+    if (Blinking.load() != 0) return;
+    Blinking = 1;
+    BlinkStatusAndCancel();
+}
+
+void StartCountdownTick() {
+    RunState& run = R();
+    if (run.StartCountdown > 0) {
+        CountdownBlink();
+        if (run.CancelRequested != 0) {
+            // The display is cleared on the next turn, by the branch below.
+            run.StartCountdown = 0;
+            run.CancelRequested = 0;
+            return;
+        }
+        const uint32_t tick = plat::Tick();
+        // A full second counts as one step: the main loop's heartbeat is
+        // exactly one second, and "more than" would step only every other beat.
+        if (tick - run.LastStepTick < kCountdownStepMillis) return;
+        run.LastStepTick = tick;
+        run.CountdownShown = true;
+        run.StartCountdown -= 1;
+        if (run.StartCountdown > 0) {
+            ShowStatusLine(L"Backup wird in " + std::to_wstring(run.StartCountdown) + L" Sekunden gestartet!");
+            return;
+        }
+        StopBlinking();
+        // The run shows its result in the status line and unlocks the
+        // controls itself; clearing the countdown's display afterwards would
+        // wipe the result of the unattended run.
+        run.CountdownShown = false;
+        RunBackup(false);
+        return;
+    }
+    if (run.CountdownShown) {
+        ShowStatusLine(L"");
+        LockRunControls(false);
+        StopBlinking();
+        run.CountdownShown = false;
+    }
+}
+
+// Measured with the tick, not the wall clock: an unattended start at boot
+// is when the clock is set by time synchronisation, and a clock set back
+// must not stretch the countdown, nor one set forward cut it short.
+void EndCountdown(int32_t seconds) {
+    RunState& run = R();
+    const std::wstring prefix = ShutdownChecked() ? L"Windows herunterfahren (stoppen mit 'Abbrechen'): "
+                                                  : L"Programm wird beendet (stoppen mit 'Abbrechen'): ";
+    CountdownBlink();
+    const uint32_t startTick = plat::Tick();
+    int64_t remaining = 1;
+    int64_t shown = 0;
+    while (remaining > 0) {
+        remaining = int64_t{seconds} - (plat::Tick() - startTick) / kCountdownStepMillis;
+        if (remaining < 0) remaining = 0;
+        if (remaining != shown) {
+            // The bar runs down from 100 to 0; 64 bits, as "/S" takes any number.
+            ShowFileProgress(static_cast<int>(remaining * 100 / seconds));
+            ShowStatusLine(prefix + std::to_wstring(remaining));
+            shown = remaining;
+        }
+        WaitWindowEvent(kCountdownStepMillis);
+        if (run.CancelRequested != 0) break;
+    }
+    StopBlinking();
+    run.EndDelay = 0;
+    if (run.CancelRequested != 0) {
+        ShowStatusLine(L"");
+        ReleaseCancelButton();
+    } else {
+        run.QuitRequested = 1;
+    }
+}
+
+}  // namespace engine

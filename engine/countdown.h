@@ -1,0 +1,35 @@
+// The timed start ("/S") and the end of a run: the countdowns in the status
+// line that the user stops with "Abbrechen", the program end and the
+// Windows shutdown after an unattended run.
+#pragma once
+
+#include <cstdint>
+
+namespace engine {
+
+// One turn of the start countdown, called by the main loop after every
+// general event and every wait time-out (at least once a second). While
+// StartCountdown > 0 it blinks the status line and "Abbrechen", drops the
+// timed run when CancelRequested is set (clearing both), and otherwise,
+// once a second has passed since its last step, counts one second down and
+// shows it; at 0 it starts RunBackup with the intervals respected. After a
+// dropped countdown the next turn clears the status line and unlocks the
+// controls.
+void StartCountdownTick();
+
+// Counts `seconds` down in the status line ("Programm wird beendet ..." or,
+// with "Herunterfahren wenn fertig" ticked, "Windows herunterfahren ...")
+// and the progress bar, taking one window event per pass (up to 1000 ms).
+// Completed, it sets QuitRequested; cancelled, it clears the status line and
+// releases "Abbrechen". EndDelay is 0 afterwards either way.
+void EndCountdown(int32_t seconds);
+
+// After a run that was not cancelled: the program-end countdown of EndDelay
+// seconds (300 more after errors), then with "Herunterfahren wenn fertig"
+// a further 15 seconds (300 after errors); unless cancelled, the
+// configuration is written, Windows is asked to power off and the program
+// ends at once. Returns when nothing ends the program here; QuitRequested
+// then tells the main loop whether to end it.
+void RunEndSequence();
+
+}  // namespace engine

@@ -1,0 +1,29 @@
+#include "engine/shutdown.h"
+
+#include "platform/gui.h"
+#include "platform/power.h"
+
+namespace engine {
+
+uint32_t ShutdownFlags(bool force) { return plat::kExitPowerOff | (force ? plat::kExitForce : 0u); }
+
+int ExitWindowsRequest(uint32_t flags) { return plat::RequestShutdown(flags); }
+
+// The boxes keep their English texts and their own caption: they are the
+// only ones that do not go through the program's "Tresoro Meldung" box.
+const wchar_t* ShutdownFailureText(int code) {
+    switch (code) {
+        case plat::kShutdownNoToken: return L"Error: Failed To get access token For current process";
+        case plat::kShutdownNoPrivilege: return L"Error: Failed To get required security privilege";
+        case plat::kShutdownNotAdjusted: return L"Error: Failed To adjust required security privilege";
+        case plat::kShutdownRefused: return L"Error: ExitWindowsEx call failed";
+        default: return nullptr;
+    }
+}
+
+void ShutDown() {
+    const wchar_t* text = ShutdownFailureText(ExitWindowsRequest(ShutdownFlags(true)));
+    if (text != nullptr) plat::ShowMessageBox(L"ShutDown", text, plat::MsgButtons::Ok);
+}
+
+}  // namespace engine

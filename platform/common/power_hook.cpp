@@ -1,0 +1,33 @@
+#include "platform/common/power_hook.h"
+
+#include <atomic>
+
+#include "platform/power.h"
+
+namespace plat {
+
+static std::atomic<ShutdownHook> g_powerHook{nullptr};
+// Once a test has touched the intercept, this process is a test process and
+// never powers anything off, even if a later test forgets its intercept.
+static std::atomic<bool> g_powerRefuseReal{false};
+
+void SetShutdownHookForTest(ShutdownHook hook) {
+    g_powerRefuseReal = true;
+    g_powerHook = hook;
+}
+
+void ResetShutdownForTest() { SetShutdownHookForTest(nullptr); }
+
+bool ShutdownIntercepted(uint32_t flags, int& code) {
+    if (const ShutdownHook hook = g_powerHook.load()) {
+        code = hook(flags);
+        return true;
+    }
+    if (g_powerRefuseReal.load()) {
+        code = kShutdownRefused;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace plat

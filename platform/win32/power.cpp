@@ -1,0 +1,50 @@
+// The shutdown request. Without SE_SHUTDOWN_NAME enabled in the process
+// token, ExitWindowsEx fails with ERROR_PRIVILEGE_NOT_HELD on the NT family;
+// the privilege is held by interactive users but disabled by default.
+#include <windows.h>
+
+#include "platform/common/power_hook.h"
+#include "platform/power.h"
+
+namespace plat {
+
+// GetVersionExW is deprecated but still answers the platform id, which is
+// all it is asked here; the 9x family had no token to adjust.
+static bool PowerOnNtPlatform() {
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);  // 276 bytes: the Unicode form
+    // Every system that can still run us is of the NT family, so a failed
+    // query is taken as one.
+    if (!GetVersionExW(&info)) return true;
+    return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+static int PowerEnablePrivilege() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return kShutdownNoToken;
+    TOKEN_PRIVILEGES privileges{};
+    if (!LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
+        CloseHandle(token);
+        return kShutdownNoPrivilege;
+    }
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    // A true result with ERROR_NOT_ALL_ASSIGNED is left to ExitWindowsEx,
+    // which then reports the missing privilege itself.
+    const BOOL adjusted = AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    CloseHandle(token);
+    return adjusted ? kShutdownAccepted : kShutdownNotAdjusted;
+}
+
+int RequestShutdown(uint32_t flags) {
+    int code = kShutdownRefused;
+    if (ShutdownIntercepted(flags, code)) return code;
+    if (PowerOnNtPlatform()) {
+        code = PowerEnablePrivilege();
+        if (code != kShutdownAccepted) return code;
+    }
+    return ExitWindowsEx(flags, 0) ? kShutdownAccepted : kShutdownRefused;
+}
+
+}  // namespace plat

@@ -1,0 +1,20 @@
+#include "platform/process.h"
+
+#include <windows.h>
+
+namespace plat {
+
+bool CreateInstanceMutex(const std::wstring& name, bool& alreadyExists) {
+    // The handle is never closed: the mutex marks this instance until the
+    // process ends, and Windows releases it then.
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, name.c_str());
+    alreadyExists = GetLastError() == ERROR_ALREADY_EXISTS;
+    return mutex != nullptr;
+}
+
+void SleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }
+
+void SetForeignMutexForTest(const std::wstring&) {}
+void ResetMutexesForTest() {}
+
+}  // namespace plat

@@ -1,0 +1,393 @@
+// tresoro_probe.exe: looks at the running Tresoro.exe from outside, as a
+// user's tools would, and answers one command per start on stdout (UTF-8,
+// one record a line). It finds the main window by its title and class and
+// the widgets by their control ids. It acts on the window only through
+// messages that a user's clicks and keys would send, reads list views
+// through a scratch page it lends itself in the program's memory, and never
+// touches the program's files.
+//
+// Exit codes: 0 done, 1 the awaited state did not come, 2 no main window
+// or a bad command line.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Out(const std::wstring& text) {
+    const std::wstring line = text + L"\n";
+    const int n = WideCharToMultiByte(CP_UTF8, 0, line.data(), int(line.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(size_t(n > 0 ? n : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), int(line.size()), bytes.data(), n, nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), DWORD(bytes.size()), &written, nullptr);
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[256] = {};
+    GetClassNameW(hwnd, name, 256);
+    return name;
+}
+
+// WM_GETTEXT, unlike GetWindowTextW, reaches the text of another process's
+// edit and rich-edit controls. A program busy for a second is not waited on.
+std::wstring TextOf(HWND hwnd) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length)) return L"";
+    std::wstring text(size_t(length) + 1, L'\0');
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()), SMTO_ABORTIFHUNG, 1000,
+                             &got))
+        return L"";
+    text.resize(size_t(got));
+    return text;
+}
+
+// One record per line, so line breaks and tabs inside texts are spelt out.
+std::wstring Escaped(const std::wstring& text, size_t limit) {
+    std::wstring out;
+    for (wchar_t c : text.substr(0, limit)) {
+        if (c == L'\r') out += L"\\r";
+        else if (c == L'\n') out += L"\\n";
+        else if (c == L'\t') out += L"\\t";
+        else out += c;
+    }
+    return out;
+}
+
+// The main window: class "TresoroWindow", title beginning with "Tresoro"
+// and a menu bar. The info window shares title and class but has no menu.
+BOOL CALLBACK FindMain(HWND hwnd, LPARAM param) {
+    wchar_t title[256] = {};
+    GetWindowTextW(hwnd, title, 256);
+    if (wcsncmp(title, L"Tresoro", 7) != 0 || ClassOf(hwnd) != L"TresoroWindow" || !GetMenu(hwnd)) return TRUE;
+    *reinterpret_cast<HWND*>(param) = hwnd;
+    return FALSE;
+}
+
+HWND MainWindow() {
+    HWND found = nullptr;
+    EnumWindows(FindMain, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND main) {
+    std::vector<HWND> all;
+    EnumChildWindows(main, CollectChild, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+HWND Control(HWND main, int id) {
+    for (HWND h : Descendants(main))
+        if (GetDlgCtrlID(h) == id) return h;
+    return nullptr;
+}
+
+// The main window's own id in the program is 1; its children name it so.
+int ParentId(HWND main, HWND hwnd) {
+    HWND parent = GetParent(hwnd);
+    return parent == main ? 1 : GetDlgCtrlID(parent);
+}
+
+void ListControls(HWND main) {
+    for (HWND h : Descendants(main)) {
+        RECT r;
+        GetWindowRect(h, &r);
+        MapWindowPoints(HWND_DESKTOP, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+        Out(std::to_wstring(GetDlgCtrlID(h)) + L"\t" + std::to_wstring(ParentId(main, h)) + L"\t" + ClassOf(h) +
+            L"\t" + std::to_wstring(r.left) + L"\t" + std::to_wstring(r.top) + L"\t" +
+            std::to_wstring(r.right - r.left) + L"\t" + std::to_wstring(r.bottom - r.top) + L"\t" +
+            (IsWindowEnabled(h) ? L"1" : L"0") + L"\t" + (IsWindowVisible(h) ? L"1" : L"0") + L"\t" +
+            Escaped(TextOf(h), 300));
+    }
+}
+
+// A list view keeps its cells and column titles in the program's memory
+// and answers with pointers; the structures and text buffers for its
+// answers are lent from a scratch page in that process.
+struct Remote {
+    HANDLE process = nullptr;
+    char* base = nullptr;
+    static constexpr size_t kSize = 4096, kText = 1024, kTextChars = (kSize - kText) / sizeof(wchar_t);
+    explicit Remote(HWND hwnd) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process)
+            base = static_cast<char*>(VirtualAllocEx(process, nullptr, kSize, MEM_COMMIT | MEM_RESERVE,
+                                                     PAGE_READWRITE));
+    }
+    ~Remote() {
+        if (base) VirtualFreeEx(process, base, 0, MEM_RELEASE);
+        if (process) CloseHandle(process);
+    }
+    Remote(const Remote&) = delete;
+    Remote& operator=(const Remote&) = delete;
+    wchar_t* Text() const { return reinterpret_cast<wchar_t*>(base + kText); }
+    // Sends `message` with the structure copied over; copies it back.
+    template <typename T>
+    bool Ask(HWND hwnd, UINT message, WPARAM wp, T& data) {
+        SIZE_T done = 0;
+        DWORD_PTR unused = 0;
+        const wchar_t empty = 0;
+        return base && WriteProcessMemory(process, base, &data, sizeof(T), &done) &&
+               WriteProcessMemory(process, Text(), &empty, sizeof(empty), &done) &&
+               SendMessageTimeoutW(hwnd, message, wp, LPARAM(base), SMTO_ABORTIFHUNG, 1000, &unused) &&
+               ReadProcessMemory(process, base, &data, sizeof(T), &done);
+    }
+    std::wstring ReadText() const {
+        std::vector<wchar_t> buffer(kTextChars, L'\0');
+        SIZE_T done = 0;
+        if (!ReadProcessMemory(process, Text(), buffer.data(), buffer.size() * sizeof(wchar_t), &done)) return L"";
+        buffer.back() = 0;
+        return buffer.data();
+    }
+};
+
+// Column titles and widths of a list view: "index, width, title" a line.
+void ListColumns(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int count = header ? int(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    Remote remote(list);
+    for (int c = 0; c < count; ++c) {
+        HDITEMW item = {};
+        item.mask = HDI_TEXT | HDI_WIDTH;
+        item.pszText = remote.Text();
+        item.cchTextMax = int(Remote::kTextChars);
+        if (!remote.Ask(header, HDM_GETITEMW, WPARAM(c), item)) return;
+        Out(std::to_wstring(c) + L"\t" + std::to_wstring(item.cxy) + L"\t" + remote.ReadText());
+    }
+}
+
+// The rows of a list view: "row, ticked, selected, cells..." a line.
+void ListRows(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int columns = header ? int(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+    const int rows = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    Remote remote(list);
+    for (int r = 0; r < rows; ++r) {
+        const UINT state = UINT(SendMessageW(list, LVM_GETITEMSTATE, WPARAM(r), LVIS_STATEIMAGEMASK | LVIS_SELECTED));
+        std::wstring line = std::to_wstring(r) + L"\t" + (((state & LVIS_STATEIMAGEMASK) >> 12) == 2 ? L"1" : L"0") +
+                            L"\t" + ((state & LVIS_SELECTED) ? L"1" : L"0");
+        for (int c = 0; c < columns; ++c) {
+            LVITEMW item = {};
+            item.iSubItem = c;
+            item.pszText = remote.Text();
+            item.cchTextMax = int(Remote::kTextChars);
+            if (!remote.Ask(list, LVM_GETITEMTEXTW, WPARAM(r), item)) return;
+            line += L"\t" + Escaped(remote.ReadText(), 300);
+        }
+        Out(line);
+    }
+}
+
+// The frame around the inner size (client area plus menu bar).
+SIZE FrameExtra(HWND hwnd) {
+    RECT r = {0, 0, 0, 0};
+    AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                       DWORD(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+int MenuBarHeight(HWND hwnd) {
+    MENUBARINFO info = {};
+    info.cbSize = sizeof(info);
+    if (GetMenuBarInfo(hwnd, OBJID_MENU, 0, &info)) return info.rcBar.bottom - info.rcBar.top;
+    return GetMenu(hwnd) ? GetSystemMetrics(SM_CYMENU) : 0;
+}
+
+void ShowWindowLine(HWND main) {
+    RECT outer, client;
+    GetWindowRect(main, &outer);
+    GetClientRect(main, &client);
+    const int menu = MenuBarHeight(main);
+    Out(L"x=" + std::to_wstring(outer.left) + L" y=" + std::to_wstring(outer.top) +
+        L" outer_w=" + std::to_wstring(outer.right - outer.left) +
+        L" outer_h=" + std::to_wstring(outer.bottom - outer.top) + L" client_w=" + std::to_wstring(client.right) +
+        L" client_h=" + std::to_wstring(client.bottom) + L" menu_h=" + std::to_wstring(menu) +
+        L" inner_w=" + std::to_wstring(client.right) + L" inner_h=" + std::to_wstring(client.bottom + menu) +
+        L" visible=" + (IsWindowVisible(main) ? L"1" : L"0") + L" minimized=" + (IsIconic(main) ? L"1" : L"0") +
+        L" maximized=" + (IsZoomed(main) ? L"1" : L"0"));
+}
+
+// Top-level windows of the Wine desktop that the suite may care about
+// (message boxes, dialogs), with their class and title.
+BOOL CALLBACK ShowTop(HWND hwnd, LPARAM) {
+    if (!IsWindowVisible(hwnd)) return TRUE;
+    wchar_t title[256] = {};
+    GetWindowTextW(hwnd, title, 256);
+    Out(ClassOf(hwnd) + L"\t" + title);
+    return TRUE;
+}
+
+// The first visible top-level window whose title begins with `prefix`
+// (a message box, a dialog of the program).
+struct TopSearch {
+    const wchar_t* prefix;
+    HWND found;
+};
+
+BOOL CALLBACK FindTop(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<TopSearch*>(param);
+    wchar_t title[256] = {};
+    GetWindowTextW(hwnd, title, 256);
+    if (!IsWindowVisible(hwnd) || wcsncmp(title, search->prefix, wcslen(search->prefix)) != 0) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+// Keystrokes as the control receives them from the keyboard, so that the
+// program sees a user's edit.
+void TypeInto(HWND control, const std::wstring& text) {
+    for (wchar_t c : text) PostMessageW(control, WM_CHAR, WPARAM(c), 1);
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &unused);
+}
+
+void Resize(HWND main, int w, int h) {
+    const SIZE extra = FrameExtra(main);
+    DWORD_PTR unused = 0;
+    // Through the window's own thread, like a drag of the frame ends.
+    SetWindowPos(main, nullptr, 0, 0, w + extra.cx, h + extra.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &unused);
+    ShowWindowLine(main);
+}
+
+int Number(const wchar_t* text) { return int(wcstol(text, nullptr, 10)); }
+
+// Polls every 50 ms until `done` holds or the seconds are over.
+template <typename Done>
+bool Await(double seconds, Done done) {
+    const ULONGLONG end = GetTickCount64() + ULONGLONG(seconds * 1000);
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(50);
+    }
+}
+
+int Usage() {
+    Out(L"usage: tresoro_probe list | window | toplevel | text <id> | click <id> | close | minimize |"
+        L" resize <w> <h> | menu <item> | wait-window <s> | wait-gone <s> | wait-text <id> <part> <s> |"
+        L" watch <id> <s> | type <id> <text> | close-top <title> | columns <id> | rows <id>");
+    return 2;
+}
+
+// Waits for the main window, then prints each new text of one control
+// with the milliseconds since the probe started, until the window is gone
+// (0) or the time is over (1). Started before the program, it sees texts
+// that stand for a second only, such as a countdown's.
+int Watch(int id, double seconds) {
+    const ULONGLONG start = GetTickCount64();
+    if (!Await(seconds, [] { return MainWindow() != nullptr; })) return 1;
+    const double left = seconds - double(GetTickCount64() - start) / 1000;
+    std::wstring last;
+    bool first = true;
+    const bool gone = Await(left, [&] {
+        HWND main = MainWindow();
+        if (!main) return true;
+        HWND control = Control(main, id);
+        const std::wstring now = control ? TextOf(control) : L"";
+        if (first || now != last)
+            Out(std::to_wstring(GetTickCount64() - start) + L"\t" + Escaped(now, 1000));
+        first = false;
+        last = now;
+        return false;
+    });
+    return gone ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return Usage();
+    const std::wstring command = argv[1];
+    const int more = argc - 2;
+    if (command == L"wait-window" && more == 1) {
+        HWND main = nullptr;
+        const bool found = Await(_wtof(argv[2]), [&] {
+            main = MainWindow();
+            wchar_t title[64] = {};
+            if (main) GetWindowTextW(main, title, 64);
+            if (!main || std::wstring(title) != L"Tresoro 1.09") return false;
+            // The title is set before the window is placed and shown; an
+            // answered message means start-up has reached a message loop.
+            DWORD_PTR unused = 0;
+            return SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &unused) != 0;
+        });
+        if (found) ShowWindowLine(main);
+        return found ? 0 : 1;
+    }
+    if (command == L"wait-gone" && more == 1) return Await(_wtof(argv[2]), [] { return !MainWindow(); }) ? 0 : 1;
+    if (command == L"watch" && more == 2) return Watch(Number(argv[2]), _wtof(argv[3]));
+    if (command == L"close-top" && more == 1) {
+        TopSearch search{argv[2], nullptr};
+        EnumWindows(FindTop, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) return 1;
+        PostMessageW(search.found, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (command == L"wait-text" && more == 3) {
+        const int id = Number(argv[2]);
+        const std::wstring part = argv[3];
+        std::wstring seen;
+        const bool found = Await(_wtof(argv[4]), [&] {
+            HWND now = MainWindow();
+            HWND control = now ? Control(now, id) : nullptr;
+            seen = control ? TextOf(control) : L"";
+            return control && seen.find(part) != std::wstring::npos;
+        });
+        Out(Escaped(seen, 1000));
+        return found ? 0 : 1;
+    }
+    if (command == L"toplevel" && more == 0) {
+        EnumWindows(ShowTop, 0);
+        return 0;
+    }
+    HWND main = MainWindow();
+    if (!main) {
+        Out(L"no main window");
+        return 2;
+    }
+    if (command == L"list" && more == 0) {
+        ListControls(main);
+    } else if (command == L"window" && more == 0) {
+        ShowWindowLine(main);
+    } else if (command == L"text" && more == 1) {
+        HWND control = Control(main, Number(argv[2]));
+        if (!control) return 1;
+        Out(Escaped(TextOf(control), std::wstring::npos));
+    } else if (command == L"click" && more == 1) {
+        HWND control = Control(main, Number(argv[2]));
+        if (!control) return 1;
+        PostMessageW(control, BM_CLICK, 0, 0);
+    } else if ((command == L"columns" || command == L"rows") && more == 1) {
+        HWND control = Control(main, Number(argv[2]));
+        if (!control) return 1;
+        if (command == L"columns") ListColumns(control);
+        else ListRows(control);
+    } else if (command == L"type" && more == 2) {
+        HWND control = Control(main, Number(argv[2]));
+        if (!control) return 1;
+        TypeInto(control, argv[3]);
+    } else if (command == L"close" && more == 0) {
+        PostMessageW(main, WM_CLOSE, 0, 0);
+    } else if (command == L"minimize" && more == 0) {
+        PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    } else if (command == L"resize" && more == 2) {
+        Resize(main, Number(argv[2]), Number(argv[3]));
+    } else if (command == L"menu" && more == 1) {
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(Number(argv[2]), 0), 0);
+    } else {
+        return Usage();
+    }
+    return 0;
+}

@@ -1,0 +1,81 @@
+// The power-off request never reaches the system in a test, and its
+// failures show the four "ShutDown" boxes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/shutdown.h"
+#include "platform/gui_testing.h"
+#include "platform/power.h"
+
+namespace {
+
+std::vector<uint32_t> g_flags;
+int g_answer = 0;
+
+int Intercept(uint32_t flags) {
+    g_flags.push_back(flags);
+    return g_answer;
+}
+
+struct Power : testing::Test {
+    void SetUp() override {
+        g_flags.clear();
+        g_answer = 0;
+    }
+};
+
+TEST_F(Power, FlagsArePowerOffAndForce) {
+    EXPECT_EQ(engine::ShutdownFlags(false), 8u);
+    EXPECT_EQ(engine::ShutdownFlags(true), 12u);
+}
+
+TEST_F(Power, TheInterceptAnswersForEveryStep) {
+    plat::SetShutdownHookForTest(Intercept);
+    for (int code = 0; code <= 4; ++code) {
+        g_answer = code;
+        EXPECT_EQ(engine::ExitWindowsRequest(engine::ShutdownFlags(true)), code);
+    }
+    EXPECT_EQ(g_flags, std::vector<uint32_t>(5, 12u));
+}
+
+// The safety net for a test that forgets its intercept: the test runner has
+// reset the tables, so the request is refused without touching the system,
+// on Windows (and Wine) as on the portable layer.
+TEST_F(Power, WithoutAnInterceptATestProcessIsRefused) {
+    EXPECT_EQ(plat::RequestShutdown(engine::ShutdownFlags(true)), plat::kShutdownRefused);
+    plat::SetShutdownHookForTest(Intercept);
+    plat::ResetShutdownForTest();
+    EXPECT_EQ(plat::RequestShutdown(engine::ShutdownFlags(true)), plat::kShutdownRefused);
+    EXPECT_TRUE(g_flags.empty());
+}
+
+TEST_F(Power, ShutDownShowsOneBoxPerFailure) {
+    // On Windows the boxes are real and would wait for a click.
+    if (!plat::HeadlessGui()) GTEST_SKIP();
+    plat::SetShutdownHookForTest(Intercept);
+    const std::vector<std::wstring> texts = {
+        L"Error: Failed To get access token For current process",
+        L"Error: Failed To get required security privilege",
+        L"Error: Failed To adjust required security privilege",
+        L"Error: ExitWindowsEx call failed"};
+    for (int code = 1; code <= 4; ++code) {
+        plat::ResetGuiForTest();
+        g_answer = code;
+        engine::ShutDown();
+        const auto boxes = plat::ShownDialogsForTest();
+        ASSERT_EQ(boxes.size(), 1u) << code;
+        EXPECT_EQ(boxes[0].kind, plat::DialogKind::MessageBox);
+        EXPECT_EQ(boxes[0].caption, L"ShutDown");
+        EXPECT_EQ(boxes[0].text, texts[code - 1]);
+        EXPECT_EQ(boxes[0].buttons, plat::MsgButtons::Ok);
+    }
+    plat::ResetGuiForTest();
+    g_answer = 0;
+    engine::ShutDown();
+    EXPECT_TRUE(plat::ShownDialogsForTest().empty());
+    EXPECT_EQ(g_flags, std::vector<uint32_t>(5, 12u));
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// The main loop's dispatch and closing rules, the heartbeat of the timed
+// start, and the orderly end.
+#include <gtest/gtest.h>
+
+#include "core/state.h"
+#include "engine/run_state.h"
+#include "log/channels.h"
+#include "log/log_files.h"
+#include "platform/clock.h"
+#include "platform/fs.h"
+#include "platform/gui.h"
+#include "platform/gui_testing.h"
+#include "platform/testing.h"
+#include "platform/text.h"
+#include "tests/ui/ui_fixture.h"
+#include "ui/event_loop.h"
+#include "ui/widgets.h"
+
+namespace {
+
+using ui_testing::IniText;
+using ui_testing::UiFixture;
+
+using EventLoop = UiFixture;
+
+TEST_F(EventLoop, CloseBoxWhenIdleEndsTheProgramWithLogsAndConfiguration) {
+    StartOk();
+    logs::AddLog(L"eine Meldung", 0);
+    core::S().settings.GMainWinXD = 777;
+    plat::UserCloseWindow(ui::MainWindow);
+    ui::EventLoop();  // returns once QuitRequested is set
+    EXPECT_EQ(ui::EndProgram(), 0);
+    const std::string ini = tree.Read(L"AppData\\TresoroData\\Tresoro.ini");
+    EXPECT_NE(ini.find("GMainWinXD = 777"), std::string::npos);
+    const std::wstring log = configDir + logs::LogFileName(0, logs::CurrentMonth());
+    ASSERT_TRUE(plat::FileExists(log));
+}
+
+TEST_F(EventLoop, CloseDuringTheTimedStartStopsItAndASecondCloseEnds) {
+    WriteIni(IniText("GBupBeiStartVerz = 20\n"));
+    StartOk({L"/S30"});
+    ui::EventLoopPass();  // the heartbeat's first step shows 19 at once
+    EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"Backup wird in 19 Sekunden gestartet!");
+    plat::UserCloseWindow(ui::MainWindow);
+    ui::EventLoopPass();
+    EXPECT_EQ(engine::R().EndDelay, 0);
+    EXPECT_EQ(engine::R().QuitRequested, 0);
+    ui::EventLoopPass();  // the tick drops the countdown
+    ui::EventLoopPass();  // and clears its display
+    EXPECT_EQ(engine::R().StartCountdown, 0);
+    EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"");
+    EXPECT_TRUE(plat::GetGadgetEnabled(ui::StartButton));
+    plat::UserCloseWindow(ui::MainWindow);
+    ui::EventLoopPass();
+    EXPECT_EQ(engine::R().QuitRequested, 1);
+}
+
+TEST_F(EventLoop, CancelWhileIdleIsForgottenAtTheNextTimeOut) {
+    StartOk();
+    plat::UserClick(ui::CancelButton);
+    ui::EventLoopPass();
+    EXPECT_EQ(engine::R().CancelRequested, 1);
+    EXPECT_EQ(plat::GetGadgetState(ui::CancelButton), 0);
+    ui::EventLoopPass();  // time-out
+    EXPECT_EQ(engine::R().CancelRequested, 0);
+}
+
+TEST_F(EventLoop, TimedStartRunsTheTickedJobsAfterTheDelay) {
+    if (!plat::PortableLayer()) GTEST_SKIP();
+    tree.Write(L"src\\a.txt", "hello");
+    tree.Mkdir(L"dst");
+    const std::string job = "1 = 77|" + plat::WideToUtf8(tree.Path(L"src\\")) + "|" +
+                            plat::WideToUtf8(tree.Path(L"dst\\")) + "|1|0|0|0|0|0\n";
+    WriteIni(IniText("GBupBeiStartVerz = 3\n", "", job));
+    StartOk({L"/S"});
+    for (int i = 0; i < 5 && !tree.Exists(L"dst\\a.txt"); ++i) ui::EventLoopPass();
+    EXPECT_EQ(tree.Read(L"dst\\a.txt"), "hello");
+    EXPECT_EQ(engine::R().QuitRequested, 0);  // "/S" without a number stays open
+    EXPECT_EQ(plat::GetGadgetState(ui::MainTabs), ui::kTabMessages);
+}
+
+TEST_F(EventLoop, StartButtonRunsOnlyTheTickedJobs) {
+    if (!plat::PortableLayer()) GTEST_SKIP();
+    tree.Write(L"one\\a.txt", "1");
+    tree.Write(L"two\\b.txt", "2");
+    auto line = [&](int n, const wchar_t* src, const wchar_t* dst) {
+        return std::to_string(n) + " = " + std::to_string(100 + n) + "|" + plat::WideToUtf8(tree.Path(src)) + "|" +
+               plat::WideToUtf8(tree.Path(dst)) + "|1|0|0|0|0|0\n";
+    };
+    WriteIni(IniText("GCreateDest = 1\n", "", line(1, L"one\\", L"d1\\") + line(2, L"two\\", L"d2\\")));
+    StartOk();
+    plat::UserTickRow(ui::JobListView, 1);  // untick the second job
+    plat::UserClick(ui::StartButton);
+    for (int i = 0; i < 4; ++i) ui::EventLoopPass();
+    EXPECT_TRUE(tree.Exists(L"d1\\a.txt"));
+    EXPECT_FALSE(tree.Exists(L"d2\\b.txt"));
+    EXPECT_TRUE(plat::GetGadgetEnabled(ui::JobListView));  // unlocked after the run
+}
+
+}  // namespace

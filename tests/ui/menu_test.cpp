@@ -1,0 +1,150 @@
+// The menu bar and the job-list commands.
+#include <gtest/gtest.h>
+
+#include "core/state.h"
+#include "engine/run_state.h"
+#include "platform/gui.h"
+#include "platform/gui_testing.h"
+#include "tests/ui/ui_fixture.h"
+#include "ui/job_list.h"
+#include "ui/menu.h"
+#include "ui/view_state.h"
+#include "ui/widgets.h"
+
+namespace {
+
+using ui_testing::RunPendingEvents;
+using ui_testing::UiFixture;
+
+struct Menu : UiFixture {
+    void SetUp() override {
+        UiFixture::SetUp();
+        StartOk();
+    }
+    void AddJobs(int n) {
+        for (int i = 1; i <= n; ++i) {
+            core::Job job;
+            job.Sid = i;
+            job.Src = L"C:\\Quelle" + std::to_wstring(i) + L"\\";
+            job.Dest = L"E:\\Ziel" + std::to_wstring(i) + L"\\";
+            core::S().Jobs.Append(job);
+            core::S().Excludes.Append({i, L"C:\\QUELLE" + std::to_wstring(i) + L"\\TMP"});
+            core::S().ArcIndiv.Append({i, L"E:\\X\\", 1, 1, 0});
+        }
+        ui::RefreshJobList();
+        RunPendingEvents();
+    }
+    std::vector<int32_t> Sids() {
+        std::vector<int32_t> out;
+        for (const auto& j : core::S().Jobs.items) out.push_back(j.Sid);
+        return out;
+    }
+};
+
+TEST_F(Menu, FourMenusSixteenItemsRulesAndTheAutoTick) {
+    std::vector<std::wstring> menus, items;
+    int rules = 0;
+    for (const auto& e : plat::MenuEntriesForTest(ui::MainWindow)) {
+        if (e.isMenu) menus.push_back(e.text);
+        else if (e.rule) ++rules;
+        else items.push_back(e.text);
+    }
+    EXPECT_EQ(menus, (std::vector<std::wstring>{L"Datei", L"Bearbeiten", L"Backup", L"?"}));
+    ASSERT_EQ(items.size(), 16u);
+    EXPECT_EQ(items[5], L"Job hinzufügen\tIns");
+    EXPECT_EQ(items[15], L"Über");
+    EXPECT_EQ(rules, 4);
+    EXPECT_FALSE(plat::GetMenuItemChecked(ui::MainWindow, ui::ItemStandardAuto));  // GStdAuto = 0
+    plat::UserChooseMenu(ui::MainWindow, ui::ItemStandardAuto);
+    RunPendingEvents();
+    EXPECT_TRUE(plat::GetMenuItemChecked(ui::MainWindow, ui::ItemStandardAuto));
+    EXPECT_EQ(core::S().settings.GStdAuto, 1);
+}
+
+TEST_F(Menu, InsertAddsAJobAfterTheCurrentOneFromItsParents) {
+    AddJobs(2);
+    core::S().Jobs.items[0].Src = L"C:\\Users\\Me\\Documents\\";
+    core::S().Jobs.items[0].Dest = L"E:\\Backup\\Documents\\";
+    core::S().Jobs.items[0].ArcInterval = 7;
+    core::S().Jobs.items[0].ArcVersions = 3;
+    plat::UserPressKey(ui::MainWindow, plat::kKeyInsert);
+    plat::UserCloseWindow(ui::kJobEditorIds);  // the editor opens on the new job
+    RunPendingEvents();
+    ASSERT_EQ(core::S().Jobs.Size(), 3u);
+    const core::Job& added = core::S().Jobs.items[1];
+    EXPECT_EQ(added.Src, L"C:\\Users\\Me\\");
+    EXPECT_EQ(added.Dest, L"E:\\Backup\\");
+    EXPECT_EQ(added.ArcInterval, 7);
+    EXPECT_EQ(added.ArcVersions, 3);
+    EXPECT_EQ(added.Flags, core::kFlagSelected);
+    EXPECT_EQ(added.BupInterval, 0);
+    EXPECT_EQ(ui::V().CurrentSid, added.Sid);
+}
+
+TEST_F(Menu, DeleteOnlyWithTheFocusInTheListAndAfterYes) {
+    AddJobs(5);
+    plat::UserClickRow(ui::JobListView, 2);
+    plat::UserFocus(ui::PathField);
+    plat::UserPressKey(ui::MainWindow, plat::kKeyDelete);
+    RunPendingEvents();
+    EXPECT_EQ(core::S().Jobs.Size(), 5u);
+    plat::UserFocus(ui::JobListView);
+    plat::UserPressKey(ui::MainWindow, plat::kKeyDelete);  // answered No
+    RunPendingEvents();
+    EXPECT_EQ(core::S().Jobs.Size(), 5u);
+    const auto shown = plat::ShownDialogsForTest();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text,
+              L"Dieser Job wird gelöscht!\r\n\r\nC:\\Quelle3\\\r\n-> E:\\Ziel3\\\r\n\r\nSind Sie sicher?");
+    plat::AnswerNextMessageBox(plat::MsgAnswer::Yes);
+    plat::UserPressKey(ui::MainWindow, plat::kKeyDelete);
+    RunPendingEvents();
+    EXPECT_EQ(Sids(), (std::vector<int32_t>{1, 2, 4, 5}));
+    EXPECT_EQ(ui::V().CurrentSid, 2);  // the one before
+    for (const auto& e : core::S().Excludes.items) EXPECT_NE(e.Sid, 3);
+    for (const auto& a : core::S().ArcIndiv.items) EXPECT_NE(a.Sid, 3);
+    // Deleting the first makes the new first one current.
+    plat::UserClickRow(ui::JobListView, 0);
+    plat::AnswerNextMessageBox(plat::MsgAnswer::Yes);
+    plat::UserPressKey(ui::MainWindow, plat::kKeyDelete);
+    RunPendingEvents();
+    EXPECT_EQ(Sids(), (std::vector<int32_t>{2, 4, 5}));
+    EXPECT_EQ(ui::V().CurrentSid, 2);
+    EXPECT_EQ(plat::GetListCurrentRow(ui::JobListView), 0);
+}
+
+TEST_F(Menu, MovesStopAtTheEnds) {
+    AddJobs(3);
+    plat::UserPressKey(ui::MainWindow, plat::kKeyUp, plat::kModCtrl);
+    RunPendingEvents();
+    EXPECT_EQ(Sids(), (std::vector<int32_t>{1, 2, 3}));
+    plat::UserPressKey(ui::MainWindow, plat::kKeyDown, plat::kModCtrl);
+    plat::UserPressKey(ui::MainWindow, plat::kKeyDown, plat::kModCtrl);
+    plat::UserPressKey(ui::MainWindow, plat::kKeyDown, plat::kModCtrl);
+    RunPendingEvents();
+    EXPECT_EQ(Sids(), (std::vector<int32_t>{2, 3, 1}));
+    EXPECT_EQ(plat::GetListCurrentRow(ui::JobListView), 2);
+    EXPECT_EQ(ui::V().CurrentSid, 1);
+}
+
+TEST_F(Menu, StartQuestionsAnsweredNoStartNothing) {
+    AddJobs(1);
+    for (int item : {ui::ItemStartIgnoreInterval, ui::ItemItJobManual, ui::ItemItJobForced}) {
+        plat::UserChooseMenu(ui::MainWindow, item);
+        RunPendingEvents();
+        EXPECT_EQ(engine::R().ItJobMode, 0);
+    }
+    const auto shown = plat::ShownDialogsForTest();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[1].buttons, plat::MsgButtons::YesNo);
+    EXPECT_EQ(shown[2].text.substr(0, 96),
+              L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis erstellt!\r\n\r\n");
+    plat::UserChooseMenu(ui::MainWindow, ui::ItemRestore);
+    RunPendingEvents();
+    EXPECT_EQ(plat::ShownDialogsForTest().back().caption, L"Tresoro Daten Wiederherstellen");
+    plat::UserChooseMenu(ui::MainWindow, ui::ItemQuit);
+    RunPendingEvents();
+    EXPECT_EQ(engine::R().QuitRequested, 1);
+}
+
+}  // namespace

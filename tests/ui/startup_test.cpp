@@ -1,0 +1,116 @@
+// Start-up as a user sees it: the files of a first start, the command line,
+// the second instance handing over, and a configuration of a newer version.
+#include <gtest/gtest.h>
+
+#include "core/state.h"
+#include "engine/run_state.h"
+#include "platform/fs.h"
+#include "platform/gui.h"
+#include "platform/gui_testing.h"
+#include "platform/process.h"
+#include "tests/ui/ui_fixture.h"
+#include "ui/startup.h"
+#include "ui/widgets.h"
+
+namespace {
+
+using ui_testing::IniText;
+using ui_testing::UiFixture;
+
+using StartUp = UiFixture;
+
+TEST_F(StartUp, StartWritesTheControlFilesAndShowsTheWindowWithItsTrayIcon) {
+    // GStdAuto = 0 keeps the standard set-up's window away.
+    WriteIni(IniText());
+    const ui::StartResult result = Start();
+    ASSERT_TRUE(result.enterLoop);
+    EXPECT_TRUE(plat::DirExists(configDir));
+    EXPECT_TRUE(plat::FileExists(configDir + L"WinFolderList.txt"));
+    EXPECT_TRUE(plat::FileExists(configDir + L"ExcludePaths.txt"));
+    EXPECT_EQ(core::S().paths.ConfigDir, configDir);
+    EXPECT_EQ(plat::GetWindowTitle(ui::MainWindow), L"Tresoro 1.09");
+    EXPECT_TRUE(plat::GetWindowShown(ui::MainWindow));
+    EXPECT_EQ(plat::GetForeground(), ui::MainWindow);
+    int window = 0, icon = 0;
+    std::wstring tip;
+    ASSERT_TRUE(plat::TrayIconForTest(ui::TrayIcon, window, icon, tip));
+    EXPECT_EQ(window, ui::MainWindow);
+    EXPECT_EQ(tip, L"Tresoro 1.09");
+    EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"");  // emptied after the logs loaded
+    EXPECT_EQ(plat::GetGadgetFont(ui::ExclusionLabel), (plat::Font{L"Arial", 12, false}));
+    EXPECT_EQ(plat::GetGadgetFont(ui::StartButton), (plat::Font{L"Arial", 9, false}));
+}
+
+TEST_F(StartUp, OlderFilesMoveIntoTheDataFolder) {
+    tree.Write(L"AppData\\Tresoro.ini", "\xEF\xBB\xBF" + IniText("GBupBeiStartVerz = 7\n"));
+    tree.Write(L"AppData\\Tresoro5.log", "x");
+    tree.Write(L"AppData\\Other.txt", "y");
+    ASSERT_TRUE(Start().enterLoop);
+    EXPECT_TRUE(plat::FileExists(configDir + L"Tresoro.ini"));
+    EXPECT_TRUE(plat::FileExists(configDir + L"Tresoro5.log"));
+    EXPECT_TRUE(tree.Exists(L"AppData\\Other.txt"));
+    EXPECT_EQ(core::S().settings.GBupBeiStartVerz, 7);
+}
+
+TEST_F(StartUp, TimedStartArmsTheCountdownAndLocksTheControls) {
+    WriteIni(IniText("GBupBeiStartVerz = 25\n"));
+    StartOk({L"/x", L"/s15", L"/p"});
+    const engine::RunState& run = engine::R();
+    EXPECT_EQ(run.EndDelay, 15);
+    EXPECT_EQ(run.StartCountdown, 25);
+    EXPECT_EQ(plat::GetGadgetState(ui::ShutdownCheck), 1);
+    EXPECT_EQ(plat::GetGadgetState(ui::MainTabs), ui::kTabMessages);
+    EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"");  // the logs' load empties it once
+    EXPECT_FALSE(plat::GetGadgetEnabled(ui::StartButton));
+    EXPECT_FALSE(plat::GetGadgetEnabled(ui::JobListView));
+    EXPECT_TRUE(plat::GetGadgetEnabled(ui::CancelButton));
+    EXPECT_TRUE(plat::GetGadgetEnabled(ui::ShutdownCheck));
+}
+
+TEST_F(StartUp, CommandLineParameters) {
+    EXPECT_EQ(ui::EndDelayOf(L"/S"), 0);
+    EXPECT_EQ(ui::EndDelayOf(L"/S15"), 15);
+    EXPECT_EQ(ui::EndDelayOf(L"/S/S30"), 30);
+    EXPECT_EQ(ui::EndDelayOf(L"/SX"), 0);
+    EXPECT_EQ(ui::EndDelayOf(L"/S99999999999"), INT32_MAX);
+    StartOk({L"/S", L"15", L"/M", L"", L"/P"});
+    EXPECT_EQ(engine::R().EndDelay, 0);  // the number must be attached
+    EXPECT_EQ(engine::R().StartCountdown, 20);
+    EXPECT_EQ(plat::GetGadgetState(ui::ShutdownCheck), 0);  // after the empty parameter
+    EXPECT_FALSE(plat::GetWindowShown(ui::MainWindow));  // "/M": tray only
+    EXPECT_EQ(plat::GetWindowState(ui::MainWindow), plat::WindowState::Minimized);
+}
+
+TEST_F(StartUp, SecondInstanceWakesTheFirstAndWritesNothing) {
+    WriteIni(IniText());
+    const std::string before = tree.Read(L"AppData\\TresoroData\\Tresoro.ini");
+    // The first instance's window, seen from here.
+    ASSERT_TRUE(plat::OpenWindow(900, L"Tresoro 1.09", {0, 0, 400, 300}, plat::kWinHidden));
+    plat::SetForeignMutexForTest(L"Tresoro");
+    const ui::StartResult result = Start();
+    EXPECT_FALSE(result.enterLoop);
+    EXPECT_EQ(result.exitCode, ui::kExitHandedOver);
+    EXPECT_FALSE(plat::WindowExists(ui::MainWindow));
+    plat::GuiEvent event;
+    ASSERT_TRUE(plat::PollEvent(event));
+    EXPECT_EQ(event.kind, plat::EventKind::Registered);
+    EXPECT_EQ(event.window, 900);
+    EXPECT_EQ(event.message, ui::BringToFrontMessage());
+    EXPECT_EQ(tree.Read(L"AppData\\TresoroData\\Tresoro.ini"), before);
+    EXPECT_TRUE(plat::FileExists(configDir + L"WinFolderList.txt"));  // steps before the guard ran
+}
+
+TEST_F(StartUp, NewerConfigurationEndsWithItsMessage) {
+    WriteIni("[GENERAL]\r\nINIVersion = 999999\r\n");
+    const std::string before = tree.Read(L"AppData\\TresoroData\\Tresoro.ini");
+    const ui::StartResult result = Start();
+    EXPECT_FALSE(result.enterLoop);
+    EXPECT_EQ(result.exitCode, ui::kExitStartFailed);
+    EXPECT_FALSE(plat::WindowExists(ui::MainWindow));
+    const auto shown = plat::ShownDialogsForTest();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, L"Tresoro Meldung");
+    EXPECT_EQ(tree.Read(L"AppData\\TresoroData\\Tresoro.ini"), before);
+}
+
+}  // namespace

@@ -1,0 +1,16 @@
+// Back to the start state of the window layer, for tests.
+#include "ui/anchors.h"
+#include "ui/log_views.h"
+#include "ui/startup.h"
+#include "ui/view_state.h"
+
+namespace ui {
+
+void ResetUiForTest() {
+    ResetViewState();
+    ResetAnchorsForTest();
+    ResetLogViewsForTest();
+    ResetStartupForTest();
+}
+
+}  // namespace ui

@@ -1,0 +1,133 @@
+#include "ui/startup.h"
+
+#include "core/config.h"
+#include "core/folder_vars.h"
+#include "core/startup_paths.h"
+#include "core/state.h"
+#include "dialogs/standard_setup.h"
+#include "engine/run_state.h"
+#include "log/fatal_report.h"
+#include "log/log_files.h"
+#include "log/log_viewer.h"
+#include "platform/gui.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "resources/resource_ids.h"
+#include "ui/connect.h"
+#include "ui/job_list.h"
+#include "ui/main_window.h"
+#include "ui/menu.h"
+#include "ui/message.h"
+#include "ui/widgets.h"
+
+namespace ui {
+
+static uint32_t g_bringToFront = 0;
+
+uint32_t BringToFrontMessage() { return g_bringToFront; }
+void ResetStartupForTest() { g_bringToFront = 0; }
+
+int32_t EndDelayOf(const std::wstring& upperParameter) {
+    std::wstring rest;
+    for (size_t i = 0; i < upperParameter.size(); ++i) {
+        if (upperParameter.compare(i, 2, L"/S") == 0) {
+            ++i;
+            continue;
+        }
+        rest += upperParameter[i];
+    }
+    int64_t value = 0;
+    for (wchar_t c : rest) {
+        if (c < L'0' || c > L'9') break;
+        value = value * 10 + (c - L'0');
+        if (value > INT32_MAX) return INT32_MAX;
+    }
+    return static_cast<int32_t>(value);
+}
+
+void ApplyCommandLine(const std::vector<std::wstring>& args) {
+    TRESORO_MARK(logs::kUnitMain);
+    engine::RunState& run = engine::R();
+    for (const std::wstring& arg : args) {
+        if (arg.empty()) break;
+        const std::wstring upper = plat::ToUpper(arg);
+        if (upper == L"/P") {
+            plat::SetGadgetState(ShutdownCheck, 1);
+        } else if (upper.starts_with(L"/S")) {
+            run.EndDelay = EndDelayOf(upper);
+            run.StartCountdown = core::S().settings.GBupBeiStartVerz;
+            plat::SetGadgetState(MainTabs, kTabMessages);
+            RunControlsLocked(true);
+            plat::SetGadgetText(StatusLine, L"Backup wird in " + std::to_wstring(run.StartCountdown) +
+                                                L" Sekunden gestartet!");
+        } else if (upper == L"/M") {
+            plat::SetWindowState(MainWindow, plat::WindowState::Minimized);
+        }
+    }
+}
+
+// Paths, old logs, folder variables, configuration: what a second instance
+// also does before it hands over. False when a newer configuration ends
+// the process.
+static bool StartReadSetup() {
+    TRESORO_MARK(logs::kUnitMain);
+    core::State& s = core::S();
+    s.paths.ProgramDir = core::DetermineProgramDir();
+    std::wstring failed;
+    s.paths.ConfigDir = core::DetermineConfigDir(failed);
+    if (!failed.empty()) ShowMessage(failed, 0, L"Meldung");
+    logs::DeleteOldLogs(s.paths.ConfigDir);
+    core::BuildFolderVars();
+    const core::ConfigOutcome config = core::ReadConfig();
+    if (config.result == core::ConfigLoad::NewerVersion) {
+        ShowMessage(config.message, 0, L"Meldung");
+        return false;
+    }
+    return true;
+}
+
+static bool StartWindow(const std::vector<std::wstring>& args) {
+    TRESORO_MARK(logs::kUnitMain);
+    if (!OpenMainWindow()) {
+        ShowMessage(L"Konnte Fenster nicht erstellen", 0, L"Meldung");
+        return false;
+    }
+    plat::SetGadgetFont(ExclusionLabel, plat::Font{L"Arial", 12, false});
+    if (!BuildMainMenu()) {
+        ShowMessage(L"Konnte Menue nicht erstellen", 0, L"Meldung");
+        return false;
+    }
+    plat::AddTrayIcon(TrayIcon, MainWindow, IDI_ICON_IDLE, L"Tresoro 1.09");
+    FinishMainWindow();
+    ApplyCommandLine(args);
+    PlaceMainWindow();
+    if (plat::GetWindowState(MainWindow) == plat::WindowState::Minimized) {
+        plat::SetWindowShown(MainWindow, false);
+    } else {
+        plat::SetWindowShown(MainWindow, true);
+        plat::SetForeground(MainWindow);
+    }
+    logs::LoadLogs();
+    RefreshJobList();
+    return true;
+}
+
+StartResult StartProgram(const std::vector<std::wstring>& args) {
+    TRESORO_MARK(logs::kUnitMain);
+    core::S().DialogScale = 1.0;
+    ConnectWindow();
+    if (!StartReadSetup()) return StartResult{false, kExitStartFailed};
+    plat::SetDefaultFont(plat::Font{L"Arial", 9, false});
+    g_bringToFront = plat::RegisterAppMessage(L"TresoroBring2Front");
+    bool another = false;
+    plat::CreateInstanceMutex(L"Tresoro", another);
+    if (another) {
+        plat::PostToWindowsTitled(L"Tresoro", g_bringToFront);
+        return StartResult{false, kExitHandedOver};
+    }
+    if (!StartWindow(args)) return StartResult{false, kExitStartFailed};
+    if (core::S().settings.GStdAuto == 1) dialogs::StandardSetup(false);
+    return StartResult{true, 0};
+}
+
+}  // namespace ui

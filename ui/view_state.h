@@ -1,0 +1,31 @@
+// State of the main window's views, kept for the whole process.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/records.h"
+
+namespace ui {
+
+struct ViewState {
+    // The job whose exclusions are shown and which the editor and the
+    // job commands work on; 0 when there is none.
+    int32_t CurrentSid = 0;
+    // The current job's source when it became current; FileList never
+    // leaves the tree below it.
+    std::wstring CurrentPath;
+    // The last text of PathField acted on.
+    std::wstring LastPathText;
+};
+
+ViewState& V();
+// The element of Jobs whose Sid is CurrentSid, made the list's current
+// element; nullptr (and the list reset) when no job has that Sid.
+core::Job* CurrentJob();
+// Back to the start state; for tests.
+void ResetViewState();
+// The whole window layer's state (views, anchors, log views, start-up).
+void ResetUiForTest();
+
+}  // namespace ui
