@@ -100,7 +100,7 @@ bool JobEditorEvent(const plat::GuiEvent& event, int32_t sid) {
     return false;
 }
 
-void SetEdit() {
+void EditJob() {
     const core::Job* job = ui::CurrentJob();
     if (!job) return;
     const int32_t sid = job->Sid;

@@ -18,7 +18,7 @@ namespace dialogs {
 // fields into the job, "Abbrechen" and the close box leave it. Afterwards,
 // whichever way it closed, the job list is refilled and the configuration
 // file written. Nothing happens without a current job.
-void SetEdit();
+void EditJob();
 
 enum : int {
     EditorWindow = ui::kJobEditorIds,
@@ -97,7 +97,7 @@ int32_t ParseNumber(const std::wstring& text);
 std::vector<std::wstring> ExceptionMessages(const std::wstring& path, const std::wstring& dest);
 
 // ---------------------------------------------------------------- window
-// The pieces SetEdit is made of, public for the window tests.
+// The pieces of the "Set bearbeiten" window, public for the window tests.
 
 // Creates the window centred on the main window and fills it from `values`,
 // expanded when there are exceptions. False (nothing left open) when a

@@ -6,7 +6,9 @@
 namespace dialogs {
 
 // "Bitte Pfad wählen", retitled `title`: the chosen directory (ending in
-// "\"), or the empty text when the user cancelled or closed the window.
+// "\"); after "Abbrechen", the close box or OK with an empty field the
+// initial path unchanged; the empty text only when the window could not be
+// opened (after a message saying so).
 std::wstring ChoosePath(const std::wstring& initialPath, const std::wstring& title);
 
 // The parent directory of a path that ends in "\".

@@ -60,14 +60,16 @@ bool RemoveEntryForGood(const std::wstring& path) {
 }
 
 // Slot scan: stops at the first free slot, or at the limit with the slot of
-// the oldest version. Among equal dates the lowest slot wins; a version dated
-// later than now is never the oldest.
+// the oldest version (`taken` then says so; the scan has just seen it, so it
+// need not be looked up again). Among equal dates the lowest slot wins; a
+// version dated later than now is never the oldest.
 static int32_t ArchiveScanSlots(const std::wstring& archiveDir, const std::wstring& base,
-                                const std::wstring& ext, int32_t versions, int64_t& newestDate) {
+                                const std::wstring& ext, int32_t versions, int64_t& newestDate, bool& taken) {
     int32_t index = 0;
     int32_t oldestIndex = 0;
     int64_t oldestDate = plat::Now();
     newestDate = 0;
+    taken = false;
     for (;;) {
         int64_t date = 0;
         if (!plat::GetModified(ArchiveSlotName(archiveDir, base, index, ext), date)) return index;
@@ -77,7 +79,10 @@ static int32_t ArchiveScanSlots(const std::wstring& archiveDir, const std::wstri
         }
         if (date > newestDate) newestDate = date;
         ++index;
-        if (index >= versions) return oldestIndex;
+        if (index >= versions) {
+            taken = true;
+            return oldestIndex;
+        }
     }
 }
 
@@ -105,25 +110,26 @@ std::wstring ArchiveEntry(const std::wstring& pathIn, const std::wstring& archiv
     if (versions < 0) versions = kUnlimitedVersions;
 
     const std::wstring path = ArchiveWithoutTrailingSlash(pathIn);
-    int64_t fileDate = 0;
-    if (!plat::GetModified(path, fileDate)) fileDate = 0;
     std::wstring base, ext;
     SplitSlotName(ArchiveNameOf(path), base, ext);
 
     int64_t newestDate = 0;
-    const int32_t index = ArchiveScanSlots(archiveDir, base, ext, versions, newestDate);
+    bool taken = false;
+    const int32_t index = ArchiveScanSlots(archiveDir, base, ext, versions, newestDate, taken);
 
     // Interval rule: a file replaced again within the interval gets no new
     // version. Without an interval every replaced file is kept, even when an
     // archived version happens to be newer than it (a file restored from the
-    // archive, a slot shared with another name).
-    if (mode == ArchiveMode::Replace && intervalDays > 0 &&
-        newestDate > fileDate - static_cast<int64_t>(intervalDays) * kArchiveDaySeconds)
-        return L"";
+    // archive, a slot shared with another name); the file's own date is
+    // needed only here.
+    if (mode == ArchiveMode::Replace && intervalDays > 0) {
+        int64_t fileDate = 0;
+        if (!plat::GetModified(path, fileDate)) fileDate = 0;
+        if (newestDate > fileDate - static_cast<int64_t>(intervalDays) * kArchiveDaySeconds) return L"";
+    }
 
     const std::wstring slotPath = ArchiveSlotName(archiveDir, base, index, ext);
-    bool setAside = false;
-    if (plat::GetAttributes(slotPath) != plat::kInvalidAttributes) setAside = ArchiveSetAside(slotPath);
+    const bool setAside = taken && ArchiveSetAside(slotPath);
 
     if (!plat::MoveEntry(path, slotPath)) {
         logs::AddLog(L"Archivieren fehlgeschlagen: " + path + L" -> " + slotPath, core::kLogError);

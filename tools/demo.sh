@@ -20,19 +20,10 @@ BUILD=${BUILD:-build/win}
 DEMO=$PWD/build/demo
 JOBS=${JOBS:-$(nproc)}
 
-packages=(cmake ninja-build python3 fp-utils googletest
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64
-          xvfb imagemagick)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "== installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh"
+install_packages cmake ninja-build python3 fp-utils googletest \
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 \
+          xvfb imagemagick
 
 echo "== building Tresoro.exe in $BUILD"
 if [ ! -f "$BUILD/build.ninja" ]; then

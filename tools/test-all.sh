@@ -9,19 +9,10 @@ cd "$(dirname "$0")/.."
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 JOBS=${JOBS:-$(nproc)}
 
-packages=(cmake ninja-build g++ googletest clang libclang-rt-14-dev
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64
-          xvfb imagemagick python3 fp-utils)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "== installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh"
+install_packages cmake ninja-build g++ googletest clang libclang-rt-14-dev \
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 \
+          xvfb imagemagick python3 fp-utils
 
 step() { echo; echo "== $*"; }
 

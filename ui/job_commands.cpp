@@ -34,7 +34,7 @@ void AddJob() {
     // (or reset it), so Add places the new job right after it.
     core::S().Jobs.Add(job);
     RefreshJobList();
-    dialogs::SetEdit();
+    dialogs::EditJob();
 }
 
 void DeleteJob() {

@@ -97,7 +97,7 @@ void OnJobListEvent(plat::EventType type) {
         if (core::Job* job = CurrentJob()) v.CurrentPath = job->Src;
     }
     if (type == plat::EventType::LeftDoubleClick && CurrentJob()) {
-        dialogs::SetEdit();
+        dialogs::EditJob();
         return;  // the editor refreshes the list when it closes
     }
     core::SortExcludes();

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/errors.h"
 #include "platform/fault.h"
@@ -35,14 +36,33 @@ bool CreateDir(const std::wstring& path) {
     return true;
 }
 
+// rename that never replaces, in one call where the file system offers it:
+// 1 done, 0 failed with errno set, -1 not offered here (old kernels, some
+// file systems), so the caller must look for the target itself.
+static int FsRenameNoReplace(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 1;
+    return errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ? -1 : 0;
+}
+
 bool MoveEntry(const std::wstring& from, const std::wstring& to) {
     if (FaultHit(FaultOp::Move)) return false;
     std::string a, b;
     if (!FsHost(from, a) || !FsHost(to, b)) return false;
     struct stat st;
-    if (lstat(a.c_str(), &st) != 0) return FailErrno();
     // MoveFileW never replaces; a target differing only in case is another
     // name on this file system, which is as close as a host can get.
+    const int done = FsRenameNoReplace(a, b);
+    if (done == 1) {
+        MoveExtraAttributes(a, b);
+        return true;
+    }
+    if (done == 0) {
+        if (errno == EEXIST) return Fail(kErrAlreadyExists);
+        // A missing source, or a missing directory of the target.
+        if (errno == ENOENT) return lstat(a.c_str(), &st) != 0 ? FailErrno() : Fail(kErrPathNotFound);
+        return FailErrno();
+    }
+    if (lstat(a.c_str(), &st) != 0) return FailErrno();
     if (lstat(b.c_str(), &st) == 0) return Fail(kErrAlreadyExists);
     if (rename(a.c_str(), b.c_str()) != 0) {
         if (errno == ENOENT) return Fail(kErrPathNotFound);
@@ -52,12 +72,25 @@ bool MoveEntry(const std::wstring& from, const std::wstring& to) {
     return true;
 }
 
+// On a first copy there is no target: the rename that refuses to replace
+// does it in one call. Only an existing target is looked at, for the
+// refusals of MoveFileExW.
 bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
     if (FaultHit(FaultOp::Rename)) return false;
     std::string a, b;
     if (!FsHost(from, a) || !FsHost(to, b)) return false;
+    const int done = FsRenameNoReplace(a, b);
+    if (done == 1) {
+        MoveExtraAttributes(a, b);
+        return true;
+    }
+    // Any refusal but an existing target is the rename's own answer (a
+    // missing source first of all, which the kernel checks before the target).
+    if (done == 0 && errno != EEXIST) return FailErrno();
     struct stat st;
-    if (lstat(a.c_str(), &st) != 0) return FailErrno();
+    // Without the one-call rename the source is looked at first, as the
+    // kernel does; with it, its failure above already said the source exists.
+    if (done == -1 && lstat(a.c_str(), &st) != 0) return FailErrno();
     if (lstat(b.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || FsIsReadOnly(st))) return Fail(kErrAccessDenied);
     if (rename(a.c_str(), b.c_str()) != 0) return FailErrno();
     MoveExtraAttributes(a, b);

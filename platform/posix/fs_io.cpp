@@ -105,6 +105,26 @@ bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
     return true;
 }
 
+// Opens an existing copy target for overwriting, with the refusals of
+// CopyFileExW: no read-only file, no directory, and not the source itself
+// (truncating it would destroy what is about to be read), whether under its
+// own name or through a link. False with LastError set, or true with `fd`
+// open on the emptied file (or -1 and errno set when the open failed).
+static bool FsOpenExisting(const std::string& dst, const struct stat& source, int& fd) {
+    struct stat old;
+    if (lstat(dst.c_str(), &old) == 0) {
+        if (old.st_dev == source.st_dev && old.st_ino == source.st_ino) return Fail(kErrSharingViolation);
+        if (S_ISDIR(old.st_mode) || !(old.st_mode & S_IWUSR)) return Fail(kErrAccessDenied);
+    }
+    fd = open(dst.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return true;
+    struct stat opened;
+    if (fstat(fd, &opened) != 0) return FailErrno();
+    if (opened.st_dev == source.st_dev && opened.st_ino == source.st_ino) return Fail(kErrSharingViolation);
+    if (ftruncate(fd, 0) != 0) return FailErrno();
+    return true;
+}
+
 bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
                               const CopyProgress& progress, bool failIfExists) {
     if (FaultHit(FaultOp::Copy)) return false;
@@ -115,15 +135,13 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
     struct stat st;
     if (fstat(in.fd, &st) != 0) return FailErrno();
     if (S_ISDIR(st.st_mode)) return Fail(kErrAccessDenied);
-    struct stat old;
-    if (lstat(dst.c_str(), &old) == 0) {
+    // The target is nearly always a fresh temporary name: create it
+    // exclusively, and look at an existing file only when there is one.
+    FsFd out{open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)};
+    if (out.fd < 0 && errno == EEXIST) {
         if (failIfExists) return Fail(kErrFileExists);
-        // Copying a file onto itself would truncate it before reading.
-        if (old.st_dev == st.st_dev && old.st_ino == st.st_ino) return Fail(kErrSharingViolation);
-        // CopyFileExW will not overwrite a read-only or a directory target.
-        if (S_ISDIR(old.st_mode) || !(old.st_mode & S_IWUSR)) return Fail(kErrAccessDenied);
+        if (!FsOpenExisting(dst, st, out.fd)) return false;
     }
-    FsFd out{open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
     if (out.fd < 0) {
         if (errno == ENOENT) return Fail(kErrPathNotFound);
         return FailErrno();

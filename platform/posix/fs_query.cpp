@@ -1,6 +1,9 @@
 // Listing and questions about single entries.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+
+#include <cerrno>
 
 #include "platform/errors.h"
 #include "platform/fault.h"
@@ -38,27 +41,40 @@ static bool FsWildcardMatch(const std::wstring& pattern, const std::wstring& nam
     return pi == p.size();
 }
 
+// Each entry is looked up by its name in the open directory: a lookup by
+// full path would walk every level of the path again for every entry, which
+// is most of what a run that copies nothing costs.
 bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<DirEntry>& out) {
     out.clear();
     if (FaultHit(FaultOp::List)) return false;
-    std::string host;
-    if (!ToHost(dir, host)) return false;
-    DIR* handle = opendir(host.c_str());
+    std::string full;
+    if (!ToHost(dir, full)) return false;
+    DIR* handle = opendir(full.c_str());
     if (!handle) {
         if (errno == ENOENT || errno == ENOTDIR) return Fail(kErrPathNotFound);
         return FailErrno();
     }
-    if (host.back() != '/') host += '/';
-    errno = 0;
-    while (dirent* item = readdir(handle)) {
-        std::string name = item->d_name;
-        if (name == "." || name == "..") continue;
+    const int dirFd = dirfd(handle);
+    if (full.back() != '/') full += '/';
+    // The full path is still wanted for the attribute table and for the
+    // target of a link; one buffer serves every entry.
+    const size_t dirLength = full.size();
+    const bool anyName = pattern == L"*" || pattern == L"*.*";
+    for (;;) {
+        // Only readdir's own errno tells an unreadable directory from its
+        // end; a failed look at one entry (a dangling link) must not.
+        errno = 0;
+        dirent* item = readdir(handle);
+        if (!item) break;
+        const char* name = item->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
         DirEntry entry;
         entry.name = Utf8ToWide(name);
-        if (!FsWildcardMatch(pattern, entry.name)) continue;
-        std::string full = host + name;
+        if (!anyName && !FsWildcardMatch(pattern, entry.name)) continue;
         struct stat st;
-        if (lstat(full.c_str(), &st) != 0) continue;  // vanished while listing
+        if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished while listing
+        full.resize(dirLength);
+        full += name;
         entry.attributes = AttributesOf(full, st);
         entry.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
         entry.modified = UtcToLocal(st.st_mtime);

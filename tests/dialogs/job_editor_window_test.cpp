@@ -107,7 +107,7 @@ TEST_F(JobEditorWindow, DestinationChosenWithTheChooserIsStoredOnOkAndTheConfigu
     plat::UserClickRow(ChooserDirList, 1);  // Alpha
     plat::UserClick(ChooserOkButton);
     plat::UserClick(EditorOkButton);
-    SetEdit();
+    EditJob();
     EXPECT_EQ(Job().Dest, L"E:\\Backup\\Alpha\\");
     EXPECT_EQ(Job().Src, L"C:\\Daten\\");
     EXPECT_FALSE(plat::WindowExists(EditorWindow));
@@ -126,7 +126,7 @@ TEST_F(JobEditorWindow, TheChooserShowsItsTitleAndCancelOrCloseKeepTheField) {
     plat::UserClick(ChooserBrowseButton);
     plat::UserCloseWindow(ChooserWindow);
     plat::UserClick(EditorOkButton);
-    SetEdit();
+    EditJob();
     const auto shown = plat::ShownDialogsForTest();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].caption, L"Quellpfad wählen");
@@ -143,7 +143,7 @@ TEST_F(JobEditorWindow, OkStoresTheFieldsWithinTheirRanges) {
     plat::UserSpin(EditorBupIntervalSpin, -3);
     plat::UserClick(EditorOptionalCheck);
     plat::UserClick(EditorOkButton);
-    SetEdit();
+    EditJob();
     EXPECT_EQ(Job().Dest, L"E:\\Backup\\");
     EXPECT_EQ(Job().Src, L"\\");
     EXPECT_EQ(Job().ArcInterval, 999);
@@ -160,7 +160,7 @@ TEST_F(JobEditorWindow, CancelAndTheCloseBoxLeaveTheJobButStillWriteTheConfigura
     plat::UserClickRow(EditorExceptionList, 0);
     plat::UserClick(EditorExceptionDeleteButton);
     plat::UserClick(EditorCancelButton);
-    SetEdit();
+    EditJob();
     EXPECT_EQ(Job().Src, L"C:\\Daten\\");
     EXPECT_EQ(Job().ArcVersions, 3);
     EXPECT_EQ(core::S().ArcIndiv.Size(), 1u);
@@ -169,7 +169,7 @@ TEST_F(JobEditorWindow, CancelAndTheCloseBoxLeaveTheJobButStillWriteTheConfigura
     ASSERT_TRUE(plat::DeleteFileAt(ini));
     plat::UserClick(EditorOptionalCheck);
     plat::UserCloseWindow(EditorWindow);
-    SetEdit();
+    EditJob();
     EXPECT_EQ(Job().Flags, core::kFlagSelected);
     EXPECT_TRUE(ConfigWritten());
     EXPECT_FALSE(plat::WindowExists(EditorWindow));
@@ -316,7 +316,7 @@ TEST_F(JobEditorWindow, OkStoresTheExceptionsSortedAndHintsOnceAtThoseOutsideThe
         plat::UserClick(EditorExceptionNewButton);
     }
     plat::UserClick(EditorOkButton);
-    SetEdit();
+    EditJob();
     const auto& arc = core::S().ArcIndiv.items;
     ASSERT_EQ(arc.size(), 4u);
     EXPECT_EQ(arc[0].Path, L"E:\\Backup\\Alpha\\");
@@ -336,7 +336,7 @@ TEST_F(JobEditorWindow, OkStoresTheExceptionsSortedAndHintsOnceAtThoseOutsideThe
 
 TEST_F(JobEditorWindow, AWindowThatCannotOpenLeavesEverythingAsItWas) {
     ASSERT_TRUE(plat::OpenWindow(EditorWindow, L"im Weg", {0, 0, 100, 100}, 0));
-    SetEdit();
+    EditJob();
     EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{L"Fehler! Konnte SetEdit Fenster nicht öffnen"}));
     EXPECT_EQ(Job().Dest, L"E:\\Backup\\");
     EXPECT_FALSE(ConfigWritten());
@@ -346,7 +346,7 @@ TEST_F(JobEditorWindow, AWindowThatCannotOpenLeavesEverythingAsItWas) {
 TEST_F(JobEditorWindow, WithoutACurrentJobNothingOpens) {
     ui::V().CurrentSid = kSid + 1;
     plat::UserClick(EditorOkButton);
-    SetEdit();
+    EditJob();
     EXPECT_EQ(plat::PendingUserActions(), 1u);  // no loop ever took it
     EXPECT_FALSE(ConfigWritten());
     EXPECT_TRUE(plat::ShownDialogsForTest().empty());
@@ -360,7 +360,7 @@ TEST_F(JobEditorWindow, TheMainWindowTakesNoInputWhileTheEditorIsOpen) {
     plat::UserClick(ui::StartButton);  // while the chooser is open
     plat::UserClick(ChooserOkButton);
     plat::UserClick(EditorCancelButton);
-    SetEdit();
+    EditJob();
     EXPECT_EQ(plat::DroppedUserActions(), 2u);
     EXPECT_TRUE(plat::GetWindowEnabled(ui::MainWindow));
     EXPECT_EQ(plat::GetForeground(), ui::MainWindow);

@@ -503,7 +503,11 @@ run_scenario() {
   OK=1
   rm -rf "$DATA"
   local t=$SECONDS
-  "scenario_$1"
+  if declare -F "scenario_$1" >/dev/null; then
+    "scenario_$1"
+  else
+    fail "no such scenario"
+  fi
   if [ -n "$TRESORO_PID" ]; then
     fail "Tresoro.exe still running at the end; killed"
     wait_exit 0

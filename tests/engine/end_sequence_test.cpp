@@ -155,16 +155,6 @@ TEST_F(EndSequence, CancelledFirstCountdownStopsTheSecondAfterItsFirstWait) {
     EXPECT_FALSE(plat::FileExists(core::S().paths.IniFile));
 }
 
-TEST_F(EndSequence, CancelledShutdownCountdownWritesNothingAndStays) {
-    Recorded().shutdownChecked = true;
-    Recorded().cancelAtWindowWait = 5;
-    engine::RunEndSequence();
-    EXPECT_TRUE(g_power.flags.empty());
-    EXPECT_EQ(Recorded().programEnds, 0);
-    EXPECT_EQ(engine::R().QuitRequested, 0);
-    EXPECT_EQ(Recorded().statusLines.back(), L"");
-}
-
 TEST_F(EndSequence, AFailedRequestIsShownAndTheProgramEndsAnyway) {
     // A failure shows a real box on Windows, which nobody would close here.
     if (!plat::HeadlessGui()) GTEST_SKIP();
