@@ -3,6 +3,8 @@
 #   (a) first copy into an empty destination   vs  cp -a, rsync -a
 #   (b) a run with nothing to do               vs  rsync -a --delete
 #   (c) a run after 1 % of the files changed   vs  rsync -a --delete --backup --backup-dir
+#   (l) optional, no peer: loading the month's logs at start (5, 10, 20 MB)
+#       and 100,000 log lines during a run (bench_load_logs)
 # Each comparison prints the median wall time of several runs, the peak
 # memory (largest resident set of any one process, GNU time's %M) and the
 # ratio Tresoro / peer. The peers' runs are interleaved, and their order
@@ -13,7 +15,7 @@
 #                     [--files N] [--dirs N] [--large MB,MB|none] [--seed N]
 #   --runs N        measured runs per peer for (b) and (c), default 5
 #   --first-runs N  measured runs per peer for (a), default 3
-#   --cases abc     which comparisons, default all three
+#   --cases abc     which comparisons, default abc; add l for the log case
 #   --cold          drop the page cache before every measured run (root);
 #                   by default every series runs warm after a warm-up
 #   --wait-idle S   before each measured run wait up to S seconds for the
@@ -47,13 +49,13 @@ while [ $# -gt 0 ]; do
     --wait-idle) WAIT_IDLE=$2; shift 2 ;;
     --data) DATA=$2; shift 2 ;;
     --files|--dirs|--large|--seed) TREE_ARGS+=("$1" "$2"); shift 2 ;;
-    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,28p' "$0"; exit 0 ;;
     *) die "unknown argument $1 (see --help)" ;;
   esac
 done
 [[ $RUNS =~ ^[1-9][0-9]*$ && $FIRST_RUNS =~ ^[1-9][0-9]*$ ]] || die "--runs and --first-runs take a number >= 1"
 [[ $WAIT_IDLE =~ ^[0-9]+$ ]] || die "--wait-idle takes seconds"
-[[ $CASES =~ ^[abc]+$ ]] || die "--cases takes letters of abc"
+[[ $CASES =~ ^[abcl]+$ ]] || die "--cases takes letters of abcl"
 
 mkdir -p "$DATA"
 DATA=$(cd "$DATA" && pwd)
@@ -78,7 +80,7 @@ need_pkg ninja ninja-build
 echo "building in $BUILD ..."
 cmake -S "$ROOT/bench" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >"$DATA/build.log" 2>&1 ||
   { cat "$DATA/build.log"; die "configure failed"; }
-cmake --build "$BUILD" -j2 --target bench_gen_tree bench_run_job >>"$DATA/build.log" 2>&1 ||
+cmake --build "$BUILD" -j2 --target bench_gen_tree bench_run_job bench_load_logs >>"$DATA/build.log" 2>&1 ||
   { tail -40 "$DATA/build.log"; die "build failed"; }
 GEN=$BUILD/bench_gen_tree
 JOB=$BUILD/bench_run_job
@@ -108,8 +110,9 @@ settle() {
 # and are made afresh only when the tree's parameters change.
 SRC=$DATA/src
 STAMP="${TREE_ARGS[*]:-default}"
-if [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
-   [ "$(cat "$DATA/generation" 2>/dev/null || echo 0)" -gt 1400 ]; then
+# The log case (l) alone needs no tree.
+if [[ $CASES == *[abc]* ]] && { [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
+   [ "$(cat "$DATA/generation" 2>/dev/null || echo 0)" -gt 1400 ]; }; then
   echo "making the tree in $SRC ..."
   rm -f "$DATA/tree.stamp"
   for old in "$SRC" "$DATA"/m_* "$DATA/copies" "$DATA/rsync_backup"; do
@@ -294,6 +297,27 @@ if [[ $CASES == *c* ]]; then
   done
 fi
 
+# ---- (l) the log ----------------------------------------------------------
+# No peer: the program times itself (median of several runs per size, after
+# an unmeasured one) and prints MB/s, so that a load that is not linear in
+# the size shows. Disturbance is judged over the whole program run.
+LOGS_DISTURBED=0
+if [[ $CASES == *l* ]]; then
+  echo "(l) the log: loading the month's files, adding lines ..."
+  prepare
+  wait_idle
+  ticks0=$(cpu_ticks); start=$(date +%s%N)
+  /usr/bin/time -f '%U %S %M' -o "$DATA/time.out" "$BUILD/bench_load_logs" --dir "$DATA" >"$DATA/logs.out" 2>"$DATA/run.err" ||
+    { cat "$DATA/logs.out" "$DATA/run.err" >&2; die "bench_load_logs failed"; }
+  end=$(date +%s%N); ticks1=$(cpu_ticks)
+  own=$(tail -1 "$DATA/time.out" | awk '{printf "%d", ($1 + $2) * 100}')
+  foreign=$(( ticks1 - ticks0 - own )); wall_ms=$(( (end - start) / 1000000 ))
+  ALL_RUNS=$((ALL_RUNS + 1))
+  if [ $((foreign * 1000)) -gt $((wall_ms * 10)) ] && [ "$foreign" -gt 5 ]; then
+    BUSY_RUNS=$((BUSY_RUNS + 1)); LOGS_DISTURBED=1
+  fi
+fi
+
 # Only now: see the note at (a).
 if [ -d "$COPIES" ]; then
   echo "removing the copies of (a) ..."
@@ -309,6 +333,11 @@ if [[ $CASES == *a* ]]; then
 fi
 [[ $CASES != *b* ]] || report "(b) nothing to do" b_tres b_rsync "rsync -a --delete" 0.80 1
 [[ $CASES != *c* ]] || report "(c) 1 % changed" c_tres c_rsync "rsync --delete --backup" "" 1
+if [[ $CASES == *l* ]]; then
+  echo
+  echo "(l) the log$([ "$LOGS_DISTURBED" = 1 ] && echo " (disturbed by other work)"):"
+  sed 's/^/  /' "$DATA/logs.out"
+fi
 echo
 echo "single runs (s):"
 for key in a_tres a_cp a_rsync b_tres b_rsync c_tres c_rsync; do

@@ -14,9 +14,16 @@ static constexpr uint64_t kCopyBarMinBytes = 300000;
 
 std::wstring TempCopyName(const std::wstring& target) { return target + plat::kTempSuffix; }
 
+// Asked for every destination entry of every run, so it first rules out the
+// common case cheaply: a name ending in an ASCII character that is not the
+// suffix's last letter in either case cannot match, whatever the case rules
+// of the system (they only ever pair an ASCII letter with its own capital).
 bool IsTempCopyName(const std::wstring& name) {
-    const std::wstring suffix = plat::kTempSuffix;
+    static const std::wstring suffix = plat::kTempSuffix;
     if (name.size() <= suffix.size()) return false;
+    const wchar_t last = name.back(), wanted = suffix.back();
+    const auto asciiLower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; };
+    if (last < 0x80 && asciiLower(last) != asciiLower(wanted)) return false;
     return plat::EqualNoCase(name.substr(name.size() - suffix.size()), suffix);
 }
 

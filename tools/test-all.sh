@@ -12,7 +12,7 @@ JOBS=${JOBS:-$(nproc)}
 . "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh"
 install_packages cmake ninja-build g++ googletest clang libclang-rt-14-dev \
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 \
-          xvfb imagemagick python3 fp-utils
+          xvfb xdotool imagemagick python3 fp-utils
 
 step() { echo; echo "== $*"; }
 

@@ -76,6 +76,9 @@ int EndProgram() {
     TRESORO_MARK(logs::kUnitMain);
     logs::SaveLogs();
     core::WriteConfig();
+    // Otherwise the icon lingers in the notification area until the mouse
+    // passes over it.
+    plat::RemoveTrayIcon(TrayIcon);
     plat::SleepMilliseconds(100);
     return 0;
 }

@@ -37,11 +37,12 @@ bool CreateDir(const std::wstring& path) {
 }
 
 // rename that never replaces, in one call where the file system offers it:
-// 1 done, 0 failed with errno set, -1 not offered here (old kernels, some
-// file systems), so the caller must look for the target itself.
+// 1 done, 0 failed with errno set, -1 no answer (not offered by an old kernel
+// or some file systems; or across mounts, where the kernel refuses before it
+// looks at either name), so the caller must look at both names itself.
 static int FsRenameNoReplace(const std::string& from, const std::string& to) {
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 1;
-    return errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ? -1 : 0;
+    return errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EXDEV ? -1 : 0;
 }
 
 bool MoveEntry(const std::wstring& from, const std::wstring& to) {

@@ -60,6 +60,7 @@ bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<D
     // target of a link; one buffer serves every entry.
     const size_t dirLength = full.size();
     const bool anyName = pattern == L"*" || pattern == L"*.*";
+    std::string utf8;  // the name for the conversion, without an allocation each
     for (;;) {
         // Only readdir's own errno tells an unreadable directory from its
         // end; a failed look at one entry (a dangling link) must not.
@@ -69,7 +70,8 @@ bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<D
         const char* name = item->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
         DirEntry entry;
-        entry.name = Utf8ToWide(name);
+        utf8.assign(name);
+        entry.name = Utf8ToWide(utf8);
         if (!anyName && !FsWildcardMatch(pattern, entry.name)) continue;
         struct stat st;
         if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished while listing

@@ -20,11 +20,12 @@ void ResetTables() {
 
 static bool g_initialised = (ResetTables(), true);
 
-// "E:..." -> key "E:"; "\\server\share..." -> key "\\SERVER\SHARE".
-static bool SplitRoot(const std::wstring& path, std::wstring& key, std::wstring& rest) {
+// "E:..." -> key "E:"; "\\server\share..." -> key "\\SERVER\SHARE"; `restAt`
+// is where the rest of the path begins.
+static bool SplitRoot(const std::wstring& path, std::wstring& key, size_t& restAt) {
     if (path.size() >= 2 && path[1] == L':' && ((path[0] | 0x20) >= L'a' && (path[0] | 0x20) <= L'z')) {
         key = ToUpper(path.substr(0, 2));
-        rest = path.substr(2);
+        restAt = 2;
         return true;
     }
     if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\') {
@@ -33,25 +34,61 @@ static bool SplitRoot(const std::wstring& path, std::wstring& key, std::wstring&
         size_t share = path.find(L'\\', server + 1);
         if (share == std::wstring::npos) share = path.size();
         key = ToUpper(path.substr(0, share));
-        rest = path.substr(share);
+        restAt = share;
         return true;
     }
     return false;
 }
 
+// Appends the rest of a Windows path as UTF-8 with "/" for "\\", encoding as
+// WideToUtf8 does (U+FFFD for what is no code point). Every file operation
+// converts its paths, several times per copied file, so this writes into
+// room made once instead of growing the string byte by byte.
+static void HostAppendPath(std::string& out, const wchar_t* text, size_t length) {
+    const size_t start = out.size();
+    out.resize(start + 4 * length);
+    char* p = out.data() + start;
+    for (size_t i = 0; i < length; ++i) {
+        uint32_t cp = static_cast<uint32_t>(text[i]);
+        if (cp < 0x80) {
+            *p++ = cp == '\\' ? '/' : static_cast<char>(cp);
+            continue;
+        }
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+        if (cp < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (cp >> 6));
+        } else if (cp < 0x10000) {
+            *p++ = static_cast<char>(0xE0 | (cp >> 12));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        } else {
+            *p++ = static_cast<char>(0xF0 | (cp >> 18));
+            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        }
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    out.resize(static_cast<size_t>(p - out.data()));
+}
+
 bool ToHost(const std::wstring& winPath, std::string& host) {
     (void)g_initialised;
-    std::wstring key, rest;
-    if (!SplitRoot(winPath, key, rest)) return Fail(kErrPathNotFound);
+    std::wstring key;
+    size_t restAt = 0;
+    if (!SplitRoot(winPath, key, restAt)) return Fail(kErrPathNotFound);
     auto it = g_tables.drives.find(key);
     if (it == g_tables.drives.end()) return Fail(kErrPathNotFound);
-    std::string tail = WideToUtf8(rest);
-    for (char& c : tail)
-        if (c == '\\') c = '/';
-    host = it->second.hostDir;
-    if (!tail.empty() && tail[0] != '/') host += '/';
-    if (host == "/" && !tail.empty() && tail[0] == '/') host.clear();
-    host += tail;
+    const size_t restLength = winPath.size() - restAt;
+    const bool rooted = restLength > 0 && (winPath[restAt] == L'\\' || winPath[restAt] == L'/');
+    const std::string& dir = it->second.hostDir;
+    host.clear();
+    host.reserve(dir.size() + 1 + 4 * restLength);
+    if (restLength == 0) {
+        host = dir;
+    } else if (dir != "/" || !rooted) {
+        host = dir;
+        if (!rooted) host += '/';
+    }
+    HostAppendPath(host, winPath.data() + restAt, restLength);
     if (host.empty()) host = "/";
     return true;
 }

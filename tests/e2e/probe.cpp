@@ -1,10 +1,12 @@
 // tresoro_probe.exe: looks at the running Tresoro.exe from outside, as a
 // user's tools would, and answers one command per start on stdout (UTF-8,
 // one record a line). It finds the main window by its title and class and
-// the widgets by their control ids. It acts on the window only through
-// messages that a user's clicks and keys would send, reads list views
-// through a scratch page it lends itself in the program's memory, and never
-// touches the program's files.
+// the widgets by their control ids, those of the program's dialogs too. It
+// acts on the window only through messages that a user's clicks and keys
+// would send, or names the screen point of a widget, a list row or a row's
+// check box so that the suite can send real mouse input there; it reads
+// list views through a scratch page it lends itself in the program's
+// memory, and never touches the program's files.
 //
 // Exit codes: 0 done, 1 the awaited state did not come, 2 no main window
 // or a bad command line.
@@ -85,9 +87,32 @@ std::vector<HWND> Descendants(HWND main) {
     return all;
 }
 
+// The program's other top-level windows (its dialogs) in Z order.
+struct ProcessWindows {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOfProcess(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<ProcessWindows*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == search->pid) search->found.push_back(hwnd);
+    return TRUE;
+}
+
+// A control by its id: the main window's first, then those of the
+// program's dialogs, whose ids come from ranges of their own.
 HWND Control(HWND main, int id) {
     for (HWND h : Descendants(main))
         if (GetDlgCtrlID(h) == id) return h;
+    ProcessWindows windows{0, {}};
+    GetWindowThreadProcessId(main, &windows.pid);
+    EnumWindows(CollectOfProcess, reinterpret_cast<LPARAM>(&windows));
+    for (HWND top : windows.found)
+        if (top != main)
+            for (HWND h : Descendants(top))
+                if (GetDlgCtrlID(h) == id) return h;
     return nullptr;
 }
 
@@ -215,7 +240,7 @@ void ShowWindowLine(HWND main) {
         L" client_h=" + std::to_wstring(client.bottom) + L" menu_h=" + std::to_wstring(menu) +
         L" inner_w=" + std::to_wstring(client.right) + L" inner_h=" + std::to_wstring(client.bottom + menu) +
         L" visible=" + (IsWindowVisible(main) ? L"1" : L"0") + L" minimized=" + (IsIconic(main) ? L"1" : L"0") +
-        L" maximized=" + (IsZoomed(main) ? L"1" : L"0"));
+        L" maximized=" + (IsZoomed(main) ? L"1" : L"0") + L" enabled=" + (IsWindowEnabled(main) ? L"1" : L"0"));
 }
 
 // Top-level windows of the Wine desktop that the suite may care about
@@ -235,13 +260,73 @@ struct TopSearch {
     HWND found;
 };
 
+// The main window is never meant: the info window shares its title.
 BOOL CALLBACK FindTop(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<TopSearch*>(param);
     wchar_t title[256] = {};
     GetWindowTextW(hwnd, title, 256);
     if (!IsWindowVisible(hwnd) || wcsncmp(title, search->prefix, wcslen(search->prefix)) != 0) return TRUE;
+    if (ClassOf(hwnd) == L"TresoroWindow" && GetMenu(hwnd)) return TRUE;
     search->found = hwnd;
     return FALSE;
+}
+
+// The open popup menu, a top-level window of the system's menu class.
+BOOL CALLBACK FindPopup(HWND hwnd, LPARAM param) {
+    if (!IsWindowVisible(hwnd) || ClassOf(hwnd) != L"#32768") return TRUE;
+    *reinterpret_cast<HWND*>(param) = hwnd;
+    return FALSE;
+}
+
+HWND TopWindow(const wchar_t* prefix) {
+    TopSearch search{prefix, nullptr};
+    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Where a top-level window is on the screen, with its frame, and whether
+// it takes input.
+void ShowTopLine(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    Out(L"x=" + std::to_wstring(r.left) + L" y=" + std::to_wstring(r.top) + L" w=" +
+        std::to_wstring(r.right - r.left) + L" h=" + std::to_wstring(r.bottom - r.top) + L" enabled=" +
+        (IsWindowEnabled(hwnd) ? L"1" : L"0") + L" foreground=" + (GetForegroundWindow() == hwnd ? L"1" : L"0"));
+}
+
+void OutPoint(HWND hwnd, POINT p) {
+    ClientToScreen(hwnd, &p);
+    Out(std::to_wstring(p.x) + L" " + std::to_wstring(p.y));
+}
+
+// A row's box in the list's client coordinates (LVIR_BOUNDS, LVIR_LABEL...).
+bool RowRect(HWND list, int row, int part, RECT& rect) {
+    Remote remote(list);
+    rect = RECT{part, 0, 0, 0};
+    return remote.Ask(list, LVM_GETITEMRECT, WPARAM(row), rect) && rect.right > rect.left;
+}
+
+// The middle of the row's check box, found by asking the list itself along
+// the row where its hit test says "state icon", so that a mouse click
+// there is a click on the box whatever the theme's sizes are.
+bool RowBoxPoint(HWND list, int row, POINT& point) {
+    RECT bounds;
+    if (!RowRect(list, row, LVIR_BOUNDS, bounds)) return false;
+    Remote remote(list);
+    const int y = (bounds.top + bounds.bottom) / 2;
+    int first = -1, last = -1;
+    for (int x = bounds.left; x < bounds.left + 60 && x < bounds.right; ++x) {
+        LVHITTESTINFO hit = {};
+        hit.pt = POINT{x, y};
+        if (!remote.Ask(list, LVM_HITTEST, 0, hit)) return false;
+        const bool onBox = hit.iItem == row && (hit.flags & LVHT_ONITEMSTATEICON);
+        if (onBox && first < 0) first = x;
+        if (onBox) last = x;
+        if (!onBox && first >= 0) break;
+    }
+    if (first < 0) return false;
+    point = POINT{(first + last) / 2, y};
+    return true;
 }
 
 // Keystrokes as the control receives them from the keyboard, so that the
@@ -277,7 +362,9 @@ bool Await(double seconds, Done done) {
 int Usage() {
     Out(L"usage: tresoro_probe list | window | toplevel | text <id> | click <id> | close | minimize |"
         L" resize <w> <h> | menu <item> | wait-window <s> | wait-gone <s> | wait-text <id> <part> <s> |"
-        L" watch <id> <s> | type <id> <text> | close-top <title> | columns <id> | rows <id>");
+        L" watch <id> <s> | type <id> <text> | close-top <title> | columns <id> | rows <id> | top <title> |"
+        L" wait-top <title> <s> | wait-top-gone <title> <s> | point <id> | row-point <id> <row> |"
+        L" box-point <id> <row> | popup <s> [<old x>] | idle <s>");
     return 2;
 }
 
@@ -329,12 +416,45 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"wait-gone" && more == 1) return Await(_wtof(argv[2]), [] { return !MainWindow(); }) ? 0 : 1;
     if (command == L"watch" && more == 2) return Watch(Number(argv[2]), _wtof(argv[3]));
     if (command == L"close-top" && more == 1) {
-        TopSearch search{argv[2], nullptr};
-        EnumWindows(FindTop, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) return 1;
-        PostMessageW(search.found, WM_CLOSE, 0, 0);
+        HWND top = TopWindow(argv[2]);
+        if (!top) return 1;
+        PostMessageW(top, WM_CLOSE, 0, 0);
         return 0;
     }
+    if (command == L"top" && more == 1) {
+        HWND top = TopWindow(argv[2]);
+        if (!top) return 1;
+        ShowTopLine(top);
+        return 0;
+    }
+    if (command == L"wait-top" && more == 2) {
+        HWND top = nullptr;
+        if (!Await(_wtof(argv[3]), [&] { return (top = TopWindow(argv[2])) != nullptr; })) return 1;
+        // Shown means created and placed; answered means its loop runs.
+        DWORD_PTR unused = 0;
+        SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &unused);
+        ShowTopLine(top);
+        return 0;
+    }
+    if (command == L"popup" && (more == 1 || more == 2)) {
+        // With a second number: a popup whose left edge is elsewhere, the
+        // next menu after an arrow key.
+        const bool moved = more == 2;
+        const LONG oldLeft = moved ? Number(argv[3]) : 0;
+        HWND popup = nullptr;
+        if (!Await(_wtof(argv[2]), [&] {
+                popup = nullptr;
+                EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&popup));
+                RECT r = {};
+                if (popup) GetWindowRect(popup, &r);
+                return popup != nullptr && (!moved || r.left != oldLeft);
+            }))
+            return 1;
+        ShowTopLine(popup);
+        return 0;
+    }
+    if (command == L"wait-top-gone" && more == 2)
+        return Await(_wtof(argv[3]), [&] { return TopWindow(argv[2]) == nullptr; }) ? 0 : 1;
     if (command == L"wait-text" && more == 3) {
         const int id = Number(argv[2]);
         const std::wstring part = argv[3];
@@ -374,6 +494,31 @@ int wmain(int argc, wchar_t** argv) {
         if (!control) return 1;
         if (command == L"columns") ListColumns(control);
         else ListRows(control);
+    } else if (command == L"idle" && more == 1) {
+        // Answered once the program takes messages again: closing a window
+        // under Wine without a window manager holds it for about a second,
+        // and what arrives meanwhile may be dropped with the dialog's
+        // leftovers.
+        DWORD_PTR unused = 0;
+        if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, UINT(_wtof(argv[2]) * 1000), &unused)) return 1;
+    } else if (command == L"point" && more == 1) {
+        HWND control = Control(main, Number(argv[2]));
+        if (!control) return 1;
+        RECT r;
+        GetClientRect(control, &r);
+        OutPoint(control, POINT{r.right / 2, r.bottom / 2});
+    } else if ((command == L"row-point" || command == L"box-point") && more == 2) {
+        HWND list = Control(main, Number(argv[2]));
+        if (!list) return 1;
+        POINT p = {};
+        RECT label;
+        if (command == L"box-point") {
+            if (!RowBoxPoint(list, Number(argv[3]), p)) return 1;
+        } else {
+            if (!RowRect(list, Number(argv[3]), LVIR_LABEL, label)) return 1;
+            p = POINT{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+        }
+        OutPoint(list, p);
     } else if (command == L"type" && more == 2) {
         HWND control = Control(main, Number(argv[2]));
         if (!control) return 1;

@@ -2,11 +2,17 @@
 # End-to-end tests of the real Tresoro.exe under Wine: the first start, the
 # second instance, the main window's layout at two scales and after a
 # resize, the tab "Auswahl" with its jobs and file list, the close box, "/M",
-# an unattended "/S" run over a small tree, and the close box during the
-# "/S" countdown. The window is read and driven from outside by
-# tresoro_probe.exe, a Win32 program of ours in the same Wine prefix.
+# an unattended "/S" run over a small tree, the close box during the "/S"
+# countdown, "Start" with an unticked job and the locks during the run,
+# "Job hinzufügen" by its key, the job editor with the path chooser, the
+# exclusion search, the info window and the help. The window is read and
+# driven from outside by tresoro_probe.exe, a Win32 program of ours in the
+# same Wine prefix, and by real mouse clicks and keys through xdotool.
 #
 #   tests/e2e/run.sh [BUILD_DIR]     (default build/win; a win preset build)
+#   E2E_SCENARIOS="help edit_job" tests/e2e/run.sh ...   only these
+#   E2E_DOCS=1 tests/e2e/run.sh ...  also refreshes the dialogs' pictures
+#                                    in docs/screenshots/
 #
 # Uses the display in DISPLAY or starts its own Xvfb. Prints PASS or FAIL
 # per scenario and exits non-zero when any failed. The Wine prefix lives in
@@ -25,6 +31,9 @@ export WINEPREFIX=$E2E/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=C.UTF-8
 
 cmake --build "$BUILD" --target Tresoro tresoro_probe >/dev/null || { echo "FAIL build"; exit 1; }
+for tool in xdotool import convert compare; do
+  command -v "$tool" >/dev/null || { echo "FAIL $tool is missing (packages xdotool, imagemagick)"; exit 1; }
+done
 mkdir -p "$E2E"
 
 # --- display, prefix, clean-up ---------------------------------------------
@@ -137,6 +146,106 @@ await_window() {
   done
   echo "    window:$line"
   return 1
+}
+
+# --- real input ---------------------------------------------------------------
+# Clicks and keys go through the X server with xdotool, so the program gets
+# them the way a user's arrive (hit tests, notifications, accelerators);
+# the probe only names the screen points. Without a window manager the
+# keyboard follows the pointer.
+
+click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
+click_widget() {  # click_widget ID: the middle of a widget, main window or dialog
+  local x y
+  read -r x y < <(probe point "$1") || return 1
+  click_at "$x" "$y"
+}
+click_row() {  # click_row LIST ROW [2]: on the row's first cell, once or twice
+  local x y
+  read -r x y < <(probe row-point "$1" "$2") || return 1
+  xdotool mousemove "$x" "$y" click --repeat "${3:-1}" --delay 80 1
+}
+click_box() {  # click_box LIST ROW: on the row's check box
+  local x y
+  read -r x y < <(probe box-point "$1" "$2") || return 1
+  click_at "$x" "$y"
+}
+
+# Screen box of a probe line ("x=.. y=.. w=.. h=.." or the main window's
+# "x=.. y=.. outer_w=.. outer_h=.."): into BX BY BW BH.
+BX='' BY='' BW='' BH=''
+box_of() {
+  eval "$(sed -nE 's/^x=(-?[0-9]+) y=(-?[0-9]+) (outer_)?w=([0-9]+) (outer_)?h=([0-9]+).*/BX=\1 BY=\2 BW=\4 BH=\6/p' <<<"$1")"
+}
+
+# A dialog with its frame, cropped from the screen, as a small PNG.
+shoot_top() {  # shoot_top TITLE FILE
+  local line
+  line=$(probe top "$1") || return 1
+  box_of "$line"
+  import -window root -crop "${BW}x${BH}+$BX+$BY" +repage -strip "$2"
+}
+
+# The docs keep the pictures of the dialogs; E2E_DOCS=1 refreshes them.
+keep_for_docs() {  # keep_for_docs FILE NAME
+  [ "${E2E_DOCS:-0}" = 1 ] && [ -s "$1" ] && cp "$1" "docs/screenshots/$2" && echo "    saved docs/screenshots/$2"
+  return 0
+}
+
+# Opens menu N (1 "Datei" ... 4 "?") the way a user does: a click on the
+# first title of the menu bar, then the arrow key to the right, waiting
+# each time for the next menu to drop down. POPUP is its probe line.
+POPUP=
+next_menu() {
+  local now
+  box_of "$POPUP"
+  xdotool key Right
+  now=$(probe popup 2 "$BX") || return 1
+  POPUP=$now
+}
+open_menu() {  # open_menu N
+  local line x y ow oh cw ch mh b i
+  line=$(probe window)
+  eval "$(sed -nE 's/^x=(-?[0-9]+) y=(-?[0-9]+) outer_w=([0-9]+) outer_h=([0-9]+) client_w=([0-9]+) client_h=([0-9]+) menu_h=([0-9]+).*/x=\1 y=\2 ow=\3 oh=\4 cw=\5 ch=\6 mh=\7/p' <<<"$line")"
+  b=$(((ow - cw) / 2))
+  click_at $((x + b + 15)) $((y + oh - b - ch - mh / 2))
+  POPUP=$(probe popup 5) || return 1
+  sleep 0.2
+  for ((i = 1; i < $1; i++)); do next_menu || return 1; done
+}
+
+# Chooses item K (counted from 1, rules skipped) of menu N with the keys.
+pick_menu() {  # pick_menu N K
+  local i
+  open_menu "$1" || return 1
+  # A menu opened by a click has no item highlighted, one reached with
+  # the arrow key has its first.
+  if [ "$1" = 1 ]; then xdotool key Down; sleep 0.15; fi
+  for ((i = 1; i < $2; i++)); do xdotool key Down; sleep 0.15; done
+  xdotool key Return
+}
+
+# Pictures of the four menus as they drop down, without the frame and
+# with the pointer on the lower edge, so that no item is highlighted:
+# PREFIX-1.png ... PREFIX-4.png. The menus close again afterwards.
+menu_pictures() {  # menu_pictures PREFIX
+  local n
+  for n in 1 2 3 4; do
+    if [ "$n" = 1 ]; then open_menu 1; else next_menu; fi || { xdotool key Escape Escape; return 1; }
+    box_of "$POPUP"
+    xdotool mousemove $((BX + BW / 2)) $((BY + BH - 2))
+    sleep 0.15
+    import -window root -crop "$((BW - 8))x$((BH - 8))+$((BX + 4))+$((BY + 4))" +repage "$1-$n.png"
+  done
+  xdotool key Escape
+  sleep 0.1
+  xdotool key Escape
+}
+
+# Pixels of a picture as dark as text of an enabled menu item; grey
+# (disabled) text and the rules are lighter.
+dark_pixels() {
+  convert "$1" -colorspace Gray -threshold 25% -format '%[fx:round(w*h*(1-mean))]' info:
 }
 
 # --- layout tables ----------------------------------------------------------
@@ -498,6 +607,330 @@ scenario_selection_tab() {
   check "exit code $RC after the close box" test "$RC" = 0
 }
 
+# N folders of 100 small files each: a tree that takes a run some seconds.
+make_many() {  # make_many DIR N
+  local d f
+  for ((d = 1; d <= $2; d++)); do
+    mkdir -p "$1/Ordner $d"
+    for ((f = 1; f <= 100; f++)); do printf 'Datei %d in Ordner %d\r\n' "$f" "$d" >"$1/Ordner $d/Datei $f.txt"; done
+  done
+  find "$1" -exec touch -d '2024-03-01 10:00' {} +
+}
+
+# The enabled flag of a widget in the probe's list (column 8).
+enabled_of() { probe list | awk -F'\t' -v id="$1" '$1 == id { print $8; exit }'; }
+
+# Waits up to 5 seconds for the job list's ticks to read $1 (1 or 0 a row).
+await_ticks() {
+  local i
+  for ((i = 0; i < 25; i++)); do
+    [ "$(probe rows 50 | cut -f2 | tr -d '\n')" = "$1" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# "id:enabled" of the widgets that a run locks (job list, path field,
+# exclusion editor, file list, "Lösche Logs") and of those it leaves
+# usable ("Abbrechen", "Herunterfahren wenn fertig"), from a probe list.
+widgets_enabled() {
+  awk -F'\t' '!($1 in e) { e[$1] = $8 }
+    END { n = split("50 54 55 56 70 11 16", ids, " "); for (i = 1; i <= n; i++) printf "%s%s:%s", (i > 1 ? " " : ""), ids[i], e[ids[i]] }' "$1"
+}
+
+# Waits up to $2 seconds for a widget's enabled flag to become $3.
+await_enabled() {  # await_enabled ID SECONDS 0|1
+  local end=$((SECONDS + $2))
+  while [ "$(enabled_of "$1")" != "$3" ]; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.2
+  done
+}
+
+# Waits up to $1 seconds for a file to hold a line (fixed string, CR LF).
+await_line() {  # await_line SECONDS FILE LINE
+  local end=$((SECONDS + $1))
+  until grep -qxF "$3"$'\r' "$2" 2>/dev/null; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.2
+  done
+}
+
+# A click into the row's check box unticks the second job for "Start":
+# only the first destination fills. While the run works, the controls that
+# change jobs and all 16 menu items are locked; the menus are looked at as
+# they drop down, since Wine lets no other process read a menu's state:
+# enabled items have black text, disabled ones grey. Afterwards each menu
+# looks as before the run.
+scenario_start_ticked() {
+  rm -rf "$DRIVE_C/e2e"
+  make_many "$DRIVE_C/e2e/Viele" 25
+  make_tree "$DRIVE_C/e2e/Quelle"
+  write_ini '[Window]' 'GDMScale = 1.000000' \
+    '[PATHS]' \
+    '1 = 1001|C:\e2e\Viele\|C:\e2e\Ziel1\|1|0|0|3|0|0' \
+    '2 = 1002|C:\e2e\Quelle\|C:\e2e\Ziel2\|1|0|0|3|0|0'
+  start_tresoro
+  check "main window did not appear" probe wait-window 60 >/dev/null
+  await_ticks 11 || fail "the two jobs do not start ticked:"$'\n'"$(probe rows 50 | sed 's/^/        /')"
+  local n
+  menu_pictures "$E2E/menu-idle" || fail "the menus did not drop down"
+  for n in 1 2 3 4; do
+    check "menu $n shows no enabled item before the run" test "$(dark_pixels "$E2E/menu-idle-$n.png")" -gt 0
+  done
+  click_box 50 1
+  await_ticks 10 || fail "a click into the second row's box did not untick it only:"$'\n'"$(probe rows 50 | sed 's/^/        /')"
+  click_widget 10
+  sleep 0.3
+  # The menus drop down inside the run's own message handling, which
+  # holds the run until they close again.
+  menu_pictures "$E2E/menu-busy" || fail "the menus did not drop down during the run"
+  probe list >"$E2E/list-busy.txt"
+  if [ "$(awk -F'\t' '$1 == 10 { print $8; exit }' "$E2E/list-busy.txt")" != 0 ]; then
+    fail "\"Start\" did not start a run, or it was over before the menus dropped down"
+  else
+    for n in 1 2 3 4; do
+      check "menu $n has an enabled item during the run" test "$(dark_pixels "$E2E/menu-busy-$n.png")" = 0
+    done
+    check "not locked during the run (id, enabled): $(widgets_enabled "$E2E/list-busy.txt")" \
+      test "$(widgets_enabled "$E2E/list-busy.txt")" = '50:0 54:0 55:0 56:0 70:0 11:1 16:1'
+  fi
+  check "\"Start\" not released after the run" await_enabled 10 30 1
+  check "no success in the status line" probe wait-text 18 "Backup ohne Fehler abgeschlossen" 5 >/dev/null
+  probe list >"$E2E/list-after.txt"
+  check "still locked after the run (id, enabled): $(widgets_enabled "$E2E/list-after.txt")" \
+    test "$(widgets_enabled "$E2E/list-after.txt")" = '50:1 54:1 55:1 56:1 70:1 11:1 16:1'
+  menu_pictures "$E2E/menu-after" || fail "the menus did not drop down after the run"
+  for n in 1 2 3 4; do
+    check "menu $n looks different after the run than before" \
+      compare -metric AE "$E2E/menu-idle-$n.png" "$E2E/menu-after-$n.png" null: 2>/dev/null
+  done
+  check "the first destination differs from its source" diff -r -x @ "$DRIVE_C/e2e/Viele" "$DRIVE_C/e2e/Ziel1"
+  check "the unticked job ran" test ! -e "$DRIVE_C/e2e/Ziel2"
+  probe close
+  wait_exit 30
+  check "exit code $RC after the close box" test "$RC" = 0
+  check "the untick is not stored" grep -qxF $'2 = 1002|C:\\e2e\\Quelle\\|C:\\e2e\\Ziel2\\|0|0|0|3|0|0\r' "$DATA/Tresoro.ini"
+}
+
+# "Job hinzufügen" by its key, Insert, in the main window: a job after the
+# current one with the parents of its paths and its archive values, the
+# editor on it; "Abbrechen" keeps the new job as made.
+scenario_insert_job() {
+  rm -rf "$DRIVE_C/e2e"
+  make_tree "$DRIVE_C/e2e/Quelle"
+  write_ini '[Window]' 'GDMScale = 1.000000' \
+    '[PATHS]' \
+    '1 = 1001|C:\e2e\Quelle\Briefe\|E:\Sicherung\Briefe\|1|7|120|3|0|1717236000' \
+    '2 = 1002|C:\e2e\Quelle\Fotos\|E:\Fotos\|1|0|0|-1|7|0'
+  start_tresoro
+  check "main window did not appear" probe wait-window 60 >/dev/null
+  sleep 0.3
+  click_row 50 0
+  sleep 0.3
+  check "the first job is not selected after a click on it" test "$(probe rows 50 | cut -f3 | tr -d '\n')" = 10
+  xdotool key Insert
+  if ! probe wait-top "Set bearbeiten" 10 >/dev/null; then
+    fail "Insert did not open \"Set bearbeiten\""
+  else
+    check "editor: source not the parent of the first job's" test "$(probe text 1002)" = 'C:\e2e\Quelle\'
+    check "editor: destination not the parent of the first job's" test "$(probe text 1004)" = 'E:\Sicherung\'
+    check "editor: archive interval not the template's 7" test "$(probe text 1008)" = 7
+    check "editor: versions not the template's 3" test "$(probe text 1010)" = 3
+    check "editor: backup interval not 0" test "$(probe text 1013)" = 0
+    click_widget 1015
+    check "\"Abbrechen\" did not close the editor" probe wait-top-gone "Set bearbeiten" 10
+    probe idle 10 >/dev/null
+    check "Tresoro.ini not written when the editor closed" \
+      await_line 10 "$DATA/Tresoro.ini" '3 = 1002|C:\e2e\Quelle\Fotos\|E:\Fotos\|1|0|0|-1|7|0'
+  fi
+  local want got
+  want=$'0\t1\t0\tC:\\e2e\\Quelle\\Briefe\\\tE:\\Sicherung\\Briefe\\\t7-3\tNein\t0
+1\t1\t1\tC:\\e2e\\Quelle\\\tE:\\Sicherung\\\t7-3\tNein\t0
+2\t1\t0\tC:\\e2e\\Quelle\\Fotos\\\tE:\\Fotos\\\t0--1\tNein\t7'
+  got=$(probe rows 50)
+  [ "$got" = "$want" ] || fail "job list after Insert and \"Abbrechen\" (row, ticked, selected, cells):"$'\n'"$(sed 's/^/        /' <<<"$got")"
+  probe close
+  wait_exit 30
+  check "exit code $RC after the close box" test "$RC" = 0
+  # Sid|Src|Dest|Flags|ArcInterval|EntryCount|ArcVersions|BupInterval|LastBup
+  check "Tresoro.ini lacks the new job as the second of three" awk -F'|' '
+    /^\[/ { paths = /^\[PATHS\]/ }
+    paths && /^[0-9]+ = / { n++; sub(/\r$/, "") }
+    n == 1 && /^1 = 1001\|/ { first = 1 }
+    n == 2 && /^2 = [0-9]+\|C:\\e2e\\Quelle\\\|E:\\Sicherung\\\|1\|7\|0\|3\|0\|0$/ && $1 != "2 = 1001" && $1 != "2 = 1002" { second = 1 }
+    n == 3 && /^3 = 1002\|/ { third = 1 }
+    END { exit !(first && second && third && n == 3) }' "$DATA/Tresoro.ini"
+}
+
+# A double-click on a job opens its editor; "Ziel:" opens the path chooser,
+# where a typed path and a click on a folder choose the new destination;
+# "OK" in both stores it, and the configuration is written at once.
+scenario_edit_job() {
+  rm -rf "$DRIVE_C/e2e"
+  make_tree "$DRIVE_C/e2e/Quelle"
+  mkdir -p "$DRIVE_C/e2e/Neues Ziel/Briefe" "$DRIVE_C/e2e/Neues Ziel/Fotos 2024" "$DRIVE_C/e2e/Neues Ziel/Musik" \
+    "$DRIVE_C/e2e/Fotos"
+  write_ini '[Window]' 'GDMScale = 1.000000' \
+    '[PATHS]' \
+    '1 = 1001|C:\e2e\Quelle\|C:\e2e\Ziel\|1|7|0|3|0|0' \
+    '2 = 1002|C:\e2e\Quelle\Fotos\|C:\e2e\Fotos\|1|0|0|-1|7|0'
+  start_tresoro
+  check "main window did not appear" probe wait-window 60 >/dev/null
+  sleep 0.3
+  click_row 50 1 2
+  if ! probe wait-top "Set bearbeiten" 10 >/dev/null; then
+    fail "a double-click on the second job did not open \"Set bearbeiten\""
+    probe close
+    wait_exit 30
+    return
+  fi
+  check "editor: source is not the second job's" test "$(probe text 1002)" = 'C:\e2e\Quelle\Fotos\'
+  check "editor: destination is not the second job's" test "$(probe text 1004)" = 'C:\e2e\Fotos\'
+  check "editor: versions not -1" test "$(probe text 1010)" = -1
+  check "editor: backup interval not 7" test "$(probe text 1013)" = 7
+  check "the main window takes input while the editor is open" await_window enabled=0
+  shoot_top "Set bearbeiten" "$E2E/job-editor.png" && keep_for_docs "$E2E/job-editor.png" job-editor.png
+  click_widget 1003
+  if probe wait-top "Zielpfad wählen" 10 >/dev/null; then
+    check "chooser: path field does not start at the destination" test "$(probe text 1103)" = 'C:\e2e\Fotos\'
+    click_widget 1103
+    xdotool key End shift+Home
+    xdotool type --delay 30 'C:\e2e\'
+    check "chooser: the typed path did not reach the field" probe wait-text 1103 'C:\e2e\' 5 >/dev/null
+    sleep 0.5
+    local row
+    row=$(probe rows 1101 | awk -F'\t' '$4 == "Neues Ziel" { print $1; exit }')
+    if [ -z "$row" ]; then
+      fail "chooser: typing C:\\e2e\\ did not list its folders:"$'\n'"$(probe rows 1101 | sed 's/^/        /')"
+    else
+      click_row 1101 "$row"
+      check "chooser: a click on \"Neues Ziel\" did not enter it" probe wait-text 1103 'C:\e2e\Neues Ziel\' 5 >/dev/null
+      sleep 0.3
+      check "chooser: the list does not show the folders of \"Neues Ziel\"" \
+        test "$(probe rows 1101 | cut -f4 | tr '\n' '|')" = '..|Briefe|Fotos 2024|Musik|'
+    fi
+    shoot_top "Zielpfad wählen" "$E2E/path-chooser.png" && keep_for_docs "$E2E/path-chooser.png" path-chooser.png
+    click_widget 1105
+    check "\"OK\" did not close the chooser" probe wait-top-gone "Zielpfad wählen" 10
+    check "editor: the chosen path is not the destination" probe wait-text 1004 'C:\e2e\Neues Ziel\' 10 >/dev/null
+  else
+    fail "\"Ziel:\" did not open the path chooser \"Zielpfad wählen\""
+  fi
+  click_widget 1014
+  check "\"OK\" did not close the editor" probe wait-top-gone "Set bearbeiten" 10
+  check "Tresoro.ini not written with the new destination when the editor closed" await_line 10 "$DATA/Tresoro.ini" \
+    '2 = 1002|C:\e2e\Quelle\Fotos\|C:\e2e\Neues Ziel\|1|0|0|-1|7|0'
+  check "the first job changed" grep -qxF $'1 = 1001|C:\\e2e\\Quelle\\|C:\\e2e\\Ziel\\|1|7|0|3|0|0\r' "$DATA/Tresoro.ini"
+  check "the main window is still locked after the editor" await_window enabled=1
+  check "job list does not show the new destination" \
+    test "$(probe rows 50 | awk -F'\t' '$1 == 1 { print $5 }')" = 'C:\e2e\Neues Ziel\'
+  probe close
+  wait_exit 30
+  check "exit code $RC after the close box" test "$RC" = 0
+}
+
+# "Ausnahmen suchen" over a profile-like tree: the default search patterns
+# find a browser cache, a temporary folder and the registry hive; each
+# becomes an exclusion of the job, once.
+scenario_exclusion_search() {
+  rm -rf "$DRIVE_C/e2e"
+  local p=$DRIVE_C/e2e/Profil
+  mkdir -p "$p/AppData/Roaming/Mozilla/Firefox/Profiles/abcd.default/cache2/entries" \
+    "$p/AppData/Local/Temp/Unterordner" "$p/Dokumente"
+  printf 'x' >"$p/AppData/Roaming/Mozilla/Firefox/Profiles/abcd.default/cache2/entries/0A1B2C"
+  printf 'x' >"$p/AppData/Roaming/Mozilla/Firefox/Profiles/abcd.default/prefs.js"
+  printf 'x' >"$p/AppData/Local/Temp/Unterordner/tmp1.tmp"
+  printf 'Hallo\r\n' >"$p/Dokumente/Brief.txt"
+  printf 'x' >"$p/NTUSER.DAT"
+  write_ini '[Window]' 'GDMScale = 1.000000' \
+    '[PATHS]' '1 = 1001|C:\e2e\Profil\|C:\e2e\Ziel\|1|0|0|3|0|0'
+  start_tresoro
+  check "main window did not appear" probe wait-window 60 >/dev/null
+  local pattern
+  for pattern in 'MOZILLA|CACHE' 'APPDATA\LOCAL\TEMP' '\NTUSER.'; do
+    check "ExcludePaths.txt lacks the default pattern $pattern" grep -qxF "$pattern"$'\r' "$DATA/ExcludePaths.txt"
+  done
+  check "the job starts with exclusions" test -z "$(probe text 55)"
+  pick_menu 2 7 || fail "the menu \"Bearbeiten\" did not drop down"
+  local want='C:\E2E\PROFIL\APPDATA\LOCAL\TEMP\r\nC:\E2E\PROFIL\APPDATA\ROAMING\MOZILLA\FIREFOX\PROFILES\ABCD.DEFAULT\CACHE\r\nC:\E2E\PROFIL\NTUSER.'
+  local got
+  got=$(probe wait-text 55 'NTUSER.' 15)
+  check "the exclusion editor does not hold what the search found:"$'\n'"        $got" test "$got" = "$want"
+  check "the status line is not emptied after the search" test -z "$(probe text 18)"
+  check "the job list is still locked after the search" test "$(enabled_of 50)" = 1
+  got=$(probe rows 56 | awk -F'\t' '{ print $4 "|" $5 }' | tr '\n' ' ')
+  check "FileList marks: $got" test "$got" = 'AppData|oooo Dokumente| NTUSER.DAT|XXXX '
+  probe close
+  wait_exit 30
+  check "exit code $RC after the close box" test "$RC" = 0
+  got=$(awk '/^\[/ { section = $0 } section ~ /^\[EXCLUDES\]/ && /^[0-9]+ = / { sub(/\r$/, ""); print }' "$DATA/Tresoro.ini")
+  want='1 = 1001|C:\E2E\PROFIL\APPDATA\LOCAL\TEMP
+2 = 1001|C:\E2E\PROFIL\APPDATA\ROAMING\MOZILLA\FIREFOX\PROFILES\ABCD.DEFAULT\CACHE
+3 = 1001|C:\E2E\PROFIL\NTUSER.'
+  [ "$got" = "$want" ] || fail "[EXCLUDES] in Tresoro.ini:"$'\n'"$(sed 's/^/        /' <<<"$got")"
+}
+
+# "Über": the info window with the whole text the program carries, modal
+# over the main window; "OK" closes it.
+scenario_info_window() {
+  write_ini '[Window]' 'GDMScale = 1.000000'
+  start_tresoro
+  check "main window did not appear" probe wait-window 60 >/dev/null
+  pick_menu 4 2 || fail "the menu \"?\" did not drop down"
+  if ! probe wait-top "Tresoro 1.09" 10 >/dev/null; then
+    fail "\"Über\" did not open the info window"
+  else
+    check "the info window is not titled \"Tresoro 1.09\"" \
+      test "$(probe toplevel | grep -c $'^TresoroWindow\tTresoro 1.09$')" = 2
+    probe text 1401 | sed 's/\\r\\n/\n/g' >"$E2E/info-text.txt"
+    check "the info window does not show the info text (see $E2E/info-text.txt)" \
+      test "$(cat "$E2E/info-text.txt")" = "$(cat resources/info/info_text.txt)"
+    check "the main window takes input while the info window is open" await_window enabled=0
+    shoot_top "Tresoro 1.09" "$E2E/info-window.png" && keep_for_docs "$E2E/info-window.png" info-window.png
+    click_widget 1402
+    check "\"OK\" did not close the info window" probe wait-top-gone "Tresoro 1.09" 10
+    probe idle 10 >/dev/null
+    check "the main window is still locked after the info window" await_window enabled=1
+  fi
+  probe close
+  wait_exit 30
+  check "exit code $RC after the close box" test "$RC" = 0
+}
+
+# "Hilfe": the help file the program carries lands in TresoroData, over an
+# older one of another size, and the shell opens it in Wine's help viewer
+# (hh.exe), which is closed again afterwards. Without Wine's Gecko the
+# viewer shows its frame and an empty page.
+scenario_help() {
+  write_ini '[Window]' 'GDMScale = 1.000000'
+  # A help file of another size is replaced by the one the program carries.
+  printf 'kein CHM' >"$DATA/TresoroHilfe.chm"
+  start_tresoro
+  check "main window did not appear" probe wait-window 60 >/dev/null
+  pick_menu 4 1 || fail "the menu \"?\" did not drop down"
+  local chm=$DATA/TresoroHilfe.chm carried=$PWD/$BUILD/resources/TresoroHilfe.chm i
+  for ((i = 0; i < 100; i++)); do cmp -s "$carried" "$chm" && break; sleep 0.1; done
+  check "TresoroHilfe.chm in TresoroData is not the help file the program carries" cmp -s "$carried" "$chm"
+  if probe wait-top "Tresoro 1.09 - Hilfe" 20 >/dev/null; then
+    shoot_top "Tresoro 1.09 - Hilfe" "$E2E/help.png"
+  else
+    fail "no help viewer window \"Tresoro 1.09 - Hilfe\""
+  fi
+  # Ours is the viewer in this Wine prefix; another suite may run beside.
+  local viewer='' pid
+  for pid in $(pgrep -f 'hh\.exe.*TresoroHilfe\.chm'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && viewer=$pid
+  done
+  check "no hh.exe on TresoroHilfe.chm in the process list" test -n "$viewer"
+  probe close-top "Tresoro 1.09 - Hilfe"
+  for ((i = 0; i < 50; i++)); do [ -n "$viewer" ] && kill -0 "$viewer" 2>/dev/null || break; sleep 0.1; done
+  [ -n "$viewer" ] && kill "$viewer" 2>/dev/null
+  probe close
+  wait_exit 30
+  check "exit code $RC after the close box" test "$RC" = 0
+}
+
 run_scenario() {
   SCENARIO=$1
   OK=1
@@ -520,7 +953,7 @@ run_scenario() {
   fi
 }
 
-SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start countdown_close}
+SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start countdown_close start_ticked insert_job edit_job exclusion_search info_window help}
 for s in $SCENARIOS; do run_scenario "$s"; done
 echo "== end-to-end: $FAILURES failed, $((SECONDS - t0)) s in all"
 [ "$FAILURES" = 0 ]

@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
+#include "platform/testing.h"
 #include "tests/support/temp_tree.h"
 
 using testing_support::TempTree;
@@ -175,4 +176,49 @@ TEST(PlatformRead, MissingFileAndFaultFail) {
     EXPECT_EQ(plat::LastError(), plat::kErrReadFault);
     ASSERT_TRUE(plat::ReadWholeFile(t.Path(L"f.txt"), bytes));
     EXPECT_EQ(bytes, "content");
+}
+
+// The target of a copy is created exclusively; only an existing one is looked
+// at, and it must still be emptied and refused exactly as before.
+TEST(PlatformCopy, LongerExistingTargetIsReplacedWhole) {
+    TempTree t;
+    t.Write(L"src.txt", "short");
+    t.Write(L"dst.txt", Pattern(100000));
+    ASSERT_TRUE(plat::CopyFileWithProgressCall(t.Path(L"src.txt"), t.Path(L"dst.txt"), nullptr, false));
+    EXPECT_EQ(t.Read(L"dst.txt"), "short");
+    EXPECT_EQ(Names(t.root).size(), 2u);
+}
+
+TEST(PlatformCopy, RefusesADirectoryTarget) {
+    TempTree t;
+    t.Write(L"src.txt", "new");
+    t.Write(L"dir\\inner.txt", "inner");
+    EXPECT_FALSE(plat::CopyFileWithProgressCall(t.Path(L"src.txt"), t.Path(L"dir"), nullptr, false));
+    EXPECT_EQ(plat::LastError(), plat::kErrAccessDenied);
+    EXPECT_EQ(t.Read(L"dir\\inner.txt"), "inner");
+    EXPECT_EQ(t.Read(L"src.txt"), "new");
+}
+
+// CopyFileExW will not overwrite a read-only file on Windows, and the
+// portable layer keeps that answer (Wine overwrites it, so this holds for
+// the portable layer only).
+TEST(PlatformCopy, RefusesAReadOnlyTarget) {
+    if (!plat::PortableLayer()) GTEST_SKIP();
+    TempTree t;
+    t.Write(L"src.txt", "new");
+    t.Write(L"locked.txt", "locked");
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"locked.txt"), plat::kAttrReadOnly));
+    EXPECT_FALSE(plat::CopyFileWithProgressCall(t.Path(L"src.txt"), t.Path(L"locked.txt"), nullptr, false));
+    EXPECT_EQ(plat::LastError(), plat::kErrAccessDenied);
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"locked.txt"), plat::kAttrArchive));
+    EXPECT_EQ(t.Read(L"locked.txt"), "locked");
+}
+
+// Truncating the target first would destroy the very bytes to be copied.
+TEST(PlatformCopy, NeverCopiesAFileOntoItself) {
+    TempTree t;
+    const std::string content = Pattern(5000);
+    t.Write(L"same.bin", content);
+    EXPECT_FALSE(plat::CopyFileWithProgressCall(t.Path(L"same.bin"), t.Path(L"same.bin"), nullptr, false));
+    EXPECT_EQ(t.Read(L"same.bin"), content);
 }

@@ -214,3 +214,84 @@ TEST(PlatformTree, RemovesDirectoryLinksWithoutEnteringThem) {
     ASSERT_TRUE(plat::ReadWholeFile(host.win + L"outside\\keep.txt", bytes));
     EXPECT_EQ(bytes, "keep");
 }
+
+// The last step of every safe copy: a fresh name is taken in one step, a
+// writable file is replaced, and the file's own attributes go along.
+TEST(PlatformOps, MoveReplacingTakesAFreeNameOrReplacesAWritableFile) {
+    TempTree t;
+    t.Write(L"a.tmp", "first");
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"a.tmp"), plat::kAttrHidden | plat::kAttrArchive));
+    ASSERT_TRUE(plat::MoveReplacing(t.Path(L"a.tmp"), t.Path(L"f.txt")));
+    EXPECT_FALSE(t.Exists(L"a.tmp"));
+    EXPECT_EQ(t.Read(L"f.txt"), "first");
+    EXPECT_NE(plat::GetAttributes(t.Path(L"f.txt")) & plat::kAttrHidden, 0u);
+
+    t.Write(L"b.tmp", "second");
+    ASSERT_TRUE(plat::MoveReplacing(t.Path(L"b.tmp"), t.Path(L"f.txt")));
+    EXPECT_FALSE(t.Exists(L"b.tmp"));
+    EXPECT_EQ(t.Read(L"f.txt"), "second");
+    EXPECT_EQ(plat::GetAttributes(t.Path(L"f.txt")) & plat::kAttrHidden, 0u);
+}
+
+TEST(PlatformOps, MoveReplacingRefusesADirectoryTargetAndReportsAMissingSource) {
+    TempTree t;
+    t.Write(L"new.tmp", "new");
+    t.Write(L"dir\\inner.txt", "inner");
+    EXPECT_FALSE(plat::MoveReplacing(t.Path(L"new.tmp"), t.Path(L"dir")));
+    EXPECT_EQ(plat::LastError(), plat::kErrAccessDenied);
+    EXPECT_EQ(t.Read(L"dir\\inner.txt"), "inner");
+    EXPECT_EQ(t.Read(L"new.tmp"), "new");
+
+    EXPECT_FALSE(plat::MoveReplacing(t.Path(L"none.tmp"), t.Path(L"other.txt")));
+    EXPECT_EQ(plat::LastError(), plat::kErrFileNotFound);
+    EXPECT_FALSE(t.Exists(L"other.txt"));
+}
+
+// Windows refuses to replace a read-only file, and the portable layer keeps
+// that answer (Wine replaces it, so this holds for the portable layer only).
+TEST(PlatformOps, MoveReplacingRefusesAReadOnlyTarget) {
+    if (!plat::PortableLayer()) GTEST_SKIP();
+    TempTree t;
+    t.Write(L"new.tmp", "new");
+    t.Write(L"locked.txt", "locked");
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"locked.txt"), plat::kAttrReadOnly));
+    EXPECT_FALSE(plat::MoveReplacing(t.Path(L"new.tmp"), t.Path(L"locked.txt")));
+    EXPECT_EQ(plat::LastError(), plat::kErrAccessDenied);
+    EXPECT_EQ(t.Read(L"new.tmp"), "new");
+    // A missing source is what is reported, even where the target would be
+    // refused as well.
+    EXPECT_FALSE(plat::MoveReplacing(t.Path(L"none.tmp"), t.Path(L"locked.txt")));
+    EXPECT_EQ(plat::LastError(), plat::kErrFileNotFound);
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"locked.txt"), plat::kAttrArchive));
+    EXPECT_EQ(t.Read(L"locked.txt"), "locked");
+}
+
+// The archive tells a vanished entry from a missing "@" level by these codes.
+TEST(PlatformOps, MoveEntryTellsAMissingSourceFromAMissingTargetDirectory) {
+    TempTree t;
+    t.Write(L"f.txt", "f");
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"f.txt"), plat::kAttrSystem | plat::kAttrArchive));
+    EXPECT_FALSE(plat::MoveEntry(t.Path(L"none.txt"), t.Path(L"g.txt")));
+    EXPECT_EQ(plat::LastError(), plat::kErrFileNotFound);
+    EXPECT_FALSE(plat::MoveEntry(t.Path(L"f.txt"), t.Path(L"nodir\\g.txt")));
+    EXPECT_EQ(plat::LastError(), plat::kErrPathNotFound);
+    EXPECT_EQ(t.Read(L"f.txt"), "f");
+
+    ASSERT_TRUE(plat::MoveEntry(t.Path(L"f.txt"), t.Path(L"g.txt")));
+    EXPECT_NE(plat::GetAttributes(t.Path(L"g.txt")) & plat::kAttrSystem, 0u);
+}
+
+// A link named like the copy's target must not let the copy truncate the
+// source it points at.
+TEST(PlatformTree, CopyOntoALinkToItsOwnSourceLeavesTheSourceWhole) {
+    if (!plat::PortableLayer()) GTEST_SKIP();
+    NativeDir host;
+    ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"source.txt", "precious"));
+    std::error_code ec;
+    fs::create_symlink(host.native / "source.txt", host.native / "link.txt", ec);
+    ASSERT_FALSE(ec);
+    EXPECT_FALSE(plat::CopyFileWithProgressCall(host.win + L"source.txt", host.win + L"link.txt", nullptr, false));
+    std::string bytes;
+    ASSERT_TRUE(plat::ReadWholeFile(host.win + L"source.txt", bytes));
+    EXPECT_EQ(bytes, "precious");
+}

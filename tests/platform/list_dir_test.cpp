@@ -3,11 +3,16 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
 
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
+#include "platform/testing.h"
+#include "platform/text.h"
 #include "tests/support/temp_tree.h"
 
 using testing_support::TempTree;
@@ -149,4 +154,55 @@ TEST(PlatformList, InjectedFaultFailsTheNthListing) {
     EXPECT_FALSE(plat::ListDir(t.root, L"*", entries));
     EXPECT_EQ(plat::LastError(), plat::kErrAccessDenied);
     EXPECT_TRUE(plat::ListDir(t.root, L"*", entries));
+}
+
+// Each entry is looked up inside the open directory, while the attributes
+// the host cannot hold are kept by full path: every entry must get its own.
+TEST(PlatformList, EveryEntryKeepsItsOwnAttributes) {
+    TempTree t;
+    for (const wchar_t* name : {L"a.txt", L"hidden.txt", L"m.txt", L"locked.txt", L"system.txt", L"z.txt"})
+        t.Write(name, "x");
+    t.Mkdir(L"sub");
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"hidden.txt"), plat::kAttrHidden | plat::kAttrArchive));
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"locked.txt"), plat::kAttrReadOnly | plat::kAttrArchive));
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"system.txt"), plat::kAttrSystem | plat::kAttrArchive));
+
+    std::vector<plat::DirEntry> entries;
+    ASSERT_TRUE(plat::ListDir(t.root, L"*", entries));
+    ASSERT_EQ(entries.size(), 7u);
+    const uint32_t shown = plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem | plat::kAttrDirectory;
+    for (const plat::DirEntry& e : entries) {
+        uint32_t expected = 0;
+        if (e.name == L"hidden.txt") expected = plat::kAttrHidden;
+        if (e.name == L"locked.txt") expected = plat::kAttrReadOnly;
+        if (e.name == L"system.txt") expected = plat::kAttrSystem;
+        if (e.name == L"sub") expected = plat::kAttrDirectory;
+        EXPECT_EQ(e.attributes & shown, expected) << plat::WideToUtf8(e.name);
+    }
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"locked.txt"), plat::kAttrArchive));
+}
+
+// A link whose target is gone is an entry like any other; it must not make
+// the whole directory unreadable (the sync would skip the directory and
+// count an error in every run).
+TEST(PlatformList, DanglingLinkDoesNotFailTheListing) {
+    if (!plat::PortableLayer()) GTEST_SKIP();
+    namespace fs = std::filesystem;
+    const fs::path native =
+        fs::temp_directory_path() / ("tresoro-list-" + std::to_string(std::random_device{}()));
+    fs::create_directory(native);
+    std::error_code ec;
+    fs::create_symlink(native / "gone.txt", native / "dangling", ec);
+    ASSERT_FALSE(ec);
+    std::ofstream(native / "real.txt").put('x');
+    ASSERT_TRUE(plat::MapDrive(L"T:", native.string()));
+
+    std::vector<plat::DirEntry> entries;
+    EXPECT_TRUE(plat::ListDir(L"T:\\", L"*", entries));
+    EXPECT_EQ(SortedNames(entries), (std::vector<std::wstring>{L"dangling", L"real.txt"}));
+    const plat::DirEntry* link = Find(entries, L"dangling");
+    ASSERT_NE(link, nullptr);
+    EXPECT_NE(link->attributes & plat::kAttrReparsePoint, 0u);
+    EXPECT_EQ(link->attributes & plat::kAttrDirectory, 0u);
+    fs::remove_all(native, ec);
 }

@@ -30,6 +30,9 @@ TEST_F(EventLoop, CloseBoxWhenIdleEndsTheProgramWithLogsAndConfiguration) {
     plat::UserCloseWindow(ui::MainWindow);
     ui::EventLoop();  // returns once QuitRequested is set
     EXPECT_EQ(ui::EndProgram(), 0);
+    int window = 0, icon = 0;
+    std::wstring tip;
+    EXPECT_FALSE(plat::TrayIconForTest(ui::TrayIcon, window, icon, tip));
     const std::string ini = tree.Read(L"AppData\\TresoroData\\Tresoro.ini");
     EXPECT_NE(ini.find("GMainWinXD = 777"), std::string::npos);
     const std::wstring log = configDir + logs::LogFileName(0, logs::CurrentMonth());
