@@ -96,6 +96,9 @@ check() {  # check "what" command...
 }
 
 start_tresoro() {
+  # A window of the scenario before may still be on its way out; the new
+  # instance would take it for the running one and hand over to it.
+  probe wait-gone 10 >/dev/null 2>&1 || true
   wine "$EXE" "$@" >"$E2E/tresoro-$SCENARIO.out" 2>&1 &
   TRESORO_PID=$!
 }
