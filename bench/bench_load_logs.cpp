@@ -21,6 +21,8 @@
 // Exits 1 when a load did not give the channel the lines written, 2 on bad
 // arguments. The configuration folder (in /tmp unless --dir) is removed at
 // the end.
+#include "gen_plan.h"
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,17 +92,6 @@ bool ParseArgs(int argc, char** argv, Args& args) {
     return argc % 2 == 1;
 }
 
-// splitmix64: the same text on every machine, from the seed alone.
-struct Random {
-    uint64_t state;
-    uint64_t Next() {
-        uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    size_t Below(size_t n) { return static_cast<size_t>(Next() % n); }
-};
 
 const char* const kFolders[] = {
     "Dokumente", "Bilder", "Urlaub 2019 Gardasee", "Steuererklärung", "Büro", "Rechnungen", "Verträge",
@@ -113,7 +104,7 @@ const char* const kWords[] = {
     "Lebenslauf", "Tabelle", "Bestätigung", "Mahnung", "Gutschrift", "Präsentation Schäfer", "Notizen"};
 const char* const kExtensions[] = {".docx", ".xlsx", ".pdf", ".jpg", ".txt", ".odt", ".pptx", ".png", ".mp3", ""};
 
-std::string RandomPath(Random& r, const char* root) {
+std::string RandomPath(bench::Rng& r, const char* root) {
     std::string path = root;
     const size_t depth = 1 + r.Below(4);
     for (size_t i = 0; i < depth; ++i) {
@@ -126,7 +117,7 @@ std::string RandomPath(Random& r, const char* root) {
     return path;
 }
 
-std::string Date(Random& r) {
+std::string Date(bench::Rng& r) {
     char text[32];
     std::snprintf(text, sizeof text, "%02zu.%02zu.26 %02zu:%02zu:%02zu", 1 + r.Below(28), 1 + r.Below(12),
                   r.Below(24), r.Below(60), r.Below(60));
@@ -134,7 +125,7 @@ std::string Date(Random& r) {
 }
 
 // One run's block as the file holds it: newest line first.
-void AppendRun(Random& r, std::string& out, uint32_t& lines) {
+void AppendRun(bench::Rng& r, std::string& out, uint32_t& lines) {
     auto line = [&](const std::string& text) {
         out += text;
         out += "\r\n";
@@ -169,7 +160,7 @@ void AppendRun(Random& r, std::string& out, uint32_t& lines) {
 
 // A log of at least `bytes` bytes, byte order mark included.
 std::string MakeLog(uint64_t bytes, uint64_t seed, uint32_t& lines) {
-    Random r{seed};
+    bench::Rng r{seed};
     std::string out = "\xEF\xBB\xBF";
     out.reserve(bytes + 100000);
     lines = 0;
@@ -248,7 +239,7 @@ bool BenchLoad(const Args& args, const std::string& hostDir) {
 }
 
 void BenchAddLog(const Args& args) {
-    Random r{4711};
+    bench::Rng r{4711};
     std::vector<std::wstring> texts;
     texts.reserve(args.lines);
     for (uint32_t i = 0; i < args.lines; ++i)

@@ -11,22 +11,6 @@
 namespace bench {
 
 namespace {
-// splitmix64: small, fast, and the same everywhere (unlike std::
-// distributions, whose results differ between standard libraries).
-struct Rng {
-    uint64_t state;
-    uint64_t Next() {
-        uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    // Uniform in [0, n).
-    uint64_t Below(uint64_t n) { return n == 0 ? 0 : Next() % n; }
-    // Uniform in [0, 1) with 53 bits.
-    double Unit() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
-};
-
 uint64_t PlanMix(uint64_t a, uint64_t b) {
     Rng rng{a ^ (b * 0xD1B54A32D192ED03ull)};
     return rng.Next();
