@@ -85,12 +85,8 @@ void SortDirList(Gadget& g) {
     const bool hadCurrent = g.current >= 0;
     const std::wstring currentName = hadCurrent ? g.rows[g.current].name : std::wstring();
     std::stable_sort(g.rows.begin(), g.rows.end(), [&](const ListRow& a, const ListRow& b) {
-        if (a.parentEntry != b.parentEntry) return a.parentEntry;
-        if (a.folder != b.folder) return a.folder;
-        int c = keyCompare(a, b);
-        if (g.sortDescending) c = -c;
-        if (c == 0) c = CompareNoCase(a.name, b.name);
-        return c < 0;
+        return DirListBefore({a.parentEntry, a.folder, a.name}, {b.parentEntry, b.folder, b.name},
+                             g.sortDescending, [&] { return keyCompare(a, b); });
     });
     // The selection stays with its entry, as LVM_SORTITEMS keeps item states.
     if (hadCurrent) {

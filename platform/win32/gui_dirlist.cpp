@@ -79,12 +79,8 @@ void SortDirList(GadgetRec& g) {
         }
     };
     std::stable_sort(g.dirRows.begin(), g.dirRows.end(), [&](const DirRow& a, const DirRow& b) {
-        if (a.parentEntry != b.parentEntry) return a.parentEntry;
-        if (a.folder != b.folder) return a.folder;
-        int c = keyCompare(a, b);
-        if (g.sortDescending) c = -c;
-        if (c == 0) c = CompareNoCase(a.name, b.name);
-        return c < 0;
+        return DirListBefore({a.parentEntry, a.folder, a.name}, {b.parentEntry, b.folder, b.name},
+                             g.sortDescending, [&] { return keyCompare(a, b); });
     });
 }
 
