@@ -1,6 +1,5 @@
-// One file copy with progress bar, event drain and cancel, written under a
-// temporary name and renamed over its target only when complete.
-#include "engine/archive.h"
+// One file copy with progress bar, event drain and cancel; the platform
+// writes it so that nothing half-written ever carries the target's name.
 #include "engine/display.h"
 #include "engine/run_state.h"
 #include "engine/sync.h"
@@ -36,20 +35,13 @@ static bool CopyProgressCall(uint64_t total, uint64_t copied) {
     return R().CancelRequested == 0;
 }
 
+// The mirror copy must stay overwritable by the next run: in normal mode it
+// loses read-only, hidden and system before it takes its place. The IT-job
+// copies keep what the source had.
 bool CopyFileWithProgress(const std::wstring& source, const std::wstring& target) {
     logs::LS().LastCopyError = 0;
-    const std::wstring temp = TempCopyName(target);
-    bool ok = plat::CopyFileWithProgressCall(source, temp, CopyProgressCall, false);
-    uint32_t error = ok ? 0 : plat::LastError();
-    if (ok && !plat::MoveReplacing(temp, target)) {
-        ok = false;
-        error = plat::LastError();
-    }
-    // A failed copy normally takes its partial file with it; make sure, and
-    // remove a complete one that could not be renamed (it may have taken the
-    // source's read-only attribute).
-    if (!ok && plat::GetAttributes(temp) != plat::kInvalidAttributes) RemoveEntryForGood(temp);
-    logs::LS().LastCopyError = error;
+    const bool ok = plat::CopyFileIntoPlace(source, target, CopyProgressCall, R().ItJobMode == kItJobNormal);
+    logs::LS().LastCopyError = ok ? 0 : plat::LastError();
     ShowFileProgress(0);
     return ok;
 }

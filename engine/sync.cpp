@@ -146,9 +146,6 @@ static void SyncCopyFile(SyncCall& call, const DirEntry& s, const std::wstring& 
         }
         return;
     }
-    // The mirror copy must stay overwritable by the next run: no read-only,
-    // hidden or system bit. The IT-job copies keep what the source had.
-    if (run.ItJobMode == kItJobNormal) plat::SetAttributes(target, plat::kAttrArchive);
     run.CopyMillis += elapsed;
     run.BytesCopied += s.Size;
     ++run.FilesCopied;

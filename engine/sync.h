@@ -37,14 +37,15 @@ bool HasExclusions(int32_t sid);
 // more than 240 characters.
 bool WarnLongPath(const std::wstring& path);
 
-// Copies source into a temporary file beside target and renames it over
-// target only when the copy is complete, so a failed or cancelled copy never
-// destroys the old target or leaves a half-written file under its name.
+// Copies source over target only when the copy is complete, so a failed or
+// cancelled copy never destroys the old target or leaves a half-written file
+// under its name; in normal mode the copy carries the archive bit alone.
 // Shows progress, drains window events and cancels on CancelRequested.
 // Sets LastCopyError (0 on success; 1235 after a cancel).
 bool CopyFileWithProgress(const std::wstring& source, const std::wstring& target);
 
-// The temporary name a copy is written under before it replaces target.
+// The temporary name a copy is written under before it replaces target
+// (where the platform needs a name for it).
 std::wstring TempCopyName(const std::wstring& target);
 // Whether a name carries the temporary-copy suffix (case ignored).
 bool IsTempCopyName(const std::wstring& name);

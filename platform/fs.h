@@ -69,6 +69,18 @@ using CopyProgress = std::function<bool(uint64_t total, uint64_t copied)>;
 bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
                               const CopyProgress& progress, bool failIfExists);
 
+// The mirror's copy: copies `from` over `to` so that no partly written file
+// ever carries a real name. The copy is written under `to` + kTempSuffix
+// (where the file system can make a file without a name, under no name at
+// all) and takes `to`'s place only when complete; on failure or cancel `to`
+// is as it was and no temporary file remains. A read-only or directory `to`
+// is refused. With `archiveOnly` the copy gets FILE_ATTRIBUTE_ARCHIVE alone
+// instead of the source's attributes before it takes its place; a failure of
+// that reset is ignored (the copy keeps the source's attributes). Counts as
+// Copy, SetAttributes (the reset) and Rename (taking its place).
+bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
+                       bool archiveOnly);
+
 // Files over 1 GiB are refused (kErrNotEnoughMemory): whole-file reads are
 // for the program's own small files.
 bool ReadWholeFile(const std::wstring& path, std::string& bytes);

@@ -15,6 +15,10 @@ bool UnmapDrive(const std::wstring& root);
 bool SetSpecialFolderForTest(int csidl, const std::wstring& path);
 bool SetEnvForTest(const std::wstring& name, const std::wstring& value);
 bool SetScreenDpiForTest(int dpi);
+// Makes the mirror copy (CopyFileIntoPlace) write under a temporary name
+// even where the host could make a file without a name, as Windows always
+// does. Only the posix layer; false elsewhere.
+bool SetNamedTempCopiesForTest(bool on);
 // Resets every table above to its start state, and the shutdown intercept
 // of platform/power.h (leaving real shutdown requests refused).
 void ResetTestTables();

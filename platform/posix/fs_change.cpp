@@ -73,13 +73,19 @@ bool MoveEntry(const std::wstring& from, const std::wstring& to) {
     return true;
 }
 
-// On a first copy there is no target: the rename that refuses to replace
-// does it in one call. Only an existing target is looked at, for the
-// refusals of MoveFileExW.
 bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
     if (FaultHit(FaultOp::Rename)) return false;
     std::string a, b;
     if (!FsHost(from, a) || !FsHost(to, b)) return false;
+    return RenameReplacing(a, b);
+}
+
+namespace posix {
+
+// On a first copy there is no target: the rename that refuses to replace
+// does it in one call. Only an existing target is looked at, for the
+// refusals of MoveFileExW.
+bool RenameReplacing(const std::string& a, const std::string& b) {
     const int done = FsRenameNoReplace(a, b);
     if (done == 1) {
         MoveExtraAttributes(a, b);
@@ -97,6 +103,8 @@ bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
     MoveExtraAttributes(a, b);
     return true;
 }
+
+}  // namespace posix
 
 bool DeleteFileAt(const std::wstring& path) {
     if (FaultHit(FaultOp::Delete)) return false;

@@ -125,36 +125,12 @@ static bool FsOpenExisting(const std::string& dst, const struct stat& source, in
     return true;
 }
 
-bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
-                              const CopyProgress& progress, bool failIfExists) {
-    if (FaultHit(FaultOp::Copy)) return false;
-    std::string src, dst;
-    if (!ToHost(from, src) || !ToHost(to, dst)) return false;
-    FsFd in{open(src.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (in.fd < 0) return FailErrno();
-    struct stat st;
-    if (fstat(in.fd, &st) != 0) return FailErrno();
-    if (S_ISDIR(st.st_mode)) return Fail(kErrAccessDenied);
-    // The target is nearly always a fresh temporary name: create it
-    // exclusively, and look at an existing file only when there is one.
-    FsFd out{open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)};
-    if (out.fd < 0 && errno == EEXIST) {
-        if (failIfExists) return Fail(kErrFileExists);
-        if (!FsOpenExisting(dst, st, out.fd)) return false;
-    }
-    if (out.fd < 0) {
-        if (errno == ENOENT) return Fail(kErrPathNotFound);
-        return FailErrno();
-    }
-    const uint64_t total = static_cast<uint64_t>(st.st_size);
+// Copies the open `in` (`total` bytes) into `out`: 0 when complete, else
+// the Windows error code (kErrRequestAborted when the progress call said
+// stop).
+static uint32_t FsCopyContent(int in, int out, uint64_t total, const CopyProgress& progress) {
     uint64_t copied = 0;
-    auto abandon = [&](uint32_t code) {
-        close(out.fd);
-        out.fd = -1;
-        unlink(dst.c_str());
-        return Fail(code);
-    };
-    if (progress && !progress(total, 0)) return abandon(kErrRequestAborted);
+    if (progress && !progress(total, 0)) return kErrRequestAborted;
     // One buffer per thread for all copies: a fresh zero-filled megabyte per
     // file would cost more than copying a small file.
     static thread_local std::unique_ptr<char[]> buffer(new char[kCopyChunk]);
@@ -165,31 +141,151 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
     for (;;) {
         ssize_t got;
         if (kernelCopy) {
-            got = copy_file_range(in.fd, nullptr, out.fd, nullptr, kCopyChunk, 0);
+            got = copy_file_range(in, nullptr, out, nullptr, kCopyChunk, 0);
             if (got < 0 && copied == 0 &&
                 (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EPERM)) {
                 kernelCopy = false;
                 continue;
             }
         } else {
-            got = read(in.fd, buffer.get(), kCopyChunk);
+            got = read(in, buffer.get(), kCopyChunk);
         }
         if (got < 0) {
             if (errno == EINTR) continue;
-            return abandon(ErrnoToWin(errno));
+            return ErrnoToWin(errno);
         }
-        if (got == 0) break;
-        if (!kernelCopy && !FsWriteAll(out.fd, buffer.get(), static_cast<size_t>(got))) return abandon(LastError());
+        if (got == 0) return 0;
+        if (!kernelCopy && !FsWriteAll(out, buffer.get(), static_cast<size_t>(got))) return LastError();
         copied += static_cast<uint64_t>(got);
-        if (progress && !progress(total, copied)) return abandon(kErrRequestAborted);
+        if (progress && !progress(total, copied)) return kErrRequestAborted;
     }
-    struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (futimens(out.fd, times) != 0) return abandon(ErrnoToWin(errno));
-    if (fchmod(out.fd, st.st_mode & 07777) != 0) return abandon(ErrnoToWin(errno));
+}
+
+// The copy takes the source's attributes; those the host cannot hold go
+// with it in the table, marked for backup as CopyFileExW marks a copy.
+static void FsCopyExtraAttributes(const std::string& src, const std::string& dst) {
     auto& extra = T().extraAttributes;
     auto it = extra.find(src);
     if (it != extra.end()) extra[dst] = it->second | kAttrArchive;
     else extra.erase(dst);
+}
+
+// Opens `from` for a copy: false with LastError set, or true with `fd` open
+// and `st` filled.
+static bool FsOpenSource(const std::string& from, FsFd& in, struct stat& st) {
+    in.fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in.fd < 0) return FailErrno();
+    if (fstat(in.fd, &st) != 0) return FailErrno();
+    if (S_ISDIR(st.st_mode)) return Fail(kErrAccessDenied);
+    return true;
+}
+
+bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
+                              const CopyProgress& progress, bool failIfExists) {
+    if (FaultHit(FaultOp::Copy)) return false;
+    std::string src, dst;
+    if (!ToHost(from, src) || !ToHost(to, dst)) return false;
+    FsFd in;
+    struct stat st;
+    if (!FsOpenSource(src, in, st)) return false;
+    // The target is nearly always a fresh name: create it exclusively, and
+    // look at an existing file only when there is one.
+    FsFd out{open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)};
+    if (out.fd < 0 && errno == EEXIST) {
+        if (failIfExists) return Fail(kErrFileExists);
+        if (!FsOpenExisting(dst, st, out.fd)) return false;
+    }
+    if (out.fd < 0) {
+        if (errno == ENOENT) return Fail(kErrPathNotFound);
+        return FailErrno();
+    }
+    auto abandon = [&](uint32_t code) {
+        close(out.fd);
+        out.fd = -1;
+        unlink(dst.c_str());
+        return Fail(code);
+    };
+    if (uint32_t code = FsCopyContent(in.fd, out.fd, static_cast<uint64_t>(st.st_size), progress))
+        return abandon(code);
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (futimens(out.fd, times) != 0) return abandon(ErrnoToWin(errno));
+    if (fchmod(out.fd, st.st_mode & 07777) != 0) return abandon(ErrnoToWin(errno));
+    FsCopyExtraAttributes(src, dst);
+    return true;
+}
+
+// A file without a name in the directory of `path`, where the file system
+// makes one and /proc lets us link it in later; -1 with errno set otherwise.
+static int FsOpenUnnamed(const std::string& path) {
+    static const bool procFds = access("/proc/self/fd", X_OK) == 0;
+    if (!procFds || T().namedTempCopies) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == 0 ? std::string("/") : path.substr(0, slash);
+    return open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+static bool FsLinkUnnamed(int fd, const std::string& name) {
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    return linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// A named temporary file; a leftover of an interrupted copy is ours to
+// replace.
+static int FsCreateTemp(const std::string& temp) {
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST && unlink(temp.c_str()) == 0)
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    return fd;
+}
+
+// Without a name the copy is invisible until complete and leaves nothing
+// behind when it breaks off. A new target (every file of a first copy) is
+// linked in with one call; an existing one can only be replaced by a rename,
+// so the copy gets its temporary name first.
+bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
+                       bool archiveOnly) {
+    if (FaultHit(FaultOp::Copy)) return false;
+    std::string src, dst, temp;
+    if (!ToHost(from, src) || !ToHost(to, dst)) return false;
+    FsFd in;
+    struct stat st;
+    if (!FsOpenSource(src, in, st)) return false;
+    FsFd out{FsOpenUnnamed(dst)};
+    if (out.fd < 0 && errno != ENOENT && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return FailErrno();
+    if (out.fd < 0 && errno != ENOENT) {
+        if (!ToHost(to + kTempSuffix, temp)) return false;
+        out.fd = FsCreateTemp(temp);
+    }
+    if (out.fd < 0) return errno == ENOENT ? Fail(kErrPathNotFound) : FailErrno();
+    auto abandon = [&](uint32_t code) {
+        close(out.fd);
+        out.fd = -1;
+        if (!temp.empty()) unlink(temp.c_str());
+        return Fail(code);
+    };
+    if (uint32_t code = FsCopyContent(in.fd, out.fd, static_cast<uint64_t>(st.st_size), progress))
+        return abandon(code);
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (futimens(out.fd, times) != 0) return abandon(ErrnoToWin(errno));
+    const bool reset = archiveOnly && !FaultHit(FaultOp::SetAttributes);
+    if (fchmod(out.fd, (st.st_mode & 07777) | (reset ? S_IWUSR : 0)) != 0) return abandon(ErrnoToWin(errno));
+    if (FaultHit(FaultOp::Rename)) return abandon(LastError());
+    if (temp.empty() && !FsLinkUnnamed(out.fd, dst)) {
+        if (errno != EEXIST) return abandon(ErrnoToWin(errno));
+        if (!ToHost(to + kTempSuffix, temp)) return abandon(LastError());
+        unlink(temp.c_str());  // a leftover of an interrupted copy
+        if (!FsLinkUnnamed(out.fd, temp)) {
+            temp.clear();
+            return abandon(ErrnoToWin(errno));
+        }
+    }
+    if (!temp.empty() && !RenameReplacing(temp, dst)) return abandon(LastError());
+    if (reset) ForgetExtraAttributes(dst);
+    else FsCopyExtraAttributes(src, dst);
     return true;
 }
 

@@ -25,6 +25,7 @@ struct Tables {
     // Attribute bits a host file system cannot hold (hidden, system, archive),
     // by host path; read-only lives in the permission bits.
     std::map<std::string, uint32_t> extraAttributes;
+    bool namedTempCopies = false;  // never a copy without a name
 };
 
 Tables& T();
@@ -47,5 +48,9 @@ time_t LocalToUtc(int64_t local);
 uint32_t AttributesOf(const std::string& host, const struct stat& linkStat);
 void MoveExtraAttributes(const std::string& from, const std::string& to);
 void ForgetExtraAttributes(const std::string& host);
+
+// The rename of MoveReplacing on host paths: a read-only or directory
+// target is refused, as MoveFileExW refuses it.
+bool RenameReplacing(const std::string& from, const std::string& to);
 
 }  // namespace plat::posix

@@ -38,6 +38,11 @@ bool SetScreenDpiForTest(int dpi) {
     return true;
 }
 
+bool SetNamedTempCopiesForTest(bool on) {
+    T().namedTempCopies = on;
+    return true;
+}
+
 void ResetTestTables() {
     ResetTables();
     ResetShutdownForTest();

@@ -25,6 +25,15 @@ static DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER cop
     return PROGRESS_CANCEL;
 }
 
+// A complete copy may carry the source's read-only bit, which DeleteFileW
+// refuses.
+static void RemoveTempCopy(const std::wstring& temp) {
+    const DWORD attributes = GetFileAttributesW(temp.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(temp.c_str());
+}
+
 bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
                               const CopyProgress& progress, bool failIfExists) {
     if (FaultHit(FaultOp::Copy)) return false;
@@ -39,6 +48,27 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
     // cancel the same way on every version.
     DeleteFileW(to.c_str());
     ::SetLastError(ERROR_REQUEST_ABORTED);
+    return false;
+}
+
+// CopyFileExW writes under the name it is given and deletes a partial copy
+// only where it can, so the copy gets a temporary name beside its target and
+// is renamed over it when complete.
+bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
+                       bool archiveOnly) {
+    const std::wstring temp = to + kTempSuffix;
+    if (!CopyFileWithProgressCall(from, temp, progress, false)) {
+        // A failed copy normally takes its partial file with it; make sure.
+        const DWORD error = GetLastError();
+        RemoveTempCopy(temp);
+        ::SetLastError(error);
+        return false;
+    }
+    if (archiveOnly) SetAttributes(temp, FILE_ATTRIBUTE_ARCHIVE);
+    if (MoveReplacing(temp, to)) return true;
+    const DWORD error = GetLastError();
+    RemoveTempCopy(temp);
+    ::SetLastError(error);
     return false;
 }
 

@@ -40,6 +40,7 @@ bool SetEnvForTest(const std::wstring& name, const std::wstring& value) {
 }
 
 bool SetScreenDpiForTest(int) { return false; }
+bool SetNamedTempCopiesForTest(bool) { return false; }
 
 void ResetTestTables() {
     for (const auto& [name, value] : g_testingSavedEnv)

@@ -1,0 +1,160 @@
+// The mirror's copy: nothing half-written ever carries the target's name,
+// whether the copy is written under a temporary name (Windows, and hosts
+// that cannot make a file without a name) or under none at all.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/errors.h"
+#include "platform/fault.h"
+#include "platform/fs.h"
+#include "platform/testing.h"
+#include "tests/support/temp_tree.h"
+
+using testing_support::TempTree;
+
+namespace {
+
+std::string Pattern(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 13 + i / 509) & 0xFF);
+    return bytes;
+}
+
+std::vector<std::wstring> SortedNames(const std::wstring& dir) {
+    std::vector<plat::DirEntry> entries;
+    EXPECT_TRUE(plat::ListDir(dir, L"*", entries));
+    std::vector<std::wstring> names;
+    for (const plat::DirEntry& e : entries) names.push_back(e.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+constexpr int64_t kDate = 1246406399;  // 2009-06-30 23:59:59 local
+
+// Parameter: the copy is written under a temporary name (true), or without
+// a name where the host can make one (false; the portable layer only).
+struct PlatformCopyIntoPlace : testing::TestWithParam<bool> {
+    void SetUp() override {
+        if (!GetParam() && !plat::PortableLayer()) GTEST_SKIP() << "Windows always names its copies";
+        plat::SetNamedTempCopiesForTest(GetParam());
+    }
+    void TearDown() override { plat::SetNamedTempCopiesForTest(false); }
+};
+
+}  // namespace
+
+TEST_P(PlatformCopyIntoPlace, NewTargetGetsContentDateAndTheAskedAttributes) {
+    TempTree t;
+    const std::string content = Pattern(70000);
+    t.Write(L"src.bin", content);
+    ASSERT_TRUE(plat::SetModified(t.Path(L"src.bin"), kDate));
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"src.bin"), plat::kAttrReadOnly | plat::kAttrHidden));
+
+    ASSERT_TRUE(plat::CopyFileIntoPlace(t.Path(L"src.bin"), t.Path(L"reset.bin"), nullptr, true));
+    ASSERT_TRUE(plat::CopyFileIntoPlace(t.Path(L"src.bin"), t.Path(L"kept.bin"), nullptr, false));
+    EXPECT_EQ(t.Read(L"reset.bin"), content);
+    EXPECT_EQ(t.Read(L"kept.bin"), content);
+    int64_t modified = 0;
+    ASSERT_TRUE(plat::GetModified(t.Path(L"reset.bin"), modified));
+    EXPECT_EQ(modified, kDate);
+    EXPECT_EQ(plat::GetAttributes(t.Path(L"reset.bin")), plat::kAttrArchive);
+    const uint32_t kept = plat::GetAttributes(t.Path(L"kept.bin"));
+    EXPECT_NE(kept & plat::kAttrReadOnly, 0u);
+    EXPECT_NE(kept & plat::kAttrHidden, 0u);
+    EXPECT_EQ(SortedNames(t.root), (std::vector<std::wstring>{L"kept.bin", L"reset.bin", L"src.bin"}));
+}
+
+TEST_P(PlatformCopyIntoPlace, ExistingTargetAndALeftoverTemporaryFileAreReplaced) {
+    TempTree t;
+    t.Write(L"src.txt", "new");
+    t.Write(L"dst.txt", Pattern(100000));
+    t.Write(std::wstring(L"dst.txt") + plat::kTempSuffix, "half a copy from an interrupted run");
+    ASSERT_TRUE(plat::CopyFileIntoPlace(t.Path(L"src.txt"), t.Path(L"dst.txt"), nullptr, true));
+    EXPECT_EQ(t.Read(L"dst.txt"), "new");
+    EXPECT_EQ(t.Read(L"src.txt"), "new");
+    EXPECT_EQ(SortedNames(t.root), (std::vector<std::wstring>{L"dst.txt", L"src.txt"}));
+}
+
+// Every way the copy can fail leaves the old target whole and no temporary
+// file behind.
+TEST_P(PlatformCopyIntoPlace, FailuresKeepTheOldTarget) {
+    struct Case {
+        plat::FaultOp op;
+        uint32_t code;
+    };
+    for (const Case& c : {Case{plat::FaultOp::Copy, plat::kErrDiskFull},
+                          Case{plat::FaultOp::Rename, plat::kErrSharingViolation}}) {
+        SCOPED_TRACE(static_cast<int>(c.op));
+        TempTree t;
+        t.Write(L"src.txt", "new");
+        t.Write(L"dst.txt", "old");
+        plat::InjectFault(c.op, 1, c.code);
+        EXPECT_FALSE(plat::CopyFileIntoPlace(t.Path(L"src.txt"), t.Path(L"dst.txt"), nullptr, true));
+        EXPECT_EQ(plat::LastError(), c.code);
+        plat::ClearFaults();
+        EXPECT_EQ(t.Read(L"dst.txt"), "old");
+        EXPECT_EQ(SortedNames(t.root), (std::vector<std::wstring>{L"dst.txt", L"src.txt"}));
+    }
+}
+
+TEST_P(PlatformCopyIntoPlace, CancelKeepsTheOldTarget) {
+    TempTree t;
+    t.Write(L"src.bin", Pattern(2000000));
+    t.Write(L"dst.bin", "old");
+    int calls = 0;
+    auto cancel = [&](uint64_t, uint64_t) { return ++calls < 2; };
+    const bool ok = plat::CopyFileIntoPlace(t.Path(L"src.bin"), t.Path(L"dst.bin"), cancel, true);
+    if (calls == 0) GTEST_SKIP() << "this system's copy never reports progress";
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(plat::LastError(), plat::kErrRequestAborted);
+    EXPECT_EQ(t.Read(L"dst.bin"), "old");
+    EXPECT_EQ(SortedNames(t.root), (std::vector<std::wstring>{L"dst.bin", L"src.bin"}));
+}
+
+TEST_P(PlatformCopyIntoPlace, MissingDirectoryOrSourceIsReported) {
+    TempTree t;
+    t.Write(L"src.txt", "s");
+    EXPECT_FALSE(plat::CopyFileIntoPlace(t.Path(L"src.txt"), t.Path(L"nodir\\dst.txt"), nullptr, true));
+    EXPECT_EQ(plat::LastError(), plat::kErrPathNotFound);
+    EXPECT_FALSE(plat::CopyFileIntoPlace(t.Path(L"none.txt"), t.Path(L"dst.txt"), nullptr, true));
+    EXPECT_EQ(plat::LastError(), plat::kErrFileNotFound);
+    EXPECT_EQ(SortedNames(t.root), std::vector<std::wstring>{L"src.txt"});
+}
+
+// A failed reset is no failed copy: the copy is in place with what the
+// source had.
+TEST_P(PlatformCopyIntoPlace, FailedAttributeResetKeepsTheCopy) {
+    TempTree t;
+    t.Write(L"src.txt", "s");
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"src.txt"), plat::kAttrReadOnly));
+    plat::InjectFault(plat::FaultOp::SetAttributes, 1, plat::kErrAccessDenied);
+    EXPECT_TRUE(plat::CopyFileIntoPlace(t.Path(L"src.txt"), t.Path(L"dst.txt"), nullptr, true));
+    plat::ClearFaults();
+    EXPECT_EQ(t.Read(L"dst.txt"), "s");
+    EXPECT_NE(plat::GetAttributes(t.Path(L"dst.txt")) & plat::kAttrReadOnly, 0u);
+}
+
+// Windows refuses to replace a read-only file or a directory, and the
+// portable layer keeps that answer (Wine replaces a read-only file).
+TEST_P(PlatformCopyIntoPlace, ReadOnlyOrDirectoryTargetIsRefused) {
+    if (!plat::PortableLayer()) GTEST_SKIP();
+    TempTree t;
+    t.Write(L"src.txt", "new");
+    t.Write(L"locked.txt", "locked");
+    t.Write(L"dir\\inner.txt", "inner");
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"locked.txt"), plat::kAttrReadOnly));
+    for (const wchar_t* target : {L"locked.txt", L"dir"}) {
+        SCOPED_TRACE(std::filesystem::path(target).string());
+        EXPECT_FALSE(plat::CopyFileIntoPlace(t.Path(L"src.txt"), t.Path(target), nullptr, true));
+        EXPECT_EQ(plat::LastError(), plat::kErrAccessDenied);
+    }
+    EXPECT_EQ(t.Read(L"dir\\inner.txt"), "inner");
+    EXPECT_EQ(SortedNames(t.root), (std::vector<std::wstring>{L"dir", L"locked.txt", L"src.txt"}));
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"locked.txt"), plat::kAttrArchive));
+    EXPECT_EQ(t.Read(L"locked.txt"), "locked");
+}
+
+INSTANTIATE_TEST_SUITE_P(Named, PlatformCopyIntoPlace, testing::Values(true));
+INSTANTIATE_TEST_SUITE_P(Unnamed, PlatformCopyIntoPlace, testing::Values(false));
