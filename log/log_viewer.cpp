@@ -71,7 +71,10 @@ void LoadLogFile(const std::wstring& path, int kind) {
     }
 
     const size_t bodyStart = LogByteOrderMarkLength(bytes);
+    // Never more characters than bytes: the text is made room for once
+    // instead of being copied at every regrowth of a file of megabytes.
     std::wstring result;
+    result.reserve(bytes.size() - bodyStart);
     std::string carry;
     size_t pos = bodyStart;
     int chunks = 0;
@@ -96,6 +99,7 @@ void LoadLogFile(const std::wstring& path, int kind) {
             return;
         }
     }
+    std::string().swap(bytes);  // the file's bytes are not needed while the lines are made
     SetChannelText(kind, result);
     ClearLoadBroken(kind);
 }
