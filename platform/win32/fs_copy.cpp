@@ -57,15 +57,14 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
 bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
                        bool archiveOnly) {
     const std::wstring temp = to + kTempSuffix;
-    if (!CopyFileWithProgressCall(from, temp, progress, false)) {
-        // A failed copy normally takes its partial file with it; make sure.
-        const DWORD error = GetLastError();
-        RemoveTempCopy(temp);
-        ::SetLastError(error);
-        return false;
+    bool ok = CopyFileWithProgressCall(from, temp, progress, false);
+    if (ok) {
+        if (archiveOnly) SetAttributes(temp, FILE_ATTRIBUTE_ARCHIVE);
+        ok = MoveReplacing(temp, to);
     }
-    if (archiveOnly) SetAttributes(temp, FILE_ATTRIBUTE_ARCHIVE);
-    if (MoveReplacing(temp, to)) return true;
+    if (ok) return true;
+    // A failed copy normally takes its partial file with it; make sure, and
+    // remove a complete one that could not be renamed.
     const DWORD error = GetLastError();
     RemoveTempCopy(temp);
     ::SetLastError(error);
