@@ -3,7 +3,6 @@
 // that cannot make a file without a name) or under none at all.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "platform/errors.h"
@@ -12,24 +11,10 @@
 #include "platform/testing.h"
 #include "tests/support/temp_tree.h"
 
+using testing_support::Pattern;
 using testing_support::TempTree;
 
 namespace {
-
-std::string Pattern(size_t size) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 13 + i / 509) & 0xFF);
-    return bytes;
-}
-
-std::vector<std::wstring> SortedNames(const std::wstring& dir) {
-    std::vector<plat::DirEntry> entries;
-    EXPECT_TRUE(plat::ListDir(dir, L"*", entries));
-    std::vector<std::wstring> names;
-    for (const plat::DirEntry& e : entries) names.push_back(e.name);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 constexpr int64_t kDate = 1246406399;  // 2009-06-30 23:59:59 local
 
@@ -63,7 +48,7 @@ TEST_P(PlatformCopyIntoPlace, NewTargetGetsContentDateAndTheAskedAttributes) {
     const uint32_t kept = plat::GetAttributes(t.Path(L"kept.bin"));
     EXPECT_NE(kept & plat::kAttrReadOnly, 0u);
     EXPECT_NE(kept & plat::kAttrHidden, 0u);
-    EXPECT_EQ(SortedNames(t.root), (std::vector<std::wstring>{L"kept.bin", L"reset.bin", L"src.bin"}));
+    EXPECT_EQ(t.Names(), (std::vector<std::wstring>{L"kept.bin", L"reset.bin", L"src.bin"}));
 }
 
 TEST_P(PlatformCopyIntoPlace, ExistingTargetAndALeftoverTemporaryFileAreReplaced) {
@@ -74,7 +59,7 @@ TEST_P(PlatformCopyIntoPlace, ExistingTargetAndALeftoverTemporaryFileAreReplaced
     ASSERT_TRUE(plat::CopyFileIntoPlace(t.Path(L"src.txt"), t.Path(L"dst.txt"), nullptr, true));
     EXPECT_EQ(t.Read(L"dst.txt"), "new");
     EXPECT_EQ(t.Read(L"src.txt"), "new");
-    EXPECT_EQ(SortedNames(t.root), (std::vector<std::wstring>{L"dst.txt", L"src.txt"}));
+    EXPECT_EQ(t.Names(), (std::vector<std::wstring>{L"dst.txt", L"src.txt"}));
 }
 
 // Every way the copy can fail leaves the old target whole and no temporary
@@ -95,7 +80,7 @@ TEST_P(PlatformCopyIntoPlace, FailuresKeepTheOldTarget) {
         EXPECT_EQ(plat::LastError(), c.code);
         plat::ClearFaults();
         EXPECT_EQ(t.Read(L"dst.txt"), "old");
-        EXPECT_EQ(SortedNames(t.root), (std::vector<std::wstring>{L"dst.txt", L"src.txt"}));
+        EXPECT_EQ(t.Names(), (std::vector<std::wstring>{L"dst.txt", L"src.txt"}));
     }
 }
 
@@ -110,7 +95,7 @@ TEST_P(PlatformCopyIntoPlace, CancelKeepsTheOldTarget) {
     EXPECT_FALSE(ok);
     EXPECT_EQ(plat::LastError(), plat::kErrRequestAborted);
     EXPECT_EQ(t.Read(L"dst.bin"), "old");
-    EXPECT_EQ(SortedNames(t.root), (std::vector<std::wstring>{L"dst.bin", L"src.bin"}));
+    EXPECT_EQ(t.Names(), (std::vector<std::wstring>{L"dst.bin", L"src.bin"}));
 }
 
 TEST_P(PlatformCopyIntoPlace, MissingDirectoryOrSourceIsReported) {
@@ -120,7 +105,7 @@ TEST_P(PlatformCopyIntoPlace, MissingDirectoryOrSourceIsReported) {
     EXPECT_EQ(plat::LastError(), plat::kErrPathNotFound);
     EXPECT_FALSE(plat::CopyFileIntoPlace(t.Path(L"none.txt"), t.Path(L"dst.txt"), nullptr, true));
     EXPECT_EQ(plat::LastError(), plat::kErrFileNotFound);
-    EXPECT_EQ(SortedNames(t.root), std::vector<std::wstring>{L"src.txt"});
+    EXPECT_EQ(t.Names(), std::vector<std::wstring>{L"src.txt"});
 }
 
 // A failed reset is no failed copy: the copy is in place with what the
@@ -151,7 +136,7 @@ TEST_P(PlatformCopyIntoPlace, ReadOnlyOrDirectoryTargetIsRefused) {
         EXPECT_EQ(plat::LastError(), plat::kErrAccessDenied);
     }
     EXPECT_EQ(t.Read(L"dir\\inner.txt"), "inner");
-    EXPECT_EQ(SortedNames(t.root), (std::vector<std::wstring>{L"dir", L"locked.txt", L"src.txt"}));
+    EXPECT_EQ(t.Names(), (std::vector<std::wstring>{L"dir", L"locked.txt", L"src.txt"}));
     ASSERT_TRUE(plat::SetAttributes(t.Path(L"locked.txt"), plat::kAttrArchive));
     EXPECT_EQ(t.Read(L"locked.txt"), "locked");
 }

@@ -8,24 +8,10 @@
 #include "platform/testing.h"
 #include "tests/support/temp_tree.h"
 
+using testing_support::Pattern;
 using testing_support::TempTree;
 
 namespace {
-
-std::string Pattern(size_t size) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    return bytes;
-}
-
-// The directory holds exactly these names: no temporary file stayed behind.
-std::vector<std::wstring> Names(const std::wstring& dir) {
-    std::vector<plat::DirEntry> entries;
-    EXPECT_TRUE(plat::ListDir(dir, L"*", entries));
-    std::vector<std::wstring> names;
-    for (const plat::DirEntry& e : entries) names.push_back(e.name);
-    return names;
-}
 
 constexpr int64_t kDate = 1246406399;  // 2009-06-30 23:59:59 local
 
@@ -89,7 +75,7 @@ TEST(PlatformCopy, CancelFailsWithAbortAndLeavesNoTarget) {
     EXPECT_FALSE(ok);
     EXPECT_EQ(plat::LastError(), plat::kErrRequestAborted);
     EXPECT_FALSE(t.Exists(L"dst.bin"));
-    EXPECT_EQ(Names(t.root), std::vector<std::wstring>{L"src.bin"});
+    EXPECT_EQ(t.Names(), std::vector<std::wstring>{L"src.bin"});
 }
 
 TEST(PlatformCopy, InjectedFaultCopiesNothing) {
@@ -108,7 +94,7 @@ TEST(PlatformWrite, ReplacesContentAndLeavesNoTemporaryFile) {
     EXPECT_EQ(t.Read(L"Tresoro.ini"), "second");
     ASSERT_TRUE(plat::WriteFileReplacing(t.Path(L"Tresoro.ini"), ""));
     EXPECT_EQ(t.Read(L"Tresoro.ini"), "");
-    EXPECT_EQ(Names(t.root), std::vector<std::wstring>{L"Tresoro.ini"});
+    EXPECT_EQ(t.Names(), std::vector<std::wstring>{L"Tresoro.ini"});
 }
 
 TEST(PlatformWrite, FailedRenameKeepsTheOldFile) {
@@ -120,7 +106,7 @@ TEST(PlatformWrite, FailedRenameKeepsTheOldFile) {
     EXPECT_EQ(plat::LastError(), plat::kErrAccessDenied);
     EXPECT_EQ(t.Read(L"Tresoro.ini"), old);
     EXPECT_FALSE(t.Exists(std::wstring(L"Tresoro.ini") + plat::kTempSuffix));
-    EXPECT_EQ(Names(t.root), std::vector<std::wstring>{L"Tresoro.ini"});
+    EXPECT_EQ(t.Names(), std::vector<std::wstring>{L"Tresoro.ini"});
 }
 
 TEST(PlatformWrite, FailedWriteKeepsTheOldFile) {
@@ -131,12 +117,12 @@ TEST(PlatformWrite, FailedWriteKeepsTheOldFile) {
     EXPECT_FALSE(plat::WriteFileReplacing(t.Path(L"log.log"), Pattern(9000)));
     EXPECT_EQ(plat::LastError(), plat::kErrDiskFull);
     EXPECT_EQ(t.Read(L"log.log"), old);
-    EXPECT_EQ(Names(t.root), std::vector<std::wstring>{L"log.log"});
+    EXPECT_EQ(t.Names(), std::vector<std::wstring>{L"log.log"});
 
     // A first write that fails leaves nothing at all.
     plat::InjectFault(plat::FaultOp::Write, 1, plat::kErrDiskFull);
     EXPECT_FALSE(plat::WriteFileReplacing(t.Path(L"new.log"), "x"));
-    EXPECT_EQ(Names(t.root), std::vector<std::wstring>{L"log.log"});
+    EXPECT_EQ(t.Names(), std::vector<std::wstring>{L"log.log"});
 }
 
 TEST(PlatformWrite, WriteIntoMissingDirectoryFails) {
@@ -186,7 +172,7 @@ TEST(PlatformCopy, LongerExistingTargetIsReplacedWhole) {
     t.Write(L"dst.txt", Pattern(100000));
     ASSERT_TRUE(plat::CopyFileWithProgressCall(t.Path(L"src.txt"), t.Path(L"dst.txt"), nullptr, false));
     EXPECT_EQ(t.Read(L"dst.txt"), "short");
-    EXPECT_EQ(Names(t.root).size(), 2u);
+    EXPECT_EQ(t.Names().size(), 2u);
 }
 
 TEST(PlatformCopy, RefusesADirectoryTarget) {

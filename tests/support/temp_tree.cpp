@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <random>
 
@@ -51,6 +52,21 @@ std::string TempTree::Read(const std::wstring& relative) const {
 
 bool TempTree::Exists(const std::wstring& relative) const {
     return plat::GetAttributes(root + relative) != plat::kInvalidAttributes;
+}
+
+std::vector<std::wstring> TempTree::Names() const {
+    std::vector<plat::DirEntry> entries;
+    EXPECT_TRUE(plat::ListDir(root, L"*", entries));
+    std::vector<std::wstring> names;
+    for (const plat::DirEntry& e : entries) names.push_back(e.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Pattern(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return bytes;
 }
 
 bool HostBuild() { return plat::PortableLayer(); }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -21,7 +22,14 @@ struct TempTree {
     void Mkdir(const std::wstring& relative) const;
     std::string Read(const std::wstring& relative) const;
     bool Exists(const std::wstring& relative) const;
+    // The names directly below the root, sorted: what a test expects to be
+    // there and nothing else (no temporary file left behind).
+    std::vector<std::wstring> Names() const;
 };
+
+// `size` bytes of a fixed pattern that repeats no short period, so that a
+// shifted or truncated copy never compares equal.
+std::string Pattern(size_t size);
 
 // True when the posix layer runs (drive mapping and special-folder tables).
 bool HostBuild();
