@@ -169,8 +169,12 @@ std::wstring ArchiveEntry(const std::wstring& pathIn, const std::wstring& archiv
         logs::AddLog(L"Archivieren fehlgeschlagen: " + path + L" -> " + slotPath, core::kLogError);
         ++logs::LS().RunErrorCount;
         // The entry stays where it is, so the version set aside for it keeps
-        // its slot instead of being purged for nothing.
-        if (setAside && plat::MoveEntry(R().SetAsideList.back().aside, slotPath)) R().SetAsideList.pop_back();
+        // its slot instead of being purged for nothing; if it cannot go back
+        // now, the next visit's sweep puts it back.
+        if (setAside) {
+            plat::MoveEntry(R().SetAsideList.back().aside, slotPath);
+            R().SetAsideList.pop_back();
+        }
         if (outcome) *outcome = ArchiveOutcome::MoveFailed;
         return L"";
     }

@@ -141,12 +141,13 @@ static void SyncRestore(const std::wstring& archivedPath, const std::wstring& ta
     // put back and nothing to complain about.
     std::vector<SetAside>& list = R().SetAsideList;
     if (list.empty() || list.back().slot != archivedPath) return;
-    if (plat::MoveEntry(list.back().aside, archivedPath)) {
-        list.pop_back();
-        return;
-    }
-    logs::AddLog(L"Wiederhestellung von alter Archivdatei misslungen: " + list.back().aside + L" nach " + archivedPath,
-                 core::kLogHint);
+    // A version that cannot go back now is not purged: it waits for the
+    // next visit of this directory, whose sweep puts it into its free slot.
+    if (!plat::MoveEntry(list.back().aside, archivedPath))
+        logs::AddLog(L"Wiederhestellung von alter Archivdatei misslungen: " + list.back().aside + L" nach " +
+                         archivedPath,
+                     core::kLogHint);
+    list.pop_back();
 }
 
 static void SyncCopyFile(SyncCall& call, const DirEntry& s, const std::wstring& target,

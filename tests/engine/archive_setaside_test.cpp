@@ -242,6 +242,7 @@ void WalkKills(plat::FaultOp op) {
         ++reached;
     }
     EXPECT_GT(reached, 0) << "the job never reached the operation";
+    testing::Test::RecordProperty("kill_points", reached);
 }
 
 TEST_F(EngineSetAside, KilledAtAMove) { WalkKills(plat::FaultOp::Move); }

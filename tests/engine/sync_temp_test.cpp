@@ -115,6 +115,13 @@ TEST_F(EngineSyncTemp, RenameBackOfTheOlderVersionThatFailsIsAHint) {
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "cur");
     EXPECT_TRUE(LogHas(core::kLogHint, L"Wiederhestellung von alter Archivdatei misslungen: " + t.dst +
                                            L"@\\@\\a.txt.arc2del nach " + t.dst + L"@\\a.txt"));
+    // Not purged: it waits, and the next visit puts it back into its slot.
+    EXPECT_EQ(ReadAll(t.dst + L"@\\@\\a.txt.arc2del"), "older");
+    logs::ResetLogState();
+    WriteDated(t.src + L"a.txt", "cur", kOld);  // nothing to copy this time
+    t.Sync();
+    EXPECT_EQ(ReadAll(t.dst + L"@\\a.txt"), "older");
+    EXPECT_FALSE(Exists(t.dst + L"@\\@"));
 }
 
 TEST_F(EngineSyncTemp, LeftoverTempFileIsSweptNeverPairedOrArchived) {
