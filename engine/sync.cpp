@@ -348,7 +348,10 @@ void SyncDirectory(const std::wstring& sourceDirIn, const std::wstring& destDirI
                          call.arc.Interval, ArchiveMode::Vanished);
     }
     PurgeSetAside();
-    if (!call.setAsideDir.empty()) ReleaseSetAsideDir(call.setAsideDir);
+    // A deeper directory with archiving of its own may have made this
+    // directory's level of the set-aside folder, archiving here or not.
+    if (job && !R().SetAsideDirs.empty())
+        ReleaseSetAsideDir(call.setAsideDir.empty() ? SetAsideDirFor(*job, call.destDir) : call.setAsideDir);
 }
 
 }  // namespace engine

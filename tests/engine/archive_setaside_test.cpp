@@ -129,6 +129,21 @@ TEST_F(EngineSetAside, SetAsidePathOfADeeperDirectory) {
     EXPECT_FALSE(Exists(t.dst + L"@\\@"));
 }
 
+// Archiving on only deep down: the levels of the set-aside folder above it
+// go as well.
+TEST_F(EngineSetAside, FolderLevelsMadeForADeeperDirectoryAreRemoved) {
+    JobTree t(0);
+    AddArcIndiv(t.sid, t.dst + L"sub\\tief\\", 1, 0, false);
+    WriteDated(t.src + L"sub\\tief\\a.txt", "neu", kNew);
+    WriteDated(t.dst + L"sub\\tief\\a.txt", "alt", kOld);
+    WriteDated(t.dst + L"@\\sub\\tief\\a.txt", "aelter", kOld - 10 * kDay);
+    t.Sync();
+    EXPECT_EQ(logs::LS().RunErrorCount, 0);
+    EXPECT_EQ(ReadAll(t.dst + L"@\\sub\\tief\\a.txt"), "alt");
+    EXPECT_FALSE(Exists(t.dst + L"@\\@"));
+    EXPECT_TRUE(engine::R().SetAsideDirs.empty());
+}
+
 // A run killed with versions waiting: the next visit puts back what has a
 // free slot, deletes what has not, and touches nothing else.
 TEST_F(EngineSetAside, NextVisitSweepsWhatAKilledRunLeft) {
