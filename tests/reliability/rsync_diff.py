@@ -30,9 +30,10 @@ import time
 
 import trees
 
-# Seed and version limit of each CI run; -1 is unlimited.
-CI_RUNS = [(1, -1), (2, 1), (3, 2), (4, 3), (5, -1), (6, 1)]
-CI_ROUNDS = 12
+# Seed and version limit of each CI run; -1 is unlimited. Seeds 22 to 24
+# soon change a file and drop its ".arc2del" twin with one version kept.
+CI_RUNS = [(1, -1), (2, 2), (3, 3), (4, -1), (5, 2), (22, 1), (23, 1), (24, 1)]
+CI_ROUNDS = 16
 
 WORDS = ["Brief", "Größe", "Übersicht", "Ämter", "Notizen", "Urlaub Sommer", "Straße", "Bericht",
          "Tabelle", "Entwurf", "Öl und Wasser", "daten", "Liste", "Kopie von Plan", "ß", "Café"]
@@ -51,6 +52,7 @@ class Source:
     def __init__(self, root, rnd, start, skip=()):
         self.root = root
         self.skip = skip
+        self.used = {}  # lower-case path -> (spelling, kind) of every name made
         self.rnd = rnd
         self.mtime = start
 
@@ -68,14 +70,22 @@ class Source:
     def folders(self):
         return ["."] + self.entries("d")
 
-    def free_name(self, folder, name=None):
-        """A name not yet taken in `folder`, ignoring case as the engine does."""
+    def free_name(self, folder, kind, name=None):
+        """A name not taken in `folder`, ignoring case as the engine does. A
+        name once used keeps its spelling (the engine keeps the mirror's
+        spelling of a name that only changed case, as Windows does), and
+        without type changes also its kind, so that no file of a name ever
+        follows a folder of it, even rounds later."""
         taken = {n.lower() for n in os.listdir(self.path(folder))}
         for _ in range(50):
             candidate = name or self.rnd.choice(WORDS) + self.rnd.choice(EXTS)
-            if candidate.lower() not in taken:
-                return os.path.normpath(os.path.join(folder, candidate))
             name = None
+            key = os.path.normpath(os.path.join(folder, candidate)).lower()
+            spelling, was = self.used.get(key, (candidate, kind))
+            if spelling.lower() in taken or ("type-changes" in self.skip and was != kind):
+                continue
+            self.used[key] = (spelling, kind)
+            return os.path.normpath(os.path.join(folder, spelling))
         return None
 
     def write(self, rel):
@@ -86,12 +96,10 @@ class Source:
         trees.write_file(self.path(rel), data, self.mtime)
 
     def new_file(self):
-        rel = self.free_name(self.rnd.choice(self.folders()))
-        if rel:
-            self.write(rel)
+        self.new_file_in(self.rnd.choice(self.folders()))
 
     def new_folder(self, rel=None):
-        rel = rel or self.free_name(self.rnd.choice(self.folders()))
+        rel = rel or self.free_name(self.rnd.choice(self.folders()), "d")
         if not rel:
             return
         os.makedirs(self.path(rel))
@@ -99,7 +107,7 @@ class Source:
             self.new_file_in(rel)
 
     def new_file_in(self, folder):
-        rel = self.free_name(folder)
+        rel = self.free_name(folder, "f")
         if rel:
             self.write(rel)
 
@@ -109,9 +117,18 @@ class Source:
         files = self.entries("f")
         if files:
             other = self.rnd.choice(files)
-            rel = self.free_name(os.path.dirname(other) or ".", os.path.basename(other) + ".arc2del")
+            rel = self.free_name(os.path.dirname(other) or ".", "f", os.path.basename(other) + ".arc2del")
             if rel:
                 self.write(rel)
+
+    def set_aside_pair(self):
+        """A file changes and its ".arc2del" twin vanishes in the same round:
+        the version set aside for the one and the other's slot share a name."""
+        twins = [f for f in self.entries("f") if os.path.exists(self.path(f + ".arc2del"))]
+        if twins:
+            rel = self.rnd.choice(twins)
+            self.write(rel)
+            os.remove(self.path(rel + ".arc2del"))
 
     def change(self):
         files = self.entries("f")
@@ -133,6 +150,7 @@ class Source:
         if files:
             rel = self.rnd.choice(files)
             os.remove(self.path(rel))
+            self.used[rel.lower()] = (os.path.basename(rel), "d")
             self.new_folder(rel)
 
     def folder_to_file(self):
@@ -140,6 +158,7 @@ class Source:
         if folders:
             rel = self.rnd.choice(folders)
             shutil.rmtree(self.path(rel))
+            self.used[rel.lower()] = (os.path.basename(rel), "f")
             self.write(rel)
 
     def round(self, changes):
@@ -149,7 +168,7 @@ class Source:
         if "type-changes" not in self.skip:
             ops += [(self.file_to_folder, 1), (self.folder_to_file, 1)]
         if "set-aside-names" not in self.skip:
-            ops += [(self.set_aside_name, 1)]
+            ops += [(self.set_aside_name, 2), (self.set_aside_pair, 2)]
         for _ in range(changes):
             self.rnd.choices([op for op, _ in ops], [w for _, w in ops])[0]()
 
