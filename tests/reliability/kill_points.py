@@ -45,7 +45,7 @@ def spread(count, most):
 
 def count_calls(driver, template, work):
     """Per system call, how often a whole run makes it, and the run's time."""
-    fresh(template, work)
+    trees.copy_fresh(template, work)
     out = os.path.join(work, "strace-count.txt")
     sc = kill_scenario.Scenario(work)
     trees.run_engine(driver, sc.src, sc.dest, config_dir(work), kill_scenario.VERSIONS,
@@ -56,7 +56,7 @@ def count_calls(driver, template, work):
             m = re.match(r"\s*[\d.]+\s+[\d.]+\s+\d+\s+(\d+)\s+(?:\d+\s+)?(\w+)\s*$", line)
             if m and m.group(2) != "total":
                 calls[m.group(2)] = int(m.group(1))
-    fresh(template, work)
+    trees.copy_fresh(template, work)
     started = time.monotonic()
     trees.run_engine(driver, sc.src, sc.dest, config_dir(work), kill_scenario.VERSIONS)
     return calls, time.monotonic() - started
@@ -67,11 +67,6 @@ def config_dir(work):
     os.makedirs(path, exist_ok=True)
     return path
 
-
-def fresh(template, work):
-    if os.path.exists(work):
-        shutil.rmtree(work)
-    shutil.copytree(template, work, symlinks=True)
 
 
 def kill_points(calls, seconds, every):
@@ -147,7 +142,7 @@ def main():
 
     killed = failed = 0
     for label, prefix, delay in points:
-        fresh(template, work)
+        trees.copy_fresh(template, work)
         sc = scenario.at(work)
         problems = []
         if label == "no kill":

@@ -8,6 +8,7 @@ it stands for, and a content found nowhere is lost.
 """
 import hashlib
 import os
+import shutil
 import stat
 import subprocess
 
@@ -35,6 +36,13 @@ def write_file(path, data, mtime):
     with open(path, "wb") as f:
         f.write(data)
     os.utime(path, (mtime, mtime))
+
+
+def copy_fresh(template, work):
+    """`work` made anew as a copy of `template`, dates and links kept."""
+    if os.path.exists(work):
+        shutil.rmtree(work)
+    shutil.copytree(template, work, symlinks=True)
 
 
 def snapshot(root):
