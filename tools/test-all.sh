@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds and tests everything on a Debian 12 machine, as root: installs what
 # is missing, builds the host build, the sanitizer build and the Windows
-# build, runs the whole suite in each (the Windows one under Wine), and runs
-# the configuration fuzzer for a bounded time. Exits non-zero on any failure.
+# build, runs the whole suite in each (the Windows one under Wine), kills
+# backup runs at chosen points (host engine and Tresoro.exe under Wine) and
+# checks that they converge, compares the mirror with rsync's over random
+# change rounds, and runs the fuzzers of the configuration and the log files
+# for a bounded time each. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +15,7 @@ JOBS=${JOBS:-$(nproc)}
 . "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh"
 install_packages cmake ninja-build g++ googletest clang libclang-rt-14-dev \
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 \
-          xvfb xdotool imagemagick python3 fp-utils
+          xvfb xdotool imagemagick python3 fp-utils rsync strace
 
 step() { echo; echo "== $*"; }
 
@@ -21,6 +24,11 @@ cmake --preset host >/dev/null
 cmake --build --preset host -j "$JOBS"
 step "host tests"
 ctest --preset host
+
+step "kill points of the host engine"
+python3 tests/reliability/kill_points.py --driver build/host/bench/bench_run_job
+step "differential check of the mirror against rsync"
+python3 tests/reliability/rsync_diff.py --driver build/host/bench/bench_run_job
 
 step "host build with AddressSanitizer and UBSan"
 cmake --preset host-asan >/dev/null
@@ -37,14 +45,21 @@ WINEPREFIX="$PWD/build/win/wineprefix" wineboot -i >/dev/null 2>&1 || true
 ctest --preset win
 step "end-to-end tests of Tresoro.exe under Wine"
 tests/e2e/run.sh build/win
+step "kills of Tresoro.exe under Wine"
+python3 tests/reliability/wine_kills.py build/win
 
-step "configuration fuzzer, ${FUZZ_SECONDS} s"
 cmake --preset host-fuzz >/dev/null
-cmake --build --preset host-fuzz -j "$JOBS" --target config_fuzz
-scratch=build/host-fuzz/corpus
-mkdir -p "$scratch"
-build/host-fuzz/tests/fuzz/config_fuzz -max_total_time="$FUZZ_SECONDS" -max_len=65536 \
-  -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 "$scratch" tests/fuzz/corpus 2>&1 | tail -n 15
+cmake --build --preset host-fuzz -j "$JOBS" --target config_fuzz load_logs_fuzz
+fuzz() {  # fuzz TARGET SEED_CORPUS
+  local scratch=build/host-fuzz/corpus-$1
+  mkdir -p "$scratch"
+  build/host-fuzz/tests/fuzz/$1 -max_total_time="$FUZZ_SECONDS" -max_len=65536 \
+    -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 "$scratch" "$2" 2>&1 | tail -n 15
+}
+step "configuration fuzzer, ${FUZZ_SECONDS} s"
+fuzz config_fuzz tests/fuzz/corpus
+step "log file fuzzer, ${FUZZ_SECONDS} s"
+fuzz load_logs_fuzz tests/fuzz/corpus_logs
 
 echo
 echo "== all builds and tests passed in ${SECONDS} s"

@@ -1,0 +1,200 @@
+#!/usr/bin/env python3
+"""Kills the real Tresoro.exe under Wine during an unattended "/S1" run over
+the kill scenario (kill_scenario.py), then checks as the host harness does:
+nothing torn under a real name, nothing the destination and its "@" held
+gone; then a second "/S1" run must end by itself with exit code 0 and no
+error log, the mirror equal to the source, nothing left over, exactly the
+versions "@" must hold.
+
+    tests/reliability/wine_kills.py [BUILD_DIR] [--kills 5] [--large-mb 12]
+        [--skip type-changes,set-aside-trap]
+
+BUILD_DIR is a win preset build (default build/win). The Wine prefix is the
+end-to-end suite's (BUILD_DIR/e2e/prefix, made when missing); the display is
+DISPLAY or an Xvfb of our own. A first run without a kill measures how long
+the job takes (from the run writing its configuration to the copy of it in
+"@"); the kills fall at even fractions of the first 80 % of that time
+after the run starts. Fails also when fewer than half of the kills fell
+during the job.
+"""
+import argparse
+import os
+import pwd
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import kill_scenario
+import trees
+
+ROOT = "tresoro-kill"  # below the prefix's C:
+JOB = "1 = 1001|C:\\%s\\src\\|C:\\%s\\dest\\|1|0|0|%d|0|0" % (ROOT, ROOT, kill_scenario.VERSIONS)
+
+
+class Wine:
+    def __init__(self, build):
+        self.exe = os.path.join(build, "Tresoro.exe")
+        self.prefix = os.path.join(build, "e2e", "prefix")
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="C.UTF-8")
+        self.xvfb = None
+        self.drive_c = os.path.join(self.prefix, "drive_c")
+        user = pwd.getpwuid(os.getuid()).pw_name
+        roaming = os.path.join(self.drive_c, "users", user, "AppData", "Roaming")
+        if not os.path.isdir(roaming):
+            roaming = os.path.join(self.drive_c, "users", user, "Application Data")
+        self.data = os.path.join(roaming, "TresoroData")
+
+    def start(self):
+        if not self.env.get("DISPLAY"):
+            r, w = os.pipe()
+            self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24",
+                                          "-nolisten", "tcp"], pass_fds=[w],
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            os.close(w)
+            with os.fdopen(r) as f:
+                self.env["DISPLAY"] = ":" + f.readline().strip()
+        if not os.path.exists(os.path.join(self.prefix, "system.reg")):
+            os.makedirs(self.prefix, exist_ok=True)
+            subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self.xvfb:
+            self.xvfb.kill()
+            self.xvfb.wait()
+
+    def write_ini(self):
+        """The configuration as the program writes it (BOM, CR LF), with one
+        selected job, due at every start, 3 versions; the run starts a second
+        after the program (0 would be no automatic start)."""
+        shutil.rmtree(self.data, ignore_errors=True)
+        os.makedirs(self.data)
+        lines = ["", "[GENERAL]", "INIVersion = 110708", "GStdAuto = 0", "GBupBeiStartVerz = 1",
+                 "[Window]", "GDMScale = 1.000000", "[PATHS]", JOB]
+        with open(self.ini(), "wb") as f:
+            f.write(b"\xef\xbb\xbf" + "".join(l + "\r\n" for l in lines).encode())
+        os.utime(self.ini(), (time.time() - 60, time.time() - 60))
+
+    def ini(self):
+        return os.path.join(self.data, "Tresoro.ini")
+
+    def error_log(self):
+        return os.path.join(self.data, "TresoroErr%d.log" % time.localtime().tm_mon)
+
+    def run(self):
+        return subprocess.Popen(["wine", self.exe, "/S1"], env=self.env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def run_started(wine, written):
+    """True once the run has written its configuration (the first thing a
+    run does)."""
+    try:
+        return os.stat(wine.ini()).st_mtime > written
+    except FileNotFoundError:
+        return False
+
+
+def timed_run(wine, sc, kill_after=None, limit=60.0):
+    """Starts "/S1"; kills it `kill_after` seconds after the run started.
+    Returns (exit code or None when killed, seconds from the start of the
+    run to the configuration copy in "@", or None when it never came)."""
+    written = os.stat(wine.ini()).st_mtime
+    copy = os.path.join(sc.dest, trees.CONFIG_COPY)
+    p = wine.run()
+    started = done = None
+    deadline = time.monotonic() + limit
+    while time.monotonic() < deadline:
+        now = time.monotonic()
+        if started is None and run_started(wine, written):
+            started = now
+        if started is not None and done is None and os.path.exists(copy):
+            done = now - started
+        if started is not None and kill_after is not None and now - started >= kill_after:
+            p.kill()
+            p.wait()
+            return None, done
+        if p.poll() is not None:
+            return p.returncode, done
+        time.sleep(0.005)
+    p.kill()
+    p.wait()
+    return 124, done
+
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("build", nargs="?", default="build/win")
+    ap.add_argument("--kills", type=int, default=5)
+    ap.add_argument("--large-mb", type=int, default=12)
+    ap.add_argument("--skip", default="", help="parts of the scenario to leave out: " +
+                    ",".join(kill_scenario.PARTS))
+    args = ap.parse_args()
+    wine = Wine(os.path.abspath(args.build))
+    if not os.path.exists(wine.exe):
+        sys.exit("wine_kills: no %s (build the win preset)" % wine.exe)
+
+    t0 = time.monotonic()
+    scratch = tempfile.mkdtemp(prefix="tresoro-winekill-")
+    template = os.path.join(scratch, "template")
+    skip = [p for p in args.skip.split(",") if p]
+    scenario = kill_scenario.build(template, large_mb=args.large_mb, skip=skip)
+    before = kill_scenario.Before(scenario)
+    work = os.path.join(wine.drive_c, ROOT)
+    sc = scenario.at(work)
+
+    wine.start()
+    failed = killed = 0
+    try:
+        trees.copy_fresh(template, work)
+        wine.write_ini()
+        rc, job_seconds = timed_run(wine, sc)
+        print("a whole run: exit %s, the job took %s s" % (rc, "%.2f" % job_seconds if job_seconds else "?"))
+        job_seconds = job_seconds or 1.0
+        for i in range(args.kills + 1):
+            share = 0.8 * (i - 0.5) / args.kills
+            label = "no kill" if i == 0 else "kill at %d%% of the job" % (100 * share)
+            trees.copy_fresh(template, work)
+            wine.write_ini()
+            problems = []
+            if i:
+                rc, done = timed_run(wine, sc, kill_after=job_seconds * share)
+                if rc is not None or done is not None:
+                    print("     %s: the job had ended before the kill" % label)
+                else:
+                    killed += 1
+                problems += ["after the kill: " + p for p in kill_scenario.check_after_kill(sc, before)]
+            if os.path.exists(wine.error_log()):
+                os.remove(wine.error_log())
+            rc, _ = timed_run(wine, sc)
+            if rc != 0:
+                problems.append("the finishing run ended with %s (124: still running after 60 s)" % rc)
+            if os.path.exists(wine.error_log()):
+                with open(wine.error_log(), encoding="utf-8", errors="replace") as f:
+                    problems.append("errors logged: " + " | ".join(f.read().split("\n")[:6]))
+            problems += kill_scenario.check_converged(sc, before)
+            print("%s %s" % ("FAIL" if problems else "PASS", label))
+            for p in problems[:12]:
+                print("    " + p)
+            failed += bool(problems)
+    finally:
+        wine.stop()
+        shutil.rmtree(work, ignore_errors=True)
+        shutil.rmtree(scratch, ignore_errors=True)
+    print("== kills of Tresoro.exe under Wine: %d of %d runs killed during the job, %d failed, %.0f s" %
+          (killed, args.kills, failed, time.monotonic() - t0))
+    if killed * 2 < args.kills:
+        print("FAIL fewer than half of the kills fell during the job")
+        return 1
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
