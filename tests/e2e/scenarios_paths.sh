@@ -64,14 +64,15 @@ scenario_locked_file() {
   write_ini '[Window]' 'GDMScale = 1.000000' '[PATHS]' \
     '1 = 1001|C:\e2e\Quelle\|C:\e2e\Ziel\|1|0|0|3|0|0' \
     '2 = 1002|C:\e2e\Zweite\|C:\e2e\Ziel2\|1|0|0|3|0|0'
-  # The system's own text for a sharing violation, from Wine's "net".
-  local text
-  text=$(wine net helpmsg 32 2>/dev/null | tr -d '\r' | sed '/^$/d' | head -n1)
-  check "no text for error 32 from \"net helpmsg\"" test -n "$text"
   wine "$PROBE" hold 'C:\e2e\Quelle\Briefe\Gesperrt.txt' 120 >"$E2E/hold.out" 2>&1 &
   local holder=$! i
   for ((i = 0; i < 100; i++)); do grep -q held "$E2E/hold.out" && break; sleep 0.1; done
   check "the probe does not hold the file: $(cat "$E2E/hold.out")" grep -q held "$E2E/hold.out"
+  # The system's own text for what stops the copy, as Wine's command
+  # interpreter reports it when it tries the same.
+  local text
+  text=$(wine cmd /c 'copy C:\e2e\Quelle\Briefe\Gesperrt.txt C:\e2e\Versuch.txt' 2>&1 | tr -d '\r' | head -n1)
+  check "Wine's copy did not fail with a text: \"$text\"" test -n "$text" -a ! -e "$DRIVE_C/e2e/Versuch.txt"
 
   start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
