@@ -64,9 +64,12 @@ scenario_locked_file() {
   write_ini '[Window]' 'GDMScale = 1.000000' '[PATHS]' \
     '1 = 1001|C:\e2e\Quelle\|C:\e2e\Ziel\|1|0|0|3|0|0' \
     '2 = 1002|C:\e2e\Zweite\|C:\e2e\Ziel2\|1|0|0|3|0|0'
+  # Emptied first: the holder's own redirection comes only once it runs,
+  # and the word of an earlier run must not count.
+  : >"$E2E/hold.out"
   wine "$PROBE" hold 'C:\e2e\Quelle\Briefe\Gesperrt.txt' 120 >"$E2E/hold.out" 2>&1 &
   local holder=$! i
-  for ((i = 0; i < 100; i++)); do grep -q held "$E2E/hold.out" && break; sleep 0.1; done
+  for ((i = 0; i < 300; i++)); do grep -q held "$E2E/hold.out" && break; sleep 0.1; done
   check "the probe does not hold the file: $(cat "$E2E/hold.out")" grep -q held "$E2E/hold.out"
   # The system's own text for what stops the copy, as Wine's command
   # interpreter reports it when it tries the same.
