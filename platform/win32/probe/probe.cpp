@@ -364,8 +364,7 @@ int Usage() {
         L" resize <w> <h> | menu <item> | wait-window <s> | wait-gone <s> | wait-text <id> <part> <s> |"
         L" watch <id> <s> | type <id> <text> | close-top <title> | columns <id> | rows <id> | top <title> |"
         L" wait-top <title> <s> | wait-top-gone <title> <s> | point <id> | row-point <id> <row> |"
-        L" box-point <id> <row> | popup <s> [<old x>] | idle <s>"
-        L" | hold <file> <s>");
+        L" box-point <id> <row> | popup <s> [<old x>] | idle <s> | hold <file> <s>");
     return 2;
 }
 
