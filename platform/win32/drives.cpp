@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/drives.h"
+#include "platform/win32/wide_path.h"
 
 namespace plat {
 
@@ -55,7 +56,7 @@ bool DiskSpaceFor(const std::wstring& path, uint64_t& freeToCaller, uint64_t& to
     // than 0, so a mode set elsewhere in the process survives.
     UINT previous = SetErrorMode(0x8003);
     ULARGE_INTEGER available, size;
-    BOOL ok = GetDiskFreeSpaceExW(path.c_str(), &available, &size, nullptr);
+    BOOL ok = GetDiskFreeSpaceExW(win32::Literal(path).c_str(), &available, &size, nullptr);
     DWORD err = ::GetLastError();
     SetErrorMode(previous);
     if (!ok) {

@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
+#include "platform/win32/wide_path.h"
 
 namespace plat {
 
@@ -27,7 +28,8 @@ static DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER cop
 
 // A complete copy may carry the source's read-only bit, which DeleteFileW
 // refuses.
-static void RemoveTempCopy(const std::wstring& temp) {
+static void RemoveTempCopy(const std::wstring& tempCopy) {
+    const std::wstring temp = win32::Literal(tempCopy);
     const DWORD attributes = GetFileAttributesW(temp.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -40,13 +42,14 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
     CopyCall call{&progress};
     LPPROGRESS_ROUTINE routine = progress ? CopyProgressRoutine : nullptr;
     DWORD flags = failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0;
-    if (CopyFileExW(from.c_str(), to.c_str(), routine, &call, nullptr, flags)) return true;
+    const std::wstring target = win32::Literal(to);
+    if (CopyFileExW(win32::Literal(from).c_str(), target.c_str(), routine, &call, nullptr, flags)) return true;
     if (!call.cancelled) return false;
     // Cancelled: the target was ours (an existing one under failIfExists
     // stops the copy before the first call-back). Some redirectors leave
     // the partial file behind, so make sure it is gone, and report the
     // cancel the same way on every version.
-    DeleteFileW(to.c_str());
+    DeleteFileW(target.c_str());
     ::SetLastError(ERROR_REQUEST_ABORTED);
     return false;
 }

@@ -10,7 +10,8 @@
 namespace plat {
 
 using win32::JoinPath;
-using win32::NoTrailingSlash;
+using win32::Literal;
+using win32::LiteralEntry;
 
 static DirEntry ListEntryOf(const WIN32_FIND_DATAW& fd) {
     DirEntry entry;
@@ -28,7 +29,7 @@ bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<D
     WIN32_FIND_DATAW fd;
     // FindExInfoBasic skips the 8.3 names nobody here reads; the large fetch
     // saves round trips on network shares.
-    HANDLE find = FindFirstFileExW(JoinPath(dir, pattern).c_str(), FindExInfoBasic, &fd,
+    HANDLE find = FindFirstFileExW(Literal(JoinPath(dir, pattern)).c_str(), FindExInfoBasic, &fd,
                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) {
         DWORD err = ::GetLastError();
@@ -59,16 +60,16 @@ bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<D
 }
 
 uint32_t GetAttributes(const std::wstring& path) {
-    return GetFileAttributesW(NoTrailingSlash(path).c_str());
+    return GetFileAttributesW(LiteralEntry(path).c_str());
 }
 
 bool DirExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(NoTrailingSlash(path).c_str());
+    DWORD attributes = GetFileAttributesW(LiteralEntry(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FileExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(NoTrailingSlash(path).c_str());
+    DWORD attributes = GetFileAttributesW(LiteralEntry(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

@@ -10,18 +10,19 @@
 namespace plat {
 
 using win32::JoinPath;
-using win32::NoTrailingSlash;
+using win32::Literal;
+using win32::LiteralEntry;
 
 bool SetAttributes(const std::wstring& path, uint32_t attributes) {
     if (FaultHit(FaultOp::SetAttributes)) return false;
-    return SetFileAttributesW(NoTrailingSlash(path).c_str(), attributes) != 0;
+    return SetFileAttributesW(LiteralEntry(path).c_str(), attributes) != 0;
 }
 
 bool GetModified(const std::wstring& path, int64_t& modified) {
     // GetFileAttributesExW reads the directory entry without opening the
     // file, so a file another program holds open exclusively still answers.
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(NoTrailingSlash(path).c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(LiteralEntry(path).c_str(), GetFileExInfoStandard, &data))
         return false;
     modified = win32::UtcFileTimeToLocalSeconds(data.ftLastWriteTime);
     return true;
@@ -32,7 +33,7 @@ bool SetModified(const std::wstring& path, int64_t modified) {
     if (!win32::LocalSecondsToUtcFileTime(modified, utc)) return false;
     // FILE_WRITE_ATTRIBUTES is allowed on read-only files; the backup
     // semantics flag is what lets CreateFileW open a directory at all.
-    HANDLE file = CreateFileW(NoTrailingSlash(path).c_str(), FILE_WRITE_ATTRIBUTES,
+    HANDLE file = CreateFileW(LiteralEntry(path).c_str(), FILE_WRITE_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -46,29 +47,30 @@ bool CreateDir(const std::wstring& path) {
     if (FaultHit(FaultOp::CreateDir)) return false;
     // One level only: a missing parent fails with PATH_NOT_FOUND, an existing
     // entry with ALREADY_EXISTS.
-    return CreateDirectoryW(NoTrailingSlash(path).c_str(), nullptr) != 0;
+    return CreateDirectoryW(LiteralEntry(path).c_str(), nullptr) != 0;
 }
 
 bool MoveEntry(const std::wstring& from, const std::wstring& to) {
     if (FaultHit(FaultOp::Move)) return false;
     // MoveFileW never replaces an existing target (ALREADY_EXISTS).
-    return MoveFileW(NoTrailingSlash(from).c_str(), NoTrailingSlash(to).c_str()) != 0;
+    return MoveFileW(LiteralEntry(from).c_str(), LiteralEntry(to).c_str()) != 0;
 }
 
 bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
     if (FaultHit(FaultOp::Rename)) return false;
     // WRITE_THROUGH: the rename is on disk before we report the copy done.
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExW(Literal(from).c_str(), Literal(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool DeleteFileAt(const std::wstring& path) {
     if (FaultHit(FaultOp::Delete)) return false;
-    return DeleteFileW(path.c_str()) != 0;
+    return DeleteFileW(Literal(path).c_str()) != 0;
 }
 
 bool RemoveDir(const std::wstring& path) {
     if (FaultHit(FaultOp::RemoveDir)) return false;
-    return RemoveDirectoryW(NoTrailingSlash(path).c_str()) != 0;
+    return RemoveDirectoryW(LiteralEntry(path).c_str()) != 0;
 }
 
 // Read-only files and directories refuse DeleteFileW / RemoveDirectoryW with
@@ -122,8 +124,10 @@ static bool TreeRemoveEntry(const std::wstring& path, DWORD attributes) {
     return DeleteFileW(path.c_str()) != 0;
 }
 
+// The tree is walked in the literal form: names below it are appended as
+// listed, so a name ending in a dot or a blank is removed as itself.
 bool RemoveTree(const std::wstring& path) {
-    std::wstring top = NoTrailingSlash(path);
+    std::wstring top = LiteralEntry(path);
     DWORD attributes = GetFileAttributesW(top.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {

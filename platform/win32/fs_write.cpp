@@ -22,7 +22,7 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
     if (FaultHit(FaultOp::Read)) return false;
     // Share everything: a log file may be open in an editor, and a reader
     // must not block the program's own later rename over it.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+    HANDLE file = CreateFileW(win32::Literal(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -90,7 +90,7 @@ static bool WriteFail(HANDLE file, const std::wstring& temp) {
 }
 
 bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
-    std::wstring temp = path + kTempSuffix;
+    const std::wstring temp = win32::Literal(path + kTempSuffix);
     // CREATE_ALWAYS also clears the leftover of an earlier crash.
     HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -106,7 +106,8 @@ bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
     if (FaultHit(FaultOp::Rename)) return WriteFail(file, temp);
     // A read-only or locked target makes the rename fail; the old file then
     // stays as it was.
-    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(temp.c_str(), win32::Literal(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return WriteFail(file, temp);
     return true;
 }

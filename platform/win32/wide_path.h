@@ -1,4 +1,5 @@
-// Private helpers of the Win32 layer: path spelling and file times.
+// Private helpers of the Win32 layer: the path spelling Windows gets, and
+// file times.
 #pragma once
 
 #include <windows.h>
@@ -6,21 +7,37 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/common/literal_path.h"
+
 namespace plat::win32 {
 
-// Drops one trailing "\" except from a root ("C:\", "\\server\share\"):
-// CreateFileW and MoveFileW want "C:\dir", while the program spells
-// directories "C:\dir\"; a root without its "\" means something else.
-inline std::wstring NoTrailingSlash(const std::wstring& path) {
-    if (path.size() <= 1 || path.back() != L'\\') return path;
-    if (path.size() == 3 && path[1] == L':') return path;
-    if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\') {
-        size_t server = path.find(L'\\', 2);
-        if (server == std::wstring::npos || path.find(L'\\', server + 1) == path.size() - 1)
-            return path;
+// The absolute directory a relative path stands on ("" the current
+// directory, "C:" drive C's current one, "\" the current drive's root), as
+// Windows itself resolves it.
+inline std::wstring FullPathOfBase(const std::wstring& base) {
+    const std::wstring query = base.empty() ? L"." : base;
+    DWORD need = GetFullPathNameW(query.c_str(), 0, nullptr, nullptr);
+    // Another thread may change the current directory between the calls.
+    for (int attempt = 0; need != 0 && attempt < 4; ++attempt) {
+        std::wstring full(need, L'\0');
+        DWORD got = GetFullPathNameW(query.c_str(), need, full.data(), nullptr);
+        if (got == 0) break;
+        if (got < need) return full.substr(0, got);
+        need = got;
     }
-    return path.substr(0, path.size() - 1);
+    return L"";
 }
+
+// What the file calls get: the literal "\\?\" form, which Windows takes as
+// it stands, without the length limit and without trimming a trailing dot
+// or blank from a name. Only Windows ever sees it; the program, its logs
+// and its files keep their own spelling.
+inline std::wstring Literal(const std::wstring& path) { return LiteralPath(path, FullPathOfBase); }
+
+// The same for a file or directory named as an entry: a directory's
+// trailing "\" goes (CreateDirectoryW, MoveFileW and GetFileAttributesW
+// want "C:\dir"), a root keeps it ("\\?\C:" is the volume, not its root).
+inline std::wstring LiteralEntry(const std::wstring& path) { return LiteralPath(path, FullPathOfBase, true); }
 
 // `dir` + "\" + `name`, whether or not `dir` already ends in "\".
 inline std::wstring JoinPath(const std::wstring& dir, const std::wstring& name) {

@@ -934,6 +934,9 @@ scenario_help() {
   check "exit code $RC after the close box" test "$RC" = 0
 }
 
+# The long-path, odd-name and held-file scenarios.
+source tests/e2e/scenarios_paths.sh
+
 run_scenario() {
   SCENARIO=$1
   OK=1
@@ -956,7 +959,7 @@ run_scenario() {
   fi
 }
 
-SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start countdown_close start_ticked insert_job edit_job exclusion_search info_window help}
+SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start countdown_close start_ticked insert_job edit_job exclusion_search info_window help odd_paths locked_file}
 for s in $SCENARIOS; do run_scenario "$s"; done
 echo "== end-to-end: $FAILURES failed, $((SECONDS - t0)) s in all"
 [ "$FAILURES" = 0 ]

@@ -364,7 +364,7 @@ int Usage() {
         L" resize <w> <h> | menu <item> | wait-window <s> | wait-gone <s> | wait-text <id> <part> <s> |"
         L" watch <id> <s> | type <id> <text> | close-top <title> | columns <id> | rows <id> | top <title> |"
         L" wait-top <title> <s> | wait-top-gone <title> <s> | point <id> | row-point <id> <row> |"
-        L" box-point <id> <row> | popup <s> [<old x>] | idle <s>");
+        L" box-point <id> <row> | popup <s> [<old x>] | idle <s> | hold <file> <s>");
     return 2;
 }
 
@@ -392,6 +392,22 @@ int Watch(int id, double seconds) {
     return gone ? 0 : 1;
 }
 
+// Holds a file open without sharing, as an editor or a database may: the
+// program's copy of it must fail. Prints "held" once the file is open,
+// then keeps it until the time is over or the probe is ended.
+int Hold(const wchar_t* path, double seconds) {
+    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        Out(L"error " + std::to_wstring(GetLastError()));
+        return 1;
+    }
+    Out(L"held");
+    Sleep(DWORD(seconds * 1000));
+    CloseHandle(file);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -415,6 +431,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"wait-gone" && more == 1) return Await(_wtof(argv[2]), [] { return !MainWindow(); }) ? 0 : 1;
     if (command == L"watch" && more == 2) return Watch(Number(argv[2]), _wtof(argv[3]));
+    if (command == L"hold" && more == 2) return Hold(argv[2], _wtof(argv[3]));
     if (command == L"close-top" && more == 1) {
         HWND top = TopWindow(argv[2]);
         if (!top) return 1;
