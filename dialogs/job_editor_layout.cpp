@@ -29,13 +29,16 @@ static bool LayoutJobPart() {
     ok = ok && plat::CreateButton(EditorDestButton, w, Scaled(Box{5, 30, 40, 20}), L"Ziel:");
     ok = ok && plat::CreateEdit(EditorDestField, w, Scaled(Box{50, 30, 445, 20}), L"");
     ok = ok && plat::CreateFrame(EditorArchiveFrame, w, Scaled(Box{5, 55, 490, 100}), L"Archivieren");
-    ok = ok && plat::CreateText(EditorArchiveText, w, Scaled(Box{15, 75, 475, 45}), kArchiveExplained);
+    // Three lines with Arial's widths need 485 units: the box reaches into
+    // the frame's margins on both sides.
+    ok = ok && plat::CreateText(EditorArchiveText, w, Scaled(Box{8, 75, 485, 45}), kArchiveExplained);
     ok = ok && plat::CreateText(EditorArcIntervalLabel, w, Scaled(Box{15, 125, 115, 20}), L"Archiv-Intervall Tage:");
     ok = ok && plat::CreateSpin(EditorArcIntervalSpin, w, Scaled(Box{135, 125, 50, 20}), 0, 999);
     ok = ok && plat::CreateText(EditorArcVersionsLabel, w, Scaled(Box{200, 125, 105, 20}), L"Anzahl Versionen:");
     ok = ok && plat::CreateSpin(EditorArcVersionsSpin, w, Scaled(Box{310, 125, 50, 20}), -1, 999);
-    ok = ok && plat::CreateButton(EditorMoreButton, w, Scaled(Box{445, 125, 45, 20}), L"Mehr...");
-    ok = ok && plat::CreateText(EditorBupIntervalLabel, w, Scaled(Box{7, 160, 120, 20}), L"Backup-Intervall Tage:");
+    // Wide enough for "Weniger...", growing to the left into free space.
+    ok = ok && plat::CreateButton(EditorMoreButton, w, Scaled(Box{425, 125, 65, 20}), L"Mehr...");
+    ok = ok && plat::CreateText(EditorBupIntervalLabel, w, Scaled(Box{7, 160, 123, 20}), L"Backup-Intervall Tage:");
     ok = ok && plat::CreateSpin(EditorBupIntervalSpin, w, Scaled(Box{130, 160, 50, 20}), 0, 999);
     ok = ok && plat::CreateButton(EditorOkButton, w, Scaled(Box{230, 160, 60, 20}), L"OK");
     ok = ok && plat::CreateButton(EditorCancelButton, w, Scaled(Box{295, 160, 70, 20}), L"Abbrechen");

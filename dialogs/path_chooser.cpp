@@ -28,7 +28,7 @@ static bool ChooserOpenWindow() {
     plat::Box box = Scaled(plat::Box{0, 0, 320, 270});
     uint32_t flags = 0;  // a title bar without system menu
     if (plat::WindowExists(ui::MainWindow)) {
-        const plat::Box main = plat::GetWindowBox(ui::MainWindow);
+        const plat::Box main = plat::GetWindowScreenBox(ui::MainWindow);
         box.x = main.x + (main.w - box.w) / 2;
         box.y = main.y + (main.h - box.h) / 2;
     } else {

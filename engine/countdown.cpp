@@ -26,8 +26,12 @@ void StartCountdownTick() {
         CountdownBlink();
         if (run.CancelRequested != 0) {
             // The display is cleared on the next turn, by the branch below.
+            // Start-up locked the controls and showed the first number when
+            // it armed the countdown, so there is a display to clear even
+            // when no step has been taken yet.
             run.StartCountdown = 0;
             run.CancelRequested = 0;
+            run.CountdownShown = true;
             return;
         }
         const uint32_t tick = plat::Tick();

@@ -84,10 +84,16 @@ std::wstring GetWindowTitle(int id);
 // minimum inner size (WM_GETMINMAXINFO). While the window is minimised or
 // maximised this sets the geometry it returns to (SetWindowPlacement).
 void ResizeWindow(int id, int x, int y, int w, int h);
-// Outer position and inner size. A minimised window reports the geometry it
-// returns to (GetWindowPlacement's normal position), never Windows' parking
-// place at -32000.
+// Outer position and inner size of the normal (restored) geometry. A
+// minimised or maximised window reports the geometry it returns to
+// (GetWindowPlacement's normal position), never Windows' parking place at
+// -32000 nor the maximised frame: this is what a program remembers.
 Box GetWindowBox(int id);
+// Outer position and inner size as the window covers the screen now: the
+// maximised frame while maximised (GetWindowRect), the normal geometry
+// otherwise (a minimised window has no size of its own). The layout of the
+// gadgets follows this one.
+Box GetWindowScreenBox(int id);
 void SetWindowMinSize(int id, int w, int h);
 
 // Normal, minimised or maximised (ShowWindow with SW_RESTORE, SW_MINIMIZE,

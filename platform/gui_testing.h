@@ -75,6 +75,9 @@ void UserMaximize(int window);
 void UserRestore(int window);
 // A click into a window that makes it the active one.
 void UserActivate(int window);
+// The screen changes its resolution (or the taskbar its place): maximised
+// windows take the new area and report SizeWindow, staying maximised.
+void ChangeScreenSize(int w, int h);
 void UserClickTray(int tray, EventType type = EventType::LeftClick);
 // A registered message from another program arrives at the window.
 void ArriveRegisteredMessage(int window, uint32_t message);

@@ -26,6 +26,19 @@ int ScreenDpiX();
 // no box of its own.
 bool OpenWithShell(const std::wstring& path);
 
+// The columns of a file manager's detail view.
+enum class ShellColumn { Name, Size, Type, Modified };
+// The column's title as the shell names it in the user's language
+// (IShellFolder2::GetDetailsOf of a file-system folder, the column found by
+// its property with MapColumnToSCID); empty where the shell gives none, as
+// the portable layer, which has no shell.
+std::wstring ShellColumnTitle(ShellColumn column);
+// The shell's name for the type of an entry (SHGetFileInfoW with
+// SHGFI_TYPENAME; files and folders by name and attribute only, without
+// touching the disk; a drive by its root "C:"); empty where the shell gives
+// none.
+std::wstring ShellTypeName(const std::wstring& name, bool folder, bool drive);
+
 // Test hooks of OpenWithShell, portable layer only (Windows opens for real
 // and these do nothing): the paths it opened since the last reset, in
 // order; with a code other than 0 every later call fails with that code.

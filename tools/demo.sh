@@ -23,7 +23,7 @@ JOBS=${JOBS:-$(nproc)}
 . "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh"
 install_packages cmake ninja-build python3 fp-utils googletest \
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 \
-          xvfb imagemagick
+          xvfb imagemagick fonts-liberation
 
 echo "== building Tresoro.exe in $BUILD"
 if [ ! -f "$BUILD/build.ninja" ]; then

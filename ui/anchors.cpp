@@ -39,7 +39,9 @@ void ApplyAnchors(int window) {
         }
     }
     if (!reference || !plat::WindowExists(window)) return;
-    const plat::Box now = plat::GetWindowBox(window);
+    // The size on the screen, not the remembered one: maximised, the widgets
+    // fill the maximised window.
+    const plat::Box now = plat::GetWindowScreenBox(window);
     const int dx = now.w - reference->w;
     const int dy = now.h - reference->h;
     for (const Anchor& a : g_anchors) {

@@ -55,8 +55,10 @@ bool MainRunStrip() {
                                              L"Herunterfahren wenn fertig"), shutdown) &&
            MainAnchored(plat::CreateImage(image.id, MainWindow, MainScaled(image), 0), image) &&
            MainText({StatusLine, 5, 55, 740, 25, L"R"}, MainWindow, L"Datei Info hier...") &&
-           MainText({FileSizeLabel, 5, 80, 135, 15, L""}, MainWindow, L"Aktuelle Dateigrösse (MB):") &&
-           MainText({FileSizeMB, 145, 80, 55, 15, L""}, MainWindow, L"", plat::kTextRight) &&
+           // With Arial's widths the label needs 145 pixels; the number gives
+           // up the left part of its box, where right-aligned digits never go.
+           MainText({FileSizeLabel, 5, 80, 146, 15, L""}, MainWindow, L"Aktuelle Dateigrösse (MB):") &&
+           MainText({FileSizeMB, 151, 80, 49, 15, L""}, MainWindow, L"", plat::kTextRight) &&
            MainText({SpeedLabel, 325, 80, 70, 15, L""}, MainWindow, L"MB/s (ca.)") &&
            MainText({SpeedMBs, 265, 80, 55, 15, L""}, MainWindow, L"", plat::kTextRight) &&
            MainAnchored(plat::CreateProgressBar(bar.id, MainWindow, MainScaled(bar), 0, 100), bar);

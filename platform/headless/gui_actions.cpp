@@ -166,7 +166,8 @@ static bool ActionsClickColumnTitle(int id, int column) {
     if (!g || (g->kind != GadgetKind::ListView && g->kind != GadgetKind::DirList)) return false;
     if (column < 0 || column >= int(g->columns.size())) return false;
     ActionsTouch(*g, false);
-    if (g->kind == GadgetKind::DirList) {
+    // A column of the program's own is not a sort key.
+    if (g->kind == GadgetKind::DirList && g->columns[size_t(column)].builtin != DirColumn::None) {
         if (g->sortColumn == column) {
             g->sortDescending = !g->sortDescending;
         } else {
@@ -255,6 +256,21 @@ static bool ActionsRestore(int window) {
     return true;
 }
 
+// Another resolution, or the taskbar moved: Windows gives every maximised
+// window the new area (WM_SIZE with SIZE_MAXIMIZED); the state stays.
+static bool ActionsScreenSize(int width, int height) {
+    if (width <= 0 || height <= 0) return false;
+    M().screenW = width;
+    M().screenH = height;
+    for (auto& [id, w] : M().windows) {
+        if (w.state != WindowState::Maximized) continue;
+        const Box old = w.box;
+        w.box = MaximizedBox();
+        if (old.w != w.box.w || old.h != w.box.h) Queue(EventKind::SizeWindow, id, 0);
+    }
+    return true;
+}
+
 static bool ActionsActivate(int window) {
     if (!ActionsLiveWindow(window)) return false;
     ActionsBringToFront(window);  // nothing happens for the active one
@@ -293,6 +309,7 @@ bool ApplyAction(const UserAction& a) {
         case ActionKind::Maximize: return ActionsMaximize(a.target);
         case ActionKind::Restore: return ActionsRestore(a.target);
         case ActionKind::Activate: return ActionsActivate(a.target);
+        case ActionKind::ScreenSize: return ActionsScreenSize(a.a, a.b);
         case ActionKind::ClickTray: {
             auto it = M().trays.find(a.target);
             if (it == M().trays.end()) return false;

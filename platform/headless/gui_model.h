@@ -16,9 +16,12 @@
 
 namespace plat::headless {
 
-// The model's screen and the sizes of its decorations, in pixels.
+// The model's screen at start and the sizes of its decorations, in pixels.
 constexpr int kScreenW = 1920;
 constexpr int kScreenH = 1080;
+constexpr int kTaskbarH = 40;
+constexpr int kCaptionH = 23;
+constexpr int kFrameBorder = 8;
 constexpr int kSplitterBar = 7;
 
 // Built-in columns of a directory list; program columns have none.
@@ -117,7 +120,7 @@ struct TrayIcon {
 enum class ActionKind {
     Click, ClickRow, DoubleClickRow, TickRow, Type, SelectTab, DragSplitter, Spin,
     ClickColumnTitle, Focus, ChooseMenu, PressKey, Close, Resize, Move, Minimize,
-    Maximize, Restore, Activate, ClickTray, Registered
+    Maximize, Restore, Activate, ClickTray, Registered, ScreenSize
 };
 
 // One thing the user does, applied when the program next takes events.
@@ -148,6 +151,7 @@ struct Model {
     std::vector<ShownDialog> shown;
     size_t dropped = 0;
     uint64_t idleWaits = 0;
+    int screenW = kScreenW, screenH = kScreenH;
 };
 
 Model& M();
@@ -179,6 +183,8 @@ bool Reachable(const Gadget& g);
 bool WindowTakesInput(const Window& w);
 // Minimises, maximises or restores, keeping the geometry to return to.
 void EnterWindowState(Window& w, WindowState state);
+// Outer position and inner size of a maximised window on the model's screen.
+Box MaximizedBox();
 
 // Lists a directory list's directory again (the gadget text).
 void FillDirList(Gadget& list);

@@ -31,6 +31,8 @@ void ResetGuiForTest() {
     m.shown.clear();
     m.dropped = 0;
     m.idleWaits = 0;
+    m.screenW = kScreenW;
+    m.screenH = kScreenH;
 }
 
 static void TestingPush(ActionKind kind, int target, int a = 0, int b = 0,
@@ -84,6 +86,7 @@ void UserResizeWindow(int window, int w, int h) { TestingPush(ActionKind::Resize
 void UserMoveWindow(int window, int x, int y) { TestingPush(ActionKind::Move, window, x, y); }
 void UserMinimize(int window) { TestingPush(ActionKind::Minimize, window); }
 void UserMaximize(int window) { TestingPush(ActionKind::Maximize, window); }
+void ChangeScreenSize(int w, int h) { TestingPush(ActionKind::ScreenSize, 0, w, h); }
 void UserRestore(int window) { TestingPush(ActionKind::Restore, window); }
 void UserActivate(int window) { TestingPush(ActionKind::Activate, window); }
 

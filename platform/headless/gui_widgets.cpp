@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "platform/common/dirlist_text.h"
 #include "platform/headless/gui_model.h"
 
 namespace plat {
@@ -162,10 +163,10 @@ bool CreateDirList(int id, int parent, Box box, const std::wstring& dir, uint32_
     Guard guard(M().lock);
     Gadget* g = WidgetsCreate(id, parent, box, GadgetKind::DirList, flags);
     if (!g) return false;
-    g->columns = {{L"Name", 100, DirColumn::Name},
-                  {L"Size", 100, DirColumn::Size},
-                  {L"Type", 100, DirColumn::Type},
-                  {L"Modified", 100, DirColumn::Modified}};
+    g->columns = {{DirListColumnTitle(ShellColumn::Name), 100, DirColumn::Name},
+                  {DirListColumnTitle(ShellColumn::Size), 100, DirColumn::Size},
+                  {DirListColumnTitle(ShellColumn::Type), 100, DirColumn::Type},
+                  {DirListColumnTitle(ShellColumn::Modified), 100, DirColumn::Modified}};
     g->text = dir;
     FillDirList(*g);
     return true;

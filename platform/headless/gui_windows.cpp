@@ -26,8 +26,8 @@ bool OpenWindow(int id, const std::wstring& title, Box box, uint32_t flags, int 
     w.owner = owner;
     w.box = box;
     if (flags & kWinCenterScreen) {
-        w.box.x = (kScreenW - box.w) / 2;
-        w.box.y = (kScreenH - box.h) / 2;
+        w.box.x = (M().screenW - box.w) / 2;
+        w.box.y = (M().screenH - box.h) / 2;
     } else if (const Window* o = (flags & kWinCenterOwner) ? FindWin(owner) : nullptr) {
         w.box.x = o->box.x + (o->box.w - box.w) / 2;
         w.box.y = o->box.y + (o->box.h - box.h) / 2;
@@ -87,10 +87,19 @@ void ResizeWindow(int id, int x, int y, int w, int h) {
     if (win->state == WindowState::Minimized) win->box = win->normalBox;
 }
 
+// As GetWindowPlacement answers: the normal geometry in every state.
 Box GetWindowBox(int id) {
     Guard guard(M().lock);
     Window* w = FindWin(id);
-    return w ? w->box : Box{};
+    if (!w) return Box{};
+    return w->state == WindowState::Normal ? w->box : w->normalBox;
+}
+
+Box GetWindowScreenBox(int id) {
+    Guard guard(M().lock);
+    Window* w = FindWin(id);
+    if (!w) return Box{};
+    return w->state == WindowState::Minimized ? w->normalBox : w->box;
 }
 
 void SetWindowMinSize(int id, int w, int h) {
@@ -105,6 +114,12 @@ void SetWindowMinSize(int id, int w, int h) {
 
 namespace headless {
 
+// A maximised window covers the screen above the taskbar; its inner size
+// is that less the caption, as a real frame's borders lie off the screen.
+Box MaximizedBox() {
+    return Box{-kFrameBorder, -kFrameBorder, M().screenW, M().screenH - kTaskbarH - kCaptionH};
+}
+
 // Shared with the user's actions, which change the state the same way.
 void EnterWindowState(Window& w, WindowState state) {
     if (state == w.state) return;
@@ -114,7 +129,7 @@ void EnterWindowState(Window& w, WindowState state) {
         if (!w.maximizedBeforeMinimize) w.box = w.normalBox;
         if (M().foreground == w.id) M().foreground = 0;
     } else if (state == WindowState::Maximized) {
-        w.box = Box{0, 0, kScreenW, kScreenH};
+        w.box = MaximizedBox();
     } else {
         w.box = w.normalBox;
     }

@@ -69,4 +69,8 @@ void ResetShellOpenedForTest() {
     g_shellOpenFailure = 0;
 }
 
+// No shell here: the directory lists use their own German names.
+std::wstring ShellColumnTitle(ShellColumn) { return L""; }
+std::wstring ShellTypeName(const std::wstring&, bool, bool) { return L""; }
+
 }  // namespace plat

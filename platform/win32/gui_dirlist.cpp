@@ -47,8 +47,12 @@ static void DirListShow(GadgetRec& g, int current) {
         std::wstring name = g.dirRows[i].name;
         item.pszText = name.data();
         SendMessageW(g.hwnd, LVM_INSERTITEMW, 0, LPARAM(&item));
-        for (size_t c = 1; c < g.columnRoles.size(); ++c)
-            if (g.columnRoles[c] > 0) DirListSetText(g.hwnd, int(i), int(c), DirListCell(g.dirRows[i], g.columnRoles[c]));
+        const DirRow& row = g.dirRows[i];
+        for (size_t c = 1; c < g.columnRoles.size(); ++c) {
+            if (g.columnRoles[c] > 0) DirListSetText(g.hwnd, int(i), int(c), DirListCell(row, g.columnRoles[c]));
+            else if (g.columnRoles[c] < 0 && c < row.ownCells.size() && !row.ownCells[c].empty())
+                DirListSetText(g.hwnd, int(i), int(c), row.ownCells[c]);
+        }
     }
     if (current >= 0) {
         LVITEMW item = {};
@@ -140,11 +144,21 @@ void DirListColumnClick(int id, int column) {
     }
     const int cur = int(SendMessageW(g->hwnd, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
     const std::wstring name = cur >= 0 && size_t(cur) < g->dirRows.size() ? g->dirRows[size_t(cur)].name : L"";
+    // The program's marks belong to their entries, not to the row numbers:
+    // they travel with the rows, as LVM_SORTITEMS would keep them.
+    for (size_t i = 0; i < g->dirRows.size(); ++i) {
+        DirRow& row = g->dirRows[i];
+        row.ownCells.assign(g->columnRoles.size(), std::wstring());
+        for (size_t c = 0; c < g->columnRoles.size(); ++c)
+            if (g->columnRoles[c] < 0) row.ownCells[c] = GetListCell(id, int(i), int(c));
+    }
     SortDirList(*g);
     int now = -1;
     for (size_t i = 0; cur >= 0 && i < g->dirRows.size(); ++i)
         if (g->dirRows[i].name == name) now = int(i);
     DirListShow(*g, now);
+    // Columns the program adds later would shift them.
+    for (DirRow& row : g->dirRows) row.ownCells.clear();
 }
 
 void DirListRefill(GadgetRec& g) { DirListShow(g, g.current); }
@@ -183,10 +197,10 @@ bool CreateDirList(int id, int parent, Box box, const std::wstring& dir, uint32_
     GadgetRec* g = FindGadget(id);
     {
         Quiet quiet;
-        ListAddColumn(hwnd, 0, L"Name", 100);
-        ListAddColumn(hwnd, 1, L"Size", 100);
-        ListAddColumn(hwnd, 2, L"Type", 100);
-        ListAddColumn(hwnd, 3, L"Modified", 100);
+        ListAddColumn(hwnd, 0, DirListColumnTitle(ShellColumn::Name), 100);
+        ListAddColumn(hwnd, 1, DirListColumnTitle(ShellColumn::Size), 100);
+        ListAddColumn(hwnd, 2, DirListColumnTitle(ShellColumn::Type), 100);
+        ListAddColumn(hwnd, 3, DirListColumnTitle(ShellColumn::Modified), 100);
         SetWindowTextW(hwnd, dir.c_str());
     }
     g->columnRoles = {0, 1, 2, 3};

@@ -39,6 +39,9 @@ struct DirRow {
     bool parentEntry = false;
     uint64_t size = 0;
     int64_t modified = 0;
+    // The program's cells of the row, one per column (empty for the
+    // built-in ones), carried through a sort and shown again with the row.
+    std::vector<std::wstring> ownCells;
 };
 
 struct GadgetRec {

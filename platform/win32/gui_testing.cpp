@@ -32,6 +32,7 @@ void UserResizeWindow(int, int, int) {}
 void UserMoveWindow(int, int, int) {}
 void UserMinimize(int) {}
 void UserMaximize(int) {}
+void ChangeScreenSize(int, int) {}
 void UserRestore(int) {}
 void UserActivate(int) {}
 void UserClickTray(int, EventType) {}

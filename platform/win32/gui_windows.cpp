@@ -391,6 +391,18 @@ Box GetWindowBox(int id) {
     return Box{r.left, r.top, r.right - r.left - extra.cx, r.bottom - r.top - extra.cy};
 }
 
+// Maximised, the frame's borders hang off the screen; less them, the rest
+// is the client area with the menu bar, as for a normal window.
+Box GetWindowScreenBox(int id) {
+    WindowRec* w = FindWindowRec(id);
+    if (!w) return Box{};
+    if (!IsZoomed(w->hwnd) || IsIconic(w->hwnd)) return GetWindowBox(id);
+    RECT r;
+    GetWindowRect(w->hwnd, &r);
+    const SIZE extra = WinFrameExtra(w->hwnd);
+    return Box{r.left, r.top, r.right - r.left - extra.cx, r.bottom - r.top - extra.cy};
+}
+
 void ResizeWindow(int id, int x, int y, int w, int h) {
     WindowRec* rec = FindWindowRec(id);
     if (!rec) return;

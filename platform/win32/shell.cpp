@@ -4,7 +4,9 @@
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
+#include <map>
 #include <vector>
 
 #include "platform/shell.h"
@@ -100,5 +102,76 @@ bool OpenWithShell(const std::wstring& path) {
 std::vector<std::wstring> ShellOpenedForTest() { return {}; }
 void FailOpenWithShellForTest(uint32_t) {}
 void ResetShellOpenedForTest() {}
+
+// The file-system folder's columns, each named once per process: the
+// Windows directory is a folder of the file system on every machine.
+std::wstring ShellColumnTitle(ShellColumn column) {
+    static std::wstring titles[4];
+    static bool asked = false;
+    if (!asked) {
+        asked = true;
+        // PKEY_ItemNameDisplay, PKEY_Size, PKEY_ItemTypeText, PKEY_DateModified.
+        static const GUID kStorage = {0xB725F130, 0x47EF, 0x101A, {0xA5, 0xF1, 0x02, 0x60, 0x8C, 0x9E, 0xEB, 0xAC}};
+        const DWORD pids[4] = {10, 12, 4, 14};
+        const HRESULT co = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        wchar_t windows[MAX_PATH + 1] = {};
+        IShellFolder* desktop = nullptr;
+        IShellFolder2* folder = nullptr;
+        LPITEMIDLIST pidl = nullptr;
+        const UINT n = GetWindowsDirectoryW(windows, MAX_PATH + 1);
+        if (n > 0 && n <= MAX_PATH && SUCCEEDED(SHGetDesktopFolder(&desktop)) &&
+            SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, windows, nullptr, &pidl, nullptr)))
+            desktop->BindToObject(pidl, nullptr, IID_IShellFolder2, reinterpret_cast<void**>(&folder));
+        // The file-system folder has some forty columns; the four come first.
+        for (UINT c = 0; folder && c < 64; ++c) {
+            SHCOLUMNID id = {};
+            if (FAILED(folder->MapColumnToSCID(c, &id))) break;
+            SHELLDETAILS details = {};
+            wchar_t text[260] = {};
+            for (int k = 0; k < 4; ++k) {
+                if (id.fmtid != kStorage || id.pid != pids[k] || !titles[k].empty()) continue;
+                if (SUCCEEDED(folder->GetDetailsOf(nullptr, c, &details)) &&
+                    SUCCEEDED(StrRetToBufW(&details.str, nullptr, text, 260)))
+                    titles[k] = text;
+            }
+        }
+        if (folder) folder->Release();
+        if (pidl) CoTaskMemFree(pidl);
+        if (desktop) desktop->Release();
+        if (SUCCEEDED(co)) CoUninitialize();
+    }
+    return titles[static_cast<int>(column)];
+}
+
+// Files by their extension only (SHGFI_USEFILEATTRIBUTES), so that a list
+// of thousands of files asks the registry once per extension and never
+// reads a program file for its icon resources.
+std::wstring ShellTypeName(const std::wstring& name, bool folder, bool drive) {
+    static std::map<std::wstring, std::wstring> known;
+    std::wstring key;
+    if (drive) {
+        key = name;
+    } else if (folder) {
+        key = L"\\";
+    } else {
+        const size_t dot = name.rfind(L'.');
+        key = dot == std::wstring::npos ? L"." : name.substr(dot);
+        CharLowerBuffW(key.data(), DWORD(key.size()));
+    }
+    auto it = known.find(key);
+    if (it != known.end()) return it->second;
+    SHFILEINFOW info = {};
+    DWORD_PTR ok = 0;
+    if (drive) {
+        const std::wstring root = name + (name.empty() || name.back() != L'\\' ? L"\\" : L"");
+        ok = SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_TYPENAME);
+    } else {
+        ok = SHGetFileInfoW(name.c_str(), folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info,
+                            sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
+    }
+    std::wstring type = ok ? std::wstring(info.szTypeName) : std::wstring();
+    if (known.size() < 4096) known[key] = type;
+    return type;
+}
 
 }  // namespace plat

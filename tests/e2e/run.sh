@@ -5,7 +5,8 @@
 # an unattended "/S" run over a small tree, the close box during the "/S"
 # countdown, "Start" with an unticked job and the locks during the run,
 # "Job hinzufügen" by its key, the job editor with the path chooser, the
-# exclusion search, the info window and the help. The window is read and
+# exclusion search, the info window and the help; the scenarios of
+# scenarios_window.sh. The window is read and
 # driven from outside by tresoro_probe.exe, a Win32 program of ours in the
 # same Wine prefix, and by real mouse clicks and keys through xdotool.
 #
@@ -34,6 +35,9 @@ cmake --build "$BUILD" --target Tresoro tresoro_probe >/dev/null || { echo "FAIL
 for tool in xdotool import convert compare; do
   command -v "$tool" >/dev/null || { echo "FAIL $tool is missing (packages xdotool, imagemagick)"; exit 1; }
 done
+# The windows are laid out in Arial; Wine takes the metric-compatible
+# Liberation Sans for it, otherwise a font of other widths.
+fc-list 2>/dev/null | grep -q 'Liberation Sans' || { echo "FAIL Liberation Sans is missing (package fonts-liberation)"; exit 1; }
 mkdir -p "$E2E"
 
 # --- display, prefix, clean-up ---------------------------------------------
@@ -266,8 +270,8 @@ DESIGN='
 16 1 265 5 195 15 Button Herunterfahren wenn fertig
 17 1 215 12 32 32 Static
 18 1 5 55 740 25 Static
-19 1 5 80 135 15 Static Aktuelle Dateigrösse (MB):
-20 1 145 80 55 15 Static
+19 1 5 80 146 15 Static Aktuelle Dateigrösse (MB):
+20 1 151 80 49 15 Static
 21 1 325 80 70 15 Static MB/s (ca.)
 22 1 265 80 55 15 Static
 23 1 5 100 740 10 msctls_progress32
@@ -960,6 +964,8 @@ run_scenario() {
 }
 
 SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start countdown_close start_ticked insert_job edit_job exclusion_search info_window help odd_paths locked_file}
+. tests/e2e/scenarios_window.sh
+[ -n "${E2E_SCENARIOS:-}" ] || SCENARIOS="$SCENARIOS $WINDOW_SCENARIOS"
 for s in $SCENARIOS; do run_scenario "$s"; done
 echo "== end-to-end: $FAILURES failed, $((SECONDS - t0)) s in all"
 [ "$FAILURES" = 0 ]

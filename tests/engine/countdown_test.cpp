@@ -144,6 +144,21 @@ TEST_F(Countdown, CancelDropsTheTimedRunAndTheNextTickClearsTheDisplay) {
     EXPECT_TRUE(testing_support::LogLines(core::kLogNormal).empty());
 }
 
+TEST_F(Countdown, CancelBeforeTheFirstStepStillUnlocksAndClears) {
+    ArmTimedStart(20);
+    engine::R().CancelRequested = 1;  // "Abbrechen" before the loop's first turn
+    engine::StartCountdownTick();
+    EXPECT_EQ(engine::R().StartCountdown, 0);
+    EXPECT_EQ(engine::Blinking.load(), 1);
+    plat::AdvanceFakeClock(1000);
+    engine::StartCountdownTick();
+    EXPECT_EQ(Recorded().statusLines.back(), L"");
+    EXPECT_FALSE(Recorded().controlsLocked.back());
+    EXPECT_EQ(engine::Blinking.load(), 0);
+    EXPECT_FALSE(engine::R().CountdownShown);
+    EXPECT_FALSE(RunStarted());
+}
+
 TEST_F(Countdown, EndCountdownShowsEachSecondOnceAndRequestsTheEnd) {
     engine::R().EndDelay = 5;
     engine::EndCountdown(5);

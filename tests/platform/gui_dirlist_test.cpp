@@ -86,7 +86,7 @@ TEST_F(GuiDirList, ProgramColumnKeepsItsPlaceAndIsEmptiedWhenTheListIsFilledAgai
     ASSERT_TRUE(plat::CreateDirList(kFiles, kMain, {0, 0, 400, 200}, tree.root));
     plat::SetListColumnWidth(kFiles, 0, 200);
     ASSERT_TRUE(plat::AddListColumn(kFiles, 1, L"EXCL", 50));
-    EXPECT_EQ(plat::GetListColumnTitle(kFiles, 2), L"Size");
+    EXPECT_EQ(plat::GetListColumnTitle(kFiles, 2), L"Größe");
     plat::SetListCell(kFiles, 0, 1, L"XXXX");
     EXPECT_EQ(plat::GetListCell(kFiles, 0, 1), L"XXXX");
     EXPECT_EQ(plat::GetListCell(kFiles, 0, 0), L"sub");

@@ -54,10 +54,15 @@ TEST_F(GuiWindows, ResizeLeavesKeptValuesAndNeverGoesBelowTheMinimum) {
 }
 
 TEST_F(GuiWindows, MinimisedAndMaximisedWindowsReturnToTheirNormalGeometry) {
+    // Maximised, the window covers the screen above the taskbar, while the
+    // geometry it reports is still the one it returns to, as with
+    // GetWindowPlacement.
     plat::SetWindowState(kMain, plat::WindowState::Maximized);
-    EXPECT_NE(plat::GetWindowBox(kMain).w, 750);
+    ExpectBox(plat::GetWindowBox(kMain), 109, 119, 750, 550);
+    ExpectBox(plat::GetWindowScreenBox(kMain), -8, -8, 1920, 1080 - 40 - 23);
     plat::SetWindowState(kMain, plat::WindowState::Normal);
     ExpectBox(plat::GetWindowBox(kMain), 109, 119, 750, 550);
+    ExpectBox(plat::GetWindowScreenBox(kMain), 109, 119, 750, 550);
 
     // A minimised window reports, and is given, the geometry it returns to.
     plat::SetWindowState(kMain, plat::WindowState::Minimized);
@@ -71,9 +76,26 @@ TEST_F(GuiWindows, MinimisedAndMaximisedWindowsReturnToTheirNormalGeometry) {
     // Resized while maximised: the new size shows after the restore.
     plat::SetWindowState(kMain, plat::WindowState::Maximized);
     plat::ResizeWindow(kMain, plat::kKeep, plat::kKeep, 900, plat::kKeep);
-    EXPECT_NE(plat::GetWindowBox(kMain).w, 900);
+    ExpectBox(plat::GetWindowBox(kMain), 10, 20, 900, 600);
+    EXPECT_EQ(plat::GetWindowScreenBox(kMain).w, 1920);
     plat::SetWindowState(kMain, plat::WindowState::Normal);
     ExpectBox(plat::GetWindowBox(kMain), 10, 20, 900, 600);
+}
+
+TEST_F(GuiWindows, AnotherScreenSizeResizesOnlyMaximisedWindows) {
+    ASSERT_TRUE(plat::OpenWindow(2, L"Info", {0, 0, 400, 300}, plat::kWinSystemMenu));
+    plat::SetWindowShown(kMain, true);
+    plat::SetWindowState(kMain, plat::WindowState::Maximized);
+    plat::ChangeScreenSize(1280, 1024);
+    plat::GuiEvent e;
+    ASSERT_TRUE(plat::PollEvent(e));
+    EXPECT_EQ(e.kind, plat::EventKind::SizeWindow);
+    EXPECT_EQ(e.window, kMain);
+    EXPECT_FALSE(plat::PollEvent(e));
+    EXPECT_EQ(plat::GetWindowState(kMain), plat::WindowState::Maximized);
+    ExpectBox(plat::GetWindowScreenBox(kMain), -8, -8, 1280, 1024 - 40 - 23);
+    ExpectBox(plat::GetWindowBox(kMain), 109, 119, 750, 550);
+    ExpectBox(plat::GetWindowBox(2), 0, 0, 400, 300);
 }
 
 TEST_F(GuiWindows, UserCannotSizeAFixedWindowOrAMaximisedOne) {

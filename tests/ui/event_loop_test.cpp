@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/state.h"
+#include "engine/blink.h"
 #include "engine/run_state.h"
 #include "log/channels.h"
 #include "log/log_files.h"
@@ -57,6 +58,30 @@ TEST_F(EventLoop, CloseDuringTheTimedStartStopsItAndASecondCloseEnds) {
     ui::EventLoopPass();
     EXPECT_EQ(engine::R().QuitRequested, 1);
 }
+
+// Before the countdown has taken its first step: the click is a widget
+// event, so the first tick the countdown sees already carries the cancel.
+struct CancelBeforeFirstStep : UiFixture {
+    void Check(bool closeBox) {
+        WriteIni(IniText("GBupBeiStartVerz = 20\n"));
+        StartOk({L"/S30"});
+        ASSERT_FALSE(plat::GetGadgetEnabled(ui::StartButton));
+        if (closeBox)
+            plat::UserCloseWindow(ui::MainWindow);
+        else
+            plat::UserClick(ui::CancelButton);
+        for (int i = 0; i < 3; ++i) ui::EventLoopPass();
+        EXPECT_EQ(engine::R().StartCountdown, 0);
+        EXPECT_EQ(engine::R().QuitRequested, 0);
+        EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"");
+        EXPECT_TRUE(plat::GetGadgetEnabled(ui::StartButton));
+        EXPECT_TRUE(plat::GetGadgetEnabled(ui::JobListView));
+        EXPECT_EQ(engine::Blinking.load(), 0);
+    }
+};
+
+TEST_F(CancelBeforeFirstStep, AbbrechenUnlocksTheWindow) { Check(false); }
+TEST_F(CancelBeforeFirstStep, TheCloseBoxUnlocksTheWindow) { Check(true); }
 
 TEST_F(EventLoop, CancelWhileIdleIsForgottenAtTheNextTimeOut) {
     StartOk();

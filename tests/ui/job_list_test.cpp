@@ -119,6 +119,41 @@ TEST_F(JobList, RightClickTogglesAnExclusionMatchedAsText) {
     EXPECT_EQ(Mark(L"TEMP"), L"");
 }
 
+// The column titles sort the entries; the marks belong to the entries,
+// whatever order the user chose.
+TEST_F(JobList, SortingTheFileListKeepsTheMarksWithTheirEntries) {
+    tree.Write(L"src\\zz.log", std::string(5000, 'x'));
+    core::S().Excludes.Append({11, plat::ToUpper(src) + L"A\\B"});
+    core::S().Excludes.Append({11, plat::ToUpper(src) + L"ZZ.LOG"});
+    ui::RefreshJobList();
+    RunPendingEvents();
+    auto marks = [&] {
+        std::wstring all;
+        for (int r = 0; r < plat::GetListRowCount(ui::FileList); ++r)
+            all += plat::GetDirListName(ui::FileList, r) + L"=" + plat::GetListCell(ui::FileList, r, 1) + L" ";
+        return all;
+    };
+    EXPECT_EQ(marks(), L"a=oooo TEMP= TEMPFILE.TXT= zz.log=XXXX ");
+    const int columns = plat::GetListColumnCount(ui::FileList);
+    ASSERT_EQ(columns, 5);
+    for (int column = 0; column < columns; ++column) {
+        for (int click = 0; click < 2; ++click) {
+            plat::UserClickColumnTitle(ui::FileList, column);
+            RunPendingEvents();
+            EXPECT_EQ(Mark(L"a"), L"oooo") << column << " " << click;
+            EXPECT_EQ(Mark(L"zz.log"), L"XXXX") << column << " " << click;
+            EXPECT_EQ(Mark(L"TEMP"), L"") << column << " " << click;
+            EXPECT_EQ(Mark(L"TEMPFILE.TXT"), L"") << column << " " << click;
+        }
+    }
+    // Size, second click: descending, the larger file first.
+    plat::UserClickColumnTitle(ui::FileList, 2);
+    plat::UserClickColumnTitle(ui::FileList, 2);
+    RunPendingEvents();
+    EXPECT_LT(Row(L"zz.log"), Row(L"TEMPFILE.TXT"));
+    EXPECT_EQ(Row(L"a"), 0);  // folders stay first
+}
+
 TEST_F(JobList, TrailingBackslashExclusionIsNotRemovedByARightClick) {
     core::S().Excludes.Append({11, plat::ToUpper(src) + L"TEMP\\"});
     plat::UserClickRow(ui::FileList, Row(L"TEMP"), plat::EventType::RightClick);

@@ -40,7 +40,7 @@ TEST_F(MainWindowLayout, WidgetsAtTheirDesignPlacesAtScaleOne) {
     ExpectBox(ui::ShutdownCheck, {265, 5, 195, 15});
     ExpectBox(ui::StatusImage, {215, 12, 32, 32});
     ExpectBox(ui::StatusLine, {5, 55, 740, 25});
-    ExpectBox(ui::FileSizeMB, {145, 80, 55, 15});
+    ExpectBox(ui::FileSizeMB, {151, 80, 49, 15});  // right edge as designed
     ExpectBox(ui::SpeedMBs, {265, 80, 55, 15});
     ExpectBox(ui::FileProgress, {5, 100, 740, 10});
     ExpectBox(ui::MainTabs, {5, 115, 740, 410});

@@ -3,6 +3,9 @@
 
 #include "core/state.h"
 #include "engine/run_state.h"
+#include "log/channels.h"
+#include "platform/clock.h"
+#include "platform/fs.h"
 #include "platform/gui.h"
 #include "platform/gui_testing.h"
 #include "tests/ui/ui_fixture.h"
@@ -127,13 +130,44 @@ TEST_F(Menu, MovesStopAtTheEnds) {
     EXPECT_EQ(ui::V().CurrentSid, 1);
 }
 
+// A job over real folders: a file in the source, the destination there.
+core::Job RealJob(const testing_support::TempTree& tree, int32_t sid, const std::wstring& dest) {
+    tree.Write(L"src\\a.txt", "neu");
+    plat::SetModified(tree.Path(L"src\\a.txt"), 1600000000);
+    tree.Mkdir(dest);
+    core::Job job;
+    job.Sid = sid;
+    job.Src = tree.Path(L"src\\");
+    job.Dest = tree.Path(dest + L"\\");
+    job.Flags = core::kFlagSelected;
+    job.ArcInterval = 7;
+    job.ArcVersions = 3;
+    // Not due: a week's interval, run a moment ago.
+    job.BupInterval = 7;
+    job.LastBup = static_cast<int32_t>(plat::Now());
+    return job;
+}
+
+size_t RunsOpenedInTheLog() {
+    size_t runs = 0;
+    for (const std::wstring& line : logs::LS().channels[logs::kChannelMessages].linesOldestFirst)
+        runs += line == logs::kSeparatorLine;
+    return runs;
+}
+
 TEST_F(Menu, StartQuestionsAnsweredNoStartNothing) {
-    AddJobs(1);
+    core::S().Jobs.Append(RealJob(tree, 1, L"dst"));
+    ui::RefreshJobList();
+    RunPendingEvents();
     for (int item : {ui::ItemStartIgnoreInterval, ui::ItemItJobManual, ui::ItemItJobForced}) {
-        plat::UserChooseMenu(ui::MainWindow, item);
+        plat::UserChooseMenu(ui::MainWindow, item);  // unanswered boxes say No
         RunPendingEvents();
         EXPECT_EQ(engine::R().ItJobMode, 0);
     }
+    EXPECT_FALSE(tree.Exists(L"dst\\a.txt"));
+    EXPECT_EQ(RunsOpenedInTheLog(), 0u);
+    EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"");  // as start-up left it, no result of a run
+    EXPECT_EQ(core::S().Jobs.items[0].LastBup, static_cast<int32_t>(plat::Now()));
     const auto shown = plat::ShownDialogsForTest();
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[1].buttons, plat::MsgButtons::YesNo);
@@ -142,9 +176,38 @@ TEST_F(Menu, StartQuestionsAnsweredNoStartNothing) {
     plat::UserChooseMenu(ui::MainWindow, ui::ItemRestore);
     RunPendingEvents();
     EXPECT_EQ(plat::ShownDialogsForTest().back().caption, L"Tresoro Daten Wiederherstellen");
+    EXPECT_EQ(RunsOpenedInTheLog(), 0u);
     plat::UserChooseMenu(ui::MainWindow, ui::ItemQuit);
     RunPendingEvents();
     EXPECT_EQ(engine::R().QuitRequested, 1);
+}
+
+// Yes runs the job although it is not due, in the mode of the question:
+// normally with the configuration copy in "@", as an IT job without "@",
+// forced over a newer file of the destination.
+TEST_F(Menu, StartQuestionsAnsweredYesRunInTheirModes) {
+    const std::pair<int, const wchar_t*> cases[] = {
+        {ui::ItemStartIgnoreInterval, L"normal"}, {ui::ItemItJobManual, L"manuell"}, {ui::ItemItJobForced, L"force"}};
+    for (const auto& [item, dest] : cases) {
+        SCOPED_TRACE(dest);
+        core::S().Jobs.Clear();
+        core::S().Jobs.Append(RealJob(tree, 1, dest));
+        // Newer than the source: only the forced copy replaces it.
+        tree.Write(std::wstring(dest) + L"\\a.txt", "alt");
+        plat::SetModified(tree.Path(std::wstring(dest) + L"\\a.txt"), 1650000000);
+        ui::RefreshJobList();
+        RunPendingEvents();
+        const size_t runsBefore = RunsOpenedInTheLog();
+        plat::AnswerNextMessageBox(plat::MsgAnswer::Yes);
+        plat::UserChooseMenu(ui::MainWindow, item);
+        RunPendingEvents();
+        const bool forced = item == ui::ItemItJobForced, normal = item == ui::ItemStartIgnoreInterval;
+        EXPECT_EQ(tree.Read(std::wstring(dest) + L"\\a.txt"), forced ? "neu" : "alt");
+        EXPECT_EQ(tree.Exists(std::wstring(dest) + L"\\@\\Tresoro.ini"), normal);
+        EXPECT_GT(RunsOpenedInTheLog(), runsBefore);
+        EXPECT_EQ(engine::R().ItJobMode, 0);  // back to normal after the run
+        EXPECT_TRUE(plat::GetGadgetEnabled(ui::StartButton));
+    }
 }
 
 }  // namespace

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "core/state.h"
+#include "dialogs/standard_setup.h"
 #include "engine/run_state.h"
 #include "platform/fs.h"
 #include "platform/gui.h"
 #include "platform/gui_testing.h"
 #include "platform/process.h"
+#include "platform/testing.h"
+#include "platform/text.h"
 #include "tests/ui/ui_fixture.h"
+#include "ui/menu.h"
 #include "ui/startup.h"
 #include "ui/widgets.h"
 
@@ -39,6 +43,39 @@ TEST_F(StartUp, StartWritesTheControlFilesAndShowsTheWindowWithItsTrayIcon) {
     EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"");  // emptied after the logs loaded
     EXPECT_EQ(plat::GetGadgetFont(ui::ExclusionLabel), (plat::Font{L"Arial", 12, false}));
     EXPECT_EQ(plat::GetGadgetFont(ui::StartButton), (plat::Font{L"Arial", 9, false}));
+}
+
+// "Std.Jobs autom. dazu" ticked and a destination stored: the standard jobs
+// come without a window or a question, and only once.
+TEST_F(StartUp, StandardJobsAreAddedSilentlyToTheStoredDestination) {
+    tree.Write(L"Users\\Nutzer\\NTUSER.DAT", "n");
+    tree.Write(L"Users\\Public\\Musik\\lied.mp3", "m");
+    tree.Mkdir(L"backup");
+    plat::SetEnvForTest(L"USERNAME", L"Nutzer");
+    plat::SetEnvForTest(L"PUBLIC", tree.Path(L"Users\\Public"));
+    plat::SetSpecialFolderForTest(40, tree.Path(L"Users\\Nutzer"));
+    plat::SetSpecialFolderForTest(5, tree.Path(L"Users\\Nutzer\\Documents"));
+    const std::string backup = plat::WideToUtf8(tree.Path(L"backup\\"));
+    std::string ini = IniText("GStdBupPath = " + backup + "\n");
+    ini.replace(ini.find("GStdAuto = 0"), 12, "GStdAuto = 1");
+    WriteIni(ini);
+    ASSERT_TRUE(Start().enterLoop);
+    EXPECT_TRUE(plat::ShownDialogsForTest().empty());
+    EXPECT_FALSE(plat::WindowExists(dialogs::StdSetupWindow));
+    const auto& jobs = core::S().Jobs.items;
+    ASSERT_EQ(jobs.size(), 2u);  // the documents lie inside the profile
+    EXPECT_EQ(jobs[0].Src, tree.Path(L"Users\\Nutzer\\"));
+    EXPECT_EQ(jobs[0].Dest, tree.Path(L"backup\\Nutzer\\"));
+    EXPECT_EQ(jobs[1].Src, tree.Path(L"Users\\Public\\"));
+    EXPECT_EQ(jobs[1].Dest, tree.Path(L"backup\\Public\\"));
+    EXPECT_EQ(jobs[1].Flags, core::kFlagSelected);
+    EXPECT_TRUE(tree.Exists(L"backup\\Nutzer"));
+    EXPECT_TRUE(tree.Exists(L"backup\\Public"));
+    // The job list shows them; the menu keeps its tick.
+    EXPECT_EQ(plat::GetListRowCount(ui::JobListView), 2);
+    EXPECT_TRUE(plat::GetListRowChecked(ui::JobListView, 1));
+    EXPECT_TRUE(plat::GetMenuItemChecked(ui::MainWindow, ui::ItemStandardAuto));
+    EXPECT_TRUE(plat::GetGadgetEnabled(ui::StartButton));
 }
 
 TEST_F(StartUp, OlderFilesMoveIntoTheDataFolder) {

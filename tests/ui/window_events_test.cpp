@@ -88,6 +88,54 @@ TEST_F(WindowEvents, GeometryIsRememberedOnlyInTheNormalStateAndNeverLeftOfTheSc
     EXPECT_EQ(plat::GetWindowBox(ui::MainWindow).h, 660);
 }
 
+// The right and bottom edges of the widgets that follow the window, which
+// must lie the design's margins inside the window's inner size.
+void ExpectLayoutFills(const plat::Box& inner) {
+    const plat::Box status = plat::GetGadgetBox(ui::StatusLine), tabs = plat::GetGadgetBox(ui::MainTabs);
+    EXPECT_EQ(status.x + status.w, inner.w - 5);
+    EXPECT_EQ(tabs.x + tabs.w, inner.w - 5);
+    EXPECT_EQ(tabs.y + tabs.h, inner.h - 25);
+    const plat::Box path = plat::GetGadgetBox(ui::PathField), area = plat::GetGadgetBox(ui::ExclusionArea);
+    EXPECT_EQ(path.x + path.w, area.w - 10);  // the area is the splitter's 725 units wide
+}
+
+TEST_F(WindowEvents, MaximisedTheLayoutFillsTheScreenAndTheNormalGeometryIsKept) {
+    core::Settings& s = core::S().settings;
+    ExpectLayoutFills({0, 0, 800, 600});
+    plat::UserMaximize(ui::MainWindow);
+    Drain();
+    const plat::Box maximised = plat::GetWindowScreenBox(ui::MainWindow);
+    ASSERT_GT(maximised.w, 800);
+    ExpectLayoutFills(maximised);
+    EXPECT_EQ(s.GMainWinXD, 800);
+    EXPECT_EQ(s.GMainWinYD, 600);
+
+    // Resized while maximised (another resolution): the layout follows,
+    // the remembered geometry stays.
+    plat::ChangeScreenSize(1280, 1024);
+    Drain();
+    ASSERT_EQ(plat::GetWindowScreenBox(ui::MainWindow).w, 1280);
+    ExpectLayoutFills(plat::GetWindowScreenBox(ui::MainWindow));
+    EXPECT_EQ(s.GMainWinXD, 800);
+    EXPECT_EQ(s.GMainWinX, 40);
+
+    // Restored from the restore box: the normal size and its layout.
+    plat::UserRestore(ui::MainWindow);
+    Drain();
+    EXPECT_EQ(plat::GetWindowState(ui::MainWindow), plat::WindowState::Normal);
+    ExpectLayoutFills({0, 0, 800, 600});
+    EXPECT_EQ(s.GMainWinXD, 800);
+
+    // Maximised again and brought back through the tray.
+    plat::UserMaximize(ui::MainWindow);
+    Drain();
+    ExpectLayoutFills(plat::GetWindowScreenBox(ui::MainWindow));
+    plat::UserClickTray(ui::TrayIcon);
+    Drain();
+    EXPECT_EQ(plat::GetWindowState(ui::MainWindow), plat::WindowState::Normal);
+    ExpectLayoutFills({0, 0, 800, 600});
+}
+
 TEST_F(WindowEvents, CancelAndCloseDuringWorkOnlySetCancelRequested) {
     plat::UserClick(ui::CancelButton);
     Drain();

@@ -408,6 +408,55 @@ int Hold(const wchar_t* path, double seconds) {
     return 0;
 }
 
+// ---- the window's states and the file list's column titles -------------
+// maximize | restore: the maximise box and the restore box, as the system
+// menu's commands they send; caption-point: the middle of the title bar,
+// for a real double click; header-point <id> <column>: the middle of a
+// list's column title, for a real click.
+
+POINT CaptionPoint(HWND main) {
+    RECT outer, client;
+    GetWindowRect(main, &outer);
+    GetClientRect(main, &client);
+    POINT top = {0, 0};
+    ClientToScreen(main, &top);
+    // Between the top of the frame and the menu bar, whatever the borders.
+    const int menuTop = top.y - MenuBarHeight(main);
+    const int border = (outer.right - outer.left - client.right) / 2;
+    return POINT{(outer.left + outer.right) / 2, (outer.top + border + menuTop) / 2};
+}
+
+bool HeaderPoint(HWND list, int column, POINT& point) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    if (!header) return false;
+    Remote remote(list);
+    RECT r = {};
+    if (!remote.Ask(header, HDM_GETITEMRECT, WPARAM(column), r) || r.right <= r.left) return false;
+    point = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(header, &point);
+    return true;
+}
+
+// Answers -1 when the command is none of these.
+int WindowStateCommand(HWND main, const std::wstring& command, int more, wchar_t** argv) {
+    if (command == L"maximize" && more == 0) {
+        PostMessageW(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    } else if (command == L"restore" && more == 0) {
+        PostMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+    } else if (command == L"caption-point" && more == 0) {
+        const POINT p = CaptionPoint(main);
+        Out(std::to_wstring(p.x) + L" " + std::to_wstring(p.y));
+    } else if (command == L"header-point" && more == 2) {
+        HWND list = Control(main, Number(argv[2]));
+        POINT p = {};
+        if (!list || !HeaderPoint(list, Number(argv[3]), p)) return 1;
+        Out(std::to_wstring(p.x) + L" " + std::to_wstring(p.y));
+    } else {
+        return -1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -494,6 +543,7 @@ int wmain(int argc, wchar_t** argv) {
         Out(L"no main window");
         return 2;
     }
+    if (const int answer = WindowStateCommand(main, command, more, argv); answer >= 0) return answer;
     if (command == L"list" && more == 0) {
         ListControls(main);
     } else if (command == L"window" && more == 0) {

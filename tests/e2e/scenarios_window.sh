@@ -1,0 +1,275 @@
+# Scenarios of the real window where it differs from the in-memory one,
+# sourced by run.sh: maximise and restore, the file list sorted by each
+# column with its marks and the system's German names, the job list's
+# keys, and the three start questions of the menu "Backup" answered Yes.
+# Everything is done with real input (xdotool) where it can be had.
+
+WINDOW_SCENARIOS="maximize file_list_sort job_keys start_questions"
+
+# Double click on the title bar: maximises a normal window, restores a
+# maximised one.
+double_click_caption() {
+  local x y
+  read -r x y < <(probe caption-point) || return 1
+  xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
+}
+
+# Checks that the widgets that follow the window reach its inner size
+# (probe window line $1, probe list file $2): the right margins of 5 and
+# the tab panel's bottom margin of 25 design units, at scale 1.
+check_layout_fills() {  # check_layout_fills WINDOWLINE LISTFILE
+  local iw ih diffs
+  iw=$(sed -nE 's/.* inner_w=([0-9]+).*/\1/p' <<<"$1")
+  ih=$(sed -nE 's/.* inner_h=([0-9]+).*/\1/p' <<<"$1")
+  diffs=$(awk -F'\t' -v iw="$iw" -v ih="$ih" '
+    $1 != 0 && !($1 in x) { x[$1] = $4; y[$1] = $5; w[$1] = $6; h[$1] = $7 }
+    END {
+      if (x[18] + w[18] != iw - 5) print "status line ends at " x[18] + w[18] ", want " iw - 5
+      if (x[23] + w[23] != iw - 5) print "progress bar ends at " x[23] + w[23] ", want " iw - 5
+      if (x[24] + w[24] != iw - 5) print "tab panel ends at " x[24] + w[24] ", want " iw - 5
+      if (y[24] + h[24] != ih - 25) print "tab panel bottom at " y[24] + h[24] ", want " ih - 25
+      if (x[54] + w[54] != w[51] - 5) print "path field ends at " x[54] + w[54] " in an area of " w[51]
+      if (w[72] != w[24] - 10) print "message view " w[72] " wide in a panel of " w[24]
+    }' "$2")
+  [ -z "$diffs" ] || { echo "$diffs" | sed 's/^/        /'; return 1; }
+}
+
+# Maximised by a double click on the title bar, the widgets fill the
+# maximised window; restored the same way, they are back at the design's
+# places, and the size stored is the restored one.
+scenario_maximize() {
+  layout_at 1.000000 750 550
+  double_click_caption || fail "no title bar point"
+  if ! await_window maximized=1; then
+    fail "a double click on the title bar did not maximise the window"
+  else
+    sleep 0.5
+    local line
+    line=$(probe window)
+    echo "    maximised: $line"
+    probe list >"$E2E/list-maximized.txt"
+    check "the layout does not fill the maximised window" check_layout_fills "$line" "$E2E/list-maximized.txt"
+    double_click_caption
+    check "a second double click did not restore the window" await_window maximized=0 inner_w=750 inner_h=550
+    sleep 0.5
+    probe list >"$E2E/list-restored.txt"
+    local diffs
+    diffs=$(compare_design "$E2E/list-restored.txt" 1.000000)
+    [ -z "$diffs" ] || fail "restored layout differs from the design:"$'\n'"$(sed 's/^/        /' <<<"$diffs")"
+    # Maximised once more and then restored through the system menu's command.
+    probe maximize
+    check "maximising through the system menu" await_window maximized=1
+    sleep 0.3
+    probe list >"$E2E/list-maximized2.txt"
+    check "the layout does not fill the window maximised again" check_layout_fills "$(probe window)" "$E2E/list-maximized2.txt"
+    probe restore
+    check "restoring through the system menu" await_window maximized=0 inner_w=750 inner_h=550
+  fi
+  probe maximize
+  await_window maximized=1 >/dev/null
+  probe close
+  wait_exit 30
+  check "exit code $RC after the close box" test "$RC" = 0
+  check "the maximised size was stored instead of the restored one" grep -q $'^GMainWinXD = 750\r$' "$DATA/Tresoro.ini"
+  check "the maximised height was stored instead of the restored one" grep -q $'^GMainWinYD = 550\r$' "$DATA/Tresoro.ini"
+}
+
+# Names in the order the file list shows them, "|" after each.
+list_names() { probe rows 56 | awk -F'\t' '{ printf "%s|", $4 }'; }
+# "name=mark" of every row.
+list_marks() { probe rows 56 | awk -F'\t' '{ printf "%s=%s ", $4, $5 }' | sort | tr -d '\n'; }
+
+click_header() {  # click_header LIST COLUMN
+  local x y
+  read -r x y < <(probe header-point "$1" "$2") || return 1
+  click_at "$x" "$y"
+  sleep 0.4
+}
+
+# The file list under a German locale: the titles and type texts as Wine's
+# shell names them; each column title sorts, a second click reverses, and
+# the marks of "EXCL" stay with their entries; a right click toggles an
+# exclusion.
+scenario_file_list_sort() {
+  rm -rf "$DRIVE_C/e2e"
+  local s=$DRIVE_C/e2e/Sortiert
+  mkdir -p "$s/Alpha" "$s/Beta/Innen"
+  head -c 3000 /dev/zero >"$s/a.txt"
+  head -c 100 /dev/zero >"$s/b.jpg"
+  head -c 50000 /dev/zero >"$s/c.doc"
+  touch -d '2023-05-01 10:00' "$s/a.txt"
+  touch -d '2024-05-01 10:00' "$s/b.jpg"
+  touch -d '2022-05-01 10:00' "$s/c.doc"
+  touch -d '2021-05-01 10:00' "$s/Alpha"
+  touch -d '2020-05-01 10:00' "$s/Beta"
+  write_ini '[Window]' 'GDMScale = 1.000000' \
+    '[PATHS]' '1 = 1001|C:\e2e\Sortiert\|C:\e2e\Ziel\|1|0|0|3|0|0' \
+    '[EXCLUDES]' '1 = 1001|C:\E2E\SORTIERT\ALPHA' '2 = 1001|C:\E2E\SORTIERT\B.JPG' '3 = 1001|C:\E2E\SORTIERT\BETA\INNEN'
+  LC_ALL=de_DE.UTF-8 start_tresoro
+  check "main window did not appear" probe wait-window 60 >/dev/null
+  sleep 0.5
+  local got want marks='Alpha=XXXX Beta=oooo a.txt= b.jpg=XXXX c.doc= '
+  got=$(probe columns 56 | cut -f3 | tr '\n' '|')
+  # Wine 8 names the name and date columns "Datei" and "Geändert"; a
+  # German Windows "Name" and "Änderungsdatum".
+  [[ $got =~ ^(Datei|Name)\|EXCL\|Größe\|Typ\|(Geändert|Änderungsdatum)\|$ ]] ||
+    fail "column titles not the German ones of the system: $got"
+  # The shell's names of the types: a German Windows says "Textdokument",
+  # Wine 8 keeps its registry's "Text Document"; never the old "TXT File".
+  got=$(probe rows 56 | awk -F'\t' '$4 == "a.txt" { print $7 }')
+  [[ $got == Textdokument || $got == "Text Document" ]] || fail "type of a.txt not the shell's: \"$got\""
+  got=$(probe rows 56 | awk -F'\t' '$4 == "Alpha" { print $7 }')
+  [[ $got == Dateiordner || $got == Folder ]] || fail "type of a folder not the shell's: \"$got\""
+  probe rows 56 | awk -F'\t' '{ print "      row: " $4 " | " $5 " | " $6 " | " $7 " | " $8 }'
+  check "marks at the start: $(list_marks)" test "$(list_marks)" = "$marks"
+  # column title, names after the first click, after the second
+  local steps=(
+    "0 Beta|Alpha|c.doc|b.jpg|a.txt| Alpha|Beta|a.txt|b.jpg|c.doc|"
+    "2 Alpha|Beta|b.jpg|a.txt|c.doc| Alpha|Beta|c.doc|a.txt|b.jpg|"
+    "4 Beta|Alpha|c.doc|a.txt|b.jpg| Alpha|Beta|b.jpg|a.txt|c.doc|"
+  )
+  local step column first second
+  for step in "${steps[@]}"; do
+    read -r column first second <<<"$step"
+    click_header 56 "$column" || fail "no title point of column $column"
+    got=$(list_names)
+    check "column $column, first click: $got" test "$got" = "$first"
+    check "column $column, first click, marks: $(list_marks)" test "$(list_marks)" = "$marks"
+    click_header 56 "$column"
+    got=$(list_names)
+    check "column $column, second click: $got" test "$got" = "$second"
+    check "column $column, second click, marks: $(list_marks)" test "$(list_marks)" = "$marks"
+  done
+  # The type column orders the files by the shell's type texts.
+  local order
+  click_header 56 3
+  order=$(probe rows 56 | awk -F'\t' '$4 ~ /\./ { print $7 }')
+  check "type column, first click, not ascending: $(tr '\n' '|' <<<"$order")" sort -f -c <<<"$order"
+  check "type column, first click, marks: $(list_marks)" test "$(list_marks)" = "$marks"
+  click_header 56 3
+  order=$(probe rows 56 | awk -F'\t' '$4 ~ /\./ { print $7 }')
+  check "type column, second click, not descending: $(tr '\n' '|' <<<"$order")" sort -f -r -c <<<"$order"
+  check "type column, second click, marks: $(list_marks)" test "$(list_marks)" = "$marks"
+  # Back to the names.
+  click_header 56 0
+  check "back to the names: $(list_names)" test "$(list_names)" = 'Alpha|Beta|a.txt|b.jpg|c.doc|'
+  # A right click on a file excludes it, a second one takes it back.
+  local row
+  row=$(probe rows 56 | awk -F'\t' '$4 == "a.txt" { print $1 }')
+  click_row 56 "$row" 1 && xdotool click 3
+  sleep 0.4
+  check "a right click did not mark a.txt: $(list_marks)" \
+    test "$(list_marks)" = 'Alpha=XXXX Beta=oooo a.txt=XXXX b.jpg=XXXX c.doc= '
+  check "the exclusion editor lacks a.txt" probe wait-text 55 'C:\E2E\SORTIERT\A.TXT' 5 >/dev/null
+  xdotool click 3
+  sleep 0.4
+  check "a second right click did not take a.txt back: $(list_marks)" test "$(list_marks)" = "$marks"
+  probe close
+  wait_exit 30
+  check "exit code $RC after the close box" test "$RC" = 0
+  got=$(awk '/^\[/ { section = $0 } section ~ /^\[EXCLUDES\]/ && /^[0-9]+ = / { sub(/\r$/, ""); print }' "$DATA/Tresoro.ini" | tr '\n' '|')
+  check "[EXCLUDES] changed by sorting and the toggle: $got" \
+    test "$got" = '1 = 1001|C:\E2E\SORTIERT\ALPHA|2 = 1001|C:\E2E\SORTIERT\B.JPG|3 = 1001|C:\E2E\SORTIERT\BETA\INNEN|'
+}
+
+# Ctrl+Up and Ctrl+Down move the selected job; Del asks, and only Yes
+# deletes it with its exclusions.
+scenario_job_keys() {
+  write_ini '[Window]' 'GDMScale = 1.000000' \
+    '[PATHS]' \
+    '1 = 1001|C:\Eins\|E:\Eins\|1|0|0|3|0|0' \
+    '2 = 1002|C:\Zwei\|E:\Zwei\|1|0|0|3|0|0' \
+    '3 = 1003|C:\Drei\|E:\Drei\|1|0|0|3|0|0' \
+    '[EXCLUDES]' '1 = 1002|C:\ZWEI\TEMP'
+  start_tresoro
+  check "main window did not appear" probe wait-window 60 >/dev/null
+  sleep 0.3
+  jobs_order() { probe rows 50 | awk -F'\t' '{ printf "%s%s", $4, ($3 == 1 ? "*|" : "|") }'; }
+  click_row 50 1
+  sleep 0.3
+  xdotool key ctrl+Up
+  sleep 0.4
+  check "Ctrl+Up: $(jobs_order)" test "$(jobs_order)" = 'C:\Zwei\*|C:\Eins\|C:\Drei\|'
+  xdotool key ctrl+Up
+  sleep 0.4
+  check "Ctrl+Up on the first job: $(jobs_order)" test "$(jobs_order)" = 'C:\Zwei\*|C:\Eins\|C:\Drei\|'
+  xdotool key ctrl+Down ctrl+Down
+  sleep 0.5
+  check "Ctrl+Down twice: $(jobs_order)" test "$(jobs_order)" = 'C:\Eins\|C:\Drei\|C:\Zwei\*|'
+  xdotool key Delete
+  if probe wait-top "Tresoro Meldung" 10 >/dev/null; then
+    click_widget 7  # "Nein"
+    check "the question stayed after No" probe wait-top-gone "Tresoro Meldung" 10
+    probe idle 10 >/dev/null
+    check "No deleted the job: $(jobs_order)" test "$(jobs_order)" = 'C:\Eins\|C:\Drei\|C:\Zwei\*|'
+    click_row 50 2
+    sleep 0.3
+    xdotool key Delete
+    if probe wait-top "Tresoro Meldung" 10 >/dev/null; then
+      click_widget 6  # "Ja"
+      check "the question stayed after Yes" probe wait-top-gone "Tresoro Meldung" 10
+      probe idle 10 >/dev/null
+      check "Yes did not delete the job: $(jobs_order)" test "$(jobs_order)" = 'C:\Eins\|C:\Drei\*|'
+    else
+      fail "the second Del asked nothing"
+    fi
+  else
+    fail "Del on a job asked nothing"
+  fi
+  probe close
+  wait_exit 30
+  check "exit code $RC after the close box" test "$RC" = 0
+  local got
+  got=$(awk '/^\[/ { section = $0 } section ~ /^\[(PATHS|EXCLUDES)\]/ && /^[0-9]+ = / { sub(/\r$/, ""); print }' "$DATA/Tresoro.ini" | tr '\n' '|')
+  check "Tresoro.ini after the moves and the delete: $got" \
+    test "$got" = '1 = 1001|C:\Eins\|E:\Eins\|1|0|0|3|0|0|2 = 1003|C:\Drei\|E:\Drei\|1|0|0|3|0|0|'
+}
+
+# Answers the start question of Backup item $1 with Yes, then waits up to
+# 30 seconds for the run to have done what the rest of the arguments test,
+# and for "Start" to be released.
+start_by_question() {  # start_by_question ITEM COMMAND...
+  local item=$1 i
+  shift
+  pick_menu 3 "$item" || { fail "the menu \"Backup\" did not drop down"; return 1; }
+  probe wait-top "Tresoro Meldung" 10 >/dev/null || { fail "item $item of \"Backup\" asked nothing"; return 1; }
+  click_widget 6  # "Ja"
+  probe wait-top-gone "Tresoro Meldung" 10 || { fail "the question of item $item stayed"; return 1; }
+  for ((i = 0; i < 150; i++)); do "$@" && break; sleep 0.2; done
+  await_enabled 10 30 1 || fail "the run of item $item did not end"
+  probe idle 10 >/dev/null
+}
+
+# A job that is not due (a week's interval, run an hour ago) runs on each of
+# the three questions answered Yes: normally with "@"; as IT job without
+# "@" and without archiving; forced over a newer file of the destination.
+scenario_start_questions() {
+  rm -rf "$DRIVE_C/e2e"
+  make_tree "$DRIVE_C/e2e/Quelle"
+  local q=$DRIVE_C/e2e/Quelle z=$DRIVE_C/e2e/Ziel
+  write_ini 'GCreateDest = 1' '[Window]' 'GDMScale = 1.000000' \
+    '[PATHS]' "1 = 1001|C:\\e2e\\Quelle\\|C:\\e2e\\Ziel\\|1|7|0|3|7|$(($(date +%s) - 3600))"
+  start_tresoro
+  check "main window did not appear" probe wait-window 60 >/dev/null
+  sleep 0.3
+  start_by_question 1 test -s "$z/@/Tresoro.ini"
+  check "\"Start - Intervall ignorieren\": the job that is not due did not run" diff -r -x @ "$q" "$z"
+  check "\"Start - Intervall ignorieren\": no configuration copy in @" test -s "$z/@/Tresoro.ini"
+  # A newer source file: normally its old version would go to "@".
+  rm -rf "$z/@"
+  printf 'Neue Notizen\r\n' >"$q/Notizen.txt"
+  touch -d '2024-06-01 10:00' "$q/Notizen.txt"
+  start_by_question 3 cmp -s "$q/Notizen.txt" "$z/Notizen.txt"
+  check "IT-Job (manuell): the newer file was not copied" cmp -s "$q/Notizen.txt" "$z/Notizen.txt"
+  check "IT-Job (manuell): an @ folder was made" test ! -e "$z/@"
+  # A destination file newer than its source: only FORCE replaces it.
+  printf 'im Ziel geändert\r\n' >"$z/Briefe/Übersicht.txt"
+  touch -d '2025-01-01 10:00' "$z/Briefe/Übersicht.txt"
+  start_by_question 4 cmp -s "$q/Briefe/Übersicht.txt" "$z/Briefe/Übersicht.txt"
+  check "IT-Job (FORCE): the newer destination file was not replaced" \
+    cmp -s "$q/Briefe/Übersicht.txt" "$z/Briefe/Übersicht.txt"
+  check "IT-Job (FORCE): an @ folder was made" test ! -e "$z/@"
+  probe close
+  wait_exit 30
+  check "exit code $RC after the close box" test "$RC" = 0
+}
