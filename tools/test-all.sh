@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds and tests everything on a Debian 12 machine, as root: installs what
 # is missing, builds the host build, the sanitizer build and the Windows
-# build, runs the whole suite in each (the Windows one under Wine), and runs
-# the configuration fuzzer for a bounded time. Exits non-zero on any failure.
+# build with the setup program, runs the whole suite in each (the Windows
+# one under Wine), the end-to-end tests of the program and of its setup under
+# Wine, and the configuration fuzzer for a bounded time. Exits non-zero on
+# any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +14,7 @@ JOBS=${JOBS:-$(nproc)}
 . "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh"
 install_packages cmake ninja-build g++ googletest clang libclang-rt-14-dev \
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 \
-          xvfb xdotool imagemagick python3 fp-utils
+          xvfb xdotool imagemagick python3 fp-utils nsis
 
 step() { echo; echo "== $*"; }
 
@@ -37,6 +39,8 @@ WINEPREFIX="$PWD/build/win/wineprefix" wineboot -i >/dev/null 2>&1 || true
 ctest --preset win
 step "end-to-end tests of Tresoro.exe under Wine"
 tests/e2e/run.sh build/win
+step "end-to-end tests of the setup program under Wine"
+tests/e2e/installer.sh build/win
 
 step "configuration fuzzer, ${FUZZ_SECONDS} s"
 cmake --preset host-fuzz >/dev/null
