@@ -70,7 +70,7 @@ Page custom AutostartPage AutostartPageLeave
 !define MUI_FINISHPAGE_RUN_TEXT "Tresoro jetzt starten"
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_UNCONFIRMPAGE_TEXT_TOP "Tresoro wird von Ihrem Computer entfernt: das Programm, die Verknüpfung im Startmenü und der Autostart-Eintrag.$\r$\n$\r$\nIhre Konfiguration und Protokolle in $\"%APPDATA%\TresoroData\$\", eine $\"Tresoro.ini$\" im Programmordner und alle Sicherungen bleiben erhalten. Der Programmordner wird nur entfernt, wenn er danach leer ist."
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Tresoro wird von Ihrem Computer entfernt: das Programm, die Verknüpfung im Startmenü und der Autostart-Eintrag.$\r$\n$\r$\nIhre Konfiguration und Protokolle in $\"$APPDATA\TresoroData\$\", eine $\"Tresoro.ini$\" im Programmordner und alle Sicherungen bleiben erhalten. Der Programmordner wird nur entfernt, wenn er danach leer ist."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
