@@ -146,7 +146,7 @@ uninstall_quietly() {
   line=$(reg_value QuietUninstallString)
   program=${line#\"}
   program=${program%%\"*}
-  rest=${line#\"$program\" }
+  rest=${line#"\"$program\" "}
   if [ -z "$line" ] || [ "$rest" = "$line" ]; then
     fail "no QuietUninstallString to run: \"$line\""
     RC=
@@ -240,17 +240,27 @@ step_install_autostart() {
   check "installing again removed the autostart entry" test -s "$STARTUP_LNK"
 }
 
+# Starts a Tresoro.exe and waits for its window.
+start_running() {  # start_running EXE
+  wine "$1" >"$WORK/tresoro-running.out" 2>&1 &
+  RUNNING_PID=$!
+  timeout 60 wine "$PROBE" wait-window 60 >/dev/null || { fail "the window of $1 did not appear"; return 1; }
+}
+stop_running() {
+  timeout 60 wine "$PROBE" close >/dev/null
+  timeout 30 tail --pid="$RUNNING_PID" -f /dev/null
+  kill "$RUNNING_PID" 2>/dev/null
+  wait "$RUNNING_PID" 2>/dev/null
+  RUNNING_PID=
+}
+
 # Neither the setup nor the uninstaller replaces or removes a running
 # Tresoro.exe; silently they fail with a non-zero exit code.
 step_refuse_running() {
   touch -d '2020-01-01 12:00' "$INSTALLED/Tresoro.exe"
   local before
   before=$(stat -c %Y "$INSTALLED/Tresoro.exe")
-  wine "$INSTALLED/Tresoro.exe" >"$WORK/tresoro-running.out" 2>&1 &
-  RUNNING_PID=$!
-  if ! timeout 60 wine "$PROBE" wait-window 60 >/dev/null; then
-    fail "the installed program's window did not appear"
-  else
+  if start_running "$INSTALLED/Tresoro.exe"; then
     setup /S
     check "the setup over a running Tresoro.exe ended with exit code $RC" test "$RC" != 0 -a "$RC" != 124
     check "the setup replaced the running Tresoro.exe" test "$(stat -c %Y "$INSTALLED/Tresoro.exe")" = "$before"
@@ -259,12 +269,21 @@ step_refuse_running() {
     check "the uninstall removed the running Tresoro.exe" test -e "$INSTALLED/Tresoro.exe"
     check "the uninstall removed the entry of a running Tresoro.exe" key_exists
     check "the program stopped" kill -0 "$RUNNING_PID"
-    timeout 60 wine "$PROBE" close >/dev/null
   fi
-  timeout 30 tail --pid="$RUNNING_PID" -f /dev/null
-  kill "$RUNNING_PID" 2>/dev/null
-  wait "$RUNNING_PID" 2>/dev/null
-  RUNNING_PID=
+  stop_running
+  # Wine itself refuses to overwrite a running program file; a Tresoro
+  # running from another folder shows that the setup asks the program's
+  # mutex first.
+  local other=$WINEPREFIX/drive_c/Zweitkopie
+  mkdir -p "$other"
+  cp "$INSTALLED/Tresoro.exe" "$other/"
+  if start_running "$other/Tresoro.exe"; then
+    setup /S
+    check "the setup went on while Tresoro ran from another folder (exit code $RC)" test "$RC" != 0 -a "$RC" != 124
+    check "the setup replaced Tresoro.exe while Tresoro ran" test "$(stat -c %Y "$INSTALLED/Tresoro.exe")" = "$before"
+  fi
+  stop_running
+  rm -rf "$other"
 }
 
 step_uninstall() {
@@ -302,7 +321,7 @@ step_config_beside() {
   check "exit code $RC of the silent uninstall" test "$RC" = 0
   await_gone "$dir/Deinstallieren.exe" || fail "the uninstaller is still in the program folder"
   check "Tresoro.ini beside the program changed or went" cmp -s "$WORK/ini-beside" "$dir/Tresoro.ini"
-  check "the program folder holds more than Tresoro.ini: $(ls "$dir" | tr '\n' ' ')" \
+  check "the program folder holds more than Tresoro.ini: $(ls "$dir" 2>&1 | tr '\n' ' ')" \
     test "$(ls "$dir" | tr '\n' ' ')" = "Tresoro.ini "
   check "the uninstall entry is still there" eval '! key_exists'
   check "the Start-menu shortcut is still there" test ! -e "$MENU_LNK"
