@@ -70,7 +70,8 @@ Page custom AutostartPage AutostartPageLeave
 !define MUI_FINISHPAGE_RUN_TEXT "Tresoro jetzt starten"
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_UNCONFIRMPAGE_TEXT_TOP "Tresoro wird von Ihrem Computer entfernt: das Programm, die Verknüpfung im Startmenü und der Autostart-Eintrag.$\r$\n$\r$\nIhre Konfiguration und Protokolle in $\"$APPDATA\TresoroData\$\", eine $\"Tresoro.ini$\" im Programmordner und alle Sicherungen bleiben erhalten. Der Programmordner wird nur entfernt, wenn er danach leer ist."
+; The page has room for three lines.
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Das Programm, seine Verknüpfung im Startmenü und der Autostart-Eintrag werden entfernt. Konfiguration und Protokolle in $\"%APPDATA%\TresoroData\$\", eine $\"Tresoro.ini$\" im Programmordner und alle Sicherungen bleiben erhalten."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -227,12 +228,14 @@ Section "Uninstall"
   ; started without "_?=").
   Delete "$INSTDIR\${UNINSTALLER}"
   ${If} ${FileExists} "$INSTDIR\${UNINSTALLER}"
+    SetDetailsPrint none
     GetTempFileName $0
     Delete $0
     StrCpy $0 "$0.exe"
     CopyFiles /SILENT "$INSTDIR\${UNINSTALLER}" $0
     System::Call 'kernel32::GetCurrentProcessId() i.r1'
     Exec '"$0" /S /NACHLAUF=$1 _?=$INSTDIR'
+    SetDetailsPrint both
   ${EndIf}
   ; Only when empty: a configuration and logs kept beside the program stay.
   RMDir "$INSTDIR"
