@@ -6,7 +6,8 @@
 # after the run), under Xvfb when there is no display. Between the runs one
 # file changes, so the second run archives its old version under "@".
 # Prints the destination tree, the "@" archive and the month's log, and
-# saves a screenshot of the main window during the second run.
+# saves a screenshot of the main window during the second run, and says
+# where the setup program for Windows users is.
 #
 #   tools/demo.sh           everything lands in build/demo/
 #   tools/demo.sh --docs    also the idle window with a few jobs as
@@ -23,13 +24,13 @@ JOBS=${JOBS:-$(nproc)}
 . "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh"
 install_packages cmake ninja-build python3 fp-utils googletest \
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 \
-          xvfb imagemagick fonts-liberation
+          xvfb imagemagick fonts-liberation nsis
 
 echo "== building Tresoro.exe in $BUILD"
 if [ ! -f "$BUILD/build.ninja" ]; then
   if [ "$BUILD" = build/win ]; then cmake --preset win >/dev/null; else cmake --preset win -B "$BUILD" >/dev/null; fi
 fi
-cmake --build "$BUILD" -j "$JOBS" --target Tresoro tresoro_probe >/dev/null
+cmake --build "$BUILD" -j "$JOBS" --target Tresoro tresoro_probe TresoroSetup >/dev/null
 EXE=$PWD/$BUILD/Tresoro.exe
 PROBE=$PWD/$BUILD/tests/e2e/tresoro_probe.exe
 
@@ -177,4 +178,5 @@ fi
 
 echo
 [ -s "$DEMO/main-window.png" ] && echo "== screenshot of the second run: $DEMO/main-window.png"
+echo "== the setup program for Windows: $(ls "$PWD/$BUILD"/TresoroSetup-*.exe)"
 echo "== done in ${SECONDS} s; the example lives in $DEMO"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds and tests everything on a Debian 12 machine, as root: installs what
 # is missing, builds the host build, the sanitizer build and the Windows
-# build, runs the whole suite in each (the Windows one under Wine), kills
-# backup runs at chosen points (host engine and Tresoro.exe under Wine) and
-# checks that they converge, compares the mirror with rsync's over random
-# change rounds, and runs the fuzzers of the configuration and the log files
-# for a bounded time each. Exits non-zero on any failure.
+# build with the setup program, runs the whole suite in each (the Windows
+# one under Wine), the end-to-end tests of the program and of its setup under
+# Wine, kills backup runs at chosen points (host engine and Tresoro.exe under
+# Wine) and checks that they converge, compares the mirror with rsync's over
+# random change rounds, and runs the fuzzers of the configuration and the log
+# files for a bounded time each. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,7 +16,7 @@ JOBS=${JOBS:-$(nproc)}
 . "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh"
 install_packages cmake ninja-build g++ googletest clang libclang-rt-14-dev \
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 \
-          xvfb xdotool imagemagick python3 fp-utils fonts-liberation locales rsync strace
+          xvfb xdotool imagemagick python3 fp-utils fonts-liberation locales rsync strace nsis
 # The Windows suite runs once more in German, where Wine names the shell's
 # columns and types in the user's language; Wine reads it from the locale.
 locale -a | grep -qix 'de_DE.utf8' || localedef -i de_DE -f UTF-8 de_DE.UTF-8
@@ -48,6 +49,8 @@ WINEPREFIX="$PWD/build/win/wineprefix" wineboot -i >/dev/null 2>&1 || true
 ctest --preset win
 step "end-to-end tests of Tresoro.exe under Wine"
 tests/e2e/run.sh build/win
+step "end-to-end tests of the setup program under Wine"
+tests/e2e/installer.sh build/win
 step "kills of Tresoro.exe under Wine"
 python3 tests/reliability/wine_kills.py build/win
 

@@ -1,5 +1,7 @@
 #include "ui/startup.h"
 
+#include <algorithm>
+
 #include "core/config.h"
 #include "core/folder_vars.h"
 #include "core/startup_paths.h"
@@ -55,7 +57,11 @@ void ApplyCommandLine(const std::vector<std::wstring>& args) {
             plat::SetGadgetState(ShutdownCheck, 1);
         } else if (upper.starts_with(L"/S")) {
             run.EndDelay = EndDelayOf(upper);
-            run.StartCountdown = core::S().settings.GBupBeiStartVerz;
+            // A delay of 0 or less means "no delay": the countdown acts only
+            // on a second left, and its first step, at the loop's first
+            // turn, starts the run. Left at 0 the run would never come and
+            // the controls would stay locked.
+            run.StartCountdown = std::max(core::S().settings.GBupBeiStartVerz, 1);
             plat::SetGadgetState(MainTabs, kTabMessages);
             RunControlsLocked(true);
             plat::SetGadgetText(StatusLine, L"Backup wird in " + std::to_wstring(run.StartCountdown) +

@@ -2,7 +2,7 @@
 # End-to-end tests of the real Tresoro.exe under Wine: the first start, the
 # second instance, the main window's layout at two scales and after a
 # resize, the tab "Auswahl" with its jobs and file list, the close box, "/M",
-# an unattended "/S" run over a small tree, the close box during the "/S"
+# an unattended "/S" run over a small tree (also with no delay configured), the close box during the "/S"
 # countdown, "Start" with an unticked job and the locks during the run,
 # "Job hinzufügen" by its key, the job editor with the path chooser, the
 # exclusion search, the info window and the help; the scenarios of
@@ -544,6 +544,25 @@ scenario_auto_start() {
     /^1 = 1001\|/ { found = 1; ok = $6 > 0 && $9 + 0 > 0 } END { exit !(found && ok) }' "$DATA/Tresoro.ini"
 }
 
+# "/S" with no delay configured: the run starts at once and the program
+# still ends itself after it.
+scenario_auto_start_no_delay() {
+  rm -rf "$DRIVE_C/e2e"
+  make_tree "$DRIVE_C/e2e/Quelle"
+  write_ini 'GBupBeiStartVerz = 0' '[Window]' 'GDMScale = 1.000000' \
+    '[PATHS]' '1 = 1001|C:\e2e\Quelle\|C:\e2e\Ziel\|1|0|0|3|0|0'
+  probe watch 18 50 >"$E2E/statusline.txt" &
+  local watcher=$!
+  start_tresoro /S1
+  wait_exit 60
+  wait "$watcher"
+  check "exit code $RC of the automatic run with no delay" test "$RC" = 0
+  check "no end countdown in the status line" \
+    grep -q $'\tProgramm wird beendet (stoppen mit \'Abbrechen\'): 1$' "$E2E/statusline.txt"
+  check "destination tree differs from the source" diff -r -x @ "$DRIVE_C/e2e/Quelle" "$DRIVE_C/e2e/Ziel"
+  check "no error log expected" test ! -e "$DATA/TresoroErr$MONTH.log"
+}
+
 # The close box during the "/S" countdown only drops the countdown; the
 # second close ends the program, without a run.
 scenario_countdown_close() {
@@ -963,7 +982,7 @@ run_scenario() {
   fi
 }
 
-SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start countdown_close start_ticked insert_job edit_job exclusion_search info_window help odd_paths locked_file}
+SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start auto_start_no_delay countdown_close start_ticked insert_job edit_job exclusion_search info_window help odd_paths locked_file}
 . tests/e2e/scenarios_window.sh
 [ -n "${E2E_SCENARIOS:-}" ] || SCENARIOS="$SCENARIOS $WINDOW_SCENARIOS"
 for s in $SCENARIOS; do run_scenario "$s"; done

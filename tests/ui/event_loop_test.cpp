@@ -107,6 +107,29 @@ TEST_F(EventLoop, TimedStartRunsTheTickedJobsAfterTheDelay) {
     EXPECT_EQ(plat::GetGadgetState(ui::MainTabs), ui::kTabMessages);
 }
 
+// A delay of 0 or less means "no delay": the run starts at the loop's first
+// heartbeat, and "/S2" still ends the program after it.
+struct TimedStartWithoutDelay : UiFixture, testing::WithParamInterface<int> {};
+
+TEST_P(TimedStartWithoutDelay, RunsAtTheFirstHeartbeatAndEnds) {
+    if (!plat::PortableLayer()) GTEST_SKIP();
+    tree.Write(L"src\\a.txt", "hello");
+    tree.Mkdir(L"dst");
+    const std::string job = "1 = 77|" + plat::WideToUtf8(tree.Path(L"src\\")) + "|" +
+                            plat::WideToUtf8(tree.Path(L"dst\\")) + "|1|0|0|0|0|0\n";
+    WriteIni(IniText("GBupBeiStartVerz = " + std::to_string(GetParam()) + "\n", "", job));
+    StartOk({L"/S2"});
+    EXPECT_FALSE(plat::GetGadgetEnabled(ui::StartButton));
+    ui_testing::RunPendingEvents();  // what start-up left queued, the job list's selection
+    ui::EventLoopPass();              // the first heartbeat
+    EXPECT_EQ(tree.Read(L"dst\\a.txt"), "hello");
+    EXPECT_EQ(engine::R().StartCountdown, 0);
+    EXPECT_EQ(engine::R().QuitRequested, 1);  // the end countdown ran out
+    EXPECT_EQ(core::S().settings.GBupBeiStartVerz, GetParam());  // the setting stays as stored
+}
+
+INSTANTIATE_TEST_SUITE_P(EventLoop, TimedStartWithoutDelay, testing::Values(0, -5));
+
 TEST_F(EventLoop, StartButtonRunsOnlyTheTickedJobs) {
     if (!plat::PortableLayer()) GTEST_SKIP();
     tree.Write(L"one\\a.txt", "1");
