@@ -66,16 +66,15 @@ std::wstring LiteralPath(const std::wstring& given, const PathBaseResolver& reso
     if (!LiteralSplitAbsolute(path, root, rest)) {
         // "C:x" stands on drive C's current directory, "\x" on the current
         // drive's root, "x" on the current directory.
-        std::wstring base;
+        std::wstring anchor;
         if (path.size() >= 2 && LiteralIsDriveLetter(path[0]) && path[1] == L':') {
-            base = resolve ? resolve(path.substr(0, 2)) : L"";
+            anchor = path.substr(0, 2);
             path.erase(0, 2);
         } else if (path[0] == L'\\') {
-            base = resolve ? resolve(L"\\") : L"";
+            anchor = L"\\";
             path.erase(0, 1);
-        } else {
-            base = resolve ? resolve(L"") : L"";
         }
+        std::wstring base = resolve ? resolve(anchor) : L"";
         for (wchar_t& c : base)
             if (c == L'/') c = L'\\';
         // A base given literally is put back into the plain spelling, so the

@@ -23,9 +23,9 @@ using PathBaseResolver = std::function<std::wstring(const std::wstring& base)>;
 // kept as it stands: that is what the literal form is for. A trailing "\"
 // is kept unless `dropTrailingSlash`, which drops it from everything but a
 // root ("\\?\C:\" names the root directory, "\\?\C:" the volume device).
-// A path already literal ("\\?\", or a device "\\.\") is returned as given,
-// and so is one whose base cannot be resolved or that is empty: the file
-// call then fails on it as it would have.
+// A path already literal ("\\?\", or a device "\\.\") is returned with
+// only its "/" turned; one whose base cannot be resolved, or an empty one,
+// is returned as given: the file call then fails on it as it would have.
 std::wstring LiteralPath(const std::wstring& path, const PathBaseResolver& resolve,
                          bool dropTrailingSlash = false);
 
