@@ -42,13 +42,8 @@ cleanup() {
   [ -z "$XVFB_PID" ] || kill "$XVFB_PID" 2>/dev/null || true
 }
 trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  rm -f "$DEMO/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$DEMO/display" >/dev/null 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq 100); do [ -s "$DEMO/display" ] && break; sleep 0.1; done
-  export DISPLAY=:$(head -n1 "$DEMO/display")
-fi
+. tests/e2e/xvfb.sh
+start_xvfb "$DEMO" || true
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "== making a Wine prefix in $WINEPREFIX (once, about half a minute)"

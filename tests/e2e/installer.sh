@@ -42,13 +42,8 @@ trap cleanup EXIT
 
 rm -rf "$WORK"
 mkdir -p "$WORK"
-if [ -z "${DISPLAY:-}" ]; then
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-  [ -s "$WORK/display" ] || { echo "FAIL Xvfb did not start"; exit 1; }
-  export DISPLAY=:$(head -n1 "$WORK/display")
-fi
+. tests/e2e/xvfb.sh
+start_xvfb "$WORK" || { echo "FAIL Xvfb did not start"; exit 1; }
 
 t0=$SECONDS
 wineboot -i >/dev/null 2>&1

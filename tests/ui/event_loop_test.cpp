@@ -93,13 +93,19 @@ TEST_F(EventLoop, CancelWhileIdleIsForgottenAtTheNextTimeOut) {
     EXPECT_EQ(engine::R().CancelRequested, 0);
 }
 
+// One file in "src\", and a configuration with one job that copies it to
+// "dst\", starting `delay` seconds after "/S".
+void WriteTimedStartJob(UiFixture& ui, int delay) {
+    ui.tree.Write(L"src\\a.txt", "hello");
+    ui.tree.Mkdir(L"dst");
+    const std::string job = "1 = 77|" + plat::WideToUtf8(ui.tree.Path(L"src\\")) + "|" +
+                            plat::WideToUtf8(ui.tree.Path(L"dst\\")) + "|1|0|0|0|0|0\n";
+    ui.WriteIni(IniText("GBupBeiStartVerz = " + std::to_string(delay) + "\n", "", job));
+}
+
 TEST_F(EventLoop, TimedStartRunsTheTickedJobsAfterTheDelay) {
     if (!plat::PortableLayer()) GTEST_SKIP();
-    tree.Write(L"src\\a.txt", "hello");
-    tree.Mkdir(L"dst");
-    const std::string job = "1 = 77|" + plat::WideToUtf8(tree.Path(L"src\\")) + "|" +
-                            plat::WideToUtf8(tree.Path(L"dst\\")) + "|1|0|0|0|0|0\n";
-    WriteIni(IniText("GBupBeiStartVerz = 3\n", "", job));
+    WriteTimedStartJob(*this, 3);
     StartOk({L"/S"});
     for (int i = 0; i < 5 && !tree.Exists(L"dst\\a.txt"); ++i) ui::EventLoopPass();
     EXPECT_EQ(tree.Read(L"dst\\a.txt"), "hello");
@@ -113,11 +119,7 @@ struct TimedStartWithoutDelay : UiFixture, testing::WithParamInterface<int> {};
 
 TEST_P(TimedStartWithoutDelay, RunsAtTheFirstHeartbeatAndEnds) {
     if (!plat::PortableLayer()) GTEST_SKIP();
-    tree.Write(L"src\\a.txt", "hello");
-    tree.Mkdir(L"dst");
-    const std::string job = "1 = 77|" + plat::WideToUtf8(tree.Path(L"src\\")) + "|" +
-                            plat::WideToUtf8(tree.Path(L"dst\\")) + "|1|0|0|0|0|0\n";
-    WriteIni(IniText("GBupBeiStartVerz = " + std::to_string(GetParam()) + "\n", "", job));
+    WriteTimedStartJob(*this, GetParam());
     StartOk({L"/S2"});
     EXPECT_FALSE(plat::GetGadgetEnabled(ui::StartButton));
     ui_testing::RunPendingEvents();  // what start-up left queued, the job list's selection
