@@ -221,26 +221,20 @@ scenario_job_keys() {
   xdotool key ctrl+Down ctrl+Down
   sleep 0.5
   check "Ctrl+Down twice: $(jobs_order)" test "$(jobs_order)" = 'C:\Eins\|C:\Drei\|C:\Zwei\*|'
-  xdotool key Delete
-  if probe wait-top "Tresoro Meldung" 10 >/dev/null; then
-    click_widget 7  # "Nein"
-    check "the question stayed after No" probe wait-top-gone "Tresoro Meldung" 10
-    probe idle 10 >/dev/null
-    check "No deleted the job: $(jobs_order)" test "$(jobs_order)" = 'C:\Eins\|C:\Drei\|C:\Zwei\*|'
-    click_row 50 2
-    sleep 0.3
+  # Del, and the question answered by a click on "Ja" (6) or "Nein" (7).
+  delete_answered() {
     xdotool key Delete
-    if probe wait-top "Tresoro Meldung" 10 >/dev/null; then
-      click_widget 6  # "Ja"
-      check "the question stayed after Yes" probe wait-top-gone "Tresoro Meldung" 10
-      probe idle 10 >/dev/null
-      check "Yes did not delete the job: $(jobs_order)" test "$(jobs_order)" = 'C:\Eins\|C:\Drei\*|'
-    else
-      fail "the second Del asked nothing"
-    fi
-  else
-    fail "Del on a job asked nothing"
-  fi
+    probe wait-top "Tresoro Meldung" 10 >/dev/null || { fail "Del on a job asked nothing"; return 1; }
+    click_widget "$1"
+    check "the question stayed after the answer $1" probe wait-top-gone "Tresoro Meldung" 10
+    probe idle 10 >/dev/null
+  }
+  delete_answered 7
+  check "No deleted the job: $(jobs_order)" test "$(jobs_order)" = 'C:\Eins\|C:\Drei\|C:\Zwei\*|'
+  click_row 50 2
+  sleep 0.3
+  delete_answered 6
+  check "Yes did not delete the job: $(jobs_order)" test "$(jobs_order)" = 'C:\Eins\|C:\Drei\*|'
   probe close
   wait_exit 30
   check "exit code $RC after the close box" test "$RC" = 0
