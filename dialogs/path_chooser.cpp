@@ -48,7 +48,9 @@ bool OpenPathChooser(const std::wstring& initialPath, const std::wstring& title)
     ok = ok && plat::CreateButton(ChooserBrowseButton, w, Scaled(plat::Box{290, 220, 20, 20}), L"...");
     ok = ok && plat::CreateButton(ChooserOkButton, w, Scaled(plat::Box{40, 245, 60, 20}), L"OK");
     ok = ok && plat::CreateButton(ChooserCancelButton, w, Scaled(plat::Box{105, 245, 60, 20}), L"Abbrechen");
-    ok = ok && plat::CreateButton(ChooserNewFolderButton, w, Scaled(plat::Box{210, 245, 100, 20}),
+    // Arial's "Neues Verzeichnis" needs more than 100 units with the
+    // button's margins: the box grows to the left into free space.
+    ok = ok && plat::CreateButton(ChooserNewFolderButton, w, Scaled(plat::Box{195, 245, 115, 20}),
                                   L"Neues Verzeichnis");
     if (!ok) {
         plat::RemoveWindow(w);

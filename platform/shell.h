@@ -35,7 +35,7 @@ enum class ShellColumn { Name, Size, Type, Modified };
 std::wstring ShellColumnTitle(ShellColumn column);
 // The shell's name for the type of an entry (SHGetFileInfoW with
 // SHGFI_TYPENAME; files and folders by name and attribute only, without
-// touching the disk; a drive by its root "C:"); empty where the shell gives
+// touching the disk; a drive by its root "C:\"); empty where the shell gives
 // none.
 std::wstring ShellTypeName(const std::wstring& name, bool folder, bool drive);
 

@@ -159,7 +159,10 @@ if [ "$DOCS" = 1 ]; then
     '[EXCLUDES]' \
     '1 = 1717225800|C:\BEISPIEL\EIGENE DATEIEN\TEMP\' \
     '2 = 1717225800|C:\BEISPIEL\EIGENE DATEIEN\FINANZEN\HAUSHALTSBUCH 2024.CSV'
-  wine "$EXE" >"$DEMO/idle.out" 2>&1 &
+  # In German where the locale is there, as a German Windows shows it.
+  german=C.UTF-8
+  locale -a | grep -qix 'de_DE.utf8' && german=de_DE.UTF-8
+  LC_ALL=$german wine "$EXE" >"$DEMO/idle.out" 2>&1 &
   idle=$!
   probe wait-window 60 >/dev/null
   sleep 2

@@ -233,13 +233,13 @@ static bool ActionsMinimize(int window) {
     return true;
 }
 
+// Windows sends one WM_SIZE for the new state, which carries the new size:
+// the program hears of it as the state's event alone, never a SizeWindow.
 static bool ActionsMaximize(int window) {
     Window* w = ActionsLiveWindow(window);
     if (!w || !(w->flags & kWinMaximizeBox) || w->state == WindowState::Maximized) return false;
-    const Box old = w->box;
     EnterWindowState(*w, WindowState::Maximized);
     Queue(EventKind::MaximizeWindow, window, 0);
-    if (w->box.w != old.w || w->box.h != old.h) Queue(EventKind::SizeWindow, window, 0);
     return true;
 }
 
@@ -247,12 +247,10 @@ static bool ActionsMaximize(int window) {
 static bool ActionsRestore(int window) {
     Window* w = FindWin(window);
     if (!w || !w->shown || !w->enabled || w->state == WindowState::Normal) return false;
-    const Box old = w->box;
     const bool toMaximized = w->state == WindowState::Minimized && w->maximizedBeforeMinimize;
     EnterWindowState(*w, toMaximized ? WindowState::Maximized : WindowState::Normal);
     M().foreground = window;
-    Queue(EventKind::RestoreWindow, window, 0);
-    if (old.w != w->box.w || old.h != w->box.h) Queue(EventKind::SizeWindow, window, 0);
+    Queue(toMaximized ? EventKind::MaximizeWindow : EventKind::RestoreWindow, window, 0);
     return true;
 }
 

@@ -785,7 +785,8 @@ scenario_edit_job() {
     '[PATHS]' \
     '1 = 1001|C:\e2e\Quelle\|C:\e2e\Ziel\|1|7|0|3|0|0' \
     '2 = 1002|C:\e2e\Quelle\Fotos\|C:\e2e\Fotos\|1|0|0|-1|7|0'
-  start_tresoro
+  # German, as the pictures of the docs show the system's texts.
+  LC_ALL=de_DE.UTF-8 start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
   sleep 0.3
   click_row 50 1 2

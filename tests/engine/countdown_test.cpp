@@ -49,6 +49,15 @@ struct Countdown : testing::Test {
         Recorded().statusLines.push_back(StartText(seconds));
     }
 
+    // What the turn after a dropped countdown leaves: nothing counts, nothing
+    // blinks, the controls take input again.
+    static void ExpectDisplayCleared() {
+        EXPECT_EQ(Recorded().statusLines.back(), L"");
+        EXPECT_FALSE(Recorded().controlsLocked.back());
+        EXPECT_EQ(engine::Blinking.load(), 0);
+        EXPECT_FALSE(engine::R().CountdownShown);
+    }
+
     static bool RunStarted() {
         for (const std::wstring& line : Recorded().statusLines)
             if (line == L"Kopieren gestartet") return true;
@@ -128,10 +137,7 @@ TEST_F(Countdown, CancelDropsTheTimedRunAndTheNextTickClearsTheDisplay) {
 
     plat::AdvanceFakeClock(1000);
     engine::StartCountdownTick();
-    EXPECT_EQ(Recorded().statusLines.back(), L"");
-    EXPECT_FALSE(Recorded().controlsLocked.back());
-    EXPECT_EQ(engine::Blinking.load(), 0);
-    EXPECT_FALSE(engine::R().CountdownShown);
+    ExpectDisplayCleared();
 
     // Idle from now on: no run, nothing more shown.
     const size_t shown = Recorded().statusLines.size();
@@ -152,10 +158,7 @@ TEST_F(Countdown, CancelBeforeTheFirstStepStillUnlocksAndClears) {
     EXPECT_EQ(engine::Blinking.load(), 1);
     plat::AdvanceFakeClock(1000);
     engine::StartCountdownTick();
-    EXPECT_EQ(Recorded().statusLines.back(), L"");
-    EXPECT_FALSE(Recorded().controlsLocked.back());
-    EXPECT_EQ(engine::Blinking.load(), 0);
-    EXPECT_FALSE(engine::R().CountdownShown);
+    ExpectDisplayCleared();
     EXPECT_FALSE(RunStarted());
 }
 

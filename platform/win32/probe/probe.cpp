@@ -409,12 +409,13 @@ int Hold(const wchar_t* path, double seconds) {
 }
 
 // ---- the window's states and the file list's column titles -------------
-// maximize | restore: the maximise box and the restore box, as the system
-// menu's commands they send; caption-point: the middle of the title bar,
-// for a real double click; header-point <id> <column>: the middle of a
-// list's column title, for a real click.
+// maximize | restore: the system menu's commands that the maximise and the
+// restore box send; caption-point [max]: the middle of the title bar, for a
+// real double click, or of its maximise (restore) box, the second from the
+// right; header-point <id> <column>: the middle of a list's column title,
+// for a real click, failing when the title is scrolled out of view.
 
-POINT CaptionPoint(HWND main) {
+POINT CaptionPoint(HWND main, bool maximizeBox) {
     RECT outer, client;
     GetWindowRect(main, &outer);
     GetClientRect(main, &client);
@@ -423,7 +424,10 @@ POINT CaptionPoint(HWND main) {
     // Between the top of the frame and the menu bar, whatever the borders.
     const int menuTop = top.y - MenuBarHeight(main);
     const int border = (outer.right - outer.left - client.right) / 2;
-    return POINT{(outer.left + outer.right) / 2, (outer.top + border + menuTop) / 2};
+    const int y = (outer.top + border + menuTop) / 2;
+    if (!maximizeBox) return POINT{(outer.left + outer.right) / 2, y};
+    const int button = GetSystemMetrics(SM_CXSIZE);
+    return POINT{outer.right - border - button - button / 2, y};
 }
 
 bool HeaderPoint(HWND list, int column, POINT& point) {
@@ -433,6 +437,11 @@ bool HeaderPoint(HWND list, int column, POINT& point) {
     RECT r = {};
     if (!remote.Ask(header, HDM_GETITEMRECT, WPARAM(column), r) || r.right <= r.left) return false;
     point = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    RECT shown;
+    GetClientRect(list, &shown);
+    POINT inList = point;
+    MapWindowPoints(header, list, &inList, 1);
+    if (inList.x < shown.left || inList.x >= shown.right) return false;
     ClientToScreen(header, &point);
     return true;
 }
@@ -443,8 +452,8 @@ int WindowStateCommand(HWND main, const std::wstring& command, int more, wchar_t
         PostMessageW(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     } else if (command == L"restore" && more == 0) {
         PostMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
-    } else if (command == L"caption-point" && more == 0) {
-        const POINT p = CaptionPoint(main);
+    } else if (command == L"caption-point" && (more == 0 || (more == 1 && std::wstring(argv[2]) == L"max"))) {
+        const POINT p = CaptionPoint(main, more == 1);
         Out(std::to_wstring(p.x) + L" " + std::to_wstring(p.y));
     } else if (command == L"header-point" && more == 2) {
         HWND list = Control(main, Number(argv[2]));
