@@ -38,10 +38,26 @@ ArcSettings ArcSettingsFor(const core::Job& job, const std::wstring& destDir) {
     return settings;
 }
 
+static std::wstring ArcBelowDest(const core::Job& job, const std::wstring& destDir) {
+    return destDir.size() >= job.Dest.size() ? destDir.substr(job.Dest.size()) : L"";
+}
+
 // "@" repeats the destination's directories below the job's destination.
 std::wstring ArchiveDirFor(const core::Job& job, const std::wstring& destDir) {
-    std::wstring below = destDir.size() >= job.Dest.size() ? destDir.substr(job.Dest.size()) : L"";
-    return job.Dest + L"@\\" + below;
+    return job.Dest + L"@\\" + ArcBelowDest(job, destDir);
+}
+
+// No archived entry can ever be below "@\@\": the source root may hold no
+// folder "@", so "@\@" is neither an archive directory nor a slot. The
+// levels carry ".d" so that no folder there can be taken for a version
+// waiting under ".arc2del", whatever the user's folders are called.
+std::wstring SetAsideDirFor(const core::Job& job, const std::wstring& destDir) {
+    const std::wstring below = ArcBelowDest(job, destDir);
+    std::wstring out = job.Dest + L"@\\@\\";
+    size_t start = 0;
+    for (size_t slash; (slash = below.find(L'\\', start)) != std::wstring::npos; start = slash + 1)
+        out += below.substr(start, slash - start) + L".d\\";
+    return out;
 }
 
 }  // namespace engine

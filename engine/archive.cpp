@@ -1,5 +1,8 @@
 #include "engine/archive.h"
 
+#include <cwchar>
+#include <vector>
+
 #include "core/report.h"
 #include "core/state.h"
 #include "engine/run_state.h"
@@ -86,25 +89,56 @@ static int32_t ArchiveScanSlots(const std::wstring& archiveDir, const std::wstri
     }
 }
 
-// The slot is taken: its version steps aside under ".arc2del" until the
+// A version's name while it waits: its slot's name + ".arc2del", in the
+// directory's set-aside folder.
+static std::wstring ArchiveAsidePath(const std::wstring& setAsideDir, const std::wstring& slotPath) {
+    return setAsideDir + ArchiveNameOf(slotPath) + kSetAsideSuffix;
+}
+
+// The set-aside folder is made, with any missing levels above it, when the
+// first version of its directory has to wait; what is made is noted, so
+// that each directory removes its folder again when it is done.
+static bool ArchiveMakeSetAsideDir(const std::wstring& setAsideDir) {
+    std::wstring level = ArchiveWithoutTrailingSlash(setAsideDir);
+    std::vector<std::wstring> missing;
+    while (!plat::DirExists(level)) {
+        missing.push_back(level);
+        const size_t slash = level.find_last_of(L'\\');
+        if (slash == std::wstring::npos || slash == 0) return false;
+        level.resize(slash);
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (!plat::CreateDir(*it)) return false;
+        R().SetAsideDirs.push_back(*it);
+    }
+    return true;
+}
+
+// The slot is taken: its version waits in the set-aside folder until the
 // directory is done, so that a failed copy can still put it back. True when
 // it was set aside (and is now the last element of SetAsideList).
-static bool ArchiveSetAside(const std::wstring& slotPath) {
-    const std::wstring aside = slotPath + kSetAsideSuffix;
-    // A leftover of an interrupted run would block the rename.
+static bool ArchiveSetAside(const std::wstring& slotPath, const std::wstring& setAsideDir) {
+    const std::wstring aside = ArchiveAsidePath(setAsideDir, slotPath);
+    // Only the program puts anything there: a version of an interrupted run
+    // that the sweep could not remove would block the rename.
     if (plat::GetAttributes(aside) != plat::kInvalidAttributes) RemoveEntryForGood(aside);
-    if (plat::MoveEntry(slotPath, aside)) {
-        R().SetAsideList.push_back(aside);
+    if (ArchiveMakeSetAsideDir(setAsideDir) && plat::MoveEntry(slotPath, aside)) {
+        R().SetAsideList.push_back({slotPath, aside});
         return true;
     }
+    // The oldest version gives way at once instead of after the copy. When
+    // even that fails (an archive folder that cannot be changed), it stays,
+    // and the move into its slot fails and is reported.
     RemoveEntryForGood(slotPath);
-    logs::AddLog(L"Archivieren - temporäres Umbenennen fehlgeschlagen - alte " + slotPath + L" gelöscht",
+    const bool gone = plat::GetAttributes(slotPath) == plat::kInvalidAttributes;
+    logs::AddLog(L"Archivieren - temporäres Umbenennen fehlgeschlagen - alte " + slotPath +
+                     (gone ? L" gelöscht" : L" nicht gelöscht, bleibt erhalten"),
                  core::kLogHint);
     return false;
 }
 
-std::wstring ArchiveEntry(const std::wstring& pathIn, const std::wstring& archiveDir, int32_t versions,
-                          int32_t intervalDays, ArchiveMode mode, ArchiveOutcome* outcome) {
+std::wstring ArchiveEntry(const std::wstring& pathIn, const std::wstring& archiveDir, const std::wstring& setAsideDir,
+                          int32_t versions, int32_t intervalDays, ArchiveMode mode, ArchiveOutcome* outcome) {
     if (outcome) *outcome = ArchiveOutcome::NotNeeded;
     if (versions == 0 || R().CancelRequested) return L"";
     if (versions < 0) versions = kUnlimitedVersions;
@@ -129,14 +163,18 @@ std::wstring ArchiveEntry(const std::wstring& pathIn, const std::wstring& archiv
     }
 
     const std::wstring slotPath = ArchiveSlotName(archiveDir, base, index, ext);
-    const bool setAside = taken && ArchiveSetAside(slotPath);
+    const bool setAside = taken && ArchiveSetAside(slotPath, setAsideDir);
 
     if (!plat::MoveEntry(path, slotPath)) {
         logs::AddLog(L"Archivieren fehlgeschlagen: " + path + L" -> " + slotPath, core::kLogError);
         ++logs::LS().RunErrorCount;
         // The entry stays where it is, so the version set aside for it keeps
-        // its slot instead of being purged for nothing.
-        if (setAside && plat::MoveEntry(slotPath + kSetAsideSuffix, slotPath)) R().SetAsideList.pop_back();
+        // its slot instead of being purged for nothing; if it cannot go back
+        // now, the next visit's sweep puts it back.
+        if (setAside) {
+            plat::MoveEntry(R().SetAsideList.back().aside, slotPath);
+            R().SetAsideList.pop_back();
+        }
         if (outcome) *outcome = ArchiveOutcome::MoveFailed;
         return L"";
     }
@@ -146,14 +184,51 @@ std::wstring ArchiveEntry(const std::wstring& pathIn, const std::wstring& archiv
 }
 
 void PurgeSetAside() {
-    std::vector<std::wstring>& list = R().SetAsideList;
-    for (const std::wstring& path : list) {
-        // A version put back after a failed copy is gone from here; its
-        // deletion then fails without a message.
-        RemoveEntryForGood(path);
-        if (ArchiveLogExtended()) logs::AddLog(L"Temp. Archivältester gelöscht: " + path, core::kLogNormal);
+    std::vector<SetAside>& list = R().SetAsideList;
+    for (const SetAside& entry : list) {
+        RemoveEntryForGood(entry.aside);
+        if (ArchiveLogExtended()) logs::AddLog(L"Temp. Archivältester gelöscht: " + entry.aside, core::kLogNormal);
     }
     list.clear();
+}
+
+static bool ArchiveIsAsideName(const std::wstring& name) {
+    const size_t suffix = std::wcslen(kSetAsideSuffix);
+    return name.size() > suffix && name.compare(name.size() - suffix, suffix, kSetAsideSuffix) == 0;
+}
+
+static void ArchiveNoteSetAsideDir(const std::wstring& dir) {
+    std::vector<std::wstring>& dirs = R().SetAsideDirs;
+    if (dirs.empty() || dirs.back() != dir) dirs.push_back(dir);
+}
+
+void SweepSetAside(const std::wstring& archiveDir, const std::wstring& setAsideDir) {
+    const std::wstring dir = ArchiveWithoutTrailingSlash(setAsideDir);
+    if (!plat::DirExists(dir)) return;
+    ArchiveNoteSetAsideDir(dir);
+    std::vector<plat::DirEntry> entries;
+    if (!plat::ListDir(setAsideDir, L"*.*", entries)) return;
+    for (const plat::DirEntry& entry : entries) {
+        // Other names are the folders of directories below this one.
+        if (!ArchiveIsAsideName(entry.name)) continue;
+        const std::wstring aside = setAsideDir + entry.name;
+        const std::wstring slot = archiveDir + entry.name.substr(0, entry.name.size() - std::wcslen(kSetAsideSuffix));
+        // Killed between setting it aside and filling its slot: the version
+        // was never replaced.
+        if (plat::GetAttributes(slot) == plat::kInvalidAttributes && plat::MoveEntry(aside, slot)) continue;
+        RemoveEntryForGood(aside);
+        if (ArchiveLogExtended()) logs::AddLog(L"Temp. Archivältester gelöscht: " + aside, core::kLogNormal);
+    }
+}
+
+void ReleaseSetAsideDir(const std::wstring& setAsideDir) {
+    std::vector<std::wstring>& dirs = R().SetAsideDirs;
+    const std::wstring dir = ArchiveWithoutTrailingSlash(setAsideDir);
+    if (dirs.empty() || dirs.back() != dir) return;
+    dirs.pop_back();
+    // Fails while it still holds something (a version that could not be
+    // deleted); the next visit's sweep tries again.
+    plat::RemoveDir(dir);
 }
 
 }  // namespace engine

@@ -26,7 +26,8 @@ enum class ArchiveOutcome {
 // "Unlimited" versions: 2^31 - 8 slots.
 constexpr int32_t kUnlimitedVersions = 2147483640;
 
-// An older version waits under this suffix while its slot is reused.
+// An older version waits under its slot's name + this suffix while its slot
+// is reused, in the directory's set-aside folder (below "@\@\").
 extern const wchar_t* const kSetAsideSuffix;
 
 // Moves `path` (a file or a directory) into the archive directory
@@ -34,9 +35,12 @@ extern const wchar_t* const kSetAsideSuffix;
 // that slot path; "" when nothing was moved. `versions` 0 is archiving off,
 // negative is unlimited; `intervalDays` > 0 makes a replaced file a new
 // version only when the newest version is at least that many days older
-// than it. `outcome`, when given, tells "not needed" from "failed".
-std::wstring ArchiveEntry(const std::wstring& path, const std::wstring& archiveDir, int32_t versions,
-                          int32_t intervalDays, ArchiveMode mode, ArchiveOutcome* outcome = nullptr);
+// than it. A full slot's oldest version waits in `setAsideDir` (ending in
+// "\"; see SetAsideDirFor) until the directory is done. `outcome`, when
+// given, tells "not needed" from "failed".
+std::wstring ArchiveEntry(const std::wstring& path, const std::wstring& archiveDir, const std::wstring& setAsideDir,
+                          int32_t versions, int32_t intervalDays, ArchiveMode mode,
+                          ArchiveOutcome* outcome = nullptr);
 
 // archiveDir + base + ext for slot 0, archiveDir + base + index + ext above.
 std::wstring ArchiveSlotName(const std::wstring& archiveDir, const std::wstring& base, int32_t index,
@@ -50,6 +54,15 @@ void SplitSlotName(const std::wstring& name, std::wstring& base, std::wstring& e
 // Called at the end of each directory, when no copy can fail any more that
 // would need the set-aside version back.
 void PurgeSetAside();
+
+// What a killed run left in a directory's set-aside folder, when the
+// directory is next visited: a version whose slot is free goes back into
+// it, any other is deleted. Only versions the program set aside are there.
+void SweepSetAside(const std::wstring& archiveDir, const std::wstring& setAsideDir);
+
+// At the end of a directory: removes its set-aside folder when this run
+// made it (or found it) and it is empty now.
+void ReleaseSetAsideDir(const std::wstring& setAsideDir);
 
 // Removes an entry for good: a directory with everything below it (links
 // removed as links, never followed), a file even when it is read-only.

@@ -50,8 +50,14 @@ void RunBackup(bool ignoreInterval) {
     run.EntriesExpected = ExpectedEntries(ignoreInterval, plat::Now());
     run.FilesCopied = 0;
 
-    for (size_t i = 0; i < core::S().Jobs.items.size(); ++i)
+    for (size_t i = 0; i < core::S().Jobs.items.size(); ++i) {
+        const bool selected = (core::S().Jobs.items[i].Flags & core::kFlagSelected) != 0;
         if (!RunJob(i, ignoreInterval, somethingRan)) break;
+        // A run killed or powered off later still leaves what this job
+        // archived and copied in the month's log; the save at the end
+        // writes the same files whole again.
+        if (selected) logs::SaveLogs();
+    }
 
     // The result icon must not be overwritten by a late animation frame.
     StopRunAnimation();

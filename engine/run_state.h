@@ -14,6 +14,12 @@ constexpr int8_t kItJobNormal = 0;
 constexpr int8_t kItJobManual = 1;  // copy without archive
 constexpr int8_t kItJobForced = 2;  // copy without archive, size or date decides
 
+// A version waiting for its slot to be reused: where it was, where it waits.
+struct SetAside {
+    std::wstring slot;
+    std::wstring aside;
+};
+
 struct RunState {
     int8_t ItJobMode = kItJobNormal;
     // Set by the window's event handler ("Abbrechen", close box); main thread only.
@@ -36,8 +42,11 @@ struct RunState {
     // Set by a completed end countdown (and by "Beenden" and the close box);
     // the main loop then saves the logs and the configuration and ends.
     int32_t QuitRequested = 0;
-    // Older archive versions set aside under ".arc2del" in this directory.
-    std::vector<std::wstring> SetAsideList;
+    // Older archive versions set aside in this directory, in that order.
+    std::vector<SetAside> SetAsideList;
+    // Set-aside folders made or found during the walk, innermost last; each
+    // directory removes its own when it is done.
+    std::vector<std::wstring> SetAsideDirs;
 };
 
 RunState& R();

@@ -23,6 +23,7 @@ struct SyncCall {
     std::wstring sourceDir;
     std::wstring destDir;
     std::wstring archiveDir;  // empty when archiving is off here
+    std::wstring setAsideDir;
     ArcSettings arc;
     bool dirAnnounced = false;
     uint32_t nextDisplayTick = 0;
@@ -65,13 +66,36 @@ static bool SyncListBoth(const SyncCall& call, std::vector<plat::DirEntry>& sour
     return true;
 }
 
+// A folder's archive directory has the name of slot 0 of a file of the same
+// name: where a file became a folder, the file's version is in the way. It
+// moves on to the first free numbered slot of its name (even beyond the
+// version limit: it is the only copy of that file), so that both are kept.
+static bool SyncFreeArchiveDirName(const std::wstring& archiveDir) {
+    const std::wstring path = archiveDir.substr(0, archiveDir.size() - 1);
+    if (!plat::FileExists(path)) return false;
+    const size_t slash = path.find_last_of(L'\\');
+    std::wstring base, ext;
+    SplitSlotName(path.substr(slash + 1), base, ext);
+    const std::wstring parent = path.substr(0, slash + 1);
+    for (int32_t index = 1; index < kUnlimitedVersions; ++index) {
+        const std::wstring slot = ArchiveSlotName(parent, base, index, ext);
+        if (plat::GetAttributes(slot) != plat::kInvalidAttributes) continue;
+        if (!plat::MoveEntry(path, slot)) return false;
+        if (core::S().settings.GLogExt != 0)
+            logs::AddLog(L"Archiviere: " + path + L" -> " + slot, core::kLogNormal);
+        return true;
+    }
+    return false;
+}
+
 // The archive directory is normally made one level at a time as the walk
 // goes down. Where a per-directory setting switches archiving on below
 // directories without it, the levels above are missing as well; without
 // them no version could ever be kept there.
 static bool SyncMakeArchiveDir(const std::wstring& dest, const std::wstring& archiveDir) {
     if (plat::CreateDir(archiveDir)) return true;
-    if (plat::LastError() != plat::kErrPathNotFound) return false;
+    if (plat::LastError() != plat::kErrPathNotFound)
+        return SyncFreeArchiveDirName(archiveDir) && plat::CreateDir(archiveDir);
     for (size_t pos = archiveDir.find(L'\\', dest.size()); pos != std::wstring::npos;
          pos = archiveDir.find(L'\\', pos + 1)) {
         const std::wstring level = archiveDir.substr(0, pos);
@@ -87,11 +111,13 @@ static void SyncArchiveSettings(SyncCall& call, const core::Job* job) {
     call.arc = ArcSettingsFor(*job, call.destDir);
     if (call.arc.Versions == 0) return;
     call.archiveDir = ArchiveDirFor(*job, call.destDir);
-    if (plat::DirExists(call.archiveDir)) return;
-    if (!SyncMakeArchiveDir(job->Dest, call.archiveDir)) {
+    call.setAsideDir = SetAsideDirFor(*job, call.destDir);
+    if (!plat::DirExists(call.archiveDir) && !SyncMakeArchiveDir(job->Dest, call.archiveDir)) {
         logs::AddLog(L"Konnte Archivverzeichnis nicht erstellen: " + call.archiveDir, core::kLogError);
         ++logs::LS().RunErrorCount;
+        return;
     }
+    SweepSetAside(call.archiveDir, call.setAsideDir);
 }
 
 static void SyncShowProgress(SyncCall& call) {
@@ -110,15 +136,18 @@ static void SyncRestore(const std::wstring& archivedPath, const std::wstring& ta
                      core::kLogError);
         return;
     }
-    const std::wstring aside = archivedPath + kSetAsideSuffix;
     // Only when the archiving of this very file set a version aside (it is
     // then the newest in the list); with a free slot there is nothing to
     // put back and nothing to complain about.
-    const std::vector<std::wstring>& list = R().SetAsideList;
-    if (list.empty() || list.back() != aside) return;
-    if (!plat::MoveEntry(aside, archivedPath))
-        logs::AddLog(L"Wiederhestellung von alter Archivdatei misslungen: " + aside + L" nach " + archivedPath,
+    std::vector<SetAside>& list = R().SetAsideList;
+    if (list.empty() || list.back().slot != archivedPath) return;
+    // A version that cannot go back now is not purged: it waits for the
+    // next visit of this directory, whose sweep puts it into its free slot.
+    if (!plat::MoveEntry(list.back().aside, archivedPath))
+        logs::AddLog(L"Wiederhestellung von alter Archivdatei misslungen: " + list.back().aside + L" nach " +
+                         archivedPath,
                      core::kLogHint);
+    list.pop_back();
 }
 
 static void SyncCopyFile(SyncCall& call, const DirEntry& s, const std::wstring& target,
@@ -157,6 +186,44 @@ static void SyncCopyFile(SyncCall& call, const DirEntry& s, const std::wstring& 
     }
 }
 
+// A source entry that cannot take its place in the mirror: the destination
+// entry in its way stays untouched, and the line says why.
+static void SyncReportBlocked(const SyncCall& call, const DirEntry& s, const std::wstring& target,
+                              const wchar_t* reason) {
+    if (s.Size == kDirSize)
+        logs::AddLog(L"Konnte Verzeichnis nicht erstellen: <" + target + L"\\>\t\t(" + reason + L")", core::kLogError);
+    else
+        logs::AddLog(L"Kopierfehler: " + call.sourceDir + s.Name + L"\t\t(" + reason + L")", core::kLogError);
+    ++logs::LS().RunErrorCount;
+}
+
+// A file that became a folder, or a folder that became a file: the old entry
+// goes to the archive as one whose source vanished (a folder whole, as one
+// version), and the source entry is then handled as new. True when the way
+// is clear. Without archiving nothing may leave the mirror, so the old entry
+// stays and the source entry waits, reported on every run.
+static bool SyncClearTypeChange(const SyncCall& call, const DirEntry& s, const DirEntry& d) {
+    const std::wstring path = call.destDir + d.Name;
+    if (call.arc.Versions == 0) {
+        SyncReportBlocked(call, s, path,
+                          s.Size == kDirSize ? L"Zielverzeichnis ist eine Datei" : L"Zieldatei ist ein Verzeichnis");
+        return false;
+    }
+    ArchiveOutcome outcome = ArchiveOutcome::NotNeeded;
+    ArchiveEntry(path, call.archiveDir, call.setAsideDir, call.arc.Versions, call.arc.Interval,
+                 ArchiveMode::Vanished, &outcome);
+    // A failed move is logged and counted there; after a cancel nothing moves.
+    return outcome == ArchiveOutcome::Moved;
+}
+
+// The name of a junction or directory link of the destination that a source
+// entry would reach through, or nullptr.
+static const std::wstring* SyncLinkNamed(const std::vector<std::wstring>& links, const std::wstring& name) {
+    for (const std::wstring& link : links)
+        if (plat::EqualNoCase(link, name)) return &link;
+    return nullptr;
+}
+
 // A source file with its destination namesake (or none): decide, archive
 // the old copy when it is replaced, copy.
 static void SyncHandleFile(SyncCall& call, const DirEntry& s, const DirEntry* d) {
@@ -182,8 +249,8 @@ static void SyncHandleFile(SyncCall& call, const DirEntry& s, const DirEntry* d)
     std::wstring archivedPath;
     if (decision == CopyDecision::ArchiveAndCopy) {
         ArchiveOutcome outcome = ArchiveOutcome::NotNeeded;
-        archivedPath = ArchiveEntry(target, call.archiveDir, call.arc.Versions, call.arc.Interval,
-                                    ArchiveMode::Replace, &outcome);
+        archivedPath = ArchiveEntry(target, call.archiveDir, call.setAsideDir, call.arc.Versions,
+                                    call.arc.Interval, ArchiveMode::Replace, &outcome);
         // The old version could not be kept: leave it in place (the error is
         // logged and counted, so the next run tries again).
         if (outcome == ArchiveOutcome::MoveFailed) return;
@@ -205,14 +272,14 @@ void SyncDirectory(const std::wstring& sourceDirIn, const std::wstring& destDirI
     const core::Job* job = SyncFindJob(sid);
     const bool isJobRoot = job && plat::EqualNoCase(call.sourceDir, core::AddBackslash(job->Src));
     std::vector<DirEntry> source, dest, temps;
-    std::vector<std::wstring> excludedTempNames;
+    std::vector<std::wstring> excludedTempNames, links;
     // Each listing's memory goes as soon as its entries are taken over, not
     // only when this level is done: the recursion below would otherwise hold
     // it, and in a directory of 100,000 files it is megabytes. (Assigning {}
     // would only empty the vector and keep its room.)
     FillSourceEntries(sourceListing, call.sourceDir, isJobRoot, sid, source, excludedTempNames);
     sourceListing = std::vector<plat::DirEntry>();
-    FillDestEntries(destListing, dest, temps);
+    FillDestEntries(destListing, dest, temps, links);
     destListing = std::vector<plat::DirEntry>();
 
     SyncArchiveSettings(call, job);
@@ -246,10 +313,22 @@ void SyncDirectory(const std::wstring& sourceDirIn, const std::wstring& destDirI
         }
         if (SyncCancelled()) break;
 
+        if (d && (s.Size == kDirSize) != (d->Size == kDirSize)) {
+            if (!SyncClearTypeChange(call, s, *d)) continue;
+            d = nullptr;
+        } else if (!d && !links.empty()) {
+            // A junction or link would lead the copy, and the archiving of
+            // entries without source, into a folder outside the backup.
+            if (const std::wstring* link = SyncLinkNamed(links, s.Name)) {
+                SyncReportBlocked(call, s, call.destDir + *link,
+                                  s.Size == kDirSize ? L"Zielverzeichnis ist eine Verknüpfung"
+                                                     : L"Zieldatei ist eine Verknüpfung");
+                continue;
+            }
+        }
+
         if (s.Size == kDirSize) {
-            // A file of the directory's name stays: the recursion cannot
-            // create the directory and says so. A paired directory keeps its
-            // spelling, as files do.
+            // A paired directory keeps its spelling, as files do.
             SyncDirectory(call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name), sid);
             if (SyncCancelled()) break;
             call.now = plat::Now();
@@ -262,13 +341,17 @@ void SyncDirectory(const std::wstring& sourceDirIn, const std::wstring& destDirI
     // here, entries without source stay where they are.
     if (!SyncCancelled() && call.arc.Versions != 0) {
         for (size_t index : vanished)
-            ArchiveEntry(call.destDir + dest[index].Name, call.archiveDir, call.arc.Versions, call.arc.Interval,
-                         ArchiveMode::Vanished);
+            ArchiveEntry(call.destDir + dest[index].Name, call.archiveDir, call.setAsideDir, call.arc.Versions,
+                         call.arc.Interval, ArchiveMode::Vanished);
         for (; j < dest.size(); ++j)
-            ArchiveEntry(call.destDir + dest[j].Name, call.archiveDir, call.arc.Versions, call.arc.Interval,
-                         ArchiveMode::Vanished);
+            ArchiveEntry(call.destDir + dest[j].Name, call.archiveDir, call.setAsideDir, call.arc.Versions,
+                         call.arc.Interval, ArchiveMode::Vanished);
     }
     PurgeSetAside();
+    // A deeper directory with archiving of its own may have made this
+    // directory's level of the set-aside folder, archiving here or not.
+    if (job && !R().SetAsideDirs.empty())
+        ReleaseSetAsideDir(call.setAsideDir.empty() ? SetAsideDirFor(*job, call.destDir) : call.setAsideDir);
 }
 
 }  // namespace engine

@@ -89,6 +89,11 @@ ArcSettings ArcSettingsFor(const core::Job& job, const std::wstring& destDir);
 // job.Dest.
 std::wstring ArchiveDirFor(const core::Job& job, const std::wstring& destDir);
 
+// Where versions of destDir's archive directory wait while their slots are
+// reused: job.Dest + "@\@\" + destDir's part below job.Dest, each level
+// + ".d".
+std::wstring SetAsideDirFor(const core::Job& job, const std::wstring& destDir);
+
 // ---- Display texts ----
 
 // "12'345 - 67%" or "12'345" alone when no total is known or the
@@ -114,9 +119,10 @@ void FillSourceEntries(std::vector<plat::DirEntry>& listing, const std::wstring&
 
 // The destination entries of one listing, in listing order: without "@",
 // junctions and links to directories at any depth. Files that look like
-// temporary copies go to `tempNames` instead.
+// temporary copies go to `tempNames` instead, the names of junctions and
+// links to `links` (a source entry of that name must not reach through).
 void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<DirEntry>& out,
-                     std::vector<DirEntry>& tempNames);
+                     std::vector<DirEntry>& tempNames, std::vector<std::wstring>& links);
 
 // Deletes the temporary copies an interrupted run left in destDir. One that
 // a source file of the same name owns (sorted `source`, or an excluded

@@ -64,14 +64,18 @@ void FillSourceEntries(std::vector<plat::DirEntry>& listing, const std::wstring&
 }
 
 void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<DirEntry>& out,
-                     std::vector<DirEntry>& tempNames) {
+                     std::vector<DirEntry>& tempNames, std::vector<std::wstring>& links) {
     out.clear();
     out.reserve(listing.size());
     for (plat::DirEntry& entry : listing) {
         if (ListingIsDir(entry)) {
             // The archive folder (and any directory of that name deeper down)
             // is never paired and never archived.
-            if (entry.name == L"@" || ListingIsLinkedDir(entry)) continue;
+            if (entry.name == L"@") continue;
+            if (ListingIsLinkedDir(entry)) {
+                links.push_back(std::move(entry.name));
+                continue;
+            }
         } else if (IsTempCopyName(entry.name)) {
             tempNames.push_back(ListingTake(entry));
             continue;

@@ -24,6 +24,11 @@ enum class FaultOp {
 // The `nth` call from now (1 = the next one) of `op` fails with `code`;
 // with `persistent` every later call fails too.
 void InjectFault(FaultOp op, int nth, uint32_t code, bool persistent = false);
+// The `nth` call from now of `op`, and every call of every operation after
+// it, fails: the disk stays as a run killed just before that call left it.
+void InjectHalt(FaultOp op, int nth);
+// Whether the halt injected last has been reached.
+bool HaltReached();
 void ClearFaults();
 
 // Called by the implementations at the top of each operation: true when this

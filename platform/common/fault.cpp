@@ -14,6 +14,10 @@ struct FaultSlot {
     uint32_t code = 0;
 };
 std::array<FaultSlot, static_cast<size_t>(FaultOp::Count_)> g_slots;
+// Armed by InjectHalt: the operation whose countdown ends the run, and
+// whether it has ended it.
+int g_haltOp = -1;
+bool g_halted = false;
 }  // namespace
 
 void InjectFault(FaultOp op, int nth, uint32_t code, bool persistent) {
@@ -24,9 +28,25 @@ void InjectFault(FaultOp op, int nth, uint32_t code, bool persistent) {
     slot.code = code;
 }
 
-void ClearFaults() { g_slots = {}; }
+void InjectHalt(FaultOp op, int nth) {
+    InjectFault(op, nth, kErrRequestAborted);
+    g_haltOp = static_cast<int>(op);
+    g_halted = false;
+}
+
+bool HaltReached() { return g_halted; }
+
+void ClearFaults() {
+    g_slots = {};
+    g_haltOp = -1;
+    g_halted = false;
+}
 
 bool FaultHit(FaultOp op) {
+    if (g_halted) {
+        SetLastError(kErrRequestAborted);
+        return true;
+    }
     FaultSlot& slot = g_slots[static_cast<size_t>(op)];
     if (slot.firing) {
         SetLastError(slot.code);
@@ -35,6 +55,7 @@ bool FaultHit(FaultOp op) {
     if (slot.countdown == 0) return false;
     if (--slot.countdown > 0) return false;
     if (slot.persistent) slot.firing = true;
+    if (static_cast<int>(op) == g_haltOp) g_halted = true;
     SetLastError(slot.code);
     return true;
 }

@@ -20,6 +20,7 @@
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/power.h"
+#include "platform/text.h"
 #include "tests/support/engine_fixture.h"
 #include "tests/support/temp_tree.h"
 
@@ -341,6 +342,33 @@ TEST_F(EngineRun, LogsAreSavedBeforeTheEndSequence) {
     // The countdown ran out: the main loop ends the program.
     EXPECT_EQ(engine::R().QuitRequested, 1);
     EXPECT_EQ(engine::R().EndDelay, 0);
+}
+
+// A run killed in its second job still leaves the first in the month's log.
+TEST_F(EngineRun, LogsAreSavedAfterEachJob) {
+    const std::wstring firstSrc = AddJob(L"a").Src;
+    const std::wstring secondSrc = AddJob(L"b").Src;
+    static std::wstring messagesFile;
+    static std::vector<std::string> seen;
+    messagesFile = tree.Path(L"cfg\\") + logs::LogFileName(core::kLogNormal, logs::CurrentMonth());
+    seen.clear();
+    g_rec.onDrain = [](int) {
+        std::string bytes;
+        seen.push_back(plat::ReadWholeFile(messagesFile, bytes) ? bytes : "");
+    };
+    engine::RunBackup(true);
+    ASSERT_GE(seen.size(), 2u) << "at least one drain per job";
+    EXPECT_EQ(seen.front(), "") << "nothing saved before the first job is done";
+    // Drained in the second job.
+    EXPECT_NE(seen.back().find(plat::WideToUtf8(firstSrc + L"   >>>   ")), std::string::npos);
+    EXPECT_EQ(seen.back().find(plat::WideToUtf8(secondSrc)), std::string::npos);
+    EXPECT_EQ(seen.back().find("   Ende"), std::string::npos);
+
+    // At the end the files hold the whole run, as a single save writes it.
+    std::string final;
+    ASSERT_TRUE(plat::ReadWholeFile(messagesFile, final));
+    EXPECT_EQ(final, "\xEF\xBB\xBF" + plat::WideToUtf8(logs::ChannelText(core::kLogNormal)));
+    EXPECT_FALSE(plat::FileExists(tree.Path(L"cfg\\") + logs::LogFileName(core::kLogError, logs::CurrentMonth())));
 }
 
 TEST_F(EngineRun, CancelInTheFirstJobEndsTheRun) {

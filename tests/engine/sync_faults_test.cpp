@@ -95,6 +95,9 @@ void CheckFailureReported(const JobTree& t, plat::FaultOp op) {
             EXPECT_EQ(logs::LS().RunErrorCount, 1);
             break;
         case plat::FaultOp::CreateDir:
+            // The set-aside folder that cannot be made: the oldest version
+            // gives way at once, a hint.
+            if (AnyLine(core::kLogHint, {L"Archivieren - temporäres Umbenennen fehlgeschlagen - alte "})) break;
             EXPECT_TRUE(AnyLine(core::kLogError, {L"Konnte Verzeichnis nicht erstellen: <",
                                                   L"Konnte Archivverzeichnis nicht erstellen: "}));
             EXPECT_GE(logs::LS().RunErrorCount, 1);

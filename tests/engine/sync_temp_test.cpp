@@ -73,7 +73,7 @@ TEST_F(EngineSyncTemp, FailedCopyPutsTheArchivedVersionsBack) {
     t.Sync();
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "cur");
     EXPECT_EQ(ReadAll(t.dst + L"@\\a.txt"), "older");
-    EXPECT_FALSE(Exists(t.dst + L"@\\a.txt.arc2del"));
+    EXPECT_FALSE(Exists(t.dst + L"@\\@")) << "nothing waits in the set-aside folder, and it is gone";
     EXPECT_TRUE(LogLines(core::kLogHint).empty());
     EXPECT_EQ(logs::LS().RunErrorCount, 1);
 }
@@ -114,7 +114,14 @@ TEST_F(EngineSyncTemp, RenameBackOfTheOlderVersionThatFailsIsAHint) {
     t.Sync();
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "cur");
     EXPECT_TRUE(LogHas(core::kLogHint, L"Wiederhestellung von alter Archivdatei misslungen: " + t.dst +
-                                           L"@\\a.txt.arc2del nach " + t.dst + L"@\\a.txt"));
+                                           L"@\\@\\a.txt.arc2del nach " + t.dst + L"@\\a.txt"));
+    // Not purged: it waits, and the next visit puts it back into its slot.
+    EXPECT_EQ(ReadAll(t.dst + L"@\\@\\a.txt.arc2del"), "older");
+    logs::ResetLogState();
+    WriteDated(t.src + L"a.txt", "cur", kOld);  // nothing to copy this time
+    t.Sync();
+    EXPECT_EQ(ReadAll(t.dst + L"@\\a.txt"), "older");
+    EXPECT_FALSE(Exists(t.dst + L"@\\@"));
 }
 
 TEST_F(EngineSyncTemp, LeftoverTempFileIsSweptNeverPairedOrArchived) {
