@@ -124,7 +124,7 @@ class Source:
     def set_aside_pair(self):
         """A file changes and its ".arc2del" twin vanishes in the same round:
         the version set aside for the one and the other's slot share a name."""
-        twins = [f for f in self.entries("f") if os.path.exists(self.path(f + ".arc2del"))]
+        twins = [f for f in self.entries("f") if os.path.isfile(self.path(f + ".arc2del"))]
         if twins:
             rel = self.rnd.choice(twins)
             self.write(rel)
@@ -252,17 +252,19 @@ def main():
     t0 = time.monotonic()
     scratch = tempfile.mkdtemp(prefix="tresoro-diff-")
     failed = 0
-    for seed, versions in runs:
-        t = time.monotonic()
-        problems = run_seed(driver, seed, args.rounds, versions, scratch,
-                            args.keep if args.seed is not None else None, skip)
-        status = "FAIL" if problems else "PASS"
-        print("%s seed %d, versions %d, %d rounds (%.1f s)" % (status, seed, versions, args.rounds,
-                                                             time.monotonic() - t))
-        for p in problems[:15]:
-            print("    " + p)
-        failed += bool(problems)
-    shutil.rmtree(scratch, ignore_errors=True)
+    try:
+        for seed, versions in runs:
+            t = time.monotonic()
+            problems = run_seed(driver, seed, args.rounds, versions, scratch,
+                                args.keep if args.seed is not None else None, skip)
+            status = "FAIL" if problems else "PASS"
+            print("%s seed %d, versions %d, %d rounds (%.1f s)" % (status, seed, versions, args.rounds,
+                                                                 time.monotonic() - t))
+            for p in problems[:15]:
+                print("    " + p)
+            failed += bool(problems)
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
     print("== differential check against rsync: %d seeds, %d rounds each, %d failed, %.0f s" %
           (len(runs), args.rounds, failed, time.monotonic() - t0))
     return 1 if failed else 0
