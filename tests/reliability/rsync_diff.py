@@ -5,7 +5,8 @@ folders, files that become folders and back, empty files and folders, names
 with blanks and umlauts, names ending in ".arc2del"); after every round the
 host engine mirrors it into one folder and `rsync -a --delete` into another,
 and the two must agree outside "@" (kinds, contents, file dates). The
-engine's run must count 0 errors, and nothing may be lost: what the mirror
+engine's run must count 0 errors and leave no temporary copy and nothing
+set aside, and nothing may be lost: what the mirror
 held before the round is in the mirror or "@" after it, and with unlimited
 versions everything "@" held as well.
 
@@ -215,7 +216,8 @@ def run_seed(driver, seed, rounds, versions, scratch, keep=None, skip=()):
         after = trees.snapshot(dirs["engine"])
         problems += trees.mirror_differences(trees.snapshot(dirs["rsync"]), after)
         problems += ["lost: " + c[:12] + " " + where(before, c) for c in lost(before, after, versions)]
-        problems += ["temporary copy left: " + r for r in trees.temp_leftovers(after)]
+        problems += ["temporary copy left: " + p for p in trees.temp_leftovers(after)]
+        problems += ["set-aside version left: " + p for p in trees.set_aside_area(after)]
         if problems:
             if keep:
                 shutil.rmtree(keep, ignore_errors=True)
