@@ -4,6 +4,7 @@
 // leave the file's whole older part under whatever the next save adds.
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -19,16 +20,21 @@ namespace {
 
 const int kKinds[3] = {core::kLogNormal, core::kLogError, core::kLogHint};
 
-// The configuration folder: a scratch folder seen as "K:\".
+// The configuration folder: a scratch folder seen as "K:\", removed at exit
+// (the name lives on the heap: static strings are gone by then).
 const std::string& FuzzDir() {
-    static const std::string dir = [] {
+    static const std::string* dir = [] {
         // In memory where the host has it: every save syncs its file to disk.
         char pattern[] = "/dev/shm/tresoro-logfuzz-XXXXXX";
         const char* made = mkdtemp(pattern);
         if (!made || !plat::MapDrive(L"K:", made)) std::abort();
-        return std::string(made);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(FuzzDir(), ignored);
+        });
+        return new std::string(made);
     }();
-    return dir;
+    return *dir;
 }
 
 std::string FuzzHostPath(int kind) {

@@ -68,7 +68,6 @@ def config_dir(work):
     return path
 
 
-
 def kill_points(calls, seconds, every):
     """(label, strace prefix or None, delay or None) for each kill to try."""
     points = []
@@ -88,27 +87,51 @@ def kill_points(calls, seconds, every):
     return points
 
 
-def interrupted_run(driver, sc, work, prefix, delay):
-    """Runs the job and kills it; True when it really died before its end."""
-    cmd = list(prefix or []) + [driver, "--src", sc.src, "--dest", sc.dest, "--config", config_dir(work),
+def interrupted_run(driver, sc, prefix, delay):
+    """Runs the job and kills it; True when it really died of the kill
+    (strace dies of the signal its tracee got)."""
+    cmd = list(prefix or []) + [driver, "--src", sc.src, "--dest", sc.dest, "--config", config_dir(sc.root),
                                 "--versions", str(kill_scenario.VERSIONS)]
     if delay is None:
-        p = subprocess.run(cmd, capture_output=True, text=True, timeout=300)
-        return p.returncode != 0 and "copied" not in p.stdout
-    p = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        return subprocess.run(cmd, capture_output=True, timeout=300).returncode == -9
+    p = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(delay)
     p.kill()
-    out, _ = p.communicate()
-    return p.returncode == -9 and "copied" not in out
+    return p.wait() == -9
 
 
-def finishing_run(driver, sc, work):
-    p = trees.run_engine(driver, sc.src, sc.dest, config_dir(work), kill_scenario.VERSIONS)
+def finishing_run(driver, sc):
+    p = trees.run_engine(driver, sc.src, sc.dest, config_dir(sc.root), kill_scenario.VERSIONS)
     problems = []
     if p.returncode != 0 or not re.search(r"errors 0\b", p.stdout):
         problems.append("run after the kill: exit %d, %s %s" % (p.returncode, p.stdout.strip(),
                                                                  p.stderr.strip().replace("\n", " | ")))
     return problems
+
+
+def try_point(driver, sc, before, label, prefix, delay):
+    """(killed, problems) of one kill point; a point whose call never came
+    (or whose run was quicker) counts as not killed and is not checked."""
+    problems = []
+    if label != "no kill":
+        if not interrupted_run(driver, sc, prefix, delay):
+            return False, []
+        problems += ["after the kill: " + p for p in kill_scenario.check_after_kill(sc, before)]
+    problems += finishing_run(driver, sc)
+    problems += kill_scenario.check_converged(sc, before)
+    return label != "no kill", problems
+
+
+def report(label, problems, work, keep):
+    print("FAIL %s" % label)
+    for p in problems[:12]:
+        print("    " + p)
+    if len(problems) > 12:
+        print("    ... %d more" % (len(problems) - 12))
+    if keep:
+        kept = os.path.join(keep, re.sub(r"[^\w]+", "_", label))
+        shutil.rmtree(kept, ignore_errors=True)
+        shutil.copytree(work, kept, symlinks=True)
 
 
 def main():
@@ -141,32 +164,16 @@ def main():
           (len(points) - 1, sum(calls.values()), seconds))
 
     killed = failed = 0
-    for label, prefix, delay in points:
-        trees.copy_fresh(template, work)
-        sc = scenario.at(work)
-        problems = []
-        if label == "no kill":
-            was_killed = False
-        else:
-            was_killed = interrupted_run(driver, sc, work, prefix, delay)
-            if not was_killed:
-                continue  # the call never came, or the run was quicker
-            killed += 1
-            problems += ["after the kill: " + p for p in kill_scenario.check_after_kill(sc, before)]
-        problems += finishing_run(driver, sc, work)
-        problems += kill_scenario.check_converged(sc, before)
-        if problems:
-            failed += 1
-            print("FAIL %s" % label)
-            for p in problems[:12]:
-                print("    " + p)
-            if len(problems) > 12:
-                print("    ... %d more" % (len(problems) - 12))
-            if args.keep:
-                kept = os.path.join(args.keep, re.sub(r"[^\w]+", "_", label))
-                shutil.rmtree(kept, ignore_errors=True)
-                shutil.copytree(work, kept, symlinks=True)
-    shutil.rmtree(scratch, ignore_errors=True)
+    try:
+        for label, prefix, delay in points:
+            trees.copy_fresh(template, work)
+            was_killed, problems = try_point(driver, scenario.at(work), before, label, prefix, delay)
+            killed += was_killed
+            if problems:
+                failed += 1
+                report(label, problems, work, args.keep)
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
 
     print("== kill points: %d runs killed, %d failed, %.0f s" % (killed, failed, time.monotonic() - t0))
     if killed < args.min_kills:

@@ -31,11 +31,11 @@ class Scenario:
         self.root = root
         self.src = os.path.join(root, "src")
         self.dest = os.path.join(root, "dest")
-        self.dropped = []    # contents of "@" the run may drop
+        self.dropped = []    # contents of "@" the run drops: the oldest of each full slot group it uses
         self.archived = []   # contents of the mirror the run moves into "@"
 
     def at(self, root):
-        """The same scenario, copied to `root`."""
+        """The same scenario for a copy of its trees at `root`."""
         other = Scenario(root)
         other.dropped, other.archived = self.dropped, self.archived
         return other
@@ -162,7 +162,8 @@ class Before:
         self.mirror_files = {r: v[1] for r, v in trees.mirror_part(self.dest).items() if v[0] == "f"}
         self.source_files = {r: v[1] for r, v in self.source.items() if v[0] == "f"}
         self.archive = trees.contents(trees.archive_part(self.dest))
-        self.kept = [c for c in trees.contents(self.dest)]
+        # Every content the destination and "@" must keep through any kill.
+        self.kept = trees.contents(self.dest)
         for c in sc.dropped:
             self.kept.remove(c)
 

@@ -5,7 +5,8 @@ folders, files that become folders and back, empty files and folders, names
 with blanks and umlauts, names ending in ".arc2del"); after every round the
 host engine mirrors it into one folder and `rsync -a --delete` into another,
 and the two must agree outside "@" (kinds, contents, file dates). The
-engine's run must count 0 errors, and nothing may be lost: what the mirror
+engine's run must count 0 errors and leave no temporary copy and nothing
+set aside, and nothing may be lost: what the mirror
 held before the round is in the mirror or "@" after it, and with unlimited
 versions everything "@" held as well.
 
@@ -124,7 +125,7 @@ class Source:
     def set_aside_pair(self):
         """A file changes and its ".arc2del" twin vanishes in the same round:
         the version set aside for the one and the other's slot share a name."""
-        twins = [f for f in self.entries("f") if os.path.exists(self.path(f + ".arc2del"))]
+        twins = [f for f in self.entries("f") if os.path.isfile(self.path(f + ".arc2del"))]
         if twins:
             rel = self.rnd.choice(twins)
             self.write(rel)
@@ -215,7 +216,8 @@ def run_seed(driver, seed, rounds, versions, scratch, keep=None, skip=()):
         after = trees.snapshot(dirs["engine"])
         problems += trees.mirror_differences(trees.snapshot(dirs["rsync"]), after)
         problems += ["lost: " + c[:12] + " " + where(before, c) for c in lost(before, after, versions)]
-        problems += ["temporary copy left: " + r for r in trees.temp_leftovers(after)]
+        problems += ["temporary copy left: " + p for p in trees.temp_leftovers(after)]
+        problems += ["set-aside version left: " + p for p in trees.set_aside_area(after)]
         if problems:
             if keep:
                 shutil.rmtree(keep, ignore_errors=True)
@@ -252,17 +254,19 @@ def main():
     t0 = time.monotonic()
     scratch = tempfile.mkdtemp(prefix="tresoro-diff-")
     failed = 0
-    for seed, versions in runs:
-        t = time.monotonic()
-        problems = run_seed(driver, seed, args.rounds, versions, scratch,
-                            args.keep if args.seed is not None else None, skip)
-        status = "FAIL" if problems else "PASS"
-        print("%s seed %d, versions %d, %d rounds (%.1f s)" % (status, seed, versions, args.rounds,
-                                                             time.monotonic() - t))
-        for p in problems[:15]:
-            print("    " + p)
-        failed += bool(problems)
-    shutil.rmtree(scratch, ignore_errors=True)
+    try:
+        for seed, versions in runs:
+            t = time.monotonic()
+            problems = run_seed(driver, seed, args.rounds, versions, scratch,
+                                args.keep if args.seed is not None else None, skip)
+            status = "FAIL" if problems else "PASS"
+            print("%s seed %d, versions %d, %d rounds (%.1f s)" % (status, seed, versions, args.rounds,
+                                                                 time.monotonic() - t))
+            for p in problems[:15]:
+                print("    " + p)
+            failed += bool(problems)
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
     print("== differential check against rsync: %d seeds, %d rounds each, %d failed, %.0f s" %
           (len(runs), args.rounds, failed, time.monotonic() - t0))
     return 1 if failed else 0

@@ -15,7 +15,7 @@ DISPLAY or an Xvfb of our own. A first run without a kill measures how long
 the job takes (from the run writing its configuration to the copy of it in
 "@"); the kills fall at even fractions of the first 80 % of that time
 after the run starts. Fails also when fewer than half of the kills fell
-during the job.
+during the job (a kill that came too late is tried again, sooner).
 """
 import argparse
 import os
@@ -30,7 +30,11 @@ import kill_scenario
 import trees
 
 ROOT = "tresoro-kill"  # below the prefix's C:
-JOB = "1 = 1001|C:\\%s\\src\\|C:\\%s\\dest\\|1|0|0|%d|0|0" % (ROOT, ROOT, kill_scenario.VERSIONS)
+# A small job first, so that a kill during the scenario's job finds the
+# first one in the month's log; then the scenario's job.
+FIRST_SRC = "C:\\%s\\vorher\\" % ROOT
+JOBS = ["1 = 1000|%s|C:\\%s\\vorher-ziel\\|1|0|0|%d|0|0" % (FIRST_SRC, ROOT, kill_scenario.VERSIONS),
+        "2 = 1001|C:\\%s\\src\\|C:\\%s\\dest\\|1|0|0|%d|0|0" % (ROOT, ROOT, kill_scenario.VERSIONS)]
 
 
 class Wine:
@@ -70,13 +74,13 @@ class Wine:
             self.xvfb.wait()
 
     def write_ini(self):
-        """The configuration as the program writes it (BOM, CR LF), with one
-        selected job, due at every start, 3 versions; the run starts a second
+        """The configuration as the program writes it (BOM, CR LF), with the
+        two jobs selected, due at every start, 3 versions; the run starts a second
         after the program (0 would be no automatic start)."""
         shutil.rmtree(self.data, ignore_errors=True)
         os.makedirs(self.data)
         lines = ["", "[GENERAL]", "INIVersion = 110708", "GStdAuto = 0", "GBupBeiStartVerz = 1",
-                 "[Window]", "GDMScale = 1.000000", "[PATHS]", JOB]
+                 "[Window]", "GDMScale = 1.000000", "[PATHS]"] + JOBS
         with open(self.ini(), "wb") as f:
             f.write(b"\xef\xbb\xbf" + "".join(l + "\r\n" for l in lines).encode())
         os.utime(self.ini(), (time.time() - 60, time.time() - 60))
@@ -86,6 +90,14 @@ class Wine:
 
     def error_log(self):
         return os.path.join(self.data, "TresoroErr%d.log" % time.localtime().tm_mon)
+
+    def first_job_logged(self):
+        """True when the month's log on disk names the first job."""
+        try:
+            with open(os.path.join(self.data, "Tresoro%d.log" % time.localtime().tm_mon), "rb") as f:
+                return FIRST_SRC.encode() in f.read()
+        except FileNotFoundError:
+            return False
 
     def run(self):
         return subprocess.Popen(["wine", self.exe, "/S1"], env=self.env,
@@ -129,6 +141,34 @@ def timed_run(wine, sc, kill_after=None, limit=60.0):
 
 
 
+def kill_during_job(wine, template, work, sc, delay):
+    """Fresh trees, a run killed `delay` seconds after it started; when the
+    job had ended by then, again with half the delay, up to three times.
+    True when the kill fell during the job."""
+    for _ in range(3):
+        trees.copy_fresh(template, work)
+        wine.write_ini()
+        rc, done = timed_run(wine, sc, kill_after=delay)
+        if rc is None and done is None:
+            return True
+        delay /= 2
+    return False
+
+
+def finishing_run(wine):
+    """Problems of the run that must finish the job by itself."""
+    problems = []
+    if os.path.exists(wine.error_log()):
+        os.remove(wine.error_log())
+    rc, _ = timed_run(wine, kill_scenario.Scenario(os.path.join(wine.drive_c, ROOT)))
+    if rc != 0:
+        problems.append("the finishing run ended with %s (124: still running after 60 s)" % rc)
+    if os.path.exists(wine.error_log()):
+        with open(wine.error_log(), encoding="utf-8", errors="replace") as f:
+            problems.append("errors logged: " + " | ".join(f.read().split("\n")[:6]))
+    return problems
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("build", nargs="?", default="build/win")
@@ -149,6 +189,8 @@ def main():
     before = kill_scenario.Before(scenario)
     work = os.path.join(wine.drive_c, ROOT)
     sc = scenario.at(work)
+    trees.write_file(os.path.join(template, "vorher", "Notiz.txt"), b"vorher\n", time.time() - 86400)
+    os.makedirs(os.path.join(template, "vorher-ziel"))
 
     wine.start()
     failed = killed = 0
@@ -158,32 +200,32 @@ def main():
         rc, job_seconds = timed_run(wine, sc)
         print("a whole run: exit %s, the job took %s s" % (rc, "%.2f" % job_seconds if job_seconds else "?"))
         job_seconds = job_seconds or 1.0
+        logged = 0
         for i in range(args.kills + 1):
             share = 0.8 * (i - 0.5) / args.kills
             label = "no kill" if i == 0 else "kill at %d%% of the job" % (100 * share)
-            trees.copy_fresh(template, work)
-            wine.write_ini()
             problems = []
             if i:
-                rc, done = timed_run(wine, sc, kill_after=job_seconds * share)
-                if rc is not None or done is not None:
-                    print("     %s: the job had ended before the kill" % label)
-                else:
-                    killed += 1
+                was_killed = kill_during_job(wine, template, work, sc, job_seconds * share)
+                killed += was_killed
+                if not was_killed:
+                    print("     %s: the job had ended before the kill, three times" % label)
                 problems += ["after the kill: " + p for p in kill_scenario.check_after_kill(sc, before)]
-            if os.path.exists(wine.error_log()):
-                os.remove(wine.error_log())
-            rc, _ = timed_run(wine, sc)
-            if rc != 0:
-                problems.append("the finishing run ended with %s (124: still running after 60 s)" % rc)
-            if os.path.exists(wine.error_log()):
-                with open(wine.error_log(), encoding="utf-8", errors="replace") as f:
-                    problems.append("errors logged: " + " | ".join(f.read().split("\n")[:6]))
+                # The scenario's job had begun, so the first one was done.
+                if trees.snapshot(sc.dest) != before.dest:
+                    logged += 1
+                    if not wine.first_job_logged():
+                        problems.append("after the kill: the finished first job is not in the month's log")
+            else:
+                trees.copy_fresh(template, work)
+                wine.write_ini()
+            problems += finishing_run(wine)
             problems += kill_scenario.check_converged(sc, before)
             print("%s %s" % ("FAIL" if problems else "PASS", label))
             for p in problems[:12]:
                 print("    " + p)
             failed += bool(problems)
+        print("     the first job's log line was looked for after %d kills" % logged)
     finally:
         wine.stop()
         shutil.rmtree(work, ignore_errors=True)
