@@ -47,20 +47,7 @@ std::wstring ArchiveSlotName(const std::wstring& archiveDir, const std::wstring&
     return archiveDir + base + std::to_wstring(index) + ext;
 }
 
-bool RemoveEntryForGood(const std::wstring& path) {
-    uint32_t attributes = plat::GetAttributes(path);
-    if (attributes == plat::kInvalidAttributes) return false;
-    // RemoveTree removes a junction or link as the link itself, so nothing
-    // outside the archive is ever reached through one.
-    if (attributes & plat::kAttrDirectory) return plat::RemoveTree(path);
-    // DeleteFileW refuses read-only files; an archived copy of a read-only
-    // file must still be deletable when its slot is reused.
-    if (attributes & plat::kAttrReadOnly) {
-        uint32_t rest = attributes & (plat::kAttrHidden | plat::kAttrSystem | plat::kAttrArchive);
-        plat::SetAttributes(path, rest ? rest : plat::kAttrNormal);
-    }
-    return plat::DeleteFileAt(path);
-}
+bool RemoveEntryForGood(const std::wstring& path) { return plat::RemoveForGood(path); }
 
 // Slot scan: stops at the first free slot, or at the limit with the slot of
 // the oldest version (`taken` then says so; the scan has just seen it, so it

@@ -1,6 +1,11 @@
 // Fault injection for tests: make the n-th call of a file-system operation
 // fail with a chosen error code, once or from then on. Every operation of
 // fs.h counts its calls here, so tests can walk each failure branch.
+//
+// Only the builds the tests link carry it (compiled with TRESORO_TEST_HOOKS,
+// see the top-level CMakeLists.txt). In the shipped program FaultHit is a
+// constant false that the compiler folds away, and the functions below do
+// not exist.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +38,10 @@ void ClearFaults();
 
 // Called by the implementations at the top of each operation: true when this
 // call must fail; the error code is then already set.
+#ifdef TRESORO_TEST_HOOKS
 bool FaultHit(FaultOp op);
+#else
+inline bool FaultHit(FaultOp) { return false; }
+#endif
 
 }  // namespace plat

@@ -59,6 +59,12 @@ bool RemoveDir(const std::wstring& path);       // empty directories only
 // points to is never touched. A plain file is refused (error 267).
 bool RemoveTree(const std::wstring& path);
 
+// Removes a file, a link or a directory with everything below it, read-only
+// entries included (Windows refuses to delete those as they are). A
+// directory counts as RemoveTree does; a file counts as Delete, and as
+// SetAttributes first when it is read-only.
+bool RemoveForGood(const std::wstring& path);
+
 // Copy progress: total and copied bytes of the file so far. Returning false
 // cancels the copy; the copy then fails with kErrRequestAborted and leaves
 // no target behind.

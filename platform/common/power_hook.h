@@ -7,6 +7,11 @@ namespace plat {
 
 // True when the request must not reach the system: `code` is then the
 // intercept's answer, or kShutdownRefused in a test process without one.
+// The shipped program has no intercept (see platform/fault.h).
+#ifdef TRESORO_TEST_HOOKS
 bool ShutdownIntercepted(uint32_t flags, int& code);
+#else
+inline bool ShutdownIntercepted(uint32_t, int&) { return false; }
+#endif
 
 }  // namespace plat

@@ -163,6 +163,21 @@ bool RemoveTree(const std::wstring& path) {
     return FsRemoveTreeHost(host);
 }
 
+bool RemoveForGood(const std::wstring& path) {
+    const uint32_t attributes = GetAttributes(path);
+    if (attributes == kInvalidAttributes) return false;
+    std::string host;
+    if (!FsHost(path, host)) return false;
+    if (attributes & kAttrDirectory) return FsRemoveTreeHost(host);
+    // The host unlinks read-only files as they are; Windows needs the bit
+    // cleared first, and that step can fail there, so it counts here too.
+    if ((attributes & kAttrReadOnly) && FaultHit(FaultOp::SetAttributes)) return false;
+    if (FaultHit(FaultOp::Delete)) return false;
+    if (unlink(host.c_str()) != 0) return FailErrno();
+    ForgetExtraAttributes(host);
+    return true;
+}
+
 bool SetAttributes(const std::wstring& path, uint32_t attributes) {
     if (FaultHit(FaultOp::SetAttributes)) return false;
     std::string host;

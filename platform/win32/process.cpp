@@ -14,7 +14,4 @@ bool CreateInstanceMutex(const std::wstring& name, bool& alreadyExists) {
 
 void SleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }
 
-void SetForeignMutexForTest(const std::wstring&) {}
-void ResetMutexesForTest() {}
-
 }  // namespace plat

@@ -99,10 +99,6 @@ bool OpenWithShell(const std::wstring& path) {
     return true;
 }
 
-std::vector<std::wstring> ShellOpenedForTest() { return {}; }
-void FailOpenWithShellForTest(uint32_t) {}
-void ResetShellOpenedForTest() {}
-
 // The file-system folder's columns, each named once per process: the
 // Windows directory is a folder of the file system on every machine.
 std::wstring ShellColumnTitle(ShellColumn column) {

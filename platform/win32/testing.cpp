@@ -1,5 +1,6 @@
 // Test set-up on Windows: the real system answers, so the drive, folder and
-// screen tables cannot be changed. Environment variables are real; the ones
+// screen tables cannot be changed, and the mutex and shell records of the
+// portable layer have nothing to record. Environment variables are real; the ones
 // a test sets are put back when the tables are reset, so no test sees what
 // an earlier one left.
 #include <windows.h>
@@ -8,6 +9,8 @@
 #include <optional>
 
 #include "platform/power.h"
+#include "platform/process.h"
+#include "platform/shell.h"
 #include "platform/testing.h"
 
 namespace plat {
@@ -41,6 +44,13 @@ bool SetEnvForTest(const std::wstring& name, const std::wstring& value) {
 
 bool SetScreenDpiForTest(int) { return false; }
 bool SetNamedTempCopiesForTest(bool) { return false; }
+
+void SetForeignMutexForTest(const std::wstring&) {}
+void ResetMutexesForTest() {}
+
+std::vector<std::wstring> ShellOpenedForTest() { return {}; }
+void FailOpenWithShellForTest(uint32_t) {}
+void ResetShellOpenedForTest() {}
 
 void ResetTestTables() {
     for (const auto& [name, value] : g_testingSavedEnv)

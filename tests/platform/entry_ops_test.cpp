@@ -215,6 +215,65 @@ TEST(PlatformTree, RemovesDirectoryLinksWithoutEnteringThem) {
     EXPECT_EQ(bytes, "keep");
 }
 
+// What DeleteFileAt refuses (a read-only file, a directory with contents)
+// RemoveForGood takes away, and a link to a directory goes as the link.
+TEST(PlatformTree, RemoveForGoodTakesReadOnlyFilesTreesAndLinks) {
+    NativeDir host;
+    ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"locked.txt", "locked"));
+    ASSERT_TRUE(plat::SetAttributes(host.win + L"locked.txt",
+                                    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem));
+    ASSERT_TRUE(plat::CreateDir(host.win + L"tree\\"));
+    ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"tree\\inner.txt", "inner"));
+    ASSERT_TRUE(plat::SetAttributes(host.win + L"tree\\inner.txt", plat::kAttrReadOnly));
+    ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"beside.txt", "beside"));
+
+    EXPECT_FALSE(plat::DeleteFileAt(host.win + L"locked.txt"));
+    EXPECT_EQ(plat::LastError(), plat::kErrAccessDenied);
+    ASSERT_TRUE(plat::RemoveForGood(host.win + L"locked.txt"));
+    EXPECT_EQ(plat::GetAttributes(host.win + L"locked.txt"), plat::kInvalidAttributes);
+    ASSERT_TRUE(plat::RemoveForGood(host.win + L"tree"));
+    EXPECT_FALSE(plat::DirExists(host.win + L"tree"));
+    EXPECT_FALSE(plat::RemoveForGood(host.win + L"tree"));
+    EXPECT_EQ(plat::LastError(), plat::kErrFileNotFound);
+    EXPECT_TRUE(plat::FileExists(host.win + L"beside.txt"));
+
+    ASSERT_TRUE(plat::CreateDir(host.win + L"outside\\"));
+    ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"outside\\keep.txt", "keep"));
+    std::error_code ec;
+    fs::create_directory_symlink(host.native / "outside", host.native / "link", ec);
+    if (ec) GTEST_SKIP() << "no directory links in this build: " << ec.message();
+    ASSERT_TRUE(plat::RemoveForGood(host.win + L"link"));
+    EXPECT_EQ(plat::GetAttributes(host.win + L"link"), plat::kInvalidAttributes);
+    EXPECT_TRUE(plat::FileExists(host.win + L"outside\\keep.txt"));
+}
+
+// Each step of the removal can fail on its own; the entry then stays.
+TEST(PlatformTree, RemoveForGoodStopsAtEachInjectedFault) {
+    TempTree t;
+    t.Write(L"locked.txt", "locked");
+    ASSERT_TRUE(plat::SetAttributes(t.Path(L"locked.txt"), plat::kAttrReadOnly));
+    t.Write(L"top\\a.txt", "a");
+
+    plat::InjectFault(plat::FaultOp::SetAttributes, 1, plat::kErrSharingViolation);
+    EXPECT_FALSE(plat::RemoveForGood(t.Path(L"locked.txt")));
+    EXPECT_EQ(plat::LastError(), plat::kErrSharingViolation);
+    EXPECT_NE(plat::GetAttributes(t.Path(L"locked.txt")) & plat::kAttrReadOnly, 0u);
+
+    plat::InjectFault(plat::FaultOp::Delete, 1, plat::kErrSharingViolation);
+    EXPECT_FALSE(plat::RemoveForGood(t.Path(L"locked.txt")));
+    EXPECT_EQ(plat::LastError(), plat::kErrSharingViolation);
+    EXPECT_TRUE(t.Exists(L"locked.txt"));
+
+    plat::InjectFault(plat::FaultOp::RemoveDir, 1, plat::kErrSharingViolation);
+    EXPECT_FALSE(plat::RemoveForGood(t.Path(L"top")));
+    EXPECT_EQ(plat::LastError(), plat::kErrSharingViolation);
+    EXPECT_TRUE(t.Exists(L"top\\a.txt"));
+
+    EXPECT_TRUE(plat::RemoveForGood(t.Path(L"locked.txt")));
+    EXPECT_TRUE(plat::RemoveForGood(t.Path(L"top")));
+    EXPECT_EQ(t.Names().size(), 0u);
+}
+
 // The last step of every safe copy: a fresh name is taken in one step, a
 // writable file is replaced, and the file's own attributes go along.
 TEST(PlatformOps, MoveReplacingTakesAFreeNameOrReplacesAWritableFile) {

@@ -1,5 +1,5 @@
-// Directory listing and existence tests over FindFirstFileExW and
-// GetFileAttributesW.
+// Listing and questions about single entries: existence, attributes, the
+// last write time.
 #include <windows.h>
 
 #include "platform/errors.h"
@@ -71,6 +71,16 @@ bool DirExists(const std::wstring& path) {
 bool FileExists(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(LiteralEntry(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool GetModified(const std::wstring& path, int64_t& modified) {
+    // GetFileAttributesExW reads the directory entry without opening the
+    // file, so a file another program holds open exclusively still answers.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(LiteralEntry(path).c_str(), GetFileExInfoStandard, &data))
+        return false;
+    modified = win32::UtcFileTimeToLocalSeconds(data.ftLastWriteTime);
+    return true;
 }
 
 }  // namespace plat

@@ -1,5 +1,5 @@
-// Single-entry operations: attributes, dates, create, move, delete, and the
-// recursive removal used inside the archive folder.
+// Creating, moving, deleting and marking entries, and the recursive removal
+// used inside the archive folder.
 #include <windows.h>
 
 #include "platform/errors.h"
@@ -16,16 +16,6 @@ using win32::LiteralEntry;
 bool SetAttributes(const std::wstring& path, uint32_t attributes) {
     if (FaultHit(FaultOp::SetAttributes)) return false;
     return SetFileAttributesW(LiteralEntry(path).c_str(), attributes) != 0;
-}
-
-bool GetModified(const std::wstring& path, int64_t& modified) {
-    // GetFileAttributesExW reads the directory entry without opening the
-    // file, so a file another program holds open exclusively still answers.
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(LiteralEntry(path).c_str(), GetFileExInfoStandard, &data))
-        return false;
-    modified = win32::UtcFileTimeToLocalSeconds(data.ftLastWriteTime);
-    return true;
 }
 
 bool SetModified(const std::wstring& path, int64_t modified) {
@@ -135,6 +125,17 @@ bool RemoveTree(const std::wstring& path) {
         return false;
     }
     return TreeRemoveEntry(top, attributes);
+}
+
+bool RemoveForGood(const std::wstring& path) {
+    std::wstring literal = LiteralEntry(path);
+    DWORD attributes = GetFileAttributesW(literal.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return TreeRemoveEntry(literal, attributes);
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && FaultHit(FaultOp::SetAttributes)) return false;
+    TreeClearReadOnly(literal, attributes);
+    if (FaultHit(FaultOp::Delete)) return false;
+    return DeleteFileW(literal.c_str()) != 0;
 }
 
 }  // namespace plat
