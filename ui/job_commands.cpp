@@ -51,6 +51,7 @@ void DeleteJob() {
     if (ShowMessage(question, 1, L"Meldung") != 1) return;
     auto& jobs = core::S().Jobs;
     const size_t at = core::JobIndex(jobs, V().CurrentSid);
+    if (at == core::kNoJob) return;
     jobs.items.erase(jobs.items.begin() + static_cast<std::ptrdiff_t>(at));
     // The job before becomes current; after the first one the list picks
     // the new first row itself.
