@@ -104,7 +104,6 @@ void SortExcludes() {
     std::stable_sort(items.begin(), items.end(), [](const Exclude& a, const Exclude& b) {
         return plat::CompareNoCase(a.Path, b.Path) < 0;
     });
-    S().Excludes.current = items.empty() ? List<Exclude>::npos : items.size() - 1;
 }
 
 }  // namespace core

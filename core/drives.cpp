@@ -37,7 +37,6 @@ void ListDrives() {
         }
         drives.Append(drive);
     }
-    drives.Reset();
 }
 
 bool DiskSpace(const std::wstring& path) {

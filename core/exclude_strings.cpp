@@ -61,7 +61,6 @@ void SortExcludeStrings() {
     std::vector<std::wstring>& items = S().ExcludeStrings.items;
     std::sort(items.begin(), items.end());
     items.erase(std::unique(items.begin(), items.end()), items.end());
-    S().ExcludeStrings.current = items.empty() ? List<std::wstring>::npos : items.size() - 1;
 }
 
 // The short form "%MyTemp" has no closing "%": the name then runs to the end

@@ -1,5 +1,6 @@
-// An ordered list with a current element: adding inserts right after the
-// current element and makes the new one current.
+// An ordered list of records, kept in the order the configuration file
+// stores them. It has no cursor: whoever needs "the current one" keeps its
+// own key (the window keeps the current job's Sid) and says where to insert.
 #pragma once
 
 #include <cstddef>
@@ -10,26 +11,17 @@ namespace core {
 template <typename T>
 struct List {
     std::vector<T> items;
-    // Index of the current element; npos = before the first element.
-    static constexpr size_t npos = static_cast<size_t>(-1);
-    size_t current = npos;
 
-    T& Add(const T& value) {
-        size_t at = current == npos ? 0 : current + 1;
-        if (at > items.size()) at = items.size();
-        items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), value);
-        current = at;
-        return items[at];
-    }
-    // Appends at the end, whatever is current, and makes it current.
     T& Append(const T& value) {
         items.push_back(value);
-        current = items.size() - 1;
         return items.back();
     }
-    T* Current() { return current < items.size() ? &items[current] : nullptr; }
-    void Reset() { current = npos; }
-    void Clear() { items.clear(); current = npos; }
+    // Inserts before position `at`; past the end it appends.
+    T& Insert(size_t at, const T& value) {
+        if (at > items.size()) at = items.size();
+        return *items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), value);
+    }
+    void Clear() { items.clear(); }
     size_t Size() const { return items.size(); }
     bool Empty() const { return items.empty(); }
 };

@@ -74,22 +74,10 @@ int32_t NewSid(const SidCounts& taken) {
     return sid;
 }
 
-// Removes the entries whose Sid is not in `sids`, keeping the order. The
-// current element stays current when it survives; otherwise its nearest
-// surviving predecessor takes over, so that the next Add lands where the
-// removed element stood.
+// Removes the entries whose Sid is not in `sids`, keeping the order.
 template <typename T>
 static void SidDropOrphans(List<T>& list, const std::unordered_set<int32_t>& sids) {
-    std::vector<T> kept;
-    kept.reserve(list.items.size());
-    size_t newCurrent = List<T>::npos;
-    for (size_t i = 0; i < list.items.size(); ++i) {
-        if (sids.count(list.items[i].Sid) == 0) continue;
-        kept.push_back(std::move(list.items[i]));
-        if (list.current != List<T>::npos && i <= list.current) newCurrent = kept.size() - 1;
-    }
-    list.items = std::move(kept);
-    list.current = newCurrent;
+    std::erase_if(list.items, [&](const T& entry) { return sids.count(entry.Sid) == 0; });
 }
 
 void RemoveOrphans() {

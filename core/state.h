@@ -56,4 +56,11 @@ struct State {
 State& S();
 void ResetState();
 
+// Where the job with this Sid stands in `jobs`, or kNoJob. Sid 0 names no
+// job (a fresh Sid is never 0, and a read configuration repairs it).
+constexpr size_t kNoJob = static_cast<size_t>(-1);
+size_t JobIndex(const List<Job>& jobs, int32_t sid);
+// The job with this Sid in the job list, or nullptr; changes nothing.
+Job* FindJob(int32_t sid);
+
 }  // namespace core

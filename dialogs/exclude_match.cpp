@@ -64,7 +64,6 @@ void RemoveNestedExcludes(int32_t sid) {
         kept.push_back(std::move(entry));
     }
     excludes.items = std::move(kept);
-    excludes.Reset();
 }
 
 }  // namespace dialogs

@@ -56,9 +56,7 @@ void ScanExcludeTree(const std::wstring& directory, int32_t sid) {
 }
 
 void SearchExcludesFor(int32_t sid) {
-    const core::Job* job = nullptr;
-    for (const core::Job& candidate : core::S().Jobs.items)
-        if (candidate.Sid == sid && sid != 0) job = &candidate;
+    const core::Job* job = core::FindJob(sid);
     if (!job) return;
     // The walk only appends to Excludes, but a copy keeps the path safe
     // whatever the window's handler does meanwhile.

@@ -16,12 +16,6 @@
 
 namespace dialogs {
 
-static core::Job* EditorJob(int32_t sid) {
-    for (core::Job& job : core::S().Jobs.items)
-        if (job.Sid == sid) return &job;
-    return nullptr;
-}
-
 // An empty answer only comes when the chooser could not open (it has said
 // so); the field keeps what the user had there rather than losing it.
 static void EditorChooseInto(int field, const std::wstring& title) {
@@ -75,7 +69,7 @@ static void EditorExceptionDelete() {
 }
 
 static void EditorCommit(int32_t sid) {
-    core::Job* job = EditorJob(sid);
+    core::Job* job = core::FindJob(sid);
     if (!job) return;
     if (CommitEditorValues(*job, ReadEditorValues()))
         ui::ShowMessage(L"Hinweis: Es existieren Archiv-Ausnahmen, welche nicht im Ziel enthalten sind...", 0,

@@ -35,7 +35,6 @@ static void RulesSortArcIndiv() {
     std::stable_sort(items.begin(), items.end(), [](const core::ArcIndivEntry& a, const core::ArcIndivEntry& b) {
         return plat::CompareNoCase(a.Path, b.Path) < 0;
     });
-    core::S().ArcIndiv.Reset();
 }
 
 bool CommitEditorValues(core::Job& job, const EditorValues& values) {

@@ -52,9 +52,7 @@ std::wstring InitialSetupDest() {
     const std::wstring systemDrive = upperDir(plat::GetEnv(L"SystemDrive"));
     const std::wstring documents = upperDir(core::FolderPath(5));
     core::ListDrives();
-    core::List<core::Drive>& drives = core::S().Drives;
-    const std::wstring proposal = ProposeBackupDrive(drives.items, profile, systemDrive, documents);
-    drives.Reset();
+    const std::wstring proposal = ProposeBackupDrive(core::S().Drives.items, profile, systemDrive, documents);
     if (!proposal.empty()) {
         ui::ShowMessage(L"Habe als mögliches Backupziel '" + proposal + L"' gefunden - bitte passen Sie dies ggfs. an!",
                         0, L"Meldung");

@@ -34,12 +34,6 @@ struct SyncCall {
 
 static bool SyncCancelled() { return R().CancelRequested != 0; }
 
-static const core::Job* SyncFindJob(int32_t sid) {
-    for (const core::Job& job : core::S().Jobs.items)
-        if (job.Sid == sid) return &job;
-    return nullptr;
-}
-
 // Lists both sides; the destination is created (one level) when it cannot
 // be listed. False when this directory's subtree must be skipped.
 static bool SyncListBoth(const SyncCall& call, std::vector<plat::DirEntry>& source,
@@ -269,7 +263,7 @@ void SyncDirectory(const std::wstring& sourceDirIn, const std::wstring& destDirI
     std::vector<plat::DirEntry> sourceListing, destListing;
     if (!SyncListBoth(call, sourceListing, destListing)) return;
 
-    const core::Job* job = SyncFindJob(sid);
+    const core::Job* job = core::FindJob(sid);
     const bool isJobRoot = job && plat::EqualNoCase(call.sourceDir, core::AddBackslash(job->Src));
     std::vector<DirEntry> source, dest, temps;
     std::vector<std::wstring> excludedTempNames, links;

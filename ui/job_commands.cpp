@@ -20,19 +20,22 @@ void AddJob() {
     core::Job job;
     job.ArcInterval = 7;
     job.ArcVersions = 3;
-    if (const core::Job* current = CurrentJob()) {
-        job.Src = dialogs::ParentDir(current->Src);
-        job.Dest = dialogs::ParentDir(current->Dest);
-        job.ArcInterval = current->ArcInterval;
-        job.ArcVersions = current->ArcVersions;
+    // The new job goes right after the current one, or first without one.
+    size_t at = 0;
+    const size_t current = core::JobIndex(core::S().Jobs, V().CurrentSid);
+    if (current != core::kNoJob) {
+        const core::Job& from = core::S().Jobs.items[current];
+        job.Src = dialogs::ParentDir(from.Src);
+        job.Dest = dialogs::ParentDir(from.Dest);
+        job.ArcInterval = from.ArcInterval;
+        job.ArcVersions = from.ArcVersions;
+        at = current + 1;
     }
     job.Sid = core::NewSid();
     if (job.Sid <= 0) return;
     job.Flags = core::kFlagSelected;
     V().CurrentSid = job.Sid;
-    // CurrentJob() left the list's current element on the old current job
-    // (or reset it), so Add places the new job right after it.
-    core::S().Jobs.Add(job);
+    core::S().Jobs.Insert(at, job);
     RefreshJobList();
     dialogs::EditJob();
 }
@@ -47,24 +50,23 @@ void DeleteJob() {
                                   L"\r\n\r\nSind Sie sicher?";
     if (ShowMessage(question, 1, L"Meldung") != 1) return;
     auto& jobs = core::S().Jobs;
-    const size_t at = jobs.current;
+    const size_t at = core::JobIndex(jobs, V().CurrentSid);
+    if (at == core::kNoJob) return;
     jobs.items.erase(jobs.items.begin() + static_cast<std::ptrdiff_t>(at));
     // The job before becomes current; after the first one the list picks
     // the new first row itself.
     if (at > 0) V().CurrentSid = jobs.items[at - 1].Sid;
-    jobs.Reset();
     core::RemoveOrphans();
     RefreshJobList();
 }
 
 static void JobSwap(bool up) {
-    if (!CurrentJob()) return;
     auto& jobs = core::S().Jobs;
-    const size_t at = jobs.current;
+    const size_t at = core::JobIndex(jobs, V().CurrentSid);
+    if (at == core::kNoJob) return;
     if (up ? at == 0 : at + 1 >= jobs.items.size()) return;
-    const size_t other = up ? at - 1 : at + 1;
-    std::swap(jobs.items[at], jobs.items[other]);
-    jobs.current = other;
+    // The current job moves; CurrentSid keeps it current.
+    std::swap(jobs.items[at], jobs.items[up ? at - 1 : at + 1]);
     RefreshJobList();
 }
 

@@ -74,7 +74,6 @@ void RefreshJobList() {
             v.CurrentPath.clear();
         }
     }
-    CurrentJob();
     JobShowDirectory(v.CurrentPath);
     RefreshExclusionMarks(true);
 }
@@ -204,7 +203,6 @@ void OnExclusionEditorEvent() {
     const int32_t sid = V().CurrentSid;
     auto& list = core::S().Excludes;
     std::erase_if(list.items, [&](const core::Exclude& e) { return e.Sid == sid; });
-    list.Reset();
     if (sid != 0) {
         for (const std::wstring& line : JobEditorLines(plat::GetGadgetText(ExclusionEditor)))
             if (!line.empty()) list.Append(core::Exclude{sid, plat::ToUpper(line)});

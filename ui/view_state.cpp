@@ -8,17 +8,7 @@ static ViewState g_view;
 
 ViewState& V() { return g_view; }
 
-core::Job* CurrentJob() {
-    auto& jobs = core::S().Jobs;
-    for (size_t i = 0; i < jobs.items.size(); ++i) {
-        if (jobs.items[i].Sid == g_view.CurrentSid && g_view.CurrentSid != 0) {
-            jobs.current = i;
-            return &jobs.items[i];
-        }
-    }
-    jobs.Reset();
-    return nullptr;
-}
+core::Job* CurrentJob() { return core::FindJob(g_view.CurrentSid); }
 
 void ResetViewState() { g_view = ViewState{}; }
 

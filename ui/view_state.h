@@ -20,8 +20,8 @@ struct ViewState {
 };
 
 ViewState& V();
-// The element of Jobs whose Sid is CurrentSid, made the list's current
-// element; nullptr (and the list reset) when no job has that Sid.
+// The element of Jobs whose Sid is CurrentSid; nullptr when no job has
+// that Sid. Only a lookup: CurrentSid alone says which job is current.
 core::Job* CurrentJob();
 // Back to the start state; for tests.
 void ResetViewState();

@@ -162,32 +162,12 @@ TEST(CoreRemoveOrphans, DropsEntriesOfDeletedJobsInOrder) {
     EXPECT_EQ(core::S().Jobs.Size(), 2u);
 }
 
-TEST(CoreRemoveOrphans, KeepsTheCurrentElementWhenItSurvives) {
-    OrphanFixture fixture;
-    core::S().Excludes.current = 2;  // P2
-    core::RemoveOrphans();
-    ASSERT_NE(core::S().Excludes.Current(), nullptr);
-    EXPECT_EQ(core::S().Excludes.Current()->Path, L"P2");
-}
-
-TEST(CoreRemoveOrphans, MovesCurrentToTheSurvivorBeforeARemovedOne) {
-    OrphanFixture fixture;
-    core::S().Excludes.current = 3;  // orphan between P2 and P4
-    core::S().ArcIndiv.current = 0;  // orphan with no survivor before it
-    core::RemoveOrphans();
-    ASSERT_NE(core::S().Excludes.Current(), nullptr);
-    EXPECT_EQ(core::S().Excludes.Current()->Path, L"P2");
-    EXPECT_EQ(core::S().ArcIndiv.current, core::List<core::ArcIndivEntry>::npos);
-}
-
 TEST(CoreRemoveOrphans, EmptiesTheListsWhenNoJobIsLeft) {
     OrphanFixture fixture;
     core::S().Jobs.Clear();
-    core::S().Excludes.current = 4;
     core::RemoveOrphans();
     EXPECT_TRUE(core::S().Excludes.Empty());
     EXPECT_TRUE(core::S().ArcIndiv.Empty());
-    EXPECT_EQ(core::S().Excludes.Current(), nullptr);
 }
 
 }  // namespace

@@ -84,6 +84,31 @@ TEST_F(Menu, InsertAddsAJobAfterTheCurrentOneFromItsParents) {
     EXPECT_EQ(ui::V().CurrentSid, added.Sid);
 }
 
+TEST_F(Menu, InsertAfterTheLastJobAppendsAndIntoAnEmptyListMakesTheOnlyJob) {
+    AddJobs(2);
+    plat::UserClickRow(ui::JobListView, 1);
+    plat::UserPressKey(ui::MainWindow, plat::kKeyInsert);
+    plat::UserCloseWindow(ui::kJobEditorIds);
+    RunPendingEvents();
+    ASSERT_EQ(core::S().Jobs.Size(), 3u);
+    EXPECT_EQ(core::S().Jobs.items[2].Src, L"C:\\");  // the parent of the last job's source
+    EXPECT_EQ(ui::V().CurrentSid, core::S().Jobs.items[2].Sid);
+    EXPECT_EQ(plat::GetListCurrentRow(ui::JobListView), 2);
+
+    core::S().Jobs.Clear();
+    ui::RefreshJobList();
+    RunPendingEvents();
+    plat::UserPressKey(ui::MainWindow, plat::kKeyInsert);
+    plat::UserCloseWindow(ui::kJobEditorIds);
+    RunPendingEvents();
+    ASSERT_EQ(core::S().Jobs.Size(), 1u);
+    const core::Job& only = core::S().Jobs.items[0];
+    EXPECT_EQ(only.Src, L"");
+    EXPECT_EQ(only.ArcInterval, 7);
+    EXPECT_EQ(only.ArcVersions, 3);
+    EXPECT_EQ(ui::V().CurrentSid, only.Sid);
+}
+
 TEST_F(Menu, DeleteOnlyWithTheFocusInTheListAndAfterYes) {
     AddJobs(5);
     plat::UserClickRow(ui::JobListView, 2);
