@@ -48,9 +48,6 @@ struct State {
     Settings settings;
     Paths paths;
     double DialogScale = 1.0;
-    // Last values measured by DiskSpace.
-    uint64_t LastFreeBytes = 0;
-    uint64_t LastTotalBytes = 0;
 };
 
 State& S();
