@@ -73,8 +73,9 @@ std::wstring FindAlternativeDest(Run& run, const core::Job& job) {
                              L" - Pfad wird verwendet!",
                          core::kLogHint);
             found = candidate;
-            int64_t expected = static_cast<int64_t>(run.EntriesExpected) + job.EntryCount;
-            run.EntriesExpected = static_cast<int32_t>(std::clamp<int64_t>(expected, 0, std::numeric_limits<int32_t>::max()));
+            const int64_t expected = static_cast<int64_t>(run.EntriesExpected) + job.EntryCount;
+            run.EntriesExpected =
+                static_cast<int32_t>(std::clamp<int64_t>(expected, 0, std::numeric_limits<int32_t>::max()));
             break;
         }
         logs::AddLog(L"Konnte in " + iniPath + L" keine passende Sid finden!", core::kLogHint);

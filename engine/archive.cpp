@@ -135,8 +135,9 @@ static bool ArchiveSetAside(Run& run, const std::wstring& slotPath, const std::w
     return false;
 }
 
-std::wstring ArchiveEntry(Run& run, const std::wstring& pathIn, const std::wstring& archiveDir, const std::wstring& setAsideDir,
-                          int32_t versions, int32_t intervalDays, ArchiveMode mode, ArchiveOutcome* outcome) {
+std::wstring ArchiveEntry(Run& run, const std::wstring& pathIn, const std::wstring& archiveDir,
+                          const std::wstring& setAsideDir, int32_t versions, int32_t intervalDays, ArchiveMode mode,
+                          ArchiveOutcome* outcome) {
     if (outcome) *outcome = ArchiveOutcome::NotNeeded;
     if (versions == 0 || CancelPending()) return L"";
     if (versions < 0) versions = kUnlimitedVersions;

@@ -40,8 +40,8 @@ extern const wchar_t* const kSetAsideSuffix;
 // than it. A full slot's oldest version waits in `setAsideDir` (ending in
 // "\"; see SetAsideDirFor) until the directory is done. `outcome`, when
 // given, tells "not needed" from "failed".
-std::wstring ArchiveEntry(Run& run, const std::wstring& path, const std::wstring& archiveDir, const std::wstring& setAsideDir,
-                          int32_t versions, int32_t intervalDays, ArchiveMode mode,
+std::wstring ArchiveEntry(Run& run, const std::wstring& path, const std::wstring& archiveDir,
+                          const std::wstring& setAsideDir, int32_t versions, int32_t intervalDays, ArchiveMode mode,
                           ArchiveOutcome* outcome = nullptr);
 
 // archiveDir + base + ext for slot 0, archiveDir + base + index + ext above.

@@ -186,7 +186,8 @@ TEST_F(EngineArchive, DirectoryMovesWholeUnderItsSplitName) {
     WriteDated(dest + L"Fotos.2012\\x.jpg", "x", kTestNow - 9 * kDay);
     WriteDated(dest + L"Fotos.2012\\tief\\y.jpg", "y", kTestNow - 9 * kDay);
     Slot(L"Fotos.2012\\alt.jpg", "alt", kTestNow - 20 * kDay);
-    EXPECT_EQ(ArchiveEntry(TestRun(), dest + L"Fotos.2012", arc, aside, 3, 0, ArchiveMode::Vanished), arc + L"Fotos1.2012");
+    EXPECT_EQ(ArchiveEntry(TestRun(), dest + L"Fotos.2012", arc, aside, 3, 0, ArchiveMode::Vanished),
+              arc + L"Fotos1.2012");
     EXPECT_EQ(ReadAll(arc + L"Fotos1.2012\\tief\\y.jpg"), "y");
     EXPECT_FALSE(Exists(dest + L"Fotos.2012"));
 }
