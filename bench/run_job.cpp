@@ -133,14 +133,12 @@ int main(int argc, char** argv) {
     job.ArcInterval = args.interval;
     state.Jobs.Append(job);
 
-    engine::RunBackup(true);
+    const engine::Run run = engine::RunBackup({engine::kItJobNormal, true});
 
-    const engine::RunState& run = engine::R();
-    const logs::LogState& log = logs::LS();
     std::printf("copied %d files (%lld bytes), entries %d, errors %d, hints %zu\n", run.FilesCopied,
-                static_cast<long long>(run.BytesCopied), run.EntriesDone, log.RunErrorCount,
+                static_cast<long long>(run.BytesCopied), run.EntriesDone, run.RunErrorCount,
                 logs::ChannelLineCount(core::kLogHint));
-    if (log.RunErrorCount == 0) return 0;
+    if (run.RunErrorCount == 0) return 0;
     const std::wstring errors = logs::ChannelNewestText(core::kLogError, 20);
     std::fprintf(stderr, "%s", plat::WideToUtf8(errors).c_str());
     return 1;

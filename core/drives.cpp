@@ -39,17 +39,10 @@ void ListDrives() {
     }
 }
 
-bool DiskSpace(const std::wstring& path) {
-    uint64_t freeToCaller = 0;
-    uint64_t total = 0;
-    bool ok = plat::DiskSpaceFor(path, freeToCaller, total);
-    if (!ok) {
-        freeToCaller = 0;
-        total = 0;
-    }
-    S().LastFreeBytes = freeToCaller;
-    S().LastTotalBytes = total;
-    return ok;
+Space DiskSpace(const std::wstring& path) {
+    Space space;
+    if (!plat::DiskSpaceFor(path, space.freeBytes, space.totalBytes)) return {};
+    return space;
 }
 
 }  // namespace core

@@ -1,6 +1,7 @@
 // The drive list and disk-space measurement.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace core {
@@ -9,8 +10,14 @@ namespace core {
 // before its first element.
 void ListDrives();
 
-// Measures free (available to the caller) and total bytes of the volume
-// holding `path` into State::LastFreeBytes / LastTotalBytes; both 0 on failure.
-bool DiskSpace(const std::wstring& path);
+// Free (available to the caller) and total bytes of a volume; both 0 when
+// it could not be measured.
+struct Space {
+    uint64_t freeBytes = 0;
+    uint64_t totalBytes = 0;
+};
+
+// Measures the volume holding `path`.
+Space DiskSpace(const std::wstring& path);
 
 }  // namespace core

@@ -8,10 +8,13 @@
 
 #include "core/list.h"
 #include "core/records.h"
+#include "platform/gui.h"
 
 namespace core {
 
-constexpr int32_t kKeep = -65535;  // window coordinate left as the system chose
+// A window coordinate left as the system chose: the value the window calls
+// take for "leave it", so a stored position goes to them as it is.
+using plat::kKeep;
 
 struct Settings {
     int32_t INIinPrgPath = 0;
@@ -48,9 +51,6 @@ struct State {
     Settings settings;
     Paths paths;
     double DialogScale = 1.0;
-    // Last values measured by DiskSpace.
-    uint64_t LastFreeBytes = 0;
-    uint64_t LastTotalBytes = 0;
 };
 
 State& S();

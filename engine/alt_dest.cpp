@@ -12,7 +12,6 @@
 #include "core/state.h"
 #include "core/text_helpers.h"
 #include "engine/run.h"
-#include "engine/run_state.h"
 #include "log/channels.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
@@ -52,10 +51,10 @@ static std::vector<core::Drive> AltDrivesBySpace() {
     return drives;
 }
 
-bool FindAlternativeDest(core::Job& job, std::wstring& dest, std::wstring& originalDest) {
+std::wstring FindAlternativeDest(Run& run, const core::Job& job) {
     const uint32_t t0 = plat::Tick();
-    const std::wstring tail = DestTail(dest);
-    bool found = false;
+    const std::wstring tail = DestTail(job.Dest);
+    std::wstring found;
     for (const core::Drive& drive : AltDrivesBySpace()) {
         // Drives without a medium or without free space sort last and end
         // the search: a full disk cannot take the backup anyway.
@@ -73,13 +72,10 @@ bool FindAlternativeDest(core::Job& job, std::wstring& dest, std::wstring& origi
             logs::AddLog(L"Korrekte Sid und Zielpfad gefunden in " + iniPath +
                              L" - Pfad wird verwendet!",
                          core::kLogHint);
-            dest = candidate;
-            originalDest = job.Dest;
-            // The synchronisation derives the archive folder from job.Dest.
-            job.Dest = candidate;
-            int64_t expected = static_cast<int64_t>(R().EntriesExpected) + job.EntryCount;
-            R().EntriesExpected = static_cast<int32_t>(std::clamp<int64_t>(expected, 0, std::numeric_limits<int32_t>::max()));
-            found = true;
+            found = candidate;
+            const int64_t expected = static_cast<int64_t>(run.EntriesExpected) + job.EntryCount;
+            run.EntriesExpected =
+                static_cast<int32_t>(std::clamp<int64_t>(expected, 0, std::numeric_limits<int32_t>::max()));
             break;
         }
         logs::AddLog(L"Konnte in " + iniPath + L" keine passende Sid finden!", core::kLogHint);

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "core/report.h"
-#include "core/state.h"
 #include "engine/run_state.h"
 #include "log/channels.h"
 #include "platform/clock.h"
@@ -16,7 +15,6 @@ const wchar_t* const kSetAsideSuffix = L".arc2del";
 
 static constexpr int64_t kArchiveDaySeconds = 86400;
 
-static bool ArchiveLogExtended() { return core::S().settings.GLogExt != 0; }
 
 static std::wstring ArchiveWithoutTrailingSlash(const std::wstring& path) {
     size_t end = path.size();
@@ -85,7 +83,7 @@ static std::wstring ArchiveAsidePath(const std::wstring& setAsideDir, const std:
 // The set-aside folder is made, with any missing levels above it, when the
 // first version of its directory has to wait; what is made is noted, so
 // that each directory removes its folder again when it is done.
-static bool ArchiveMakeSetAsideDir(const std::wstring& setAsideDir) {
+static bool ArchiveMakeSetAsideDir(Run& run, const std::wstring& setAsideDir) {
     std::wstring level = ArchiveWithoutTrailingSlash(setAsideDir);
     std::vector<std::wstring> missing;
     while (!plat::DirExists(level)) {
@@ -96,7 +94,7 @@ static bool ArchiveMakeSetAsideDir(const std::wstring& setAsideDir) {
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         if (!plat::CreateDir(*it)) return false;
-        R().SetAsideDirs.push_back(*it);
+        run.SetAsideDirs.push_back(*it);
     }
     return true;
 }
@@ -104,13 +102,13 @@ static bool ArchiveMakeSetAsideDir(const std::wstring& setAsideDir) {
 // The slot is taken: its version waits in the set-aside folder until the
 // directory is done, so that a failed copy can still put it back. True when
 // it was set aside (and is now the last element of SetAsideList).
-static bool ArchiveSetAside(const std::wstring& slotPath, const std::wstring& setAsideDir) {
+static bool ArchiveSetAside(Run& run, const std::wstring& slotPath, const std::wstring& setAsideDir) {
     const std::wstring aside = ArchiveAsidePath(setAsideDir, slotPath);
     // Only the program puts anything there: a version of an interrupted run
     // that the sweep could not remove would block the rename.
     if (plat::GetAttributes(aside) != plat::kInvalidAttributes) RemoveEntryForGood(aside);
-    if (ArchiveMakeSetAsideDir(setAsideDir) && plat::MoveEntry(slotPath, aside)) {
-        R().SetAsideList.push_back({slotPath, aside});
+    if (ArchiveMakeSetAsideDir(run, setAsideDir) && plat::MoveEntry(slotPath, aside)) {
+        run.SetAsideList.push_back({slotPath, aside});
         return true;
     }
     // The oldest version gives way at once instead of after the copy. When
@@ -124,10 +122,11 @@ static bool ArchiveSetAside(const std::wstring& slotPath, const std::wstring& se
     return false;
 }
 
-std::wstring ArchiveEntry(const std::wstring& pathIn, const std::wstring& archiveDir, const std::wstring& setAsideDir,
-                          int32_t versions, int32_t intervalDays, ArchiveMode mode, ArchiveOutcome* outcome) {
+std::wstring ArchiveEntry(Run& run, const std::wstring& pathIn, const std::wstring& archiveDir,
+                          const std::wstring& setAsideDir, int32_t versions, int32_t intervalDays, ArchiveMode mode,
+                          ArchiveOutcome* outcome) {
     if (outcome) *outcome = ArchiveOutcome::NotNeeded;
-    if (versions == 0 || R().CancelRequested) return L"";
+    if (versions == 0 || CancelPending()) return L"";
     if (versions < 0) versions = kUnlimitedVersions;
 
     const std::wstring path = ArchiveWithoutTrailingSlash(pathIn);
@@ -150,31 +149,30 @@ std::wstring ArchiveEntry(const std::wstring& pathIn, const std::wstring& archiv
     }
 
     const std::wstring slotPath = ArchiveSlotName(archiveDir, base, index, ext);
-    const bool setAside = taken && ArchiveSetAside(slotPath, setAsideDir);
+    const bool setAside = taken && ArchiveSetAside(run, slotPath, setAsideDir);
 
     if (!plat::MoveEntry(path, slotPath)) {
-        logs::AddLog(L"Archivieren fehlgeschlagen: " + path + L" -> " + slotPath, core::kLogError);
-        ++logs::LS().RunErrorCount;
+        RunError(run, L"Archivieren fehlgeschlagen: " + path + L" -> " + slotPath);
         // The entry stays where it is, so the version set aside for it keeps
         // its slot instead of being purged for nothing; if it cannot go back
         // now, the next visit's sweep puts it back.
         if (setAside) {
-            plat::MoveEntry(R().SetAsideList.back().aside, slotPath);
-            R().SetAsideList.pop_back();
+            plat::MoveEntry(run.SetAsideList.back().aside, slotPath);
+            run.SetAsideList.pop_back();
         }
         if (outcome) *outcome = ArchiveOutcome::MoveFailed;
         return L"";
     }
-    if (ArchiveLogExtended()) logs::AddLog(L"Archiviere: " + path + L" -> " + slotPath, core::kLogNormal);
+    if (run.LogExt != 0) logs::AddLog(L"Archiviere: " + path + L" -> " + slotPath, core::kLogNormal);
     if (outcome) *outcome = ArchiveOutcome::Moved;
     return slotPath;
 }
 
-void PurgeSetAside() {
-    std::vector<SetAside>& list = R().SetAsideList;
+void PurgeSetAside(Run& run) {
+    std::vector<SetAside>& list = run.SetAsideList;
     for (const SetAside& entry : list) {
         RemoveEntryForGood(entry.aside);
-        if (ArchiveLogExtended()) logs::AddLog(L"Temp. Archivältester gelöscht: " + entry.aside, core::kLogNormal);
+        if (run.LogExt != 0) logs::AddLog(L"Temp. Archivältester gelöscht: " + entry.aside, core::kLogNormal);
     }
     list.clear();
 }
@@ -184,15 +182,15 @@ static bool ArchiveIsAsideName(const std::wstring& name) {
     return name.size() > suffix && name.compare(name.size() - suffix, suffix, kSetAsideSuffix) == 0;
 }
 
-static void ArchiveNoteSetAsideDir(const std::wstring& dir) {
-    std::vector<std::wstring>& dirs = R().SetAsideDirs;
+static void ArchiveNoteSetAsideDir(Run& run, const std::wstring& dir) {
+    std::vector<std::wstring>& dirs = run.SetAsideDirs;
     if (dirs.empty() || dirs.back() != dir) dirs.push_back(dir);
 }
 
-void SweepSetAside(const std::wstring& archiveDir, const std::wstring& setAsideDir) {
+void SweepSetAside(Run& run, const std::wstring& archiveDir, const std::wstring& setAsideDir) {
     const std::wstring dir = ArchiveWithoutTrailingSlash(setAsideDir);
     if (!plat::DirExists(dir)) return;
-    ArchiveNoteSetAsideDir(dir);
+    ArchiveNoteSetAsideDir(run, dir);
     std::vector<plat::DirEntry> entries;
     if (!plat::ListDir(setAsideDir, L"*.*", entries)) return;
     for (const plat::DirEntry& entry : entries) {
@@ -204,12 +202,12 @@ void SweepSetAside(const std::wstring& archiveDir, const std::wstring& setAsideD
         // was never replaced.
         if (plat::GetAttributes(slot) == plat::kInvalidAttributes && plat::MoveEntry(aside, slot)) continue;
         RemoveEntryForGood(aside);
-        if (ArchiveLogExtended()) logs::AddLog(L"Temp. Archivältester gelöscht: " + aside, core::kLogNormal);
+        if (run.LogExt != 0) logs::AddLog(L"Temp. Archivältester gelöscht: " + aside, core::kLogNormal);
     }
 }
 
-void ReleaseSetAsideDir(const std::wstring& setAsideDir) {
-    std::vector<std::wstring>& dirs = R().SetAsideDirs;
+void ReleaseSetAsideDir(Run& run, const std::wstring& setAsideDir) {
+    std::vector<std::wstring>& dirs = run.SetAsideDirs;
     const std::wstring dir = ArchiveWithoutTrailingSlash(setAsideDir);
     if (dirs.empty() || dirs.back() != dir) return;
     dirs.pop_back();

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/run_context.h"
+
 namespace engine {
 
 enum class ArchiveMode : int {
@@ -38,8 +40,8 @@ extern const wchar_t* const kSetAsideSuffix;
 // than it. A full slot's oldest version waits in `setAsideDir` (ending in
 // "\"; see SetAsideDirFor) until the directory is done. `outcome`, when
 // given, tells "not needed" from "failed".
-std::wstring ArchiveEntry(const std::wstring& path, const std::wstring& archiveDir, const std::wstring& setAsideDir,
-                          int32_t versions, int32_t intervalDays, ArchiveMode mode,
+std::wstring ArchiveEntry(Run& run, const std::wstring& path, const std::wstring& archiveDir,
+                          const std::wstring& setAsideDir, int32_t versions, int32_t intervalDays, ArchiveMode mode,
                           ArchiveOutcome* outcome = nullptr);
 
 // archiveDir + base + ext for slot 0, archiveDir + base + index + ext above.
@@ -50,19 +52,19 @@ std::wstring ArchiveSlotName(const std::wstring& archiveDir, const std::wstring&
 // when the name has none): "Fotos.2012" gives "Fotos" and ".2012".
 void SplitSlotName(const std::wstring& name, std::wstring& base, std::wstring& ext);
 
-// Deletes every version set aside in R().SetAsideList and empties the list.
+// Deletes every version set aside in the run's SetAsideList and empties it.
 // Called at the end of each directory, when no copy can fail any more that
 // would need the set-aside version back.
-void PurgeSetAside();
+void PurgeSetAside(Run& run);
 
 // What a killed run left in a directory's set-aside folder, when the
 // directory is next visited: a version whose slot is free goes back into
 // it, any other is deleted. Only versions the program set aside are there.
-void SweepSetAside(const std::wstring& archiveDir, const std::wstring& setAsideDir);
+void SweepSetAside(Run& run, const std::wstring& archiveDir, const std::wstring& setAsideDir);
 
 // At the end of a directory: removes its set-aside folder when this run
 // made it (or found it) and it is empty now.
-void ReleaseSetAsideDir(const std::wstring& setAsideDir);
+void ReleaseSetAsideDir(Run& run, const std::wstring& setAsideDir);
 
 // Removes an entry for good: a directory with everything below it (links
 // removed as links, never followed), a file even when it is read-only.

@@ -18,7 +18,7 @@ bool IsHourShift(int64_t delta) {
     return remainder <= kDecisionTolerance && hours <= 2;
 }
 
-CopyDecision DecideCopy(const DirEntry& source, const DirEntry& dest, int64_t now, int8_t itJobMode) {
+CopyDecision DecideCopy(const SyncEntry& source, const SyncEntry& dest, int64_t now, int8_t itJobMode) {
     const bool forced = itJobMode == kItJobForced;
     // Size alone never triggers a copy, except in the forced mode.
     if (source.Size != dest.Size && forced) return CopyDecision::Copy;

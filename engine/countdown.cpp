@@ -50,7 +50,7 @@ void StartCountdownTick() {
         // controls itself; clearing the countdown's display afterwards would
         // wipe the result of the unattended run.
         run.CountdownShown = false;
-        RunBackup(false);
+        RunBackup({});
         return;
     }
     if (run.CountdownShown) {

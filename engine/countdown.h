@@ -24,12 +24,12 @@ void StartCountdownTick();
 // releases "Abbrechen". EndDelay is 0 afterwards either way.
 void EndCountdown(int32_t seconds);
 
-// After a run that was not cancelled: the program-end countdown of EndDelay
-// seconds (300 more after errors), then with "Herunterfahren wenn fertig"
+// After a run that was not cancelled (`errors`: it counted any): the
+// program-end countdown of EndDelay seconds (300 more after errors), then with "Herunterfahren wenn fertig"
 // a further 15 seconds (300 after errors); unless cancelled, the
 // configuration is written, Windows is asked to power off and the program
 // ends at once. Returns when nothing ends the program here; QuitRequested
 // then tells the main loop whether to end it.
-void RunEndSequence();
+void RunEndSequence(bool errors);
 
 }  // namespace engine

@@ -7,7 +7,6 @@
 #include "engine/display.h"
 #include "engine/run_state.h"
 #include "engine/shutdown.h"
-#include "log/channels.h"
 
 namespace engine {
 
@@ -20,9 +19,8 @@ static int32_t EndSeconds(int64_t seconds) {
     return seconds > INT32_MAX ? INT32_MAX : static_cast<int32_t>(seconds);
 }
 
-void RunEndSequence() {
+void RunEndSequence(bool errors) {
     RunState& run = R();
-    const bool errors = logs::LS().RunErrorCount != 0;
     if (run.EndDelay > 0)
         EndCountdown(EndSeconds(int64_t{run.EndDelay} + (errors ? kEndErrorExtraSeconds : 0)));
     if (!ShutdownChecked()) return;

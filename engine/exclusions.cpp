@@ -1,9 +1,7 @@
 // Which paths of a job are never copied, and the warning that explains a
 // failure on a path beyond the Windows limits.
-#include "core/report.h"
 #include "core/state.h"
 #include "engine/sync.h"
-#include "log/channels.h"
 #include "platform/text.h"
 
 namespace engine {
@@ -33,11 +31,11 @@ bool HasExclusions(int32_t sid) {
     return false;
 }
 
-bool WarnLongPath(const std::wstring& path) {
+bool WarnLongPath(Run& run, const std::wstring& path) {
     if (path.size() <= 240) return false;
-    logs::AddLog(L"Verzeichnis-Pfade dürfen in Windows max. 247, Dateipfade höchstens 259 Zeichen lang sein...",
-                 core::kLogError);
-    logs::AddLog(L"Pfad sehr lang! (" + std::to_wstring(path.size()) + L") Zeichen\t" + path, core::kLogError);
+    RunErrorDetail(run,
+                   L"Verzeichnis-Pfade dürfen in Windows max. 247, Dateipfade höchstens 259 Zeichen lang sein...");
+    RunErrorDetail(run, L"Pfad sehr lang! (" + std::to_wstring(path.size()) + L") Zeichen\t" + path);
     return true;
 }
 

@@ -3,7 +3,6 @@
 #include "engine/display.h"
 #include "engine/run_state.h"
 #include "engine/sync.h"
-#include "log/channels.h"
 #include "platform/errors.h"
 #include "platform/text.h"
 
@@ -32,16 +31,16 @@ bool IsTempCopyName(const std::wstring& name) {
 static bool CopyProgressCall(uint64_t total, uint64_t copied) {
     if (total > kCopyBarMinBytes) ShowFileProgress(static_cast<int>(copied * 100 / total));
     DrainEvents();
-    return R().CancelRequested == 0;
+    return !CancelPending();
 }
 
 // The mirror copy must stay overwritable by the next run: in normal mode it
 // loses read-only, hidden and system before it takes its place. The IT-job
 // copies keep what the source had.
-bool CopyFileWithProgress(const std::wstring& source, const std::wstring& target) {
-    logs::LS().LastCopyError = 0;
-    const bool ok = plat::CopyFileIntoPlace(source, target, CopyProgressCall, R().ItJobMode == kItJobNormal);
-    logs::LS().LastCopyError = ok ? 0 : plat::LastError();
+bool CopyFileWithProgress(Run& run, const std::wstring& source, const std::wstring& target) {
+    run.LastCopyError = 0;
+    const bool ok = plat::CopyFileIntoPlace(source, target, CopyProgressCall, run.ItJobMode == kItJobNormal);
+    run.LastCopyError = ok ? 0 : plat::LastError();
     ShowFileProgress(0);
     return ok;
 }

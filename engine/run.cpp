@@ -29,30 +29,20 @@ static void RunStart() {
     logs::AddLog(logs::kSeparatorLine, core::kLogNormal);
 }
 
-static void RunResetCounters() {
-    RunState& run = R();
-    logs::LS().RunErrorCount = 0;
-    run.CancelRequested = 0;
-    run.EntriesExpected = 0;
-    run.EntriesDone = 0;
-    run.BytesCopied = 0;
-    run.CopyMillis = 0;
-    run.SpeedShownAt = 0;
-}
-
-void RunBackup(bool ignoreInterval) {
-    RunState& run = R();
+Run RunBackup(const RunOptions& options) {
     RunStart();
     const uint32_t startTick = plat::Tick();
-    RunResetCounters();
+    Run run = MakeRun(options);
+    // A cancel pressed before the start (or left over from a countdown)
+    // does not stop this run.
+    R().CancelRequested = 0;
     bool somethingRan = false;
 
-    run.EntriesExpected = ExpectedEntries(ignoreInterval, plat::Now());
-    run.FilesCopied = 0;
+    run.EntriesExpected = ExpectedEntries(options.IgnoreInterval, plat::Now());
 
     for (size_t i = 0; i < core::S().Jobs.items.size(); ++i) {
         const bool selected = (core::S().Jobs.items[i].Flags & core::kFlagSelected) != 0;
-        if (!RunJob(i, ignoreInterval, somethingRan)) break;
+        if (!RunJob(run, i, somethingRan)) break;
         // A run killed or powered off later still leaves what this job
         // archived and copied in the month's log; the save at the end
         // writes the same files whole again.
@@ -61,22 +51,24 @@ void RunBackup(bool ignoreInterval) {
 
     // The result icon must not be overwritten by a late animation frame.
     StopRunAnimation();
-    WriteClosingLines();
-    ShowRunResult(somethingRan);
+    // The summary at the end of the log prints the run's error count.
+    logs::LS().RunErrorCount = run.RunErrorCount;
+    WriteClosingLines(run);
+    ShowRunResult(run, somethingRan);
     WriteFinalLines(startTick);
 
-    run.ItJobMode = kItJobNormal;
     logs::SaveLogs();
     StopBlinking();
     ShowProgressCount(L"- fertig -");
     ShowFileProgress(0);
 
     // A cancelled run neither ends the program nor shuts Windows down.
-    if (run.CancelRequested == 0) RunEndSequence();
+    if (!CancelPending()) RunEndSequence(run.RunErrorCount != 0);
 
     LockRunControls(false);
     ShowFileProgress(0);
     ReleaseCancelButton();
+    return run;
 }
 
 }  // namespace engine

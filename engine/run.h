@@ -10,13 +10,14 @@
 #include <string>
 
 #include "core/records.h"
+#include "engine/run_context.h"
 
 namespace engine {
 
-// Runs the backup over core::S().Jobs. With `ignoreInterval` every selected
-// job runs whether due or not (Start - Intervall ignorieren, IT-job copies).
-// ItJobMode is set by the caller before and is 0 again afterwards.
-void RunBackup(bool ignoreInterval);
+// Runs the backup over core::S().Jobs in the way `options` asks for and
+// returns the finished run. The jobs' dates and counts go back into the job
+// list, the error count into the log for its summary.
+Run RunBackup(const RunOptions& options);
 
 // The date (local seconds) from which a job with BupInterval > 0 is due
 // again: BupInterval days after its last run, from GFirstNext o'clock on; a
@@ -24,11 +25,10 @@ void RunBackup(bool ignoreInterval);
 int64_t NextDue(const core::Job& job);
 
 // Looks for the job's destination on the other drives, by the "@\Tresoro.ini"
-// copy a former run left there. On a match `dest` becomes the drive's path,
-// `originalDest` the configured destination, job.Dest the found path (the
-// run restores it after the job) and EntriesExpected grows by the job's
-// EntryCount; the result is then true.
-bool FindAlternativeDest(core::Job& job, std::wstring& dest, std::wstring& originalDest);
+// copy a former run left there, and returns the path found there ("" when
+// none). On a match the run's EntriesExpected grows by the job's EntryCount,
+// which the search at the start could not count.
+std::wstring FindAlternativeDest(Run& run, const core::Job& job);
 
 // The icon animation thread: IconBusy and IconIdle alternating every 700 ms
 // in the tray and the status image while RunAnimating is 1; sets
@@ -66,14 +66,14 @@ std::wstring FormatElapsed(uint32_t milliseconds);
 // search and creation, SyncDirectory, the configuration copy into "@", and
 // the job's LastBup and EntryCount. False when the run was cancelled in it
 // (the remaining jobs are then not looked at).
-bool RunJob(size_t index, bool ignoreInterval, bool& somethingRan);
+bool RunJob(Run& run, size_t index, bool& somethingRan);
 
 // The statistics after the last job: copied files and MB, entries, pending
 // hints, the error count.
-void WriteClosingLines();
+void WriteClosingLines(const Run& run);
 // Result icon in tray and status image and the result text; after a cancel
 // the tray shows IconIdle and the text says so.
-void ShowRunResult(bool somethingRan);
+void ShowRunResult(const Run& run, bool somethingRan);
 // "Zeitaufwand: ", the end date line, the separator and the run's summary.
 void WriteFinalLines(uint32_t startTick);
 

@@ -28,8 +28,7 @@ std::wstring FormatElapsed(uint32_t milliseconds) {
     return out;
 }
 
-void WriteClosingLines() {
-    const RunState& run = R();
+void WriteClosingLines(const Run& run) {
     logs::LogState& ls = logs::LS();
     logs::AddLog(L"Kopiert: " + core::FormatThousands(run.FilesCopied) + L" (" +
                      core::FormatThousands(run.BytesCopied / 1048576) + L" MB)",
@@ -40,20 +39,20 @@ void WriteClosingLines() {
         logs::AddLog(L"Hinweise beachten...!", core::kLogNormal);
         ls.HintsPending = 0;
     }
-    if (ls.RunErrorCount != 0) {
-        std::wstring line = L"ES SIND FEHLER AUFGETRETEN: " + std::to_wstring(ls.RunErrorCount);
+    if (run.RunErrorCount != 0) {
+        std::wstring line = L"ES SIND FEHLER AUFGETRETEN: " + std::to_wstring(run.RunErrorCount);
         // The end sequence gives the user five more minutes to read the
         // errors before it ends the program or Windows.
-        if (run.EndDelay > 0 || ShutdownChecked())
+        if (R().EndDelay > 0 || ShutdownChecked())
             line += L" (aut. Programm-Beendigung wird deshalb verzögert)";
         logs::AddLog(line, core::kLogNormal);
     }
 }
 
-void ShowRunResult(bool somethingRan) {
+void ShowRunResult(const Run& run, bool somethingRan) {
     Icon icon = Icon::Idle;
     const wchar_t* text = L"Nichts zu kopieren...";
-    if (logs::LS().RunErrorCount != 0) {
+    if (run.RunErrorCount != 0) {
         icon = Icon::Error;
         text = L"Backup mit Fehler abgeschlossen...";
     } else if (somethingRan) {
@@ -65,7 +64,7 @@ void ShowRunResult(bool somethingRan) {
     ShowStatusLine(text);
     // The status image keeps what the jobs achieved; the tray only says the
     // run is over.
-    if (R().CancelRequested != 0) {
+    if (CancelPending()) {
         ShowTrayIcon(Icon::Idle);
         ShowStatusLine(L"Backup wurde abgebrochen...");
     }

@@ -19,14 +19,13 @@ static const wchar_t* const kJobOptionalSkip = L" (Fakultativ: überspringe Job)
 
 // Optional jobs (a disk that is not always there, a folder that may be
 // missing) skip quietly; for any other job a bad path is an error of the run.
-static void JobReportInvalid(const std::wstring& label, const std::wstring& path, bool optional) {
+static void JobReportInvalid(Run& run, const std::wstring& label, const std::wstring& path, bool optional) {
     if (optional) {
         logs::AddLog(label + path + kJobOptionalSkip, core::kLogNormal);
         return;
     }
     logs::AddLog(label + path, core::kLogNormal);
-    logs::AddLog(label + path, core::kLogError);
-    logs::LS().RunErrorCount += 1;
+    RunError(run, label + path);
 }
 
 bool LowFreeSpace(uint64_t available, uint64_t total) {
@@ -46,10 +45,9 @@ static std::wstring JobFileName(const std::wstring& path) {
 // under another drive letter. It is written whole through a temporary file,
 // so an interrupted run never leaves a truncated copy that could no longer
 // be recognised.
-static void JobCopyConfig(const std::wstring& dest) {
+static void JobCopyConfig(const std::wstring& dest, const std::wstring& iniFile) {
     const std::wstring archive = core::AddBackslash(dest) + L"@";
     if (!plat::DirExists(archive)) plat::CreateDir(archive);
-    const std::wstring& iniFile = core::S().paths.IniFile;
     std::string bytes;
     if (iniFile.empty() || !plat::ReadWholeFile(iniFile, bytes)) return;
     plat::WriteFileReplacing(archive + L"\\" + JobFileName(iniFile), bytes);
@@ -63,25 +61,51 @@ static void JobCreateDest(const std::wstring& dest) {
     plat::CreateDir(path);
 }
 
-bool RunJob(size_t index, bool ignoreInterval, bool& somethingRan) {
-    RunState& run = R();
-    logs::LogState& ls = logs::LS();
-    std::wstring originalDest;
-    run.JobEntriesDone = 0;
-    if (!(core::S().Jobs.items[index].Flags & core::kFlagSelected)) return true;
+// What RunJob needs of the process state: the job as it stands in the list
+// and the settings that steer it.
+struct JobInput {
+    core::Job job;
+    bool searchDest = false;
+    bool createDest = false;
+    std::wstring iniFile;
+};
 
-    const core::Job snapshot = core::S().Jobs.items[index];
-    const int32_t sid = snapshot.Sid;
-    const std::wstring src = snapshot.Src;
-    std::wstring dest = snapshot.Dest;
-    const bool optional = (snapshot.Flags & core::kFlagOptional) != 0;
+static JobInput JobTake(size_t index) {
+    const core::State& state = core::S();
+    return {state.Jobs.items[index], state.settings.GSearchDest == 1, state.settings.GCreateDest == 1,
+            state.paths.IniFile};
+}
+
+// What the job leaves in the list: how many entries it handled, and when it
+// last ran completely. Any error so far in the run keeps it due, so the next
+// run repeats it; the count only grows then, keeping the percentage honest.
+static void JobWriteBack(const Run& run, size_t index, bool cancelled) {
+    // The synchronisation dispatched window events; take the job afresh.
+    core::Job& job = core::S().Jobs.items[index];
+    if (!cancelled && run.RunErrorCount == 0) {
+        job.EntryCount = run.JobEntriesDone;
+        job.LastBup = static_cast<int32_t>(plat::Now());
+    } else if (job.EntryCount < run.JobEntriesDone) {
+        job.EntryCount = run.JobEntriesDone;
+    }
+}
+
+bool RunJob(Run& run, size_t index, bool& somethingRan) {
+    run.JobEntriesDone = 0;
+    const JobInput input = JobTake(index);
+    if (!(input.job.Flags & core::kFlagSelected)) return true;
+
+    run.job = input.job;
+    const std::wstring& src = run.job.Src;
+    std::wstring dest = run.job.Dest;
+    const bool optional = (run.job.Flags & core::kFlagOptional) != 0;
     bool runIt = true;
 
     const int64_t now = plat::Now();
     logs::AddLog(core::FormatLogDate(now) + L"   " + src + L"   >>>   " + dest, core::kLogNormal);
 
-    if (snapshot.BupInterval > 0 && !ignoreInterval) {
-        const int64_t due = NextDue(snapshot);
+    if (run.job.BupInterval > 0 && !run.IgnoreInterval) {
+        const int64_t due = NextDue(run.job);
         if (due > now) {
             logs::AddLog(L"Backup noch nicht fällig - nächstes frühestens am " +
                              core::FormatLogDate(due) + L"   ",
@@ -92,53 +116,41 @@ bool RunJob(size_t index, bool ignoreInterval, bool& somethingRan) {
 
     // Measured on the configured destination before anything else, so the
     // warning also reaches the user when the job cannot run today.
-    core::DiskSpace(dest);
-    if (LowFreeSpace(core::S().LastFreeBytes, core::S().LastTotalBytes))
+    const core::Space space = core::DiskSpace(dest);
+    if (LowFreeSpace(space.freeBytes, space.totalBytes))
         logs::AddLog(L"ACHTUNG: Weniger als 10% freier Speicher auf Zielmedium: " + dest,
                      core::kLogHint);
 
     if (!plat::DirExists(src)) {
         runIt = false;
-        JobReportInvalid(L"UNGÜLTIGE QUELLE: ", src, optional);
+        JobReportInvalid(run, L"UNGÜLTIGE QUELLE: ", src, optional);
     }
 
     // Network paths are not searched: another drive letter cannot hold them.
-    const core::Settings& settings = core::S().settings;
-    if (settings.GSearchDest == 1 && !plat::DirExists(dest) && dest.rfind(L"\\\\", 0) != 0)
-        FindAlternativeDest(core::S().Jobs.items[index], dest, originalDest);
+    // A destination found elsewhere is the job's destination for this run
+    // (the archive folder derives from it); the list keeps the configured one.
+    if (input.searchDest && !plat::DirExists(dest) && dest.rfind(L"\\\\", 0) != 0) {
+        const std::wstring found = FindAlternativeDest(run, run.job);
+        if (!found.empty()) dest = run.job.Dest = found;
+    }
 
-    if (settings.GCreateDest == 1 && !plat::DirExists(dest)) JobCreateDest(dest);
+    if (input.createDest && !plat::DirExists(dest)) JobCreateDest(dest);
 
     if (!plat::DirExists(dest)) {
         runIt = false;
-        JobReportInvalid(L"UNGÜLTIGES ZIEL: ", dest, optional);
+        JobReportInvalid(run, L"UNGÜLTIGES ZIEL: ", dest, optional);
     }
 
     if (runIt) {
-        SyncDirectory(src, dest, sid);
+        SyncDirectory(run, src, dest);
         somethingRan = true;
-        if (run.ItJobMode == kItJobNormal) JobCopyConfig(dest);
+        if (run.ItJobMode == kItJobNormal) JobCopyConfig(dest, input.iniFile);
     }
 
-    // The synchronisation dispatched window events; take the job afresh.
-    core::Job& job = core::S().Jobs.items[index];
-    if (!originalDest.empty()) job.Dest = originalDest;
-
-    if (run.CancelRequested != 0) {
-        logs::AddLog(L"ABBRUCH bei " + src + L"!!!", core::kLogNormal);
-        if (job.EntryCount < run.JobEntriesDone) job.EntryCount = run.JobEntriesDone;
-        return false;
-    }
-
-    // Any error so far in the run keeps this job due, so the next run
-    // repeats it; the count only grows then, keeping the percentage honest.
-    if (ls.RunErrorCount == 0) {
-        job.EntryCount = run.JobEntriesDone;
-        job.LastBup = static_cast<int32_t>(plat::Now());
-    } else if (job.EntryCount < run.JobEntriesDone) {
-        job.EntryCount = run.JobEntriesDone;
-    }
-    return true;
+    const bool cancelled = CancelPending();
+    if (cancelled) logs::AddLog(L"ABBRUCH bei " + src + L"!!!", core::kLogNormal);
+    JobWriteBack(run, index, cancelled);
+    return !cancelled;
 }
 
 }  // namespace engine

@@ -8,6 +8,8 @@ std::atomic<int8_t> Blinking{0};
 
 RunState& R() { return g_run; }
 
+bool CancelPending() { return g_run.CancelRequested != 0; }
+
 void ResetRunState() {
     g_run = RunState{};
     RunAnimating = 0;

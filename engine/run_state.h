@@ -1,36 +1,18 @@
-// The state of a backup run, shared by the synchronisation, the archive and
-// the run itself. RunErrorCount and LastCopyError live with the log
-// (logs::LS()), which prints them.
+// What stays process-wide around the runs: the cancel request from the
+// window, the timed start and end, the animation and blink threads. What
+// one run owns is in run_context.h.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <string>
-#include <vector>
+
+#include "engine/run_context.h"
 
 namespace engine {
 
-constexpr int8_t kItJobNormal = 0;
-constexpr int8_t kItJobManual = 1;  // copy without archive
-constexpr int8_t kItJobForced = 2;  // copy without archive, size or date decides
-
-// A version waiting for its slot to be reused: where it was, where it waits.
-struct SetAside {
-    std::wstring slot;
-    std::wstring aside;
-};
-
 struct RunState {
-    int8_t ItJobMode = kItJobNormal;
     // Set by the window's event handler ("Abbrechen", close box); main thread only.
     int32_t CancelRequested = 0;
-    int32_t EntriesExpected = 0;
-    int32_t EntriesDone = 0;
-    int32_t JobEntriesDone = 0;
-    int32_t FilesCopied = 0;
-    int64_t BytesCopied = 0;
-    uint32_t CopyMillis = 0;
-    uint32_t SpeedShownAt = 0;
     // Seconds; owned by the timed start. EndDelay > 0 after "/S<n>".
     int32_t StartCountdown = 0;
     int32_t EndDelay = 0;
@@ -42,14 +24,12 @@ struct RunState {
     // Set by a completed end countdown (and by "Beenden" and the close box);
     // the main loop then saves the logs and the configuration and ends.
     int32_t QuitRequested = 0;
-    // Older archive versions set aside in this directory, in that order.
-    std::vector<SetAside> SetAsideList;
-    // Set-aside folders made or found during the walk, innermost last; each
-    // directory removes its own when it is done.
-    std::vector<std::wstring> SetAsideDirs;
 };
 
 RunState& R();
+// Whether the user asked to stop ("Abbrechen", the close box): the run's
+// steps ask this, not the state behind it.
+bool CancelPending();
 // Shared with the icon animation and blink threads, hence atomic.
 // RunAnimating: 1 while the animation shall run, 0 to stop it, -1 once stopped.
 extern std::atomic<int32_t> RunAnimating;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/report.h"
-#include "core/state.h"
 #include "core/text_helpers.h"
 #include "engine/archive.h"
 #include "engine/display.h"
@@ -32,29 +31,26 @@ struct SyncCall {
 };
 }  // namespace
 
-static bool SyncCancelled() { return R().CancelRequested != 0; }
+static bool SyncCancelled() { return CancelPending(); }
 
 // Lists both sides; the destination is created (one level) when it cannot
 // be listed. False when this directory's subtree must be skipped.
-static bool SyncListBoth(const SyncCall& call, std::vector<plat::DirEntry>& source,
+static bool SyncListBoth(Run& run, const SyncCall& call, std::vector<plat::DirEntry>& source,
                          std::vector<plat::DirEntry>& dest) {
     if (!plat::ListDir(call.sourceDir, L"*.*", source)) {
-        logs::AddLog(L"Konnte Verzeichnis<" + call.sourceDir + L"> nicht untersuchen!", core::kLogError);
-        WarnLongPath(call.sourceDir);
-        ++logs::LS().RunErrorCount;
+        RunError(run, L"Konnte Verzeichnis<" + call.sourceDir + L"> nicht untersuchen!");
+        WarnLongPath(run, call.sourceDir);
         return false;
     }
     ShowStatusLine(call.sourceDir);
     if (plat::ListDir(call.destDir, L"*.*", dest)) return true;
     if (!plat::CreateDir(call.destDir)) {
-        logs::AddLog(L"Konnte Verzeichnis nicht erstellen: <" + call.destDir + L">", core::kLogError);
-        ++logs::LS().RunErrorCount;
+        RunError(run, L"Konnte Verzeichnis nicht erstellen: <" + call.destDir + L">");
         return false;
     }
     if (!plat::ListDir(call.destDir, L"*.*", dest)) {
-        logs::AddLog(L"Konnte Verzeichnis<" + call.destDir + L"> nicht untersuchen!", core::kLogError);
-        WarnLongPath(call.destDir);
-        ++logs::LS().RunErrorCount;
+        RunError(run, L"Konnte Verzeichnis<" + call.destDir + L"> nicht untersuchen!");
+        WarnLongPath(run, call.destDir);
         return false;
     }
     return true;
@@ -64,7 +60,7 @@ static bool SyncListBoth(const SyncCall& call, std::vector<plat::DirEntry>& sour
 // name: where a file became a folder, the file's version is in the way. It
 // moves on to the first free numbered slot of its name (even beyond the
 // version limit: it is the only copy of that file), so that both are kept.
-static bool SyncFreeArchiveDirName(const std::wstring& archiveDir) {
+static bool SyncFreeArchiveDirName(const std::wstring& archiveDir, bool logExtended) {
     const std::wstring path = archiveDir.substr(0, archiveDir.size() - 1);
     if (!plat::FileExists(path)) return false;
     const size_t slash = path.find_last_of(L'\\');
@@ -75,8 +71,7 @@ static bool SyncFreeArchiveDirName(const std::wstring& archiveDir) {
         const std::wstring slot = ArchiveSlotName(parent, base, index, ext);
         if (plat::GetAttributes(slot) != plat::kInvalidAttributes) continue;
         if (!plat::MoveEntry(path, slot)) return false;
-        if (core::S().settings.GLogExt != 0)
-            logs::AddLog(L"Archiviere: " + path + L" -> " + slot, core::kLogNormal);
+        if (logExtended) logs::AddLog(L"Archiviere: " + path + L" -> " + slot, core::kLogNormal);
         return true;
     }
     return false;
@@ -86,10 +81,10 @@ static bool SyncFreeArchiveDirName(const std::wstring& archiveDir) {
 // goes down. Where a per-directory setting switches archiving on below
 // directories without it, the levels above are missing as well; without
 // them no version could ever be kept there.
-static bool SyncMakeArchiveDir(const std::wstring& dest, const std::wstring& archiveDir) {
+static bool SyncMakeArchiveDir(const std::wstring& dest, const std::wstring& archiveDir, bool logExtended) {
     if (plat::CreateDir(archiveDir)) return true;
     if (plat::LastError() != plat::kErrPathNotFound)
-        return SyncFreeArchiveDirName(archiveDir) && plat::CreateDir(archiveDir);
+        return SyncFreeArchiveDirName(archiveDir, logExtended) && plat::CreateDir(archiveDir);
     for (size_t pos = archiveDir.find(L'\\', dest.size()); pos != std::wstring::npos;
          pos = archiveDir.find(L'\\', pos + 1)) {
         const std::wstring level = archiveDir.substr(0, pos);
@@ -100,40 +95,39 @@ static bool SyncMakeArchiveDir(const std::wstring& dest, const std::wstring& arc
 
 // Archiving is on in normal mode only; the IT-job copies never make "@".
 // "@" repeats every directory visited while archiving is on.
-static void SyncArchiveSettings(SyncCall& call, const core::Job* job) {
-    if (R().ItJobMode != kItJobNormal || !job) return;
-    call.arc = ArcSettingsFor(*job, call.destDir);
+static void SyncArchiveSettings(Run& run, SyncCall& call) {
+    if (run.ItJobMode != kItJobNormal) return;
+    const core::Job& job = run.job;
+    call.arc = ArcSettingsFor(job, call.destDir);
     if (call.arc.Versions == 0) return;
-    call.archiveDir = ArchiveDirFor(*job, call.destDir);
-    call.setAsideDir = SetAsideDirFor(*job, call.destDir);
-    if (!plat::DirExists(call.archiveDir) && !SyncMakeArchiveDir(job->Dest, call.archiveDir)) {
-        logs::AddLog(L"Konnte Archivverzeichnis nicht erstellen: " + call.archiveDir, core::kLogError);
-        ++logs::LS().RunErrorCount;
+    call.archiveDir = ArchiveDirFor(job, call.destDir);
+    call.setAsideDir = SetAsideDirFor(job, call.destDir);
+    if (!plat::DirExists(call.archiveDir) && !SyncMakeArchiveDir(job.Dest, call.archiveDir, run.LogExt != 0)) {
+        RunError(run, L"Konnte Archivverzeichnis nicht erstellen: " + call.archiveDir);
         return;
     }
-    SweepSetAside(call.archiveDir, call.setAsideDir);
+    SweepSetAside(run, call.archiveDir, call.setAsideDir);
 }
 
-static void SyncShowProgress(SyncCall& call) {
+static void SyncShowProgress(const Run& run, SyncCall& call) {
     const uint32_t tick = plat::Tick();
     if (tick <= call.nextDisplayTick) return;
-    ShowProgressCount(ProgressText(R().EntriesDone, R().EntriesExpected, call.lastPercent));
+    ShowProgressCount(ProgressText(run.EntriesDone, run.EntriesExpected, call.lastPercent));
     call.nextDisplayTick = tick + 333;
 }
 
 // A failed copy: the version just moved into the archive goes back, and so
 // does the older version that had stepped aside for it.
-static void SyncRestore(const std::wstring& archivedPath, const std::wstring& target) {
+static void SyncRestore(Run& run, const std::wstring& archivedPath, const std::wstring& target) {
     if (!plat::MoveEntry(archivedPath, target)) {
-        logs::AddLog(L"Wiederhestellung von Archivdatei hat leider nicht geklappt: " + archivedPath + L" nach " +
-                         target,
-                     core::kLogError);
+        RunErrorDetail(run, L"Wiederhestellung von Archivdatei hat leider nicht geklappt: " + archivedPath + L" nach " +
+                                target);
         return;
     }
     // Only when the archiving of this very file set a version aside (it is
     // then the newest in the list); with a free slot there is nothing to
     // put back and nothing to complain about.
-    std::vector<SetAside>& list = R().SetAsideList;
+    std::vector<SetAside>& list = run.SetAsideList;
     if (list.empty() || list.back().slot != archivedPath) return;
     // A version that cannot go back now is not purged: it waits for the
     // next visit of this directory, whose sweep puts it into its free slot.
@@ -144,28 +138,26 @@ static void SyncRestore(const std::wstring& archivedPath, const std::wstring& ta
     list.pop_back();
 }
 
-static void SyncCopyFile(SyncCall& call, const DirEntry& s, const std::wstring& target,
+static void SyncCopyFile(Run& run, SyncCall& call, const SyncEntry& s, const std::wstring& target,
                          const std::wstring& archivedPath) {
-    RunState& run = R();
     const std::wstring source = call.sourceDir + s.Name;
     ShowStatusLine(source);
     ShowFileSizeMB(std::to_wstring(s.Size / 1048576));
-    if (core::S().settings.GLogExt == 1) {
+    if (run.LogExt == 1) {
         logs::AddLog(L"Kopiere: " + source, core::kLogNormal);
     } else if (!call.dirAnnounced) {
         logs::AddLog(call.sourceDir, core::kLogNormal);
         call.dirAnnounced = true;
     }
     const uint32_t start = plat::Tick();
-    const bool ok = CopyFileWithProgress(source, target);
+    const bool ok = CopyFileWithProgress(run, source, target);
     const uint32_t elapsed = plat::Tick() - start;
     if (!ok) {
-        if (!archivedPath.empty()) SyncRestore(archivedPath, target);
+        if (!archivedPath.empty()) SyncRestore(run, archivedPath, target);
         // A copy stopped by "Abbrechen" is no error.
         if (!SyncCancelled()) {
-            logs::AddLog(L"Kopierfehler: " + source + L"\t\t(" + logs::WindowsErrorText() + L")", core::kLogError);
-            ++logs::LS().RunErrorCount;
-            if (!WarnLongPath(source)) WarnLongPath(target);
+            RunError(run, L"Kopierfehler: " + source + L"\t\t(" + logs::WindowsErrorText(run.LastCopyError) + L")");
+            if (!WarnLongPath(run, source)) WarnLongPath(run, target);
         }
         return;
     }
@@ -182,13 +174,12 @@ static void SyncCopyFile(SyncCall& call, const DirEntry& s, const std::wstring& 
 
 // A source entry that cannot take its place in the mirror: the destination
 // entry in its way stays untouched, and the line says why.
-static void SyncReportBlocked(const SyncCall& call, const DirEntry& s, const std::wstring& target,
+static void SyncReportBlocked(Run& run, const SyncCall& call, const SyncEntry& s, const std::wstring& target,
                               const wchar_t* reason) {
     if (s.Size == kDirSize)
-        logs::AddLog(L"Konnte Verzeichnis nicht erstellen: <" + target + L"\\>\t\t(" + reason + L")", core::kLogError);
+        RunError(run, L"Konnte Verzeichnis nicht erstellen: <" + target + L"\\>\t\t(" + reason + L")");
     else
-        logs::AddLog(L"Kopierfehler: " + call.sourceDir + s.Name + L"\t\t(" + reason + L")", core::kLogError);
-    ++logs::LS().RunErrorCount;
+        RunError(run, L"Kopierfehler: " + call.sourceDir + s.Name + L"\t\t(" + reason + L")");
 }
 
 // A file that became a folder, or a folder that became a file: the old entry
@@ -196,15 +187,15 @@ static void SyncReportBlocked(const SyncCall& call, const DirEntry& s, const std
 // version), and the source entry is then handled as new. True when the way
 // is clear. Without archiving nothing may leave the mirror, so the old entry
 // stays and the source entry waits, reported on every run.
-static bool SyncClearTypeChange(const SyncCall& call, const DirEntry& s, const DirEntry& d) {
+static bool SyncClearTypeChange(Run& run, const SyncCall& call, const SyncEntry& s, const SyncEntry& d) {
     const std::wstring path = call.destDir + d.Name;
     if (call.arc.Versions == 0) {
-        SyncReportBlocked(call, s, path,
+        SyncReportBlocked(run, call, s, path,
                           s.Size == kDirSize ? L"Zielverzeichnis ist eine Datei" : L"Zieldatei ist ein Verzeichnis");
         return false;
     }
     ArchiveOutcome outcome = ArchiveOutcome::NotNeeded;
-    ArchiveEntry(path, call.archiveDir, call.setAsideDir, call.arc.Versions, call.arc.Interval,
+    ArchiveEntry(run, path, call.archiveDir, call.setAsideDir, call.arc.Versions, call.arc.Interval,
                  ArchiveMode::Vanished, &outcome);
     // A failed move is logged and counted there; after a cancel nothing moves.
     return outcome == ArchiveOutcome::Moved;
@@ -220,8 +211,8 @@ static const std::wstring* SyncLinkNamed(const std::vector<std::wstring>& links,
 
 // A source file with its destination namesake (or none): decide, archive
 // the old copy when it is replaced, copy.
-static void SyncHandleFile(SyncCall& call, const DirEntry& s, const DirEntry* d) {
-    const CopyDecision decision = d ? DecideCopy(s, *d, call.now, R().ItJobMode) : CopyDecision::Copy;
+static void SyncHandleFile(Run& run, SyncCall& call, const SyncEntry& s, const SyncEntry* d) {
+    const CopyDecision decision = d ? DecideCopy(s, *d, call.now, run.ItJobMode) : CopyDecision::Copy;
     switch (decision) {
         case CopyDecision::Skip:
             return;
@@ -243,40 +234,38 @@ static void SyncHandleFile(SyncCall& call, const DirEntry& s, const DirEntry* d)
     std::wstring archivedPath;
     if (decision == CopyDecision::ArchiveAndCopy) {
         ArchiveOutcome outcome = ArchiveOutcome::NotNeeded;
-        archivedPath = ArchiveEntry(target, call.archiveDir, call.setAsideDir, call.arc.Versions,
+        archivedPath = ArchiveEntry(run, target, call.archiveDir, call.setAsideDir, call.arc.Versions,
                                     call.arc.Interval, ArchiveMode::Replace, &outcome);
         // The old version could not be kept: leave it in place (the error is
         // logged and counted, so the next run tries again).
         if (outcome == ArchiveOutcome::MoveFailed) return;
     }
-    SyncCopyFile(call, s, target, archivedPath);
+    SyncCopyFile(run, call, s, target, archivedPath);
     call.now = plat::Now();
 }
 
-void SyncDirectory(const std::wstring& sourceDirIn, const std::wstring& destDirIn, int32_t sid) {
-    if (IsExcluded(sourceDirIn, sid)) return;
-    RunState& run = R();
+void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring& destDirIn) {
+    if (IsExcluded(sourceDirIn, run.job.Sid)) return;
     SyncCall call;
     call.sourceDir = core::AddBackslash(sourceDirIn);
     call.destDir = core::AddBackslash(destDirIn);
 
     std::vector<plat::DirEntry> sourceListing, destListing;
-    if (!SyncListBoth(call, sourceListing, destListing)) return;
+    if (!SyncListBoth(run, call, sourceListing, destListing)) return;
 
-    const core::Job* job = core::FindJob(sid);
-    const bool isJobRoot = job && plat::EqualNoCase(call.sourceDir, core::AddBackslash(job->Src));
-    std::vector<DirEntry> source, dest, temps;
+    const bool isJobRoot = plat::EqualNoCase(call.sourceDir, core::AddBackslash(run.job.Src));
+    std::vector<SyncEntry> source, dest, temps;
     std::vector<std::wstring> excludedTempNames, links;
     // Each listing's memory goes as soon as its entries are taken over, not
     // only when this level is done: the recursion below would otherwise hold
     // it, and in a directory of 100,000 files it is megabytes. (Assigning {}
     // would only empty the vector and keep its room.)
-    FillSourceEntries(sourceListing, call.sourceDir, isJobRoot, sid, source, excludedTempNames);
+    FillSourceEntries(run, sourceListing, call.sourceDir, isJobRoot, source, excludedTempNames);
     sourceListing = std::vector<plat::DirEntry>();
     FillDestEntries(destListing, dest, temps, links);
     destListing = std::vector<plat::DirEntry>();
 
-    SyncArchiveSettings(call, job);
+    SyncArchiveSettings(run, call);
 
     std::sort(source.begin(), source.end(), EntryNameLess);
     if (!temps.empty()) SweepTempLeftovers(call.destDir, temps, source, excludedTempNames, dest);
@@ -287,14 +276,14 @@ void SyncDirectory(const std::wstring& sourceDirIn, const std::wstring& destDirI
     std::vector<size_t> vanished;
     size_t j = 0;
     call.now = plat::Now();
-    for (const DirEntry& s : source) {
+    for (const SyncEntry& s : source) {
         ++run.EntriesDone;
         ++run.JobEntriesDone;
-        SyncShowProgress(call);
+        SyncShowProgress(run, call);
         DrainEvents();
         if (SyncCancelled()) break;
 
-        const DirEntry* d = nullptr;
+        const SyncEntry* d = nullptr;
         while (j < dest.size()) {
             if (SyncCancelled()) break;
             int order = plat::CompareNoCase(s.Name, dest[j].Name);
@@ -308,13 +297,13 @@ void SyncDirectory(const std::wstring& sourceDirIn, const std::wstring& destDirI
         if (SyncCancelled()) break;
 
         if (d && (s.Size == kDirSize) != (d->Size == kDirSize)) {
-            if (!SyncClearTypeChange(call, s, *d)) continue;
+            if (!SyncClearTypeChange(run, call, s, *d)) continue;
             d = nullptr;
         } else if (!d && !links.empty()) {
             // A junction or link would lead the copy, and the archiving of
             // entries without source, into a folder outside the backup.
             if (const std::wstring* link = SyncLinkNamed(links, s.Name)) {
-                SyncReportBlocked(call, s, call.destDir + *link,
+                SyncReportBlocked(run, call, s, call.destDir + *link,
                                   s.Size == kDirSize ? L"Zielverzeichnis ist eine Verknüpfung"
                                                      : L"Zieldatei ist eine Verknüpfung");
                 continue;
@@ -323,29 +312,29 @@ void SyncDirectory(const std::wstring& sourceDirIn, const std::wstring& destDirI
 
         if (s.Size == kDirSize) {
             // A paired directory keeps its spelling, as files do.
-            SyncDirectory(call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name), sid);
+            SyncDirectory(run, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
             if (SyncCancelled()) break;
             call.now = plat::Now();
             continue;
         }
-        SyncHandleFile(call, s, d);
+        SyncHandleFile(run, call, s, d);
     }
 
     // After a cancel nothing more goes to the archive; without archiving
     // here, entries without source stay where they are.
     if (!SyncCancelled() && call.arc.Versions != 0) {
         for (size_t index : vanished)
-            ArchiveEntry(call.destDir + dest[index].Name, call.archiveDir, call.setAsideDir, call.arc.Versions,
+            ArchiveEntry(run, call.destDir + dest[index].Name, call.archiveDir, call.setAsideDir, call.arc.Versions,
                          call.arc.Interval, ArchiveMode::Vanished);
         for (; j < dest.size(); ++j)
-            ArchiveEntry(call.destDir + dest[j].Name, call.archiveDir, call.setAsideDir, call.arc.Versions,
+            ArchiveEntry(run, call.destDir + dest[j].Name, call.archiveDir, call.setAsideDir, call.arc.Versions,
                          call.arc.Interval, ArchiveMode::Vanished);
     }
-    PurgeSetAside();
+    PurgeSetAside(run);
     // A deeper directory with archiving of its own may have made this
     // directory's level of the set-aside folder, archiving here or not.
-    if (job && !R().SetAsideDirs.empty())
-        ReleaseSetAsideDir(call.setAsideDir.empty() ? SetAsideDirFor(*job, call.destDir) : call.setAsideDir);
+    if (!run.SetAsideDirs.empty())
+        ReleaseSetAsideDir(run, call.setAsideDir.empty() ? SetAsideDirFor(run.job, call.destDir) : call.setAsideDir);
 }
 
 }  // namespace engine

@@ -10,22 +10,24 @@
 #include <vector>
 
 #include "core/records.h"
+#include "engine/run_context.h"
 #include "platform/fs.h"
 
 namespace engine {
 
-// One entry of a directory listing as the synchronisation keeps it.
-struct DirEntry {
+// One entry of a directory listing as the synchronisation keeps it (the
+// platform's plat::DirEntry is the listing as the system gives it).
+struct SyncEntry {
     std::wstring Name;
     int64_t Size = 0;  // bytes; kDirSize for a directory
     int64_t Date = 0;  // last write, local seconds since 1970
 };
 constexpr int64_t kDirSize = -2;
 
-// Mirrors sourceDir into destDir for the job `sid`, recursively. Progress,
-// errors and hints go to the display and the log; errors count in
-// RunErrorCount. Returns early after a cancel.
-void SyncDirectory(const std::wstring& sourceDir, const std::wstring& destDir, int32_t sid);
+// Mirrors sourceDir into destDir for the run's job, recursively. Progress,
+// errors and hints go to the display and the log; errors count in the
+// run's RunErrorCount. Returns early after a cancel.
+void SyncDirectory(Run& run, const std::wstring& sourceDir, const std::wstring& destDir);
 
 // True when an exclusion of the job `sid` occurs anywhere in the upper-cased
 // path (a substring match, no prefix or whole-path test).
@@ -33,16 +35,16 @@ bool IsExcluded(const std::wstring& path, int32_t sid);
 // Whether the job has any exclusion at all (saves the per-entry test).
 bool HasExclusions(int32_t sid);
 
-// Logs the two long-path error lines and returns true when the path has
-// more than 240 characters.
-bool WarnLongPath(const std::wstring& path);
+// Logs the two long-path lines (details of a counted error) and returns true
+// when the path has more than 240 characters.
+bool WarnLongPath(Run& run, const std::wstring& path);
 
 // Copies source over target only when the copy is complete, so a failed or
 // cancelled copy never destroys the old target or leaves a half-written file
 // under its name; in normal mode the copy carries the archive bit alone.
 // Shows progress, drains window events and cancels on CancelRequested.
-// Sets LastCopyError (0 on success; 1235 after a cancel).
-bool CopyFileWithProgress(const std::wstring& source, const std::wstring& target);
+// Sets the run's LastCopyError (0 on success; 1235 after a cancel).
+bool CopyFileWithProgress(Run& run, const std::wstring& source, const std::wstring& target);
 
 // The temporary name a copy is written under before it replaces target
 // (where the platform needs a name for it).
@@ -66,7 +68,7 @@ bool IsHourShift(int64_t delta);
 
 // Decides for a source file paired with a destination entry (a directory
 // has Size kDirSize, so it always differs in size). `now` in local seconds.
-CopyDecision DecideCopy(const DirEntry& source, const DirEntry& dest, int64_t now, int8_t itJobMode);
+CopyDecision DecideCopy(const SyncEntry& source, const SyncEntry& dest, int64_t now, int8_t itJobMode);
 
 // ---- Archive settings per directory ----
 
@@ -106,29 +108,29 @@ std::wstring FormatSpeed(int64_t bytes, uint32_t millis);
 
 // Order of both listings: by name ignoring case; names equal but for case
 // (possible on case-sensitive hosts) in a fixed order, the same on both sides.
-bool EntryNameLess(const DirEntry& a, const DirEntry& b);
+bool EntryNameLess(const SyncEntry& a, const SyncEntry& b);
 
 // The source entries of one listing, in listing order: without excluded
 // entries, junctions and links to directories, and without "@" in the job's
-// root (logged as error in normal mode, as hint in the IT-job modes). Names
+// root (a run error in normal mode, a hint in the IT-job modes). Names
 // of excluded files that look like temporary copies go to
 // `excludedTempNames`: their destination namesakes are real copies.
-void FillSourceEntries(std::vector<plat::DirEntry>& listing, const std::wstring& sourceDir,
-                       bool isJobRoot, int32_t sid, std::vector<DirEntry>& out,
+void FillSourceEntries(Run& run, std::vector<plat::DirEntry>& listing, const std::wstring& sourceDir,
+                       bool isJobRoot, std::vector<SyncEntry>& out,
                        std::vector<std::wstring>& excludedTempNames);
 
 // The destination entries of one listing, in listing order: without "@",
 // junctions and links to directories at any depth. Files that look like
 // temporary copies go to `tempNames` instead, the names of junctions and
 // links to `links` (a source entry of that name must not reach through).
-void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<DirEntry>& out,
-                     std::vector<DirEntry>& tempNames, std::vector<std::wstring>& links);
+void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<SyncEntry>& out,
+                     std::vector<SyncEntry>& tempNames, std::vector<std::wstring>& links);
 
 // Deletes the temporary copies an interrupted run left in destDir. One that
 // a source file of the same name owns (sorted `source`, or an excluded
 // source name) is a real copy and goes back into `dest` (unsorted).
-void SweepTempLeftovers(const std::wstring& destDir, std::vector<DirEntry>& temps,
-                        const std::vector<DirEntry>& source,
-                        const std::vector<std::wstring>& excludedTempNames, std::vector<DirEntry>& dest);
+void SweepTempLeftovers(const std::wstring& destDir, std::vector<SyncEntry>& temps,
+                        const std::vector<SyncEntry>& source,
+                        const std::vector<std::wstring>& excludedTempNames, std::vector<SyncEntry>& dest);
 
 }  // namespace engine

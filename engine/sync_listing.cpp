@@ -4,7 +4,6 @@
 
 #include "core/report.h"
 #include "engine/archive.h"
-#include "engine/run_state.h"
 #include "engine/sync.h"
 #include "log/channels.h"
 #include "platform/text.h"
@@ -19,25 +18,26 @@ static bool ListingIsLinkedDir(const plat::DirEntry& entry) {
     return ListingIsDir(entry) && (entry.attributes & plat::kAttrReparsePoint);
 }
 
-static DirEntry ListingTake(plat::DirEntry& entry) {
-    DirEntry out;
+static SyncEntry ListingTake(plat::DirEntry& entry) {
+    SyncEntry out;
     out.Name = std::move(entry.name);
     out.Size = ListingIsDir(entry) ? kDirSize : static_cast<int64_t>(entry.size);
     out.Date = entry.modified;
     return out;
 }
 
-bool EntryNameLess(const DirEntry& a, const DirEntry& b) {
+bool EntryNameLess(const SyncEntry& a, const SyncEntry& b) {
     int order = plat::CompareNoCase(a.Name, b.Name);
     if (order != 0) return order < 0;
     return a.Name < b.Name;
 }
 
-void FillSourceEntries(std::vector<plat::DirEntry>& listing, const std::wstring& sourceDir,
-                       bool isJobRoot, int32_t sid, std::vector<DirEntry>& out,
+void FillSourceEntries(Run& run, std::vector<plat::DirEntry>& listing, const std::wstring& sourceDir,
+                       bool isJobRoot, std::vector<SyncEntry>& out,
                        std::vector<std::wstring>& excludedTempNames) {
     out.clear();
     out.reserve(listing.size());
+    const int32_t sid = run.job.Sid;
     const bool anyExclusion = HasExclusions(sid);
     for (plat::DirEntry& entry : listing) {
         if (anyExclusion && IsExcluded(sourceDir + entry.name, sid)) {
@@ -47,11 +47,9 @@ void FillSourceEntries(std::vector<plat::DirEntry>& listing, const std::wstring&
         if (ListingIsDir(entry)) {
             // "@" in the root would be mirrored onto the archive folder.
             if (isJobRoot && entry.name == L"@") {
-                if (R().ItJobMode == kItJobNormal) {
-                    logs::AddLog(L"Verzeichnis @ in Root von Quelle nicht erlaubt! Wird nicht kopiert: " +
-                                     sourceDir + L"@",
-                                 core::kLogError);
-                    ++logs::LS().RunErrorCount;
+                if (run.ItJobMode == kItJobNormal) {
+                    RunError(run, L"Verzeichnis @ in Root von Quelle nicht erlaubt! Wird nicht kopiert: " + sourceDir +
+                                      L"@");
                 } else {
                     logs::AddLog(L"Wird nicht kopiert: " + sourceDir + L"@", core::kLogHint);
                 }
@@ -63,8 +61,8 @@ void FillSourceEntries(std::vector<plat::DirEntry>& listing, const std::wstring&
     }
 }
 
-void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<DirEntry>& out,
-                     std::vector<DirEntry>& tempNames, std::vector<std::wstring>& links) {
+void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<SyncEntry>& out,
+                     std::vector<SyncEntry>& tempNames, std::vector<std::wstring>& links) {
     out.clear();
     out.reserve(listing.size());
     for (plat::DirEntry& entry : listing) {
@@ -84,20 +82,20 @@ void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<DirEntry>
     }
 }
 
-static bool ListingSourceHas(const std::vector<DirEntry>& source, const std::wstring& name) {
-    DirEntry key;
+static bool ListingSourceHas(const std::vector<SyncEntry>& source, const std::wstring& name) {
+    SyncEntry key;
     key.Name = name;
     auto it = std::lower_bound(source.begin(), source.end(), key,
-                               [](const DirEntry& a, const DirEntry& b) {
+                               [](const SyncEntry& a, const SyncEntry& b) {
                                    return plat::CompareNoCase(a.Name, b.Name) < 0;
                                });
     return it != source.end() && plat::EqualNoCase(it->Name, name);
 }
 
-void SweepTempLeftovers(const std::wstring& destDir, std::vector<DirEntry>& temps,
-                        const std::vector<DirEntry>& source,
-                        const std::vector<std::wstring>& excludedTempNames, std::vector<DirEntry>& dest) {
-    for (DirEntry& temp : temps) {
+void SweepTempLeftovers(const std::wstring& destDir, std::vector<SyncEntry>& temps,
+                        const std::vector<SyncEntry>& source,
+                        const std::vector<std::wstring>& excludedTempNames, std::vector<SyncEntry>& dest) {
+    for (SyncEntry& temp : temps) {
         bool owned = ListingSourceHas(source, temp.Name);
         for (size_t i = 0; !owned && i < excludedTempNames.size(); ++i)
             owned = plat::EqualNoCase(excludedTempNames[i], temp.Name);

@@ -47,8 +47,7 @@ struct LogState {
     int32_t ErrorLineCount = 0;  // error entries since the last summary
     int32_t HintLineCount = 0;   // hint entries since the last summary
     int32_t HintsPending = 0;    // 1 after any hint entry; the run clears it
-    int32_t RunErrorCount = 0;   // errors of the current run, set by the run
-    uint32_t LastCopyError = 0;  // Windows error code of the last file copy
+    int32_t RunErrorCount = 0;   // errors of the last run, for its summary; set by the run
     // Called with the channel index after each change of a channel.
     void (*ChannelChangedHook)(int channel) = nullptr;
     Channel channels[kChannelCount];

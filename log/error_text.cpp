@@ -2,13 +2,11 @@
 
 #include <cstdint>
 
-#include "log/channels.h"
 #include "platform/errors.h"
 
 namespace logs {
 
-std::wstring WindowsErrorText() {
-    const uint32_t code = LS().LastCopyError;
+std::wstring WindowsErrorText(uint32_t code) {
     std::wstring text = plat::SystemErrorText(code);
     // The system closes its messages with CR LF. Only line-break characters
     // are cut, so a text that happens to lack them loses no letters.

@@ -27,7 +27,7 @@ static void LoopWidgetEvent(const plat::GuiEvent& event) {
             break;
         case ExclusionEditor: OnExclusionEditorEvent(); break;
         case PathField: OnPathFieldEvent(); break;
-        case StartButton: engine::RunBackup(false); break;
+        case StartButton: engine::RunBackup({}); break;
         case ClearLogsButton: logs::ClearLogs(); break;
         case JobListView: OnJobListEvent(event.type); break;
         case FileList: OnFileListEvent(event.type); break;

@@ -63,8 +63,7 @@ bool MenuAddAll() {
 
 void MenuStart(const std::wstring& question, int8_t itJobMode) {
     if (ShowMessage(question, 1, L"Meldung") != 1) return;
-    engine::R().ItJobMode = itJobMode;
-    engine::RunBackup(true);
+    engine::RunBackup({itJobMode, true});
 }
 
 }  // namespace

@@ -74,17 +74,17 @@ TEST(CoreListDrives, EveryRootEndsInABackslash) {
 
 TEST(CoreDiskSpace, MeasuresAnExistingPath) {
     testing_support::TempTree tree;
-    EXPECT_TRUE(core::DiskSpace(tree.root));
-    EXPECT_GT(core::S().LastTotalBytes, 0u);
-    EXPECT_LE(core::S().LastFreeBytes, core::S().LastTotalBytes);
+    const core::Space space = core::DiskSpace(tree.root);
+    EXPECT_GT(space.totalBytes, 0u);
+    EXPECT_LE(space.freeBytes, space.totalBytes);
 }
 
 TEST(CoreDiskSpace, AFailedMeasurementClearsBothValues) {
     testing_support::TempTree tree;
-    ASSERT_TRUE(core::DiskSpace(tree.root));
-    EXPECT_FALSE(core::DiskSpace(tree.Path(L"no\\such\\dir\\")));
-    EXPECT_EQ(core::S().LastFreeBytes, 0u);
-    EXPECT_EQ(core::S().LastTotalBytes, 0u);
+    ASSERT_GT(core::DiskSpace(tree.root).totalBytes, 0u);
+    const core::Space space = core::DiskSpace(tree.Path(L"no\\such\\dir\\"));
+    EXPECT_EQ(space.freeBytes, 0u);
+    EXPECT_EQ(space.totalBytes, 0u);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(EngineSetAside, UserFileNamedLikeASetAsideVersionIsKept) {
     JobTree t(1);
     BuildFirstLossCase(t);
     t.Sync();
-    EXPECT_EQ(logs::LS().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().RunErrorCount, 0);
     EXPECT_EQ(ReadAll(t.dst + L"report.txt"), "report-neu");
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt"), "report-alt");
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt.arc2del"), "nutzerdatei");
@@ -63,7 +63,7 @@ TEST_F(EngineSetAside, UserFileNamedLikeASetAsideVersionIsKeptWhenTheCopyFails) 
     BuildFirstLossCase(t);
     plat::InjectFault(plat::FaultOp::Copy, 1, plat::kErrDiskFull);
     t.Sync();
-    EXPECT_EQ(logs::LS().RunErrorCount, 1);
+    EXPECT_EQ(TestRun().RunErrorCount, 1);
     EXPECT_EQ(ReadAll(t.dst + L"report.txt"), "report-alt");
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt"), "report-aelter") << "put back after the failed copy";
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt.arc2del"), "nutzerdatei");
@@ -76,6 +76,7 @@ TEST_F(EngineSetAside, ArchivedUserFileIsNeverTakenForALeftover) {
     for (bool copyFails : {false, true}) {
         SCOPED_TRACE(copyFails);
         logs::ResetLogState();
+        ClearRunErrors();
         JobTree t(1);
         WriteDated(t.src + L"report.txt", "report-neu", kNew);
         WriteDated(t.dst + L"report.txt", "report-alt", kOld);
@@ -101,8 +102,9 @@ TEST_F(EngineSetAside, UserFileEndingInArc2delAtEveryVersionLimit) {
             WriteDated(t.src + L"a.txt", "a" + r, date);
             WriteDated(t.src + L"a.txt.arc2del", "b" + r, date);
             logs::ResetLogState();
+            ClearRunErrors();
             t.Sync();
-            EXPECT_EQ(logs::LS().RunErrorCount, 0);
+            EXPECT_EQ(TestRun().RunErrorCount, 0);
             EXPECT_EQ(Snapshot(t.dst, true), Snapshot(t.src));
             std::multiset<std::string> expected;
             for (int kept = std::max(0, round - versions); kept < round; ++kept) {
@@ -119,6 +121,7 @@ TEST_F(EngineSetAside, UserFileEndingInArc2delAtEveryVersionLimit) {
 // the directory's own folder.
 TEST_F(EngineSetAside, SetAsidePathOfADeeperDirectory) {
     core::S().settings.GLogExt = 1;
+    TestRun().LogExt = 1;
     JobTree t(1);
     WriteDated(t.src + L"sub\\a.txt", "neu", kNew);
     WriteDated(t.dst + L"sub\\a.txt", "alt", kOld);
@@ -138,16 +141,17 @@ TEST_F(EngineSetAside, FolderLevelsMadeForADeeperDirectoryAreRemoved) {
     WriteDated(t.dst + L"sub\\tief\\a.txt", "alt", kOld);
     WriteDated(t.dst + L"@\\sub\\tief\\a.txt", "aelter", kOld - 10 * kDay);
     t.Sync();
-    EXPECT_EQ(logs::LS().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().RunErrorCount, 0);
     EXPECT_EQ(ReadAll(t.dst + L"@\\sub\\tief\\a.txt"), "alt");
     EXPECT_FALSE(Exists(t.dst + L"@\\@"));
-    EXPECT_TRUE(engine::R().SetAsideDirs.empty());
+    EXPECT_TRUE(TestRun().SetAsideDirs.empty());
 }
 
 // A run killed with versions waiting: the next visit puts back what has a
 // free slot, deletes what has not, and touches nothing else.
 TEST_F(EngineSetAside, NextVisitSweepsWhatAKilledRunLeft) {
     core::S().settings.GLogExt = 1;
+    TestRun().LogExt = 1;
     JobTree t(2);
     WriteDated(t.src + L"frei.txt", "f", kOld);
     WriteDated(t.dst + L"frei.txt", "f", kOld);
@@ -158,7 +162,7 @@ TEST_F(EngineSetAside, NextVisitSweepsWhatAKilledRunLeft) {
     t.tree.Mkdir(L"src\\sub");
     WriteDated(t.dst + L"@\\@\\sub.d\\tief.txt.arc2del", "tief-version", kOld - 40 * kDay);
     t.Sync();
-    EXPECT_EQ(logs::LS().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().RunErrorCount, 0);
     EXPECT_EQ(ReadAll(t.dst + L"@\\frei.txt"), "frei-version");
     EXPECT_EQ(ReadAll(t.dst + L"@\\belegt.txt"), "belegt-neu");
     EXPECT_TRUE(LogHas(core::kLogNormal,
@@ -186,7 +190,7 @@ TEST_F(EngineSetAside, UnchangeableArchiveFolderKeepsTheOldestAndSaysSo) {
                                            L" nicht gelöscht, bleibt erhalten"));
     EXPECT_EQ(CountLogPrefix(core::kLogHint, L"Archivieren - temporäres Umbenennen fehlgeschlagen - alte "), 1u);
     EXPECT_TRUE(LogHas(core::kLogError, L"Archivieren fehlgeschlagen: " + t.dst + L"a.txt -> " + slot));
-    EXPECT_EQ(logs::LS().RunErrorCount, 1);
+    EXPECT_EQ(TestRun().RunErrorCount, 1);
     EXPECT_EQ(ReadAll(slot), "aelter");
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "alt");
 }
@@ -233,7 +237,9 @@ void WalkKills(plat::FaultOp op) {
         SCOPED_TRACE("killed at call " + std::to_string(n));
         core::ResetState();
         logs::ResetLogState();
+        ClearRunErrors();
         engine::ResetRunState();
+        ResetTestRun();
         InstallRecorder();
         JobTree t(2);
         BuildKillJob(t);
@@ -245,9 +251,11 @@ void WalkKills(plat::FaultOp op) {
 
         // A new process: nothing of the killed run's state survives.
         engine::ResetRunState();
+        ResetTestRun();
         logs::ResetLogState();
+        ClearRunErrors();
         t.Sync();
-        EXPECT_EQ(logs::LS().RunErrorCount, 0);
+        EXPECT_EQ(TestRun().RunErrorCount, 0);
         EXPECT_EQ(Snapshot(t.dst, true), Snapshot(t.src));
         EXPECT_FALSE(Exists(t.dst + L"@\\@")) << "nothing set aside outlives the visit";
         EXPECT_EQ(ContentsBelow(t.dst + L"@"),

@@ -80,7 +80,7 @@ struct EndSequence : testing::Test {
 
 TEST_F(EndSequence, EndDelayWithoutErrorsCountsItsSecondsAndRequestsTheEnd) {
     engine::R().EndDelay = 60;
-    engine::RunEndSequence();
+    engine::RunEndSequence(false);
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kEndPrefix + L"60"}));
     EXPECT_EQ(Recorded().statusLines.back(), kEndPrefix + L"0");
     EXPECT_EQ(Recorded().windowWaits, 61);
@@ -92,15 +92,14 @@ TEST_F(EndSequence, EndDelayWithoutErrorsCountsItsSecondsAndRequestsTheEnd) {
 
 TEST_F(EndSequence, ErrorsGiveFiveMoreMinutes) {
     engine::R().EndDelay = 60;
-    logs::LS().RunErrorCount = 2;
-    engine::RunEndSequence();
+    engine::RunEndSequence(true);
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kEndPrefix + L"360"}));
     EXPECT_EQ(Recorded().windowWaits, 361);
     EXPECT_EQ(engine::R().QuitRequested, 1);
 }
 
 TEST_F(EndSequence, NothingToDoWithoutDelayOrShutdown) {
-    engine::RunEndSequence();
+    engine::RunEndSequence(false);
     EXPECT_TRUE(Recorded().statusLines.empty());
     EXPECT_EQ(Recorded().windowWaits, 0);
     EXPECT_EQ(engine::R().QuitRequested, 0);
@@ -109,7 +108,7 @@ TEST_F(EndSequence, NothingToDoWithoutDelayOrShutdown) {
 
 TEST_F(EndSequence, ShutdownAfterFifteenSecondsWritesTheConfigurationAndPowersOffForced) {
     Recorded().shutdownChecked = true;
-    engine::RunEndSequence();
+    engine::RunEndSequence(false);
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kShutdownPrefix + L"15"}));
     EXPECT_EQ(Recorded().windowWaits, 16);
     ASSERT_EQ(g_power.flags, (std::vector<uint32_t>{12}));
@@ -121,8 +120,7 @@ TEST_F(EndSequence, ShutdownAfterFifteenSecondsWritesTheConfigurationAndPowersOf
 
 TEST_F(EndSequence, ShutdownAfterErrorsWaitsFiveMinutes) {
     Recorded().shutdownChecked = true;
-    logs::LS().RunErrorCount = 1;
-    engine::RunEndSequence();
+    engine::RunEndSequence(true);
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kShutdownPrefix + L"300"}));
     EXPECT_EQ(g_power.flags.size(), 1u);
     EXPECT_EQ(Recorded().programEnds, 1);
@@ -131,7 +129,7 @@ TEST_F(EndSequence, ShutdownAfterErrorsWaitsFiveMinutes) {
 TEST_F(EndSequence, ProgramEndCountdownThenShutdownCountdown) {
     Recorded().shutdownChecked = true;
     engine::R().EndDelay = 30;
-    engine::RunEndSequence();
+    engine::RunEndSequence(false);
     // Both count with the shutdown text, the second from 15 once EndDelay is spent.
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kShutdownPrefix + L"30", kShutdownPrefix + L"15"}));
     EXPECT_EQ(Recorded().windowWaits, 31 + 16);
@@ -143,7 +141,7 @@ TEST_F(EndSequence, CancelledFirstCountdownStopsTheSecondAfterItsFirstWait) {
     Recorded().shutdownChecked = true;
     engine::R().EndDelay = 10;
     Recorded().cancelAtWindowWait = 2;
-    engine::RunEndSequence();
+    engine::RunEndSequence(false);
     const std::vector<std::wstring> lines = {kShutdownPrefix + L"10", kShutdownPrefix + L"9", L"",
                                              kShutdownPrefix + L"15", L""};
     EXPECT_EQ(Recorded().statusLines, lines);
@@ -160,7 +158,7 @@ TEST_F(EndSequence, AFailedRequestIsShownAndTheProgramEndsAnyway) {
     if (!plat::HeadlessGui()) GTEST_SKIP();
     Recorded().shutdownChecked = true;
     g_power.answer = plat::kShutdownRefused;
-    engine::RunEndSequence();
+    engine::RunEndSequence(false);
     const auto boxes = plat::ShownDialogsForTest();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"ShutDown");
@@ -172,7 +170,7 @@ TEST_F(EndSequence, AFailedRequestIsShownAndTheProgramEndsAnyway) {
 TEST_F(EndSequence, RunWithErrorsAndEndDelayAnnouncesTheDelayAndCountsFrom360) {
     testing_support::AddJob(tree.Path(L"gone\\"), tree.Path(L"cfg\\"));
     engine::R().EndDelay = 60;
-    engine::RunBackup(false);
+    engine::RunBackup({});
     EXPECT_TRUE(testing_support::LogHas(
         core::kLogNormal, L"ES SIND FEHLER AUFGETRETEN: 1 (aut. Programm-Beendigung wird deshalb verzögert)"));
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kEndPrefix + L"360"}));
@@ -188,7 +186,7 @@ TEST_F(EndSequence, CancelledRunSkipsEveryCountdown) {
     Recorded().cancelAtDrain = 1;
     Recorded().shutdownChecked = true;
     engine::R().EndDelay = 60;
-    engine::RunBackup(false);
+    engine::RunBackup({});
     EXPECT_EQ(engine::R().CancelRequested, 1);
     EXPECT_TRUE(CountdownStarts().empty());
     EXPECT_EQ(Recorded().windowWaits, 0);

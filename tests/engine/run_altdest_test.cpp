@@ -80,7 +80,7 @@ TEST_F(EngineAltDest, RunGoesToTheMovedDiskAndRestoresTheDestination) {
     ASSERT_TRUE(plat::SetModified(L"F:\\Backup\\a.txt", srcDate - 100));
     core::S().Jobs.Append(job);
 
-    engine::RunBackup(false);
+    const engine::Run run = engine::RunBackup({});
 
     const core::Job& after = core::S().Jobs.items[0];
     EXPECT_EQ(after.Dest, L"E:\\Backup\\");
@@ -97,7 +97,7 @@ TEST_F(EngineAltDest, RunGoesToTheMovedDiskAndRestoresTheDestination) {
     EXPECT_EQ(after.LastBup, static_cast<int32_t>(now));
     EXPECT_EQ(after.EntryCount, 2);
     // The total could not be known before the search found the disk.
-    EXPECT_EQ(engine::R().EntriesExpected, 2);
+    EXPECT_EQ(run.EntriesExpected, 2);
     // The copy in "@" is now this configuration, naming E:\Backup\ still.
     std::string config;
     ASSERT_TRUE(plat::ReadWholeFile(core::S().paths.IniFile, config));
@@ -112,7 +112,7 @@ TEST_F(EngineAltDest, SameSidWithAnotherDestinationIsNoMatch) {
     tree.Write(L"g\\Backup\\@\\Tresoro.ini", PathsIni(kSid, "e:\\backup\\"));
     core::S().Jobs.Append(job);
 
-    engine::RunBackup(false);
+    engine::RunBackup({});
 
     EXPECT_TRUE(HasLine(core::kLogHint, L"Konnte in F:\\Backup\\@\\Tresoro.ini keine passende Sid finden!"));
     EXPECT_TRUE(HasLine(core::kLogHint, L"Konnte in G:\\Backup\\@\\Tresoro.ini keine passende Sid finden!"));
@@ -125,14 +125,11 @@ TEST_F(EngineAltDest, SameSidWithAnotherDestinationIsNoMatch) {
 TEST_F(EngineAltDest, UnreadableCopyIsAHintAndTheSearchGoesOn) {
     tree.Mkdir(L"f\\Backup");  // a folder of that name, but no "@\Tresoro.ini"
     tree.Write(L"g\\Backup\\@\\Tresoro.ini", PathsIni(kSid, "E:\\Backup\\"));
-    engine::R().EntriesExpected = 10;
-    std::wstring dest = job.Dest;
-    std::wstring original;
-    EXPECT_TRUE(engine::FindAlternativeDest(job, dest, original));
-    EXPECT_EQ(dest, L"G:\\Backup\\");
-    EXPECT_EQ(original, L"E:\\Backup\\");
-    EXPECT_EQ(job.Dest, L"G:\\Backup\\");  // for the duration of the job
-    EXPECT_EQ(engine::R().EntriesExpected, 12);
+    engine::Run run;
+    run.EntriesExpected = 10;
+    EXPECT_EQ(engine::FindAlternativeDest(run, job), L"G:\\Backup\\");
+    EXPECT_EQ(job.Dest, L"E:\\Backup\\");  // the run uses the path found; the job keeps its own
+    EXPECT_EQ(run.EntriesExpected, 12);
     const std::vector<std::wstring> hints = {
         L"Möglicher Alternativpfad: F:\\Backup\\",
         L"Konnte F:\\Backup\\@\\Tresoro.ini nicht öffnen!",
@@ -142,14 +139,11 @@ TEST_F(EngineAltDest, UnreadableCopyIsAHintAndTheSearchGoesOn) {
 }
 
 TEST_F(EngineAltDest, NothingFoundLeavesEverythingAsItWas) {
-    engine::R().EntriesExpected = 10;
-    std::wstring dest = job.Dest;
-    std::wstring original;
-    EXPECT_FALSE(engine::FindAlternativeDest(job, dest, original));
-    EXPECT_EQ(dest, L"E:\\Backup\\");
-    EXPECT_TRUE(original.empty());
+    engine::Run run;
+    run.EntriesExpected = 10;
+    EXPECT_EQ(engine::FindAlternativeDest(run, job), L"");
     EXPECT_EQ(job.Dest, L"E:\\Backup\\");
-    EXPECT_EQ(engine::R().EntriesExpected, 10);
+    EXPECT_EQ(run.EntriesExpected, 10);
     EXPECT_TRUE(Lines(core::kLogHint).empty());
     EXPECT_TRUE(HasLine(core::kLogNormal, L"Alternativpfad suchen dauerte 0ms"));
 }
@@ -157,10 +151,8 @@ TEST_F(EngineAltDest, NothingFoundLeavesEverythingAsItWas) {
 TEST_F(EngineAltDest, DeeperDestinationKeepsItsPathOnTheOtherDrive) {
     job.Dest = L"E:\\Sicherung\\Laptop\\";
     tree.Write(L"f\\Sicherung\\Laptop\\@\\Tresoro.ini", PathsIni(kSid, "E:\\Sicherung\\Laptop\\"));
-    std::wstring dest = job.Dest;
-    std::wstring original;
-    EXPECT_TRUE(engine::FindAlternativeDest(job, dest, original));
-    EXPECT_EQ(dest, L"F:\\Sicherung\\Laptop\\");
+    engine::Run run;
+    EXPECT_EQ(engine::FindAlternativeDest(run, job), L"F:\\Sicherung\\Laptop\\");
 }
 
 }  // namespace

@@ -178,7 +178,7 @@ struct EngineRun : testing::Test {
 const std::wstring kSep = L"---------------------------------------------------";
 
 TEST_F(EngineRun, EmptyJobListLogsZerosAndNothingToCopy) {
-    engine::RunBackup(false);
+    engine::RunBackup({});
     const std::vector<std::wstring> expected = {
         L"", L"", L"", kSep, L"Kopiert: 0 (0 MB)", L"Anzahl Dateien: 0", kSep,
         L"Zeitaufwand: 00:00:00", core::FormatLogDate(now) + L"   Ende", kSep};
@@ -200,7 +200,7 @@ TEST_F(EngineRun, UnselectedJobsAreNotLookedAt) {
     core::Job& job = AddJob(L"a");
     job.Flags = core::kFlagOptional;
     job.EntryCount = 7;
-    engine::RunBackup(true);
+    engine::RunBackup({engine::kItJobNormal, true});
     EXPECT_EQ(Lines(core::kLogNormal).size(), 10u);
     EXPECT_TRUE(HasLine(core::kLogNormal, L"Anzahl Dateien: 0"));
     EXPECT_EQ(StatusEvents().back(), L"Nichts zu kopieren...");
@@ -217,7 +217,7 @@ TEST_F(EngineRun, JobNotDueLogsItsDueDateOnly) {
     job.LastBup = static_cast<int32_t>(now);
     job.EntryCount = 42;
     const core::Job before = job;
-    engine::RunBackup(false);
+    engine::RunBackup({});
     const auto lines = Lines(core::kLogNormal);
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(lines[4], Opening(before));
@@ -235,7 +235,7 @@ TEST_F(EngineRun, SuccessfulRunCountsAndShowsTheOkIconAfterTheAnimation) {
     tree.Write(L"a\\src\\sub\\big2.bin", std::string(700000, 'y'));
     AddJob(L"a", 0);
     g_rec.onDrain = [](int) { WaitForAnimationFrame(); };
-    engine::RunBackup(false);
+    engine::RunBackup({});
     const auto lines = Lines(core::kLogNormal);
     const std::vector<std::wstring> closing(lines.end() - 6, lines.end());
     const std::vector<std::wstring> expected = {
@@ -264,7 +264,7 @@ TEST_F(EngineRun, ErrorsGiveTheErrorIconAndTheirCount) {
     bad.Src = tree.Path(L"gone\\");
     core::Job& bad2 = AddJob(L"b");
     bad2.Src = tree.Path(L"gone2\\");
-    engine::RunBackup(false);
+    engine::RunBackup({});
     EXPECT_TRUE(HasLine(core::kLogNormal, L"ES SIND FEHLER AUFGETRETEN: 2"));
     EXPECT_EQ(StatusEvents().back(), L"Backup mit Fehler abgeschlossen...");
     EXPECT_EQ(g_rec.tray.back(), Icon::Error);
@@ -279,19 +279,19 @@ TEST_F(EngineRun, ErrorLineSaysWhenTheAutomaticEndIsDelayed) {
     const std::wstring plain = L"ES SIND FEHLER AUFGETRETEN: 1";
     const std::wstring delayed = plain + L" (aut. Programm-Beendigung wird deshalb verzögert)";
 
-    engine::RunBackup(false);
+    engine::RunBackup({});
     EXPECT_TRUE(HasLine(core::kLogNormal, plain));
     EXPECT_FALSE(HasLine(core::kLogNormal, delayed));
 
     engine::R().EndDelay = 30;
-    engine::RunBackup(false);
+    engine::RunBackup({});
     EXPECT_TRUE(HasLine(core::kLogNormal, delayed));
 
     logs::ResetLogState();
     engine::R().EndDelay = 0;
     g_rec.shutdownChecked = true;
     plat::SetShutdownHookForTest([](uint32_t) { return 0; });
-    engine::RunBackup(false);
+    engine::RunBackup({});
     EXPECT_TRUE(HasLine(core::kLogNormal, delayed));
 }
 
@@ -299,7 +299,7 @@ TEST_F(EngineRun, PendingHintsAreAnnouncedOnceAndCleared) {
     AddJob(L"a");
     // A configuration that cannot be written is a hint, not an error.
     core::S().paths.IniFile = tree.Path(L"nodir\\Tresoro.ini");
-    engine::RunBackup(false);
+    engine::RunBackup({});
     const auto lines = Lines(core::kLogNormal);
     auto at = std::find(lines.begin(), lines.end(), L"Hinweise beachten...!");
     ASSERT_NE(at, lines.end());
@@ -315,7 +315,7 @@ TEST_F(EngineRun, RunTimeWrapsAfterADay) {
     g_rec.onDrain = [](int count) {
         if (count == 1) plat::AdvanceFakeClock(25u * 3600u * 1000u);
     };
-    engine::RunBackup(false);
+    engine::RunBackup({});
     EXPECT_TRUE(HasLine(core::kLogNormal, L"Zeitaufwand: 01:00:00"));
     EXPECT_TRUE(HasLine(core::kLogNormal, core::FormatLogDate(now + 25 * 3600) + L"   Ende"));
 }
@@ -328,11 +328,9 @@ TEST_F(EngineRun, LogsAreSavedBeforeTheEndSequence) {
         std::string bytes;
         ASSERT_TRUE(plat::ReadWholeFile(messagesFile, bytes));
         EXPECT_NE(bytes.find("   Ende"), std::string::npos);
-        EXPECT_EQ(engine::R().ItJobMode, engine::kItJobNormal);
     };
-    engine::R().ItJobMode = engine::kItJobManual;
     engine::R().EndDelay = 2;
-    engine::RunBackup(true);
+    engine::RunBackup({engine::kItJobManual, true});
     const auto& ev = g_rec.events;
     auto end = std::find(ev.begin(), ev.end(), L"countdown");
     ASSERT_NE(end, ev.end());
@@ -356,7 +354,7 @@ TEST_F(EngineRun, LogsAreSavedAfterEachJob) {
         std::string bytes;
         seen.push_back(plat::ReadWholeFile(messagesFile, bytes) ? bytes : "");
     };
-    engine::RunBackup(true);
+    engine::RunBackup({engine::kItJobNormal, true});
     ASSERT_GE(seen.size(), 2u) << "at least one drain per job";
     EXPECT_EQ(seen.front(), "") << "nothing saved before the first job is done";
     // Drained in the second job.
@@ -382,7 +380,7 @@ TEST_F(EngineRun, CancelInTheFirstJobEndsTheRun) {
     };
     engine::R().EndDelay = 30;
     g_rec.shutdownChecked = true;
-    engine::RunBackup(false);
+    engine::RunBackup({});
     EXPECT_TRUE(HasLine(core::kLogNormal, L"ABBRUCH bei " + firstSrc + L"!!!"));
     EXPECT_FALSE(AnyLineContains(core::kLogNormal, secondSrc));
     // Neither the program-end nor the shutdown countdown follows a cancel.
@@ -405,9 +403,9 @@ TEST_F(EngineRun, CancelInTheFirstJobEndsTheRun) {
 TEST_F(EngineRun, CancelledJobRaisesASmallerEntryCount) {
     AddJob(L"a", 3);
     g_rec.onDrain = [](int) { engine::R().CancelRequested = 1; };
-    engine::RunBackup(false);
-    EXPECT_GE(engine::R().JobEntriesDone, 1);
-    EXPECT_EQ(core::S().Jobs.items[0].EntryCount, engine::R().JobEntriesDone);
+    const engine::Run run = engine::RunBackup({});
+    EXPECT_GE(run.JobEntriesDone, 1);
+    EXPECT_EQ(core::S().Jobs.items[0].EntryCount, run.JobEntriesDone);
     EXPECT_EQ(core::S().Jobs.items[0].LastBup, 0);
 }
 

@@ -12,7 +12,7 @@
 using namespace testing_support;
 using engine::CopyDecision;
 using engine::DecideCopy;
-using engine::DirEntry;
+using engine::SyncEntry;
 
 namespace {
 
@@ -20,8 +20,8 @@ constexpr int64_t kDestDate = kTestNow - 30 * kDay;
 
 CopyDecision Decide(int64_t delta, int8_t mode = engine::kItJobNormal, int64_t sourceSize = 10,
                     int64_t destSize = 10, int64_t destDate = kDestDate) {
-    DirEntry s{L"a.txt", sourceSize, destDate + delta};
-    DirEntry d{L"a.txt", destSize, destDate};
+    SyncEntry s{L"a.txt", sourceSize, destDate + delta};
+    SyncEntry d{L"a.txt", destSize, destDate};
     return DecideCopy(s, d, kTestNow, mode);
 }
 
@@ -92,8 +92,8 @@ TEST(EngineCopyDecision, FutureSourceDate) {
 }
 
 TEST(EngineCopyDecision, DestinationDirectoryAgainstSourceFile) {
-    DirEntry s{L"x", 10, kDestDate + 100};
-    DirEntry d{L"x", engine::kDirSize, kDestDate};
+    SyncEntry s{L"x", 10, kDestDate + 100};
+    SyncEntry d{L"x", engine::kDirSize, kDestDate};
     EXPECT_EQ(DecideCopy(s, d, kTestNow, engine::kItJobNormal), CopyDecision::ArchiveAndCopy);
     EXPECT_EQ(DecideCopy(s, d, kTestNow, engine::kItJobForced), CopyDecision::Copy);
 }
@@ -127,7 +127,7 @@ TEST_F(EngineSyncDecision, BoundariesOverRealFiles) {
     Pair(L"d3.txt", 3);
     Pair(L"d10801.txt", 10801);
     for (int d = -2; d <= 2; ++d) Pair(L"e" + std::to_wstring(d + 2) + L".txt", d);
-    engine::SyncDirectory(src, dst, sid);
+    engine::SyncDirectory(RunFor(sid), src, dst);
 
     EXPECT_FALSE(Copied(L"d3600.txt"));
     EXPECT_FALSE(Copied(L"d7201.txt"));
@@ -137,16 +137,16 @@ TEST_F(EngineSyncDecision, BoundariesOverRealFiles) {
     EXPECT_TRUE(Archived(L"d10801.txt"));
     for (int d = 0; d <= 4; ++d) EXPECT_FALSE(Copied(L"e" + std::to_wstring(d) + L".txt"));
     EXPECT_EQ(DateOf(dst + L"d3.txt"), kDestDate + 3) << "the copy takes the source's date";
-    EXPECT_EQ(engine::R().FilesCopied, 2);
+    EXPECT_EQ(TestRun().FilesCopied, 2);
     EXPECT_TRUE(LogLines(core::kLogHint).empty());
-    EXPECT_EQ(logs::LS().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().RunErrorCount, 0);
 }
 
 TEST_F(EngineSyncDecision, FutureDateAndNewerDestinationHints) {
     Pair(L"future.txt", 0, kTestNow + 3600);
     Pair(L"futureolder.txt", 5, kTestNow + 3600);
     Pair(L"older.txt", -5);
-    engine::SyncDirectory(src, dst, sid);
+    engine::SyncDirectory(RunFor(sid), src, dst);
     EXPECT_FALSE(Copied(L"future.txt"));
     EXPECT_TRUE(LogHas(core::kLogHint,
                        L"Achtung, nicht kopiert - Quelldatei trägt zukünftiges Datum: " + src + L"future.txt"));
@@ -154,24 +154,24 @@ TEST_F(EngineSyncDecision, FutureDateAndNewerDestinationHints) {
     EXPECT_FALSE(Copied(L"older.txt"));
     EXPECT_TRUE(LogHas(core::kLogHint, L"Achtung, nicht kopiert - Zieldatei ist neuer: " + dst + L"older.txt"));
     EXPECT_EQ(LogLines(core::kLogHint).size(), 2u);
-    EXPECT_EQ(logs::LS().RunErrorCount, 0) << "hints are no errors";
+    EXPECT_EQ(TestRun().RunErrorCount, 0) << "hints are no errors";
 }
 
 TEST_F(EngineSyncDecision, SizeAloneLeavesTheFileInNormalMode) {
     WriteDated(src + L"a.txt", "longer content", kDestDate);
     WriteDated(dst + L"a.txt", "old", kDestDate);
-    engine::SyncDirectory(src, dst, sid);
+    engine::SyncDirectory(RunFor(sid), src, dst);
     EXPECT_EQ(ReadAll(dst + L"a.txt"), "old");
 }
 
 TEST_F(EngineSyncDecision, ForcedModeOverwritesWithoutArchive) {
-    engine::R().ItJobMode = engine::kItJobForced;
+    TestRun().ItJobMode = engine::kItJobForced;
     WriteDated(src + L"size.txt", "longer content", kDestDate);
     WriteDated(dst + L"size.txt", "old", kDestDate);
     Pair(L"older.txt", -5);
     Pair(L"future.txt", 0, kTestNow + 3600);
     Pair(L"shift.txt", 3600);
-    engine::SyncDirectory(src, dst, sid);
+    engine::SyncDirectory(RunFor(sid), src, dst);
     EXPECT_EQ(ReadAll(dst + L"size.txt"), "longer content");
     EXPECT_TRUE(Copied(L"older.txt"));
     EXPECT_TRUE(Copied(L"future.txt"));
@@ -181,10 +181,10 @@ TEST_F(EngineSyncDecision, ForcedModeOverwritesWithoutArchive) {
 }
 
 TEST_F(EngineSyncDecision, ManualItModeCopiesNewerWithoutArchive) {
-    engine::R().ItJobMode = engine::kItJobManual;
+    TestRun().ItJobMode = engine::kItJobManual;
     Pair(L"newer.txt", 100);
     Pair(L"older.txt", -5);
-    engine::SyncDirectory(src, dst, sid);
+    engine::SyncDirectory(RunFor(sid), src, dst);
     EXPECT_TRUE(Copied(L"newer.txt"));
     EXPECT_FALSE(Copied(L"older.txt"));
     EXPECT_FALSE(Exists(dst + L"@"));

@@ -45,7 +45,7 @@ TEST_F(EngineSyncDisplay, ProgressCountThrottledButShownAtEachDirectoryStart) {
     for (int i = 0; i < 3; ++i) WriteDated(t.src + L"f" + std::to_wstring(i) + L".txt", "x", kNew);
     WriteDated(t.src + L"sub\\a.txt", "x", kNew);
     WriteDated(t.src + L"sub\\b.txt", "x", kNew);
-    engine::R().EntriesExpected = 4;
+    TestRun().EntriesExpected = 4;
     t.Sync();
     // The tick never moves: each directory shows its first entry only.
     std::vector<std::wstring> expected = {L"1 - 25%", L"5 - 125%"};
@@ -53,8 +53,8 @@ TEST_F(EngineSyncDisplay, ProgressCountThrottledButShownAtEachDirectoryStart) {
 
     // 333 ms later is not yet "more than 333 ms".
     InstallRecorder();
-    engine::R().EntriesDone = 0;
-    engine::R().EntriesExpected = 0;
+    TestRun().EntriesDone = 0;
+    TestRun().EntriesExpected = 0;
     Recorded().onDrain = [](int) { plat::AdvanceFakeClock(333); };
     ASSERT_TRUE(plat::RemoveTree(t.src + L"sub"));
     t.Sync();
@@ -69,12 +69,12 @@ TEST_F(EngineSyncDisplay, PercentBeyondHundredAndCappedPerDirectory) {
     static int lastEntry = 0;
     lastEntry = 0;
     Recorded().onDrain = [](int) {
-        if (engine::R().EntriesDone != lastEntry) {
-            lastEntry = engine::R().EntriesDone;
+        if (TestRun().EntriesDone != lastEntry) {
+            lastEntry = TestRun().EntriesDone;
             plat::AdvanceFakeClock(334);
         }
     };
-    engine::R().EntriesExpected = 1;
+    TestRun().EntriesExpected = 1;
     t.Sync();
     const auto& shown = Recorded().progressCounts;
     ASSERT_EQ(shown.size(), 12u);
@@ -89,7 +89,7 @@ TEST_F(EngineSyncDisplay, SpeedShownWhenCopyTimeGrewBy100Milliseconds) {
     JobTree t(0);
     WriteDated(t.src + L"a.txt", "0123456789", kNew);
     WriteDated(t.src + L"b.txt", "0123456789", kNew);
-    engine::RunState& run = engine::R();
+    engine::Run& run = TestRun();
     run.BytesCopied = 2 * 1048576 - 10;
     run.CopyMillis = 200;
     t.Sync();

@@ -55,10 +55,11 @@ TEST_F(EngineSyncTypeChange, ConvergeInOneRunWithTheOldEntryArchived) {
     for (int32_t versions : {1, 3, -1}) {
         SCOPED_TRACE(versions);
         logs::ResetLogState();
+        ClearRunErrors();
         JobTree t(versions);
         BuildTypeChanges(t);
         t.Sync();
-        EXPECT_EQ(logs::LS().RunErrorCount, 0);
+        EXPECT_EQ(TestRun().RunErrorCount, 0);
         EXPECT_EQ(Snapshot(t.dst, true), Snapshot(t.src));
         // A folder goes whole, as one version; a file keeps its name.
         EXPECT_EQ(ReadAll(t.dst + L"@\\wurde_datei\\tief\\y.txt"), "alt-y");
@@ -72,7 +73,7 @@ TEST_F(EngineSyncTypeChange, ConvergeInOneRunWithTheOldEntryArchived) {
         // Nothing left to do: the next run changes nothing.
         const auto before = Snapshot(t.dst);
         t.Sync();
-        EXPECT_EQ(logs::LS().RunErrorCount, 0);
+        EXPECT_EQ(TestRun().RunErrorCount, 0);
         EXPECT_EQ(Snapshot(t.dst), before);
     }
 }
@@ -88,7 +89,7 @@ TEST_F(EngineSyncTypeChange, ArchivingOffKeepsTheOldEntryAndSaysWhy) {
     EXPECT_TRUE(LogHas(core::kLogError, L"Kopierfehler: " + t.src + L"sub\\f.d\t\t(Zieldatei ist ein Verzeichnis)"));
     EXPECT_TRUE(LogHas(core::kLogError, L"Konnte Verzeichnis nicht erstellen: <" + t.dst +
                                             L"sub\\g\\>\t\t(Zielverzeichnis ist eine Datei)"));
-    EXPECT_EQ(logs::LS().RunErrorCount, 4) << "once per entry and run";
+    EXPECT_EQ(TestRun().RunErrorCount, 4) << "once per entry and run";
     EXPECT_EQ(LogLines(core::kLogError).size(), 4u);
     EXPECT_EQ(Snapshot(t.dst), before) << "nothing deleted or overwritten";
 }
@@ -97,6 +98,7 @@ TEST_F(EngineSyncTypeChange, ArchiveMoveThatFailsOverwritesNothing) {
     for (bool sourceIsDir : {true, false}) {
         SCOPED_TRACE(sourceIsDir);
         logs::ResetLogState();
+        ClearRunErrors();
         JobTree t(3);
         if (sourceIsDir) {
             WriteDated(t.src + L"x\\in.txt", "neu", kNew);
@@ -110,15 +112,16 @@ TEST_F(EngineSyncTypeChange, ArchiveMoveThatFailsOverwritesNothing) {
         t.Sync();
         ASSERT_TRUE(FaultFired(plat::FaultOp::Move, 1));
         EXPECT_TRUE(LogHas(core::kLogError, L"Archivieren fehlgeschlagen: " + t.dst + L"x -> " + t.dst + L"@\\x"));
-        EXPECT_EQ(logs::LS().RunErrorCount, 1);
+        EXPECT_EQ(TestRun().RunErrorCount, 1);
         EXPECT_EQ(LogLines(core::kLogError).size(), 1u) << "no copy or creation tried";
         EXPECT_EQ(Snapshot(t.dst, true), before);
         EXPECT_EQ(ReadAll(t.dst + (sourceIsDir ? L"x" : L"x\\in.txt")), "alt");
 
         // The next run completes it.
         logs::ResetLogState();
+        ClearRunErrors();
         t.Sync();
-        EXPECT_EQ(logs::LS().RunErrorCount, 0);
+        EXPECT_EQ(TestRun().RunErrorCount, 0);
         EXPECT_EQ(Snapshot(t.dst, true), Snapshot(t.src));
         EXPECT_TRUE(Holds(AllContents(t.dst + L"@"), "alt"));
     }
@@ -131,6 +134,7 @@ TEST_F(EngineSyncTypeChange, LinkInTheDestinationIsNeverEntered) {
     for (int32_t versions : {0, 3}) {
         SCOPED_TRACE(versions);
         logs::ResetLogState();
+        ClearRunErrors();
         JobTree t(versions);
         WriteDated(t.tree.Path(L"fremd\\privat.txt"), "privat", kOld);
         WriteDated(t.tree.Path(L"fremd\\x.txt"), "fremd-x", kOld);
@@ -148,7 +152,7 @@ TEST_F(EngineSyncTypeChange, LinkInTheDestinationIsNeverEntered) {
                                                 L"ordner\\>\t\t(Zielverzeichnis ist eine Verknüpfung)"));
         EXPECT_TRUE(LogHas(core::kLogError,
                            L"Kopierfehler: " + t.src + L"datei\t\t(Zieldatei ist eine Verknüpfung)"));
-        EXPECT_EQ(logs::LS().RunErrorCount, 2);
+        EXPECT_EQ(TestRun().RunErrorCount, 2);
         EXPECT_EQ(ReadAll(t.tree.Path(L"fremd\\privat.txt")), "privat");
         EXPECT_EQ(ReadAll(t.tree.Path(L"fremd\\x.txt")), "fremd-x");
         EXPECT_EQ(Snapshot(t.tree.Path(L"fremd")).size(), 2u);

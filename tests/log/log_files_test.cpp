@@ -146,8 +146,7 @@ TEST_F(LogOldFiles, ExactlyThreeHundredDaysStays) {
 }
 
 TEST_F(LogErrorText, KnownCodeGivesTheSystemTextWithoutLineBreak) {
-    logs::LS().LastCopyError = 2;
-    const std::wstring text = logs::WindowsErrorText();
+    const std::wstring text = logs::WindowsErrorText(2);
     ASSERT_FALSE(text.empty());
     EXPECT_NE(text.back(), L'\n');
     EXPECT_NE(text.back(), L'\r');
@@ -155,10 +154,9 @@ TEST_F(LogErrorText, KnownCodeGivesTheSystemTextWithoutLineBreak) {
 }
 
 TEST_F(LogErrorText, UnknownCodeGivesTheNumberSigned) {
-    logs::LS().LastCopyError = 0x20001234;  // customer bit: never a system code
-    EXPECT_EQ(logs::WindowsErrorText(), L"Errorcode: 536875572");
-    logs::LS().LastCopyError = 0xFFFFFFFF;
-    EXPECT_EQ(logs::WindowsErrorText(), L"Errorcode: -1");
+    // customer bit: never a system code
+    EXPECT_EQ(logs::WindowsErrorText(0x20001234), L"Errorcode: 536875572");
+    EXPECT_EQ(logs::WindowsErrorText(0xFFFFFFFF), L"Errorcode: -1");
 }
 
 }  // namespace

@@ -15,6 +15,26 @@
 namespace testing_support {
 
 static DisplayRecord g_record;
+static engine::Run g_testRun;
+
+engine::Run& TestRun() { return g_testRun; }
+
+void ResetTestRun() { g_testRun = engine::Run{}; }
+
+void ClearRunErrors() {
+    g_testRun.RunErrorCount = 0;
+    g_testRun.ErrorDetailLines = 0;
+    g_testRun.LastCopyError = 0;
+}
+
+engine::Run& RunFor(int32_t sid) {
+    g_testRun.job = core::Job{};
+    g_testRun.job.Sid = sid;
+    for (const core::Job& job : core::S().Jobs.items)
+        if (job.Sid == sid) g_testRun.job = job;
+    g_testRun.LogExt = core::S().settings.GLogExt;
+    return g_testRun;
+}
 
 DisplayRecord& Recorded() { return g_record; }
 
@@ -104,7 +124,7 @@ core::Job& JobTree::Job() {
     return core::S().Jobs.items.back();
 }
 
-void JobTree::Sync() { engine::SyncDirectory(src, dst, sid); }
+void JobTree::Sync() { engine::SyncDirectory(RunFor(sid), src, dst); }
 
 void AddExclude(int32_t sid, const std::wstring& path) {
     core::S().Excludes.Append(core::Exclude{sid, plat::ToUpper(path)});

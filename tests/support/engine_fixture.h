@@ -10,6 +10,7 @@
 
 #include "core/records.h"
 #include "engine/display.h"
+#include "engine/run_context.h"
 #include "platform/fault.h"
 #include "tests/support/temp_tree.h"
 
@@ -55,6 +56,17 @@ DisplayRecord& Recorded();
 // Installs the recorder as the engine's display, with an empty record.
 void InstallRecorder();
 
+// The run that a test's direct engine calls share, empty at each test's start.
+engine::Run& TestRun();
+void ResetTestRun();
+// What the log's reset cleared for the run before the run had its own
+// counters: the error count, the detail lines and the last copy error.
+void ClearRunErrors();
+// TestRun() on the job `sid` as the list holds it now (a job of Sid `sid`
+// and nothing else when there is none), with the settings' GLogExt; what the
+// run counted so far stays.
+engine::Run& RunFor(int32_t sid);
+
 // Appends a selected job with a fresh Sid (1001, 1002, ...) and returns it.
 // src and dest get a trailing "\" when missing.
 core::Job& AddJob(const std::wstring& src, const std::wstring& dest, int32_t versions = 0,
@@ -67,7 +79,7 @@ struct JobTree {
     int32_t sid = 0;
     explicit JobTree(int32_t versions = 0, int32_t intervalDays = 0);
     core::Job& Job();
-    // SyncDirectory over the job's own source and destination.
+    // SyncDirectory over the job's own source and destination, in RunFor(sid).
     void Sync();
 };
 

@@ -5,6 +5,7 @@
 #include "dialogs/exclude_search.h"
 #include "engine/display.h"
 #include "engine/run_state.h"
+#include "tests/support/engine_fixture.h"
 #include "log/channels.h"
 #include "log/fatal_report.h"
 #include "log/log_viewer.h"
@@ -21,6 +22,7 @@ struct ResetBetweenTests : testing::EmptyTestEventListener {
         core::ResetState();
         logs::ResetLogState();
         engine::ResetRunState();
+        testing_support::ResetTestRun();
         engine::SetDisplay(engine::Display{});
         logs::SetLogViewerWindow({});
         logs::SetFatalMessageSink(nullptr);
