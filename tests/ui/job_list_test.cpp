@@ -154,6 +154,28 @@ TEST_F(JobList, SortingTheFileListKeepsTheMarksWithTheirEntries) {
     EXPECT_EQ(Row(L"a"), 0);  // folders stay first
 }
 
+// The marks column is the program's own: its title is no sort key, in the
+// real list view as in the model.
+TEST_F(JobList, TheMarksColumnTitleDoesNotSort) {
+    tree.Write(L"src\\zz.log", std::string(5000, 'x'));
+    ui::RefreshJobList();
+    RunPendingEvents();
+    plat::UserClickColumnTitle(ui::FileList, 2);
+    plat::UserClickColumnTitle(ui::FileList, 2);  // size, descending
+    RunPendingEvents();
+    auto names = [] {
+        std::wstring all;
+        for (int r = 0; r < plat::GetListRowCount(ui::FileList); ++r) all += plat::GetDirListName(ui::FileList, r) + L"|";
+        return all;
+    };
+    const std::wstring before = names();
+    for (int click = 0; click < 2; ++click) {
+        plat::UserClickColumnTitle(ui::FileList, 1);
+        RunPendingEvents();
+        EXPECT_EQ(names(), before) << click;
+    }
+}
+
 TEST_F(JobList, TrailingBackslashExclusionIsNotRemovedByARightClick) {
     core::S().Excludes.Append({11, plat::ToUpper(src) + L"TEMP\\"});
     plat::UserClickRow(ui::FileList, Row(L"TEMP"), plat::EventType::RightClick);
