@@ -235,12 +235,7 @@ void WalkKills(plat::FaultOp op) {
     int reached = 0;
     for (int n = 1; n <= 40; ++n) {
         SCOPED_TRACE("killed at call " + std::to_string(n));
-        core::ResetState();
-        logs::ResetLogState();
-        ClearRunErrors();
-        engine::ResetRunState();
-        ResetTestRun();
-        InstallRecorder();
+        ResetForNextCase();
         JobTree t(2);
         BuildKillJob(t);
         plat::InjectHalt(op, n);

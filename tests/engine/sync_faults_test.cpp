@@ -124,12 +124,7 @@ void WalkFaults(plat::FaultOp op, uint32_t code) {
     int fired = 0;
     for (int n = 1; n <= 60; ++n) {
         SCOPED_TRACE("fault at call " + std::to_string(n));
-        core::ResetState();
-        logs::ResetLogState();
-        ClearRunErrors();
-        engine::ResetRunState();
-        ResetTestRun();
-        InstallRecorder();
+        ResetForNextCase();
         JobTree t(2);
         BuildJob(t);
         plat::InjectFault(op, n, code);

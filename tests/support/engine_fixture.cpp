@@ -27,6 +27,15 @@ void ClearRunErrors() {
     g_testRun.LastCopyError = 0;
 }
 
+void ResetForNextCase() {
+    core::ResetState();
+    logs::ResetLogState();
+    ClearRunErrors();
+    engine::ResetRunState();
+    ResetTestRun();
+    InstallRecorder();
+}
+
 engine::Run& RunFor(int32_t sid) {
     g_testRun.job = core::Job{};
     g_testRun.job.Sid = sid;

@@ -62,6 +62,10 @@ void ResetTestRun();
 // What the log's reset cleared for the run before the run had its own
 // counters: the error count, the detail lines and the last copy error.
 void ClearRunErrors();
+// Everything a case of the engine starts from, anew: the process state,
+// the log, the test run and an empty recorder. For walks that run many
+// cases inside one test.
+void ResetForNextCase();
 // TestRun() on the job `sid` as the list holds it now (a job of Sid `sid`
 // and nothing else when there is none), with the settings' GLogExt; what the
 // run counted so far stays.
