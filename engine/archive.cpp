@@ -15,7 +15,6 @@ const wchar_t* const kSetAsideSuffix = L".arc2del";
 
 static constexpr int64_t kArchiveDaySeconds = 86400;
 
-
 static std::wstring ArchiveWithoutTrailingSlash(const std::wstring& path) {
     size_t end = path.size();
     while (end > 1 && (path[end - 1] == L'\\' || path[end - 1] == L'/')) --end;
@@ -44,8 +43,6 @@ std::wstring ArchiveSlotName(const std::wstring& archiveDir, const std::wstring&
     if (index == 0) return archiveDir + base + ext;
     return archiveDir + base + std::to_wstring(index) + ext;
 }
-
-bool RemoveEntryForGood(const std::wstring& path) { return plat::RemoveForGood(path); }
 
 // Slot scan: stops at the first free slot, or at the limit with the slot of
 // the oldest version (`taken` then says so; the scan has just seen it, so it
@@ -106,7 +103,7 @@ static bool ArchiveSetAside(Run& run, const std::wstring& slotPath, const std::w
     const std::wstring aside = ArchiveAsidePath(setAsideDir, slotPath);
     // Only the program puts anything there: a version of an interrupted run
     // that the sweep could not remove would block the rename.
-    if (plat::GetAttributes(aside) != plat::kInvalidAttributes) RemoveEntryForGood(aside);
+    if (plat::GetAttributes(aside) != plat::kInvalidAttributes) plat::RemoveForGood(aside);
     if (ArchiveMakeSetAsideDir(run, setAsideDir) && plat::MoveEntry(slotPath, aside)) {
         run.SetAsideList.push_back({slotPath, aside});
         return true;
@@ -114,7 +111,7 @@ static bool ArchiveSetAside(Run& run, const std::wstring& slotPath, const std::w
     // The oldest version gives way at once instead of after the copy. When
     // even that fails (an archive folder that cannot be changed), it stays,
     // and the move into its slot fails and is reported.
-    RemoveEntryForGood(slotPath);
+    plat::RemoveForGood(slotPath);
     const bool gone = plat::GetAttributes(slotPath) == plat::kInvalidAttributes;
     logs::AddLog(L"Archivieren - temporäres Umbenennen fehlgeschlagen - alte " + slotPath +
                      (gone ? L" gelöscht" : L" nicht gelöscht, bleibt erhalten"),
@@ -171,7 +168,7 @@ std::wstring ArchiveEntry(Run& run, const std::wstring& pathIn, const std::wstri
 void PurgeSetAside(Run& run) {
     std::vector<SetAside>& list = run.SetAsideList;
     for (const SetAside& entry : list) {
-        RemoveEntryForGood(entry.aside);
+        plat::RemoveForGood(entry.aside);
         if (run.LogExt != 0) logs::AddLog(L"Temp. Archivältester gelöscht: " + entry.aside, core::kLogNormal);
     }
     list.clear();
@@ -201,7 +198,7 @@ void SweepSetAside(Run& run, const std::wstring& archiveDir, const std::wstring&
         // Killed between setting it aside and filling its slot: the version
         // was never replaced.
         if (plat::GetAttributes(slot) == plat::kInvalidAttributes && plat::MoveEntry(aside, slot)) continue;
-        RemoveEntryForGood(aside);
+        plat::RemoveForGood(aside);
         if (run.LogExt != 0) logs::AddLog(L"Temp. Archivältester gelöscht: " + aside, core::kLogNormal);
     }
 }

@@ -66,9 +66,4 @@ void SweepSetAside(Run& run, const std::wstring& archiveDir, const std::wstring&
 // made it (or found it) and it is empty now.
 void ReleaseSetAsideDir(Run& run, const std::wstring& setAsideDir);
 
-// Removes an entry for good: a directory with everything below it (links
-// removed as links, never followed), a file even when it is read-only.
-// Only used inside "@" and for leftover temporary copies.
-bool RemoveEntryForGood(const std::wstring& path);
-
 }  // namespace engine

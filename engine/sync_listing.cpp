@@ -6,6 +6,7 @@
 #include "engine/archive.h"
 #include "engine/sync.h"
 #include "log/channels.h"
+#include "platform/fs.h"
 #include "platform/text.h"
 
 namespace engine {
@@ -105,7 +106,7 @@ void SweepTempLeftovers(const std::wstring& destDir, std::vector<SyncEntry>& tem
         }
         // Complete or not, a temporary copy holds nothing the source does not
         // hold; the next copy of its file writes a fresh one.
-        RemoveEntryForGood(destDir + temp.Name);
+        plat::RemoveForGood(destDir + temp.Name);
     }
     temps.clear();
 }
