@@ -92,16 +92,50 @@ bool ParseArgs(int argc, char** argv, Args& args) {
     return argc % 2 == 1;
 }
 
-
-const char* const kFolders[] = {
-    "Dokumente", "Bilder", "Urlaub 2019 Gardasee", "Steuererklärung", "Büro", "Rechnungen", "Verträge",
-    "Schriftverkehr Hausverwaltung", "Fotos Geburtstag Oma", "Vereinsarbeit", "Übersetzungen", "Größen",
-    "Kindergarten", "Musik", "Projekte", "Angebote 2025", "Korrespondenz", "Archiv alt", "Zeugnisse",
-    "Bewerbungen", "Reisekosten", "Präsentationen", "Gemeinde", "Grundstück Flurstück 12"};
-const char* const kWords[] = {
-    "Bericht", "Protokoll", "Rechnung", "Angebot", "Brief an Müller", "Übersicht", "Jahresabschluss",
-    "Kündigung", "Nebenkostenabrechnung", "Straßenfest", "Einladung", "Gehaltsabrechnung", "Kostenaufstellung",
-    "Lebenslauf", "Tabelle", "Bestätigung", "Mahnung", "Gutschrift", "Präsentation Schäfer", "Notizen"};
+const char* const kFolders[] = {"Dokumente",
+                                "Bilder",
+                                "Urlaub 2019 Gardasee",
+                                "Steuererklärung",
+                                "Büro",
+                                "Rechnungen",
+                                "Verträge",
+                                "Schriftverkehr Hausverwaltung",
+                                "Fotos Geburtstag Oma",
+                                "Vereinsarbeit",
+                                "Übersetzungen",
+                                "Größen",
+                                "Kindergarten",
+                                "Musik",
+                                "Projekte",
+                                "Angebote 2025",
+                                "Korrespondenz",
+                                "Archiv alt",
+                                "Zeugnisse",
+                                "Bewerbungen",
+                                "Reisekosten",
+                                "Präsentationen",
+                                "Gemeinde",
+                                "Grundstück Flurstück 12"};
+const char* const kWords[] = {"Bericht",
+                              "Protokoll",
+                              "Rechnung",
+                              "Angebot",
+                              "Brief an Müller",
+                              "Übersicht",
+                              "Jahresabschluss",
+                              "Kündigung",
+                              "Nebenkostenabrechnung",
+                              "Straßenfest",
+                              "Einladung",
+                              "Gehaltsabrechnung",
+                              "Kostenaufstellung",
+                              "Lebenslauf",
+                              "Tabelle",
+                              "Bestätigung",
+                              "Mahnung",
+                              "Gutschrift",
+                              "Präsentation Schäfer",
+                              "Notizen"};
 const char* const kExtensions[] = {".docx", ".xlsx", ".pdf", ".jpg", ".txt", ".odt", ".pptx", ".png", ".mp3", ""};
 
 std::string RandomPath(bench::Rng& r, const char* root) {
@@ -119,8 +153,8 @@ std::string RandomPath(bench::Rng& r, const char* root) {
 
 std::string Date(bench::Rng& r) {
     char text[32];
-    std::snprintf(text, sizeof text, "%02zu.%02zu.26 %02zu:%02zu:%02zu", 1 + r.Below(28), 1 + r.Below(12),
-                  r.Below(24), r.Below(60), r.Below(60));
+    std::snprintf(text, sizeof text, "%02zu.%02zu.26 %02zu:%02zu:%02zu", 1 + r.Below(28), 1 + r.Below(12), r.Below(24),
+                  r.Below(60), r.Below(60));
     return text;
 }
 

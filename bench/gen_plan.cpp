@@ -19,15 +19,15 @@ uint64_t PlanMix(uint64_t a, uint64_t b) {
 // Names as a German office share has them: words, spaces, umlauts, mixed
 // case and extensions. The running number keeps every name unique even when
 // case is ignored.
-const char* const kDirWords[] = {"Projekte", "Fotos",     "Rechnungen", "Übersicht", "Verträge",
-                                 "src",      "Größen",    "Archiv alt", "Musik",     "Kunden",
-                                 "Berichte", "Vorlagen",  "daten",      "Steuer",    "Reisen",
-                                 "Büro",     "Entwürfe",  "Scans",      "Backup",    "Präsentationen"};
-const char* const kFileWords[] = {"Bericht", "img",     "Rechnung", "notiz",   "Protokoll", "main",
-                                  "Angebot", "DSC",     "Übersicht", "Brief",  "tabelle",   "Liste",
-                                  "Straße",  "scan",    "Entwurf",  "Kopie von", "README",  "Zählung"};
-const char* const kExtensions[] = {".txt", ".JPG", ".docx", ".pdf", ".xlsx", ".cpp",
-                                   ".h",   "",     ".tar.gz", ".png", ".Log", ".csv"};
+const char* const kDirWords[] = {"Projekte", "Fotos",    "Rechnungen", "Übersicht", "Verträge",
+                                 "src",      "Größen",   "Archiv alt", "Musik",     "Kunden",
+                                 "Berichte", "Vorlagen", "daten",      "Steuer",    "Reisen",
+                                 "Büro",     "Entwürfe", "Scans",      "Backup",    "Präsentationen"};
+const char* const kFileWords[] = {"Bericht", "img",  "Rechnung",  "notiz",     "Protokoll", "main",
+                                  "Angebot", "DSC",  "Übersicht", "Brief",     "tabelle",   "Liste",
+                                  "Straße",  "scan", "Entwurf",   "Kopie von", "README",    "Zählung"};
+const char* const kExtensions[] = {".txt", ".JPG", ".docx",   ".pdf", ".xlsx", ".cpp",
+                                   ".h",   "",     ".tar.gz", ".png", ".Log",  ".csv"};
 
 template <typename T, size_t N>
 constexpr size_t PlanCount(const T (&)[N]) {
@@ -63,8 +63,7 @@ Plan MakePlan(const PlanOptions& options) {
         const uint32_t parent = open[rng.Below(open.size())];
         PlanDir dir;
         dir.depth = plan.dirs[parent].depth + 1;
-        const std::string name =
-            std::string(kDirWords[rng.Below(PlanCount(kDirWords))]) + " " + PlanNumber(i, 4);
+        const std::string name = std::string(kDirWords[rng.Below(PlanCount(kDirWords))]) + " " + PlanNumber(i, 4);
         dir.path = plan.dirs[parent].path.empty() ? name : plan.dirs[parent].path + "/" + name;
         plan.dirs.push_back(dir);
         if (dir.depth < options.maxDepth) open.push_back(i);
@@ -79,9 +78,8 @@ Plan MakePlan(const PlanOptions& options) {
         const double u = rng.Unit();
         file.dir = static_cast<uint32_t>(u * u * dirCount);
         if (file.dir >= dirCount) file.dir = dirCount - 1;
-        file.name = std::string(kFileWords[rng.Below(PlanCount(kFileWords))]) +
-                    (rng.Below(4) == 0 ? " " : "_") + PlanNumber(k, 6) +
-                    kExtensions[rng.Below(PlanCount(kExtensions))];
+        file.name = std::string(kFileWords[rng.Below(PlanCount(kFileWords))]) + (rng.Below(4) == 0 ? " " : "_") +
+                    PlanNumber(k, 6) + kExtensions[rng.Below(PlanCount(kExtensions))];
         file.size = PlanSmallSize(rng, options.maxSmallSize);
         // Up to two years before the tree's date, to the second.
         file.mtime = kDirTime - static_cast<int64_t>(rng.Below(2 * 365 * 86400));

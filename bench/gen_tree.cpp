@@ -121,8 +121,8 @@ bool SetTime(const std::string& path, int64_t mtime, int fd = -1) {
     return false;
 }
 
-bool WriteFile(const bench::Plan& plan, uint32_t index, uint32_t generation, int64_t mtime,
-               const std::string& path, std::vector<char>& buffer) {
+bool WriteFile(const bench::Plan& plan, uint32_t index, uint32_t generation, int64_t mtime, const std::string& path,
+               std::vector<char>& buffer) {
     const bench::PlanFile& file = plan.files[index];
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -164,8 +164,8 @@ int Make(const Args& args, const bench::Plan& plan) {
         const bench::PlanFile& file = plan.files[i];
         const std::string path = root + "/" + bench::FilePath(plan, file);
         struct stat st;
-        if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-            static_cast<uint64_t>(st.st_size) == file.size && st.st_mtime == file.mtime)
+        if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) == file.size &&
+            st.st_mtime == file.mtime)
             continue;
         if (!WriteFile(plan, i, 0, file.mtime, path, buffer)) return 1;
         ++written;
@@ -201,8 +201,8 @@ int Info(const bench::Plan& plan) {
     for (const bench::PlanDir& dir : plan.dirs)
         deepest = static_cast<size_t>(dir.depth) > deepest ? static_cast<size_t>(dir.depth) : deepest;
     std::printf("directories %zu (deepest level %zu), files %zu, bytes %llu, largest directory %zu files\n",
-                plan.dirs.size(), deepest, plan.files.size(),
-                static_cast<unsigned long long>(bench::TotalBytes(plan)), largest);
+                plan.dirs.size(), deepest, plan.files.size(), static_cast<unsigned long long>(bench::TotalBytes(plan)),
+                largest);
     return 0;
 }
 

@@ -108,8 +108,7 @@ int main(int argc, char** argv) {
     }
 
     std::wstring srcPath, destPath, configPath;
-    if (!MapFolder(L"S:", src, srcPath) || !MapFolder(L"T:", dest, destPath) ||
-        !MapFolder(L"K:", config, configPath)) {
+    if (!MapFolder(L"S:", src, srcPath) || !MapFolder(L"T:", dest, destPath) || !MapFolder(L"K:", config, configPath)) {
         std::fprintf(stderr, "bench_run_job: cannot map the folders to drive letters\n");
         return 2;
     }

@@ -23,8 +23,7 @@ static int32_t MigSid(uint32_t base, int64_t offset) {
 
 // Keys "first", "first+1", ... up to the first missing or empty value.
 template <typename Visit>
-static void MigNumberedValues(const IniDoc& doc, const wchar_t* section, int64_t first,
-                              Visit visit) {
+static void MigNumberedValues(const IniDoc& doc, const wchar_t* section, int64_t first, Visit visit) {
     for (int64_t i = first;; ++i) {
         std::wstring value;
         if (!IniValue(doc, section, std::to_wstring(i), value) || value.empty()) return;
@@ -101,9 +100,8 @@ void RenumberJobSids() {
 
 void SortExcludes() {
     std::vector<Exclude>& items = S().Excludes.items;
-    std::stable_sort(items.begin(), items.end(), [](const Exclude& a, const Exclude& b) {
-        return plat::CompareNoCase(a.Path, b.Path) < 0;
-    });
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Exclude& a, const Exclude& b) { return plat::CompareNoCase(a.Path, b.Path) < 0; });
 }
 
 }  // namespace core

@@ -18,16 +18,14 @@ static const wchar_t* const kIniName = L"Tresoro.ini";
 static const wchar_t* const kRenumberUpTo = L"090331";
 
 // Only a missing key gives the default; a key without digits gives 0.
-static int32_t CfgInt(const IniDoc& doc, const wchar_t* section, const wchar_t* key,
-                      int32_t fallback) {
+static int32_t CfgInt(const IniDoc& doc, const wchar_t* section, const wchar_t* key, int32_t fallback) {
     std::wstring value;
     return IniValue(doc, section, key, value) ? ParseLeadingInt(value) : fallback;
 }
 
 // Byte settings keep the low eight bits of what the file says, as a signed
 // byte would.
-static int8_t CfgByte(const IniDoc& doc, const wchar_t* section, const wchar_t* key,
-                      int8_t fallback) {
+static int8_t CfgByte(const IniDoc& doc, const wchar_t* section, const wchar_t* key, int8_t fallback) {
     return static_cast<int8_t>(CfgInt(doc, section, key, fallback));
 }
 
@@ -148,8 +146,7 @@ static std::wstring CfgIniDir(bool programDirFileExists) {
 std::wstring IniDirFor(const std::string* programDirIni) {
     if (!programDirIni) return S().paths.ConfigDir;
     IniDoc doc = ParseIni(*programDirIni);
-    return CfgInt(doc, L"GENERAL", L"INIinPrgPath", 0) != 0 ? S().paths.ProgramDir
-                                                          : S().paths.ConfigDir;
+    return CfgInt(doc, L"GENERAL", L"INIinPrgPath", 0) != 0 ? S().paths.ProgramDir : S().paths.ConfigDir;
 }
 
 ConfigOutcome ReadConfigFromBytes(const std::string* programDirIni, const std::string* iniFile) {
@@ -183,8 +180,8 @@ ConfigOutcome ReadConfigFromBytes(const std::string* programDirIni, const std::s
     } else if (version > kIniVersion) {
         ConfigOutcome newer;
         newer.result = ConfigLoad::NewerVersion;
-        newer.message = L"Problem! Neuere INIVersion - kenn ich nicht: " + version + L" statt " +
-                        kIniVersion + L"\r\nin " + s.paths.IniFile;
+        newer.message = L"Problem! Neuere INIVersion - kenn ich nicht: " + version + L" statt " + kIniVersion +
+                        L"\r\nin " + s.paths.IniFile;
         return newer;
     } else {
         CfgReadCurrent(doc);

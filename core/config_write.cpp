@@ -14,17 +14,15 @@ struct CfgOut {
     void Line(const std::wstring& line) { text += line + L"\r\n"; }
     void Comment(const std::wstring& comment) { Line(L"; " + comment); }
     void Section(const std::wstring& name) { Line(L"[" + name + L"]"); }
-    void Key(const std::wstring& key, const std::wstring& value) {
-        Line(key + L" = " + value);
-    }
+    void Key(const std::wstring& key, const std::wstring& value) { Line(key + L" = " + value); }
     void Key(const std::wstring& key, int32_t value) { Key(key, std::to_wstring(value)); }
 };
 
 // to_chars knows no locale, so a German system still writes "1.250000".
 std::wstring FormatScale(float value) {
     char buffer[400];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                std::chars_format::fixed, 6);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::fixed, 6);
     if (result.ec != std::errc()) return L"-1.000000";
     return std::wstring(buffer, result.ptr);
 }
@@ -44,28 +42,33 @@ static std::wstring CfgNum(int32_t value) { return std::to_wstring(value); }
 
 static void CfgWriteGeneral(CfgOut& out) {
     const Settings& g = S().settings;
-    out.Comment(L"Änderungen an der INI erst durchführen, wenn Tresoro beendet wurde! "
-                L"(INI wird beim Schliessen geschrieben)");
+    out.Comment(
+        L"Änderungen an der INI erst durchführen, wenn Tresoro beendet wurde! "
+        L"(INI wird beim Schliessen geschrieben)");
     out.Section(L"GENERAL");
     out.Key(L"INIVersion", kIniVersion);
     out.Key(L"INIinPrgPath", g.INIinPrgPath);
-    out.Comment(L"Wenn INIinPrgPath=1 wird die Konfiguration vom Programmpfad gelesen & "
-                L"geschrieben");
+    out.Comment(
+        L"Wenn INIinPrgPath=1 wird die Konfiguration vom Programmpfad gelesen & "
+        L"geschrieben");
     out.Key(L"GStdAuto", g.GStdAuto);
     out.Key(L"GStdBupPath", g.GStdBupPath);
     out.Key(L"GLogExt", g.GLogExt);
     out.Comment(L"Ausführlichere Meldungen im Protokoll");
     out.Key(L"GCreateDest", g.GCreateDest);
-    out.Comment(L"1 -> wenn Backup-Ziel nicht existiert, wird versucht das Verzeichnis zu "
-                L"erstellen");
+    out.Comment(
+        L"1 -> wenn Backup-Ziel nicht existiert, wird versucht das Verzeichnis zu "
+        L"erstellen");
     out.Key(L"GSearchDest", g.GSearchDest);
     out.Comment(L"1 -> versucht Backuppfad ggfs. auf anderen Laufwerken zu finden (von A: bis Z:)");
     out.Key(L"GFirstNext", g.GFirstNext);
-    out.Comment(L"ab welcher vollen Stunde soll nächstes mal ein Backup gemacht werden (im "
-                L"Zusammenhang mit Backuintervall)");
+    out.Comment(
+        L"ab welcher vollen Stunde soll nächstes mal ein Backup gemacht werden (im "
+        L"Zusammenhang mit Backuintervall)");
     out.Key(L"GBupBeiStartVerz", g.GBupBeiStartVerz);
-    out.Comment(L"Verzögerung bei Autostart (/S) in Sekunden. Sinnvoll wenn USB-Laufwerke sich "
-                L"bei Windowsstart nicht schnell genug anmelden.");
+    out.Comment(
+        L"Verzögerung bei Autostart (/S) in Sekunden. Sinnvoll wenn USB-Laufwerke sich "
+        L"bei Windowsstart nicht schnell genug anmelden.");
 }
 
 static void CfgWriteWindow(CfgOut& out) {
@@ -87,10 +90,9 @@ static void CfgWriteLists(CfgOut& out) {
     if (!s.Jobs.Empty()) out.Section(L"PATHS");
     int32_t n = 0;
     for (const Job& j : s.Jobs.items) {
-        out.Key(CfgNum(++n), CfgJoin({CfgNum(j.Sid), j.Src, j.Dest, CfgNum(j.Flags),
-                                      CfgNum(j.ArcInterval), CfgNum(j.EntryCount),
-                                      CfgNum(j.ArcVersions), CfgNum(j.BupInterval),
-                                      CfgNum(j.LastBup)}));
+        out.Key(CfgNum(++n),
+                CfgJoin({CfgNum(j.Sid), j.Src, j.Dest, CfgNum(j.Flags), CfgNum(j.ArcInterval), CfgNum(j.EntryCount),
+                         CfgNum(j.ArcVersions), CfgNum(j.BupInterval), CfgNum(j.LastBup)}));
     }
     if (!s.Excludes.Empty()) out.Section(L"EXCLUDES");
     n = 0;
@@ -98,21 +100,25 @@ static void CfgWriteLists(CfgOut& out) {
         out.Key(CfgNum(++n), CfgJoin({CfgNum(e.Sid), e.Path}));
     }
     out.Section(L"EXCLUDESTRINGS");
-    out.Comment(L"Suchstrings für die Funktion 'Ausnahmen suchen' - mehrere getrennt durch | "
-                L"(UND verknüpft)");
-    out.Comment(L"- wichtig dabei: der letzte der Strings muss auch am Ende des gesuchten "
-                L"Pfades sein...!");
-    out.Comment(L"% variable Windows-Verzeichnisse, siehe WinFolderList.txt im Konfig. "
-                L"Verzeichnis");
-    out.Comment(L"Gelesen wird diese Einstellung nur von der Tresoro.ini im "
-                L"Programmverzeichnis...");
+    out.Comment(
+        L"Suchstrings für die Funktion 'Ausnahmen suchen' - mehrere getrennt durch | "
+        L"(UND verknüpft)");
+    out.Comment(
+        L"- wichtig dabei: der letzte der Strings muss auch am Ende des gesuchten "
+        L"Pfades sein...!");
+    out.Comment(
+        L"% variable Windows-Verzeichnisse, siehe WinFolderList.txt im Konfig. "
+        L"Verzeichnis");
+    out.Comment(
+        L"Gelesen wird diese Einstellung nur von der Tresoro.ini im "
+        L"Programmverzeichnis...");
     n = 0;
     for (const std::wstring& pattern : s.ExcludeStrings.items) out.Key(CfgNum(++n), pattern);
     if (!s.ArcIndiv.Empty()) out.Section(L"ARCINDIV");
     n = 0;
     for (const ArcIndivEntry& a : s.ArcIndiv.items) {
-        out.Key(CfgNum(++n), CfgJoin({CfgNum(a.Sid), a.Path, CfgNum(a.Interval),
-                                      CfgNum(a.Versions), CfgNum(a.Recursive)}));
+        out.Key(CfgNum(++n),
+                CfgJoin({CfgNum(a.Sid), a.Path, CfgNum(a.Interval), CfgNum(a.Versions), CfgNum(a.Recursive)}));
     }
 }
 

@@ -68,8 +68,7 @@ void SortExcludeStrings() {
 std::wstring ResolveExcludeString(const std::wstring& pattern) {
     if (pattern.empty() || pattern[0] != L'%') return plat::ToUpper(pattern);
     size_t close = pattern.find(L'%', 1);
-    std::wstring name = pattern.substr(1, close == std::wstring::npos ? std::wstring::npos
-                                                                      : close - 1);
+    std::wstring name = pattern.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
     std::wstring rest = close == std::wstring::npos ? L"" : pattern.substr(close + 1);
     return plat::ToUpper(ResolveFolderVar(name) + rest);
 }
@@ -91,8 +90,7 @@ std::string ExcludePathsFileBytes() {
 }
 
 bool WriteExcludePathsFile() {
-    return plat::WriteFileReplacing(S().paths.ConfigDir + L"ExcludePaths.txt",
-                                    ExcludePathsFileBytes());
+    return plat::WriteFileReplacing(S().paths.ConfigDir + L"ExcludePaths.txt", ExcludePathsFileBytes());
 }
 
 }  // namespace core

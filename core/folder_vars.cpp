@@ -22,13 +22,10 @@ struct FolderVarRow {
 // The order is part of the user-visible list file and of the lookup: the
 // first matching name wins.
 static const FolderVarRow kFolderVarRows[] = {
-    {L"MyDocs", 5},          {L"MyDesk", 16},         {L"MyFavorites", 6},
-    {L"MyMusic", 13},        {L"MyPics", 39},         {L"MyVideo", 14},
-    {L"MyTemplates", 21},    {L"MyAppData", 26},      {L"MyLocalAppData", 28},
-    {L"MyProfile", 40},      {L"MyCDBurn", 59},       {L"PubDocs", 46},
-    {L"PubFavorites", 31},   {L"PubMusic", 53},       {L"PubPics", 54},
-    {L"PubTemplates", 45},   {L"PubVideo", 55},       {L"PubDesk", 25},
-    {L"PubAppData", 35},     {L"MyTempInet", 32},
+    {L"MyDocs", 5},        {L"MyDesk", 16},      {L"MyFavorites", 6},   {L"MyMusic", 13},        {L"MyPics", 39},
+    {L"MyVideo", 14},      {L"MyTemplates", 21}, {L"MyAppData", 26},    {L"MyLocalAppData", 28}, {L"MyProfile", 40},
+    {L"MyCDBurn", 59},     {L"PubDocs", 46},     {L"PubFavorites", 31}, {L"PubMusic", 53},       {L"PubPics", 54},
+    {L"PubTemplates", 45}, {L"PubVideo", 55},    {L"PubDesk", 25},      {L"PubAppData", 35},     {L"MyTempInet", 32},
 };
 
 static const wchar_t* const kFolderListFile = L"WinFolderList.txt";

@@ -97,8 +97,7 @@ static const IniSection* IniFindSection(const IniDoc& doc, std::wstring_view sec
     return it == doc.firstOfSection.end() ? nullptr : &doc.sections[it->second];
 }
 
-bool IniValue(const IniDoc& doc, std::wstring_view section, std::wstring_view key,
-              std::wstring& value) {
+bool IniValue(const IniDoc& doc, std::wstring_view section, std::wstring_view key, std::wstring& value) {
     const IniSection* found = IniFindSection(doc, section);
     if (!found) return false;
     auto it = found->firstOfKey.find(IniFoldName(key));

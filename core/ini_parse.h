@@ -32,8 +32,8 @@ struct IniSection {
 };
 
 struct IniDoc {
-    std::wstring text;               // the decoded file
-    std::vector<IniKeyLine> keys;    // key lines inside sections, file order
+    std::wstring text;             // the decoded file
+    std::vector<IniKeyLine> keys;  // key lines inside sections, file order
     std::vector<IniSection> sections;
     // ASCII upper-case section name -> index of its first section.
     std::unordered_map<std::wstring, size_t> firstOfSection;
@@ -44,8 +44,7 @@ IniDoc ParseIni(const std::string& bytes);
 
 // Value of `key` in the first section named `section`, looking no further
 // than the next section line; false when section or key is missing.
-bool IniValue(const IniDoc& doc, std::wstring_view section, std::wstring_view key,
-              std::wstring& value);
+bool IniValue(const IniDoc& doc, std::wstring_view section, std::wstring_view key, std::wstring& value);
 
 // The non-empty values of every key line of the first section named
 // `section`, in file order, whatever their keys (duplicates included).

@@ -20,10 +20,9 @@ static int32_t (*g_sidSource)() = nullptr;
 static std::mt19937& SidEngine() {
     static std::mt19937 engine = [] {
         std::random_device device;
-        auto ticks = static_cast<uint64_t>(
-            std::chrono::high_resolution_clock::now().time_since_epoch().count());
-        std::seed_seq seed{device(), device(), device(), device(),
-                           static_cast<unsigned>(ticks), static_cast<unsigned>(ticks >> 32)};
+        auto ticks = static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+        std::seed_seq seed{
+            device(), device(), device(), device(), static_cast<unsigned>(ticks), static_cast<unsigned>(ticks >> 32)};
         return std::mt19937(seed);
     }();
     return engine;
@@ -66,7 +65,8 @@ int32_t NewSid(const SidCounts& taken) {
     } while (SidTaken(taken, sid) && draws < kSidMaxDraws);
     if (draws >= kSidMaxDraws) {
         Log(L"PrgErr: Konnte keine Sid erstellen! Nach 10000 Versuchen gestoppt! "
-            L"Jobs()-Listengrösse:" + std::to_wstring(S().Jobs.Size()),
+            L"Jobs()-Listengrösse:" +
+                std::to_wstring(S().Jobs.Size()),
             kLogError);
         Message(L"Meldung", L"Fehler! Konnte keine Sid erstellen! Nach 10000 Versuchen gestoppt!");
         return 0;

@@ -27,9 +27,7 @@ std::wstring FormatThousands(const std::wstring& digits) {
     return out;
 }
 
-std::wstring FormatThousands(int64_t value) {
-    return FormatThousands(std::to_wstring(value));
-}
+std::wstring FormatThousands(int64_t value) { return FormatThousands(std::to_wstring(value)); }
 
 static size_t TextSkipBlanks(const std::wstring& text) {
     size_t i = 0;
@@ -48,8 +46,8 @@ int32_t ParseLeadingInt(const std::wstring& text) {
         negative = text[i] == L'-';
         ++i;
     }
-    const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
-                                   : std::numeric_limits<int32_t>::max();
+    const int64_t limit =
+        negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
     int64_t value = 0;
     for (; i < text.size() && TextIsDigit(text[i]); ++i) {
         value = value * 10 + (text[i] - L'0');

@@ -19,9 +19,7 @@ namespace dialogs {
 // asking for that much memory would merely fail later or slow the machine.
 static constexpr size_t kInfoMaxBytes = size_t{64} << 20;
 
-PackedText CarriedInfoText() {
-    return PackedText{res::kInfoTextPacked, res::kInfoTextPackedSize, res::kInfoTextSize};
-}
+PackedText CarriedInfoText() { return PackedText{res::kInfoTextPacked, res::kInfoTextPackedSize, res::kInfoTextSize}; }
 
 UnpackOutcome UnpackInfoText(const PackedText& source, std::wstring& text) {
     text.clear();
@@ -109,10 +107,8 @@ void RunInfoWindow(const InfoSession& session) {
     plat::RemoveWindow(InfoWindow);
     // Clicks that piled up meanwhile are not meant for what comes next.
     plat::GuiEvent stale;
-    while (plat::PollEvent(stale)) {
-    }
-    if (plat::WindowExists(ui::MainWindow) && plat::GetWindowShown(ui::MainWindow))
-        plat::SetForeground(ui::MainWindow);
+    while (plat::PollEvent(stale)) {}
+    if (plat::WindowExists(ui::MainWindow) && plat::GetWindowShown(ui::MainWindow)) plat::SetForeground(ui::MainWindow);
 }
 
 void ShowInfoWindowWith(const PackedText& source) { RunInfoWindow(OpenInfoWindow(source)); }

@@ -80,16 +80,34 @@ bool JobEditorEvent(const plat::GuiEvent& event, int32_t sid) {
     if (event.kind == plat::EventKind::CloseWindow) return true;
     if (event.kind != plat::EventKind::Gadget) return false;
     switch (event.id) {
-        case EditorSourceButton: EditorChooseInto(EditorSourceField, L"Quellpfad wählen"); break;
-        case EditorDestButton: EditorChooseInto(EditorDestField, L"Zielpfad wählen"); break;
-        case EditorMoreButton: EditorToggleSize(); break;
-        case EditorExceptionList: EditorExceptionPicked(); break;
-        case EditorExceptionNewButton: EditorExceptionStore(false); break;
-        case EditorExceptionChangeButton: EditorExceptionStore(true); break;
-        case EditorExceptionDeleteButton: EditorExceptionDelete(); break;
-        case EditorCancelButton: return true;
-        case EditorOkButton: EditorCommit(sid); return true;
-        default: break;
+        case EditorSourceButton:
+            EditorChooseInto(EditorSourceField, L"Quellpfad wählen");
+            break;
+        case EditorDestButton:
+            EditorChooseInto(EditorDestField, L"Zielpfad wählen");
+            break;
+        case EditorMoreButton:
+            EditorToggleSize();
+            break;
+        case EditorExceptionList:
+            EditorExceptionPicked();
+            break;
+        case EditorExceptionNewButton:
+            EditorExceptionStore(false);
+            break;
+        case EditorExceptionChangeButton:
+            EditorExceptionStore(true);
+            break;
+        case EditorExceptionDeleteButton:
+            EditorExceptionDelete();
+            break;
+        case EditorCancelButton:
+            return true;
+        case EditorOkButton:
+            EditorCommit(sid);
+            return true;
+        default:
+            break;
     }
     return false;
 }

@@ -45,8 +45,10 @@ bool CommitEditorValues(core::Job& job, const EditorValues& values) {
     job.ArcVersions = values.arcVersions;
     job.BupInterval = values.bupInterval;
     // Selected is the tick in the job list and no business of the editor.
-    if (values.optional) job.Flags = static_cast<int8_t>(job.Flags | core::kFlagOptional);
-    else job.Flags = static_cast<int8_t>(job.Flags & ~core::kFlagOptional);
+    if (values.optional)
+        job.Flags = static_cast<int8_t>(job.Flags | core::kFlagOptional);
+    else
+        job.Flags = static_cast<int8_t>(job.Flags & ~core::kFlagOptional);
 
     auto& list = core::S().ArcIndiv;
     std::erase_if(list.items, [&](const core::ArcIndivEntry& e) { return e.Sid == job.Sid; });
@@ -85,8 +87,8 @@ int32_t ParseNumber(const std::wstring& text) {
         base = 2;
         ++i;
     }
-    const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
-                                   : std::numeric_limits<int32_t>::max();
+    const int64_t limit =
+        negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
     int64_t value = 0;
     for (; i < text.size(); ++i) {
         const int digit = RulesDigit(text[i]);

@@ -40,9 +40,9 @@ static bool ChooserOpenWindow() {
 bool OpenPathChooser(const std::wstring& initialPath, const std::wstring& title) {
     if (!ChooserOpenWindow()) return false;
     const int w = ChooserWindow;
-    bool ok = plat::CreateDirList(ChooserDirList, w, Scaled(plat::Box{9, 12, 300, 200}), initialPath,
-                                  plat::kDirFoldersOnly | plat::kDirParentEntry | plat::kListFullRowSelect |
-                                      plat::kListGridLines);
+    bool ok = plat::CreateDirList(
+        ChooserDirList, w, Scaled(plat::Box{9, 12, 300, 200}), initialPath,
+        plat::kDirFoldersOnly | plat::kDirParentEntry | plat::kListFullRowSelect | plat::kListGridLines);
     ok = ok && plat::CreateButton(ChooserUpButton, w, Scaled(plat::Box{10, 220, 20, 20}), L"<");
     ok = ok && plat::CreateEdit(ChooserPathField, w, Scaled(plat::Box{35, 220, 250, 20}), initialPath);
     ok = ok && plat::CreateButton(ChooserBrowseButton, w, Scaled(plat::Box{290, 220, 20, 20}), L"...");
@@ -50,8 +50,8 @@ bool OpenPathChooser(const std::wstring& initialPath, const std::wstring& title)
     ok = ok && plat::CreateButton(ChooserCancelButton, w, Scaled(plat::Box{105, 245, 60, 20}), L"Abbrechen");
     // Arial's "Neues Verzeichnis" needs more than 100 units with the
     // button's margins: the box grows to the left into free space.
-    ok = ok && plat::CreateButton(ChooserNewFolderButton, w, Scaled(plat::Box{195, 245, 115, 20}),
-                                  L"Neues Verzeichnis");
+    ok =
+        ok && plat::CreateButton(ChooserNewFolderButton, w, Scaled(plat::Box{195, 245, 115, 20}), L"Neues Verzeichnis");
     if (!ok) {
         plat::RemoveWindow(w);
         return false;
@@ -117,21 +117,32 @@ static void ChooserBrowse(const std::wstring& title) {
 
 static void ChooserGadget(ChooserRun& run, const plat::GuiEvent& event) {
     switch (event.id) {
-        case ChooserDirList: ChooserListClicked(); break;
+        case ChooserDirList:
+            ChooserListClicked();
+            break;
         case ChooserPathField:
             if (event.type == plat::EventType::Change)
                 plat::SetGadgetText(ChooserDirList, plat::GetGadgetText(ChooserPathField));
             break;
-        case ChooserUpButton: ChooserGoTo(ParentDir(plat::GetGadgetText(ChooserDirList))); break;
-        case ChooserBrowseButton: ChooserBrowse(run.title); break;
-        case ChooserNewFolderButton: ChooserNewFolder(); break;
-        case ChooserCancelButton: run.done = true; break;
+        case ChooserUpButton:
+            ChooserGoTo(ParentDir(plat::GetGadgetText(ChooserDirList)));
+            break;
+        case ChooserBrowseButton:
+            ChooserBrowse(run.title);
+            break;
+        case ChooserNewFolderButton:
+            ChooserNewFolder();
+            break;
+        case ChooserCancelButton:
+            run.done = true;
+            break;
         case ChooserOkButton:
             run.path = plat::GetGadgetText(ChooserPathField);
             run.chosen = true;
             run.done = true;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -165,8 +176,10 @@ std::wstring ChoosePath(const std::wstring& initialPath, const std::wstring& tit
             plat::SetForeground(ChooserWindow);
             continue;
         }
-        if (event.kind == plat::EventKind::CloseWindow) run.done = true;
-        else if (event.kind == plat::EventKind::Gadget) ChooserGadget(run, event);
+        if (event.kind == plat::EventKind::CloseWindow)
+            run.done = true;
+        else if (event.kind == plat::EventKind::Gadget)
+            ChooserGadget(run, event);
     }
     // The owner is enabled before the chooser goes, so that Windows hands
     // the activation back to it and not to another program.

@@ -14,8 +14,8 @@
 
 namespace dialogs {
 
-constexpr int kStdCsidlProfile = 40;    // CSIDL_PROFILE
-constexpr int kStdCsidlDocuments = 5;   // CSIDL_PERSONAL
+constexpr int kStdCsidlProfile = 40;   // CSIDL_PROFILE
+constexpr int kStdCsidlDocuments = 5;  // CSIDL_PERSONAL
 
 std::wstring StandardUserName() {
     std::wstring user = plat::GetEnv(L"USERNAME");

@@ -17,11 +17,11 @@ namespace dialogs {
 enum : int {
     StdSetupWindow = ui::kStandardSetupIds,
     StdPromptText,
-    StdPickButton,     // "Ziel:"
+    StdPickButton,  // "Ziel:"
     StdDestField,
     StdInfoText,
-    StdNoAutoButton,   // "Abbrechen - Backups nicht automatisch hinzufügen"
-    StdCancelButton,   // "Abbrechen"
+    StdNoAutoButton,  // "Abbrechen - Backups nicht automatisch hinzufügen"
+    StdCancelButton,  // "Abbrechen"
     StdOkButton,
 };
 

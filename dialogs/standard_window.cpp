@@ -29,7 +29,8 @@ static bool StdCreateControls() {
                         L"öffentliche Profil sichern. Für Daten ausserhalb dieser Profile\r\n"
                         L"müssen manuell weitere Backupjobs erstellt werden!");
     ok = plat::CreateButton(StdNoAutoButton, w, Scaled(plat::Box{5, 120, 290, 20}),
-                            L"Abbrechen - Backups nicht automatisch hinzufügen") && ok;
+                            L"Abbrechen - Backups nicht automatisch hinzufügen") &&
+         ok;
     ok = plat::CreateButton(StdCancelButton, w, Scaled(plat::Box{300, 120, 75, 20}), L"Abbrechen") && ok;
     ok = plat::CreateButton(StdOkButton, w, Scaled(plat::Box{380, 120, 75, 20}), L"OK") && ok;
     return ok;

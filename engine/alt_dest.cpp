@@ -22,8 +22,8 @@ std::wstring DestTail(const std::wstring& dest) {
     const size_t first = dest.find(L':');
     if (first == std::wstring::npos) return L"";
     const size_t second = dest.find(L':', first + 1);
-    std::wstring tail = second == std::wstring::npos ? dest.substr(first + 1)
-                                                     : dest.substr(first + 1, second - first - 1);
+    std::wstring tail =
+        second == std::wstring::npos ? dest.substr(first + 1) : dest.substr(first + 1, second - first - 1);
     const size_t start = tail.find_first_not_of(L'\\');
     return start == std::wstring::npos ? L"" : tail.substr(start);
 }
@@ -45,9 +45,8 @@ bool ForeignIniHasJob(const std::string& bytes, int32_t sid, const std::wstring&
 static std::vector<core::Drive> AltDrivesBySpace() {
     core::ListDrives();
     std::vector<core::Drive> drives = core::S().Drives.items;
-    std::stable_sort(drives.begin(), drives.end(), [](const core::Drive& a, const core::Drive& b) {
-        return a.FreeBytes > b.FreeBytes;
-    });
+    std::stable_sort(drives.begin(), drives.end(),
+                     [](const core::Drive& a, const core::Drive& b) { return a.FreeBytes > b.FreeBytes; });
     return drives;
 }
 
@@ -69,8 +68,7 @@ std::wstring FindAlternativeDest(Run& run, const core::Job& job) {
             continue;
         }
         if (ForeignIniHasJob(bytes, job.Sid, job.Dest)) {
-            logs::AddLog(L"Korrekte Sid und Zielpfad gefunden in " + iniPath +
-                             L" - Pfad wird verwendet!",
+            logs::AddLog(L"Korrekte Sid und Zielpfad gefunden in " + iniPath + L" - Pfad wird verwendet!",
                          core::kLogHint);
             found = candidate;
             const int64_t expected = static_cast<int64_t>(run.EntriesExpected) + job.EntryCount;
@@ -80,8 +78,7 @@ std::wstring FindAlternativeDest(Run& run, const core::Job& job) {
         }
         logs::AddLog(L"Konnte in " + iniPath + L" keine passende Sid finden!", core::kLogHint);
     }
-    logs::AddLog(L"Alternativpfad suchen dauerte " + std::to_wstring(plat::Tick() - t0) + L"ms",
-                 core::kLogNormal);
+    logs::AddLog(L"Alternativpfad suchen dauerte " + std::to_wstring(plat::Tick() - t0) + L"ms", core::kLogNormal);
     return found;
 }
 

@@ -48,8 +48,8 @@ std::wstring ArchiveSlotName(const std::wstring& archiveDir, const std::wstring&
 // the oldest version (`taken` then says so; the scan has just seen it, so it
 // need not be looked up again). Among equal dates the lowest slot wins; a
 // version dated later than now is never the oldest.
-static int32_t ArchiveScanSlots(const std::wstring& archiveDir, const std::wstring& base,
-                                const std::wstring& ext, int32_t versions, int64_t& newestDate, bool& taken) {
+static int32_t ArchiveScanSlots(const std::wstring& archiveDir, const std::wstring& base, const std::wstring& ext,
+                                int32_t versions, int64_t& newestDate, bool& taken) {
     int32_t index = 0;
     int32_t oldestIndex = 0;
     int64_t oldestDate = plat::Now();

@@ -61,8 +61,7 @@ void StartBlinkThreads(std::initializer_list<int> widgets) {
 // unforeseen. Real time, because a test's fake clock does not move here.
 void StopBlinking() {
     Blinking = 0;
-    for (int waited = 0; g_blinkThreads.load() > 0 && waited < kBlinkStopWaitMillis;
-         waited += kBlinkStopPollMillis)
+    for (int waited = 0; g_blinkThreads.load() > 0 && waited < kBlinkStopWaitMillis; waited += kBlinkStopPollMillis)
         std::this_thread::sleep_for(std::chrono::milliseconds(kBlinkStopPollMillis));
 }
 

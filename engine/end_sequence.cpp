@@ -15,14 +15,11 @@ constexpr int64_t kEndErrorExtraSeconds = 300;
 constexpr int64_t kShutdownGraceSeconds = 15;
 
 // "/S" accepts any number, so the sum may pass the 32-bit range.
-static int32_t EndSeconds(int64_t seconds) {
-    return seconds > INT32_MAX ? INT32_MAX : static_cast<int32_t>(seconds);
-}
+static int32_t EndSeconds(int64_t seconds) { return seconds > INT32_MAX ? INT32_MAX : static_cast<int32_t>(seconds); }
 
 void RunEndSequence(bool errors) {
     RunState& run = R();
-    if (run.EndDelay > 0)
-        EndCountdown(EndSeconds(int64_t{run.EndDelay} + (errors ? kEndErrorExtraSeconds : 0)));
+    if (run.EndDelay > 0) EndCountdown(EndSeconds(int64_t{run.EndDelay} + (errors ? kEndErrorExtraSeconds : 0)));
     if (!ShutdownChecked()) return;
     // EndDelay is 0 here when the countdown above ran: a further 15 or 300 s.
     EndCountdown(EndSeconds(int64_t{run.EndDelay} + (errors ? kEndErrorExtraSeconds : kShutdownGraceSeconds)));

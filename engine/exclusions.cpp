@@ -33,8 +33,7 @@ bool HasExclusions(int32_t sid) {
 
 bool WarnLongPath(Run& run, const std::wstring& path) {
     if (path.size() <= 240) return false;
-    RunErrorDetail(run,
-                   L"Verzeichnis-Pfade dürfen in Windows max. 247, Dateipfade höchstens 259 Zeichen lang sein...");
+    RunErrorDetail(run, L"Verzeichnis-Pfade dürfen in Windows max. 247, Dateipfade höchstens 259 Zeichen lang sein...");
     RunErrorDetail(run, L"Pfad sehr lang! (" + std::to_wstring(path.size()) + L") Zeichen\t" + path);
     return true;
 }

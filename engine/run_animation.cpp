@@ -21,8 +21,7 @@ static std::thread g_animThread;
 // Sleeps one frame in short steps so that the end of a run does not wait a
 // whole frame for the thread to notice.
 static void AnimSleepFrame() {
-    for (int slept = 0; slept < kAnimFrameMillis && RunAnimating.load() == 1;
-         slept += kAnimSleepStepMillis)
+    for (int slept = 0; slept < kAnimFrameMillis && RunAnimating.load() == 1; slept += kAnimSleepStepMillis)
         std::this_thread::sleep_for(std::chrono::milliseconds(kAnimSleepStepMillis));
 }
 

@@ -43,8 +43,7 @@ void WriteClosingLines(const Run& run) {
         std::wstring line = L"ES SIND FEHLER AUFGETRETEN: " + std::to_wstring(run.RunErrorCount);
         // The end sequence gives the user five more minutes to read the
         // errors before it ends the program or Windows.
-        if (R().EndDelay > 0 || ShutdownChecked())
-            line += L" (aut. Programm-Beendigung wird deshalb verzögert)";
+        if (R().EndDelay > 0 || ShutdownChecked()) line += L" (aut. Programm-Beendigung wird deshalb verzögert)";
         logs::AddLog(line, core::kLogNormal);
     }
 }

@@ -107,8 +107,7 @@ bool RunJob(Run& run, size_t index, bool& somethingRan) {
     if (run.job.BupInterval > 0 && !run.IgnoreInterval) {
         const int64_t due = NextDue(run.job);
         if (due > now) {
-            logs::AddLog(L"Backup noch nicht fällig - nächstes frühestens am " +
-                             core::FormatLogDate(due) + L"   ",
+            logs::AddLog(L"Backup noch nicht fällig - nächstes frühestens am " + core::FormatLogDate(due) + L"   ",
                          core::kLogNormal);
             return true;
         }
@@ -118,8 +117,7 @@ bool RunJob(Run& run, size_t index, bool& somethingRan) {
     // warning also reaches the user when the job cannot run today.
     const core::Space space = core::DiskSpace(dest);
     if (LowFreeSpace(space.freeBytes, space.totalBytes))
-        logs::AddLog(L"ACHTUNG: Weniger als 10% freier Speicher auf Zielmedium: " + dest,
-                     core::kLogHint);
+        logs::AddLog(L"ACHTUNG: Weniger als 10% freier Speicher auf Zielmedium: " + dest, core::kLogHint);
 
     if (!plat::DirExists(src)) {
         runIt = false;

@@ -13,11 +13,16 @@ int ExitWindowsRequest(uint32_t flags) { return plat::RequestShutdown(flags); }
 // only ones that do not go through the program's "Tresoro Meldung" box.
 const wchar_t* ShutdownFailureText(int code) {
     switch (code) {
-        case plat::kShutdownNoToken: return L"Error: Failed To get access token For current process";
-        case plat::kShutdownNoPrivilege: return L"Error: Failed To get required security privilege";
-        case plat::kShutdownNotAdjusted: return L"Error: Failed To adjust required security privilege";
-        case plat::kShutdownRefused: return L"Error: ExitWindowsEx call failed";
-        default: return nullptr;
+        case plat::kShutdownNoToken:
+            return L"Error: Failed To get access token For current process";
+        case plat::kShutdownNoPrivilege:
+            return L"Error: Failed To get required security privilege";
+        case plat::kShutdownNotAdjusted:
+            return L"Error: Failed To adjust required security privilege";
+        case plat::kShutdownRefused:
+            return L"Error: ExitWindowsEx call failed";
+        default:
+            return nullptr;
     }
 }
 

@@ -120,8 +120,8 @@ static void SyncShowProgress(const Run& run, SyncCall& call) {
 // does the older version that had stepped aside for it.
 static void SyncRestore(Run& run, const std::wstring& archivedPath, const std::wstring& target) {
     if (!plat::MoveEntry(archivedPath, target)) {
-        RunErrorDetail(run, L"Wiederhestellung von Archivdatei hat leider nicht geklappt: " + archivedPath + L" nach " +
-                                target);
+        RunErrorDetail(
+            run, L"Wiederhestellung von Archivdatei hat leider nicht geklappt: " + archivedPath + L" nach " + target);
         return;
     }
     // Only when the archiving of this very file set a version aside (it is
@@ -132,9 +132,9 @@ static void SyncRestore(Run& run, const std::wstring& archivedPath, const std::w
     // A version that cannot go back now is not purged: it waits for the
     // next visit of this directory, whose sweep puts it into its free slot.
     if (!plat::MoveEntry(list.back().aside, archivedPath))
-        logs::AddLog(L"Wiederhestellung von alter Archivdatei misslungen: " + list.back().aside + L" nach " +
-                         archivedPath,
-                     core::kLogHint);
+        logs::AddLog(
+            L"Wiederhestellung von alter Archivdatei misslungen: " + list.back().aside + L" nach " + archivedPath,
+            core::kLogHint);
     list.pop_back();
 }
 
@@ -303,9 +303,9 @@ void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring
             // A junction or link would lead the copy, and the archiving of
             // entries without source, into a folder outside the backup.
             if (const std::wstring* link = SyncLinkNamed(links, s.Name)) {
-                SyncReportBlocked(run, call, s, call.destDir + *link,
-                                  s.Size == kDirSize ? L"Zielverzeichnis ist eine Verknüpfung"
-                                                     : L"Zieldatei ist eine Verknüpfung");
+                SyncReportBlocked(
+                    run, call, s, call.destDir + *link,
+                    s.Size == kDirSize ? L"Zielverzeichnis ist eine Verknüpfung" : L"Zieldatei ist eine Verknüpfung");
                 continue;
             }
         }

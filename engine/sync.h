@@ -115,9 +115,8 @@ bool EntryNameLess(const SyncEntry& a, const SyncEntry& b);
 // root (a run error in normal mode, a hint in the IT-job modes). Names
 // of excluded files that look like temporary copies go to
 // `excludedTempNames`: their destination namesakes are real copies.
-void FillSourceEntries(Run& run, std::vector<plat::DirEntry>& listing, const std::wstring& sourceDir,
-                       bool isJobRoot, std::vector<SyncEntry>& out,
-                       std::vector<std::wstring>& excludedTempNames);
+void FillSourceEntries(Run& run, std::vector<plat::DirEntry>& listing, const std::wstring& sourceDir, bool isJobRoot,
+                       std::vector<SyncEntry>& out, std::vector<std::wstring>& excludedTempNames);
 
 // The destination entries of one listing, in listing order: without "@",
 // junctions and links to directories at any depth. Files that look like
@@ -130,7 +129,7 @@ void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<SyncEntry
 // a source file of the same name owns (sorted `source`, or an excluded
 // source name) is a real copy and goes back into `dest` (unsorted).
 void SweepTempLeftovers(const std::wstring& destDir, std::vector<SyncEntry>& temps,
-                        const std::vector<SyncEntry>& source,
-                        const std::vector<std::wstring>& excludedTempNames, std::vector<SyncEntry>& dest);
+                        const std::vector<SyncEntry>& source, const std::vector<std::wstring>& excludedTempNames,
+                        std::vector<SyncEntry>& dest);
 
 }  // namespace engine

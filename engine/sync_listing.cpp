@@ -33,9 +33,8 @@ bool EntryNameLess(const SyncEntry& a, const SyncEntry& b) {
     return a.Name < b.Name;
 }
 
-void FillSourceEntries(Run& run, std::vector<plat::DirEntry>& listing, const std::wstring& sourceDir,
-                       bool isJobRoot, std::vector<SyncEntry>& out,
-                       std::vector<std::wstring>& excludedTempNames) {
+void FillSourceEntries(Run& run, std::vector<plat::DirEntry>& listing, const std::wstring& sourceDir, bool isJobRoot,
+                       std::vector<SyncEntry>& out, std::vector<std::wstring>& excludedTempNames) {
     out.clear();
     out.reserve(listing.size());
     const int32_t sid = run.job.Sid;
@@ -86,16 +85,15 @@ void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<SyncEntry
 static bool ListingSourceHas(const std::vector<SyncEntry>& source, const std::wstring& name) {
     SyncEntry key;
     key.Name = name;
-    auto it = std::lower_bound(source.begin(), source.end(), key,
-                               [](const SyncEntry& a, const SyncEntry& b) {
-                                   return plat::CompareNoCase(a.Name, b.Name) < 0;
-                               });
+    auto it = std::lower_bound(source.begin(), source.end(), key, [](const SyncEntry& a, const SyncEntry& b) {
+        return plat::CompareNoCase(a.Name, b.Name) < 0;
+    });
     return it != source.end() && plat::EqualNoCase(it->Name, name);
 }
 
 void SweepTempLeftovers(const std::wstring& destDir, std::vector<SyncEntry>& temps,
-                        const std::vector<SyncEntry>& source,
-                        const std::vector<std::wstring>& excludedTempNames, std::vector<SyncEntry>& dest) {
+                        const std::vector<SyncEntry>& source, const std::vector<std::wstring>& excludedTempNames,
+                        std::vector<SyncEntry>& dest) {
     for (SyncEntry& temp : temps) {
         bool owned = ListingSourceHas(source, temp.Name);
         for (size_t i = 0; !owned && i < excludedTempNames.size(); ++i)

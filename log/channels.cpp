@@ -8,8 +8,7 @@
 
 namespace logs {
 
-const wchar_t* const kSeparatorLine =
-    L"---------------------------------------------------";
+const wchar_t* const kSeparatorLine = L"---------------------------------------------------";
 
 static LogState g_logState;
 
@@ -59,13 +58,10 @@ static std::vector<std::wstring> ChannelsSplit(const std::wstring& text, bool la
 
 // Puts the lines above the channel's content; `lines` is in reading order.
 static void ChannelsPushTop(Channel& ch, std::vector<std::wstring>&& lines) {
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
-        ch.linesOldestFirst.push_back(std::move(*it));
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) ch.linesOldestFirst.push_back(std::move(*it));
 }
 
-static void ChannelsPushTop(Channel& ch, std::wstring line) {
-    ch.linesOldestFirst.push_back(std::move(line));
-}
+static void ChannelsPushTop(Channel& ch, std::wstring line) { ch.linesOldestFirst.push_back(std::move(line)); }
 
 // The closing block of a run: read top-down the separator, then the date
 // line, then the entries of the run. The printed count is the run's error
@@ -80,8 +76,8 @@ static void ChannelsWriteSummary() {
     }
     if (st.ErrorLineCount > 0) {
         Channel& ch = st.channels[kChannelErrors];
-        ChannelsPushTop(ch, core::FormatLogDate(plat::Now()) + L"   Anzahl Fehler: " +
-                                std::to_wstring(st.RunErrorCount));
+        ChannelsPushTop(ch,
+                        core::FormatLogDate(plat::Now()) + L"   Anzahl Fehler: " + std::to_wstring(st.RunErrorCount));
         ChannelsPushTop(ch, kSeparatorLine);
         ChannelsNotify(kChannelErrors, false);
     }
@@ -130,9 +126,7 @@ std::wstring ChannelText(int kind) {
     return ChannelsJoin(ch, ch.linesOldestFirst.size());
 }
 
-std::wstring ChannelNewestText(int kind, size_t count) {
-    return ChannelsJoin(ChannelsGet(kind), count);
-}
+std::wstring ChannelNewestText(int kind, size_t count) { return ChannelsJoin(ChannelsGet(kind), count); }
 
 void SetChannelText(int kind, const std::wstring& text) {
     Channel& ch = ChannelsGet(kind);
@@ -167,9 +161,7 @@ const std::wstring& LoadBrokenPath(int kind) { return ChannelsGet(kind).brokenLo
 
 uint64_t LoadBrokenKeepBytes(int kind) { return ChannelsGet(kind).brokenLoadKeepBytes; }
 
-void SetLoadBrokenKeepBytes(int kind, uint64_t keepBytes) {
-    ChannelsGet(kind).brokenLoadKeepBytes = keepBytes;
-}
+void SetLoadBrokenKeepBytes(int kind, uint64_t keepBytes) { ChannelsGet(kind).brokenLoadKeepBytes = keepBytes; }
 
 uint64_t ChannelRevision(int kind) { return ChannelsGet(kind).revision; }
 

@@ -53,9 +53,8 @@ const wchar_t* FatalErrorDescription(uint32_t code) {
 }
 
 std::wstring FatalReportText(uint32_t code, uint32_t marker) {
-    return L"Error at line " + std::to_wstring(marker & 0xFFFFFFu) + L"\r\n" +
-           L"Error number: " + std::to_wstring(static_cast<int32_t>(code)) + L"\r\n" +
-           L"Error description: " + FatalErrorDescription(code);
+    return L"Error at line " + std::to_wstring(marker & 0xFFFFFFu) + L"\r\n" + L"Error number: " +
+           std::to_wstring(static_cast<int32_t>(code)) + L"\r\n" + L"Error description: " + FatalErrorDescription(code);
 }
 
 void SetFatalMessageSink(MessageSink sink) { g_fatalSink.store(sink); }

@@ -40,7 +40,7 @@ static bool LogFilesSaveAbove(int kind, const std::wstring& path, const std::wst
     const size_t bodyStart = LogByteOrderMarkLength(old);
     const size_t bodySize = old.size() - bodyStart;
     uint64_t keep = LoadBrokenKeepBytes(kind);
-    if (keep > bodySize) keep = bodySize;  // someone shortened it meanwhile
+    if (keep > bodySize) keep = bodySize;                       // someone shortened it meanwhile
     if (text.empty() && keep == 0 && old.empty()) return true;  // nothing to keep or add
     std::string bytes = "\xEF\xBB\xBF" + plat::WideToUtf8(text);
     bytes.append(old, old.size() - static_cast<size_t>(keep), static_cast<size_t>(keep));
@@ -52,8 +52,7 @@ static bool LogFilesSaveAbove(int kind, const std::wstring& path, const std::wst
 bool SaveLogFile(int kind, const std::wstring& path) {
     const std::wstring text = ChannelText(kind);
     const std::wstring& brokenPath = LoadBrokenPath(kind);
-    if (!brokenPath.empty() && plat::EqualNoCase(brokenPath, path))
-        return LogFilesSaveAbove(kind, path, text);
+    if (!brokenPath.empty() && plat::EqualNoCase(brokenPath, path)) return LogFilesSaveAbove(kind, path, text);
     if (text.empty()) {
         if (plat::DeleteFileAt(path)) return true;
         return !plat::FileExists(path);

@@ -26,9 +26,7 @@ static void ViewerProgressCount(const std::wstring& text) {
     if (g_viewerWindow.progressCount) g_viewerWindow.progressCount(text);
 }
 
-static bool ViewerCloseRequested() {
-    return g_viewerWindow.drainUntilClose && g_viewerWindow.drainUntilClose();
-}
+static bool ViewerCloseRequested() { return g_viewerWindow.drainUntilClose && g_viewerWindow.drainUntilClose(); }
 
 // Bytes at the end of `bytes` that begin a UTF-8 sequence the chunk does not
 // finish. They are carried into the next chunk, so a character cut by a
@@ -39,10 +37,7 @@ static size_t ViewerIncompleteTail(const std::string& bytes) {
     for (size_t back = 1; back <= 3 && back <= n; ++back) {
         const unsigned char c = static_cast<unsigned char>(bytes[n - back]);
         if ((c & 0xC0) == 0x80) continue;  // continuation byte: look further back
-        const size_t need = c >= 0xF0 && c <= 0xF4 ? 4
-                            : c >= 0xE0 && c <= 0xEF ? 3
-                            : c >= 0xC2 && c <= 0xDF ? 2
-                                                     : 1;
+        const size_t need = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 1;
         return need > back ? back : 0;
     }
     return 0;

@@ -16,12 +16,12 @@ enum class FaultOp {
     List,
     CreateDir,
     Move,
-    Delete,       // DeleteFileAt
-    RemoveDir,    // RemoveDir and every removal inside RemoveTree
+    Delete,     // DeleteFileAt
+    RemoveDir,  // RemoveDir and every removal inside RemoveTree
     Copy,
-    Read,         // ReadWholeFile
-    Write,        // writing the temporary file of WriteFileReplacing
-    Rename,       // the rename that puts a temporary file in place (WriteFileReplacing, MoveReplacing)
+    Read,    // ReadWholeFile
+    Write,   // writing the temporary file of WriteFileReplacing
+    Rename,  // the rename that puts a temporary file in place (WriteFileReplacing, MoveReplacing)
     SetAttributes,
     Count_
 };

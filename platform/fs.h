@@ -22,18 +22,17 @@ constexpr uint32_t kAttrReparsePoint = 0x400;
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 
 struct DirEntry {
-    std::wstring name;      // name only, never "." or ".."
+    std::wstring name;  // name only, never "." or ".."
     uint32_t attributes = 0;
-    uint64_t size = 0;      // 0 for directories
-    int64_t modified = 0;   // last write, local seconds since 1970
+    uint64_t size = 0;     // 0 for directories
+    int64_t modified = 0;  // last write, local seconds since 1970
 };
 
 // Lists the entries of `dir` (with or without trailing "\") whose names match
 // `pattern` ("*" for all; "*" and "?" wildcards, case-insensitive, "*.*"
 // matches names without a dot too). A directory with no matching entry is
 // success with an empty list; only a directory that cannot be read fails.
-bool ListDir(const std::wstring& dir, const std::wstring& pattern,
-             std::vector<DirEntry>& out);
+bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<DirEntry>& out);
 
 bool DirExists(const std::wstring& path);
 bool FileExists(const std::wstring& path);  // a file, not a directory
@@ -46,13 +45,13 @@ bool SetAttributes(const std::wstring& path, uint32_t attributes);
 bool GetModified(const std::wstring& path, int64_t& modified);
 bool SetModified(const std::wstring& path, int64_t modified);
 
-bool CreateDir(const std::wstring& path);      // one level; fails if it exists
+bool CreateDir(const std::wstring& path);                          // one level; fails if it exists
 bool MoveEntry(const std::wstring& from, const std::wstring& to);  // never replaces
 // Renames a file over an existing one (the last step of a safe copy);
 // a read-only target is refused, as Windows refuses it. Counts as Rename.
 bool MoveReplacing(const std::wstring& from, const std::wstring& to);
 bool DeleteFileAt(const std::wstring& path);
-bool RemoveDir(const std::wstring& path);       // empty directories only
+bool RemoveDir(const std::wstring& path);  // empty directories only
 
 // Removes a directory with everything below it, read-only files included.
 // A junction or symbolic link met on the way is removed as a link; what it
@@ -72,8 +71,8 @@ using CopyProgress = std::function<bool(uint64_t total, uint64_t copied)>;
 
 // Copies contents, attributes and last write time, replacing an existing
 // target unless `failIfExists`.
-bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
-                              const CopyProgress& progress, bool failIfExists);
+bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
+                              bool failIfExists);
 
 // The mirror's copy: copies `from` over `to` so that no partly written file
 // ever carries a real name. The copy is written under `to` + kTempSuffix

@@ -117,20 +117,20 @@ int GetForeground();
 // ---------------------------------------------------------------- gadgets
 
 // Flags of the gadget kinds; each kind reads only its own.
-constexpr uint32_t kButtonToggle = 1u << 0;        // BS_PUSHLIKE check box: stays down until released
-constexpr uint32_t kTextRight = 1u << 1;           // SS_RIGHT
-constexpr uint32_t kTextCenter = 1u << 2;          // SS_CENTER
-constexpr uint32_t kContainerRaised = 1u << 3;     // a raised border (DrawEdge, EDGE_RAISED)
-constexpr uint32_t kReadOnly = 1u << 4;            // edit and editor: ES_READONLY
-constexpr uint32_t kWordWrap = 1u << 5;            // editor: lines wrap at the gadget's width
-constexpr uint32_t kListCheckBoxes = 1u << 6;      // LVS_EX_CHECKBOXES
-constexpr uint32_t kListGridLines = 1u << 7;       // LVS_EX_GRIDLINES
-constexpr uint32_t kListFullRowSelect = 1u << 8;   // LVS_EX_FULLROWSELECT
+constexpr uint32_t kButtonToggle = 1u << 0;             // BS_PUSHLIKE check box: stays down until released
+constexpr uint32_t kTextRight = 1u << 1;                // SS_RIGHT
+constexpr uint32_t kTextCenter = 1u << 2;               // SS_CENTER
+constexpr uint32_t kContainerRaised = 1u << 3;          // a raised border (DrawEdge, EDGE_RAISED)
+constexpr uint32_t kReadOnly = 1u << 4;                 // edit and editor: ES_READONLY
+constexpr uint32_t kWordWrap = 1u << 5;                 // editor: lines wrap at the gadget's width
+constexpr uint32_t kListCheckBoxes = 1u << 6;           // LVS_EX_CHECKBOXES
+constexpr uint32_t kListGridLines = 1u << 7;            // LVS_EX_GRIDLINES
+constexpr uint32_t kListFullRowSelect = 1u << 8;        // LVS_EX_FULLROWSELECT
 constexpr uint32_t kListAlwaysShowSelection = 1u << 9;  // LVS_SHOWSELALWAYS
-constexpr uint32_t kDirFoldersOnly = 1u << 10;     // directory list: no files
-constexpr uint32_t kDirParentEntry = 1u << 11;     // directory list: a ".." row first
-constexpr uint32_t kSplitSideBySide = 1u << 12;    // splitter: first left, second right (else above/below)
-constexpr uint32_t kSplitSecondFixed = 1u << 13;   // splitter: the second part keeps its size on resize
+constexpr uint32_t kDirFoldersOnly = 1u << 10;          // directory list: no files
+constexpr uint32_t kDirParentEntry = 1u << 11;          // directory list: a ".." row first
+constexpr uint32_t kSplitSideBySide = 1u << 12;         // splitter: first left, second right (else above/below)
+constexpr uint32_t kSplitSecondFixed = 1u << 13;        // splitter: the second part keeps its size on resize
 
 // `parent` is a window, a container or a panel page (see AddPanelTab). A
 // frame is only drawn: the gadgets inside it share the frame's parent. A
@@ -363,12 +363,12 @@ void RemoveTrayIcon(int id);
 // ---------------------------------------------------------------- events
 
 enum class EventKind {
-    None,            // nothing: the wait timed out
-    Gadget,          // id = the gadget, type says what happened
-    Menu,            // id = the menu item, chosen or by its accelerator
-    CloseWindow,     // close box, Alt+F4, the system menu's "Close"; the window stays
-    SizeWindow,      // the user changed the inner size
-    MoveWindow,      // the user moved the window
+    None,         // nothing: the wait timed out
+    Gadget,       // id = the gadget, type says what happened
+    Menu,         // id = the menu item, chosen or by its accelerator
+    CloseWindow,  // close box, Alt+F4, the system menu's "Close"; the window stays
+    SizeWindow,   // the user changed the inner size
+    MoveWindow,   // the user moved the window
     MinimizeWindow,
     MaximizeWindow,
     RestoreWindow,   // back to normal from minimised or maximised
@@ -381,8 +381,8 @@ enum class EventType { None, LeftClick, RightClick, LeftDoubleClick, RightDouble
 
 struct GuiEvent {
     EventKind kind = EventKind::None;
-    int window = 0;   // the top-level window concerned
-    int id = 0;       // gadget, menu item or tray icon
+    int window = 0;  // the top-level window concerned
+    int id = 0;      // gadget, menu item or tray icon
     EventType type = EventType::None;
     uint32_t message = 0;
 };
@@ -419,8 +419,7 @@ MsgAnswer ShowMessageBox(const std::wstring& caption, const std::wstring& text, 
 // A small modal window with a prompt, an edit field holding `initial`, and
 // "OK"/"Abbrechen". True with the text typed on OK; false when cancelled or
 // closed.
-bool InputBox(const std::wstring& title, const std::wstring& prompt,
-              const std::wstring& initial, std::wstring& answer);
+bool InputBox(const std::wstring& title, const std::wstring& prompt, const std::wstring& initial, std::wstring& answer);
 // The system folder browser (SHBrowseForFolderW with `title` as its
 // instruction text, starting at `start` unless that is empty, and
 // SHGetPathFromIDListW). The chosen path as the system gives it, or the

@@ -97,14 +97,14 @@ void AnswerNextFolderBrowser(const std::wstring& path);
 enum class DialogKind { MessageBox, InputBox, FolderBrowser };
 struct ShownDialog {
     DialogKind kind = DialogKind::MessageBox;
-    std::wstring caption;   // caption, input box title or browser title
-    std::wstring text;      // message or prompt
-    std::wstring initial;   // input box default or browser start
+    std::wstring caption;  // caption, input box title or browser title
+    std::wstring text;     // message or prompt
+    std::wstring initial;  // input box default or browser start
     MsgButtons buttons = MsgButtons::Ok;
     MsgAnswer answer = MsgAnswer::Ok;
     std::wstring answerText;  // typed text or chosen folder
-    bool answered = false;  // input box OK or folder chosen
-    int owner = 0;          // our foreground window when it was shown
+    bool answered = false;    // input box OK or folder chosen
+    int owner = 0;            // our foreground window when it was shown
 };
 // Every box shown since the last reset, oldest first.
 std::vector<ShownDialog> ShownDialogsForTest();
@@ -112,8 +112,22 @@ std::vector<ShownDialog> ShownDialogsForTest();
 // ---------------------------------------------------------------- reading
 
 enum class GadgetKind {
-    None, Button, Text, CheckBox, Image, ProgressBar, Panel, PanelPage, Container,
-    Frame, Edit, Editor, Spin, ListView, DirList, Splitter
+    None,
+    Button,
+    Text,
+    CheckBox,
+    Image,
+    ProgressBar,
+    Panel,
+    PanelPage,
+    Container,
+    Frame,
+    Edit,
+    Editor,
+    Spin,
+    ListView,
+    DirList,
+    Splitter
 };
 GadgetKind GadgetKindForTest(int gadget);
 uint32_t GadgetFlagsForTest(int gadget);
@@ -136,10 +150,10 @@ int WindowOwnerForTest(int window);
 bool WindowMinSizeForTest(int window, int& w, int& h);
 
 struct MenuEntryForTest {
-    int menu = 0;          // the menu that holds it (0: the bar)
-    int id = 0;            // the item or sub-menu id; 0 for a rule
+    int menu = 0;  // the menu that holds it (0: the bar)
+    int id = 0;    // the item or sub-menu id; 0 for a rule
     std::wstring text;
-    bool isMenu = false;   // a drop-down or sub-menu
+    bool isMenu = false;  // a drop-down or sub-menu
     bool rule = false;
     bool checked = false;
     bool enabled = true;

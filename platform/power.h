@@ -19,10 +19,10 @@ constexpr uint32_t kExitForce = 0x4;     // EWX_FORCE: do not wait for other pro
 
 // The step at which a request failed; 0 when Windows accepted it.
 constexpr int kShutdownAccepted = 0;
-constexpr int kShutdownNoToken = 1;       // OpenProcessToken failed
-constexpr int kShutdownNoPrivilege = 2;   // LookupPrivilegeValueW failed
-constexpr int kShutdownNotAdjusted = 3;   // AdjustTokenPrivileges returned false
-constexpr int kShutdownRefused = 4;       // ExitWindowsEx returned false
+constexpr int kShutdownNoToken = 1;      // OpenProcessToken failed
+constexpr int kShutdownNoPrivilege = 2;  // LookupPrivilegeValueW failed
+constexpr int kShutdownNotAdjusted = 3;  // AdjustTokenPrivileges returned false
+constexpr int kShutdownRefused = 4;      // ExitWindowsEx returned false
 
 // Asks Windows to end the session with `flags` (ExitWindowsEx). On the NT
 // platform (GetVersionExW, dwPlatformId 2) it first opens the process token

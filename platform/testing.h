@@ -9,8 +9,7 @@ namespace plat {
 
 // Maps "E:" or "\\server\share" to a host directory. Only the posix layer
 // can do this; it returns false elsewhere.
-bool MapDrive(const std::wstring& root, const std::string& hostDir,
-              unsigned type = 3, const std::wstring& label = L"");
+bool MapDrive(const std::wstring& root, const std::string& hostDir, unsigned type = 3, const std::wstring& label = L"");
 bool UnmapDrive(const std::wstring& root);
 bool SetSpecialFolderForTest(int csidl, const std::wstring& path);
 bool SetEnvForTest(const std::wstring& name, const std::wstring& value);

@@ -11,9 +11,7 @@ std::wstring ToLower(const std::wstring& text);
 
 // <0, 0, >0 like wcscmp, but ignoring case.
 int CompareNoCase(const std::wstring& a, const std::wstring& b);
-inline bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
-    return CompareNoCase(a, b) == 0;
-}
+inline bool EqualNoCase(const std::wstring& a, const std::wstring& b) { return CompareNoCase(a, b) == 0; }
 
 // Invalid UTF-8 sequences become U+FFFD; nothing is dropped silently.
 std::wstring Utf8ToWide(const std::string& bytes);

@@ -46,8 +46,8 @@ void ApplyAnchors(int window) {
     const int dy = now.h - reference->h;
     for (const Anchor& a : g_anchors) {
         if (a.window != window || a.widget == plat::kKeep) continue;
-        plat::ResizeGadget(a.widget, AnchorsShift(a.x, dx), AnchorsShift(a.y, dy),
-                           AnchorsShift(a.w, dx), AnchorsShift(a.h, dy));
+        plat::ResizeGadget(a.widget, AnchorsShift(a.x, dx), AnchorsShift(a.y, dy), AnchorsShift(a.w, dx),
+                           AnchorsShift(a.h, dy));
     }
 }
 

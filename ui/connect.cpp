@@ -19,10 +19,14 @@ namespace ui {
 
 int IconResource(int engineIcon) {
     switch (static_cast<engine::Icon>(engineIcon)) {
-        case engine::Icon::Busy: return IDI_ICON_BUSY;
-        case engine::Icon::Error: return IDI_ICON_ERROR;
-        case engine::Icon::Ok: return IDI_ICON_OK;
-        case engine::Icon::Idle: break;
+        case engine::Icon::Busy:
+            return IDI_ICON_BUSY;
+        case engine::Icon::Error:
+            return IDI_ICON_ERROR;
+        case engine::Icon::Ok:
+            return IDI_ICON_OK;
+        case engine::Icon::Idle:
+            break;
     }
     return IDI_ICON_IDLE;
 }

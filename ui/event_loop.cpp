@@ -25,13 +25,27 @@ static void LoopWidgetEvent(const plat::GuiEvent& event) {
             run.EndDelay = 0;
             plat::SetGadgetState(CancelButton, 0);
             break;
-        case ExclusionEditor: OnExclusionEditorEvent(); break;
-        case PathField: OnPathFieldEvent(); break;
-        case StartButton: engine::RunBackup({}); break;
-        case ClearLogsButton: logs::ClearLogs(); break;
-        case JobListView: OnJobListEvent(event.type); break;
-        case FileList: OnFileListEvent(event.type); break;
-        case JobSplitter: LayoutExclusionArea(); break;
+        case ExclusionEditor:
+            OnExclusionEditorEvent();
+            break;
+        case PathField:
+            OnPathFieldEvent();
+            break;
+        case StartButton:
+            engine::RunBackup({});
+            break;
+        case ClearLogsButton:
+            logs::ClearLogs();
+            break;
+        case JobListView:
+            OnJobListEvent(event.type);
+            break;
+        case FileList:
+            OnFileListEvent(event.type);
+            break;
+        case JobSplitter:
+            LayoutExclusionArea();
+            break;
         default:
             if (event.type == plat::EventType::Change) TakeLogViewEdit(event.id);
             break;

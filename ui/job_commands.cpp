@@ -46,8 +46,8 @@ void DeleteJob() {
     if (plat::GetActiveGadget() != JobListView) return;
     const core::Job* job = CurrentJob();
     if (!job) return;
-    const std::wstring question = L"Dieser Job wird gelöscht!\r\n\r\n" + job->Src + L"\r\n-> " + job->Dest +
-                                  L"\r\n\r\nSind Sie sicher?";
+    const std::wstring question =
+        L"Dieser Job wird gelöscht!\r\n\r\n" + job->Src + L"\r\n-> " + job->Dest + L"\r\n\r\nSind Sie sicher?";
     if (ShowMessage(question, 1, L"Meldung") != 1) return;
     auto& jobs = core::S().Jobs;
     const size_t at = core::JobIndex(jobs, V().CurrentSid);

@@ -19,9 +19,8 @@ namespace ui {
 namespace {
 
 std::vector<std::wstring> JobRowCells(const core::Job& job) {
-    const std::wstring archive = job.ArcVersions != 0
-                                     ? std::to_wstring(job.ArcInterval) + L"-" + std::to_wstring(job.ArcVersions)
-                                     : L"Nein";
+    const std::wstring archive =
+        job.ArcVersions != 0 ? std::to_wstring(job.ArcInterval) + L"-" + std::to_wstring(job.ArcVersions) : L"Nein";
     return {job.Src, job.Dest, archive, (job.Flags & core::kFlagOptional) ? L"Ja" : L"Nein",
             std::to_wstring(job.BupInterval)};
 }

@@ -54,10 +54,14 @@ void LogFlushChannel(int channel) {
 
 int LogViewOf(int channel) {
     switch (channel) {
-        case logs::kChannelMessages: return MessageLogView;
-        case logs::kChannelErrors: return ErrorLogView;
-        case logs::kChannelHints: return HintLogView;
-        default: return 0;
+        case logs::kChannelMessages:
+            return MessageLogView;
+        case logs::kChannelErrors:
+            return ErrorLogView;
+        case logs::kChannelHints:
+            return HintLogView;
+        default:
+            return 0;
     }
 }
 

@@ -45,14 +45,16 @@ bool MainRunStrip() {
     const MainWidget image{StatusImage, 215, 12, 32, 32, L""};
     const MainWidget bar{FileProgress, 5, 100, 740, 10, L"R"};
     return MainAnchored(plat::CreateButton(start.id, MainWindow, MainScaled(start), L"Start"), start) &&
-           MainAnchored(plat::CreateButton(cancel.id, MainWindow, MainScaled(cancel), L"Abbrechen",
-                                           plat::kButtonToggle), cancel) &&
+           MainAnchored(
+               plat::CreateButton(cancel.id, MainWindow, MainScaled(cancel), L"Abbrechen", plat::kButtonToggle),
+               cancel) &&
            MainText({ProgressLabel, 5, 35, 60, 15, L""}, MainWindow, L"Fortschritt:") &&
            MainText({ProgressCount, 70, 35, 130, 15, L""}, MainWindow, L"0", plat::kTextRight) &&
            MainText({CopiedLabel, 325, 35, 70, 15, L""}, MainWindow, L"MB kopiert") &&
            MainText({CopiedMB, 265, 35, 55, 15, L""}, MainWindow, L"0", plat::kTextRight) &&
-           MainAnchored(plat::CreateCheckBox(shutdown.id, MainWindow, MainScaled(shutdown),
-                                             L"Herunterfahren wenn fertig"), shutdown) &&
+           MainAnchored(
+               plat::CreateCheckBox(shutdown.id, MainWindow, MainScaled(shutdown), L"Herunterfahren wenn fertig"),
+               shutdown) &&
            MainAnchored(plat::CreateImage(image.id, MainWindow, MainScaled(image), 0), image) &&
            MainText({StatusLine, 5, 55, 740, 25, L"R"}, MainWindow, L"Datei Info hier...") &&
            // With Arial's widths the label needs 145 pixels; the number gives
@@ -73,9 +75,10 @@ bool MainSelectionPage() {
     const MainWidget files{FileList, 315, 30, 400, 205, L""};
     const MainWidget split{ExclusionSplitter, 5, 30, 710, 205, L"RU"};
     const MainWidget jobSplit{JobSplitter, 5, 10, 725, 370, L"RU"};
-    if (!MainAnchored(plat::CreateListView(jobs.id, PageSelection, MainScaled(jobs),
-                                           plat::kListCheckBoxes | plat::kListFullRowSelect |
-                                               plat::kListAlwaysShowSelection), jobs))
+    if (!MainAnchored(
+            plat::CreateListView(jobs.id, PageSelection, MainScaled(jobs),
+                                 plat::kListCheckBoxes | plat::kListFullRowSelect | plat::kListAlwaysShowSelection),
+            jobs))
         return false;
     // The first width is pixels, the others design units.
     plat::AddListColumn(JobListView, -1, L"Quelle", 360);
@@ -90,11 +93,14 @@ bool MainSelectionPage() {
            MainAnchored(plat::CreateEdit(path.id, ExclusionArea, MainScaled(path), L""), path) &&
            MainAnchored(plat::CreateEditor(editor.id, ExclusionArea, MainScaled(editor)), editor) &&
            MainAnchored(plat::CreateDirList(files.id, ExclusionArea, MainScaled(files), L"",
-                                            plat::kListGridLines | plat::kListFullRowSelect), files) &&
+                                            plat::kListGridLines | plat::kListFullRowSelect),
+                        files) &&
            MainAnchored(plat::CreateSplitter(split.id, ExclusionArea, MainScaled(split), ExclusionEditor, FileList,
-                                             plat::kSplitSideBySide | plat::kSplitSecondFixed), split) &&
-           MainAnchored(plat::CreateSplitter(jobSplit.id, PageSelection, MainScaled(jobSplit), JobListView,
-                                             ExclusionArea), jobSplit);
+                                             plat::kSplitSideBySide | plat::kSplitSecondFixed),
+                        split) &&
+           MainAnchored(
+               plat::CreateSplitter(jobSplit.id, PageSelection, MainScaled(jobSplit), JobListView, ExclusionArea),
+               jobSplit);
 }
 
 bool MainLogPages() {
@@ -121,8 +127,8 @@ bool OpenMainWindow() {
     TRESORO_MARK(logs::kUnitLayouts);
     const int w = dialogs::Scaled(750), h = dialogs::Scaled(550);
     if (!plat::OpenWindow(MainWindow, L"Tresoro", plat::Box{dialogs::Scaled(109), dialogs::Scaled(119), w, h},
-                          plat::kWinSystemMenu | plat::kWinMinimizeBox | plat::kWinMaximizeBox |
-                              plat::kWinSizable | plat::kWinHidden | plat::kWinCenterScreen))
+                          plat::kWinSystemMenu | plat::kWinMinimizeBox | plat::kWinMaximizeBox | plat::kWinSizable |
+                              plat::kWinHidden | plat::kWinCenterScreen))
         return false;
     RegisterAnchor(MainWindow, plat::kKeep, dialogs::Scaled(109), dialogs::Scaled(119), w, h);
     plat::SetWindowMinSize(MainWindow, kMainMinWidth, kMainMinHeight);
@@ -130,8 +136,8 @@ bool OpenMainWindow() {
     return MainRunStrip() && MainAnchored(plat::CreatePanel(tabs.id, MainWindow, MainScaled(tabs)), tabs) &&
            plat::AddPanelTab(MainTabs, PageSelection, L"Auswahl") && MainSelectionPage() &&
            plat::AddPanelTab(MainTabs, PageMessages, L"Meldungen") &&
-           plat::AddPanelTab(MainTabs, PageHints, L"Hinweise") &&
-           plat::AddPanelTab(MainTabs, PageErrors, L"Fehler") && MainLogPages();
+           plat::AddPanelTab(MainTabs, PageHints, L"Hinweise") && plat::AddPanelTab(MainTabs, PageErrors, L"Fehler") &&
+           MainLogPages();
 }
 
 void FinishMainWindow() {

@@ -93,42 +93,68 @@ void OnMenuCommand(int item) {
     switch (item) {
         // Opened by the shell only: starting the path as a program first
         // would let Windows try "C:\Program.exe" for "C:\Program Files\...".
-        case ItemConfigFile: plat::OpenWithShell(s.paths.IniFile); break;
-        case ItemLogDirectory: plat::OpenWithShell(s.paths.ConfigDir); break;
-        case ItemQuit: engine::R().QuitRequested = 1; break;
-        case ItemStandardJobs: dialogs::StandardSetup(true); break;
+        case ItemConfigFile:
+            plat::OpenWithShell(s.paths.IniFile);
+            break;
+        case ItemLogDirectory:
+            plat::OpenWithShell(s.paths.ConfigDir);
+            break;
+        case ItemQuit:
+            engine::R().QuitRequested = 1;
+            break;
+        case ItemStandardJobs:
+            dialogs::StandardSetup(true);
+            break;
         case ItemStandardAuto:
             s.settings.GStdAuto = s.settings.GStdAuto == 1 ? 0 : 1;
             plat::SetMenuItemChecked(MainWindow, ItemStandardAuto, s.settings.GStdAuto == 1);
             break;
-        case ItemAddJob: AddJob(); break;
-        case ItemDeleteJob: DeleteJob(); break;
-        case ItemJobUp: MoveJobUp(); break;
-        case ItemJobDown: MoveJobDown(); break;
-        case ItemSearchExcludes: dialogs::SearchExcludes(); break;
+        case ItemAddJob:
+            AddJob();
+            break;
+        case ItemDeleteJob:
+            DeleteJob();
+            break;
+        case ItemJobUp:
+            MoveJobUp();
+            break;
+        case ItemJobDown:
+            MoveJobDown();
+            break;
+        case ItemSearchExcludes:
+            dialogs::SearchExcludes();
+            break;
         case ItemStartIgnoreInterval:
-            MenuStart(L"Die Jobs werden normal ausgeführt - das Backupintervall wird jedoch ignoriert, d.h. alle "
-                      L"markierten Jobs werden jetzt ausgeführt!\r\n\r\nFortfahren?",
-                      engine::kItJobNormal);
+            MenuStart(
+                L"Die Jobs werden normal ausgeführt - das Backupintervall wird jedoch ignoriert, d.h. alle "
+                L"markierten Jobs werden jetzt ausgeführt!\r\n\r\nFortfahren?",
+                engine::kItJobNormal);
             break;
         case ItemRestore:
             ShowMessage(L"Noch nicht implementiert!\r\n\r\nBitte verwenden Sie den Windows-Explorer!", 0,
                         L"Daten Wiederherstellen");
             break;
         case ItemItJobManual:
-            MenuStart(L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis "
-                      L"erstellt!\r\nDas Backupintervall wird ignoriert.\r\n\r\nFortfahren?",
-                      engine::kItJobManual);
+            MenuStart(
+                L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis "
+                L"erstellt!\r\nDas Backupintervall wird ignoriert.\r\n\r\nFortfahren?",
+                engine::kItJobManual);
             break;
         case ItemItJobForced:
-            MenuStart(L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis "
-                      L"erstellt!\r\n\r\nAuch Dateien im Ziel, welche neuer sind, werden überschrieben!!!\r\n"
-                      L"Das Backupintervall wird ignoriert.\r\n\r\nSind Sie sicher? Fortfahren?",
-                      engine::kItJobForced);
+            MenuStart(
+                L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis "
+                L"erstellt!\r\n\r\nAuch Dateien im Ziel, welche neuer sind, werden überschrieben!!!\r\n"
+                L"Das Backupintervall wird ignoriert.\r\n\r\nSind Sie sicher? Fortfahren?",
+                engine::kItJobForced);
             break;
-        case ItemHelp: dialogs::OpenHelp(); break;
-        case ItemAbout: dialogs::ShowInfoWindow(); break;
-        default: break;
+        case ItemHelp:
+            dialogs::OpenHelp();
+            break;
+        case ItemAbout:
+            dialogs::ShowInfoWindow();
+            break;
+        default:
+            break;
     }
 }
 

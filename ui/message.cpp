@@ -5,8 +5,8 @@
 namespace ui {
 
 int ShowMessage(const std::wstring& text, int ask, const std::wstring& title) {
-    const plat::MsgAnswer answer = plat::ShowMessageBox(
-        L"Tresoro " + title, text, ask ? plat::MsgButtons::YesNo : plat::MsgButtons::Ok);
+    const plat::MsgAnswer answer =
+        plat::ShowMessageBox(L"Tresoro " + title, text, ask ? plat::MsgButtons::YesNo : plat::MsgButtons::Ok);
     return ask && answer == plat::MsgAnswer::Yes ? 1 : 0;
 }
 

@@ -64,8 +64,8 @@ void ApplyCommandLine(const std::vector<std::wstring>& args) {
             run.StartCountdown = std::max(core::S().settings.GBupBeiStartVerz, 1);
             plat::SetGadgetState(MainTabs, kTabMessages);
             RunControlsLocked(true);
-            plat::SetGadgetText(StatusLine, L"Backup wird in " + std::to_wstring(run.StartCountdown) +
-                                                L" Sekunden gestartet!");
+            plat::SetGadgetText(StatusLine,
+                                L"Backup wird in " + std::to_wstring(run.StartCountdown) + L" Sekunden gestartet!");
         } else if (upper == L"/M") {
             plat::SetWindowState(MainWindow, plat::WindowState::Minimized);
         }

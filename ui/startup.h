@@ -10,8 +10,8 @@
 namespace ui {
 
 // Exit codes of a process that ends during start-up.
-constexpr int kExitHandedOver = 0;  // a second instance woke the first one
-constexpr int kExitStartFailed = 1; // newer configuration, no window or menu
+constexpr int kExitHandedOver = 0;   // a second instance woke the first one
+constexpr int kExitStartFailed = 1;  // newer configuration, no window or menu
 
 struct StartResult {
     bool enterLoop = false;

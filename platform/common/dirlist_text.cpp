@@ -13,10 +13,14 @@ std::wstring DirListColumnTitle(ShellColumn column) {
     std::wstring title = ShellColumnTitle(column);
     if (!title.empty()) return title;
     switch (column) {
-        case ShellColumn::Name: return L"Name";
-        case ShellColumn::Size: return L"Größe";
-        case ShellColumn::Type: return L"Typ";
-        case ShellColumn::Modified: return L"Änderungsdatum";
+        case ShellColumn::Name:
+            return L"Name";
+        case ShellColumn::Size:
+            return L"Größe";
+        case ShellColumn::Type:
+            return L"Typ";
+        case ShellColumn::Modified:
+            return L"Änderungsdatum";
     }
     return title;
 }

@@ -60,8 +60,7 @@ std::wstring LiteralPath(const std::wstring& given, const PathBaseResolver& reso
     std::wstring path = given;
     for (wchar_t& c : path)
         if (c == L'/') c = L'\\';
-    if (path.empty() || LiteralStartsWith(path, L"\\\\?\\") || LiteralStartsWith(path, L"\\\\.\\"))
-        return path;
+    if (path.empty() || LiteralStartsWith(path, L"\\\\?\\") || LiteralStartsWith(path, L"\\\\.\\")) return path;
     std::wstring root, rest;
     if (!LiteralSplitAbsolute(path, root, rest)) {
         // "C:x" stands on drive C's current directory, "\x" on the current
@@ -79,8 +78,10 @@ std::wstring LiteralPath(const std::wstring& given, const PathBaseResolver& reso
             if (c == L'/') c = L'\\';
         // A base given literally is put back into the plain spelling, so the
         // joined path is normalised like any other.
-        if (LiteralStartsWith(base, L"\\\\?\\UNC\\")) base = L"\\\\" + base.substr(8);
-        else if (LiteralStartsWith(base, L"\\\\?\\")) base.erase(0, 4);
+        if (LiteralStartsWith(base, L"\\\\?\\UNC\\"))
+            base = L"\\\\" + base.substr(8);
+        else if (LiteralStartsWith(base, L"\\\\?\\"))
+            base.erase(0, 4);
         if (!LiteralSplitAbsolute(base + L'\\' + path, root, rest)) return given;
     }
     return root + LiteralNormalRest(rest, dropTrailingSlash);

@@ -26,7 +26,6 @@ using PathBaseResolver = std::function<std::wstring(const std::wstring& base)>;
 // A path already literal ("\\?\", or a device "\\.\") is returned with
 // only its "/" turned; one whose base cannot be resolved, or an empty one,
 // is returned as given: the file call then fails on it as it would have.
-std::wstring LiteralPath(const std::wstring& path, const PathBaseResolver& resolve,
-                         bool dropTrailingSlash = false);
+std::wstring LiteralPath(const std::wstring& path, const PathBaseResolver& resolve, bool dropTrailingSlash = false);
 
 }  // namespace plat

@@ -8,9 +8,7 @@
 
 namespace plat::headless {
 
-static void ActionsQueueGadget(const Gadget& g, EventType type) {
-    Queue(EventKind::Gadget, g.window, g.id, type);
-}
+static void ActionsQueueGadget(const Gadget& g, EventType type) { Queue(EventKind::Gadget, g.window, g.id, type); }
 
 static Gadget* ActionsReachable(int id) {
     Gadget* g = FindGadget(id);
@@ -94,12 +92,14 @@ static bool ActionsDoubleClickRow(int id, int row, EventType type) {
     Gadget* g = ActionsReachable(id);
     if (!g || (g->kind != GadgetKind::ListView && g->kind != GadgetKind::DirList)) return false;
     if (row < -1 || row >= int(g->rows.size())) return false;
-    if (g->kind == GadgetKind::DirList && type == EventType::LeftDoubleClick && row >= 0 &&
-        g->rows[row].folder) {
+    if (g->kind == GadgetKind::DirList && type == EventType::LeftDoubleClick && row >= 0 && g->rows[row].folder) {
         const ListRow& r = g->rows[row];
-        if (r.parentEntry) g->text = ActionsParentDir(g->text);
-        else if (r.drive) g->text = r.name + L"\\";
-        else g->text = g->text + r.name + L"\\";
+        if (r.parentEntry)
+            g->text = ActionsParentDir(g->text);
+        else if (r.drive)
+            g->text = r.name + L"\\";
+        else
+            g->text = g->text + r.name + L"\\";
         FillDirList(*g);
     }
     ActionsQueueGadget(*g, type);
@@ -277,23 +277,34 @@ static bool ActionsActivate(int window) {
 
 bool ApplyAction(const UserAction& a) {
     switch (a.kind) {
-        case ActionKind::Click: return ActionsClick(a.target, a.type);
-        case ActionKind::ClickRow: return ActionsClickRow(a.target, a.a, a.type);
-        case ActionKind::DoubleClickRow: return ActionsDoubleClickRow(a.target, a.a, a.type);
-        case ActionKind::TickRow: return ActionsTickRow(a.target, a.a);
-        case ActionKind::Type: return ActionsType(a.target, a.text);
-        case ActionKind::SelectTab: return ActionsSelectTab(a.target, a.a);
-        case ActionKind::DragSplitter: return ActionsDragSplitter(a.target, a.a);
-        case ActionKind::Spin: return ActionsSpin(a.target, a.a);
-        case ActionKind::ClickColumnTitle: return ActionsClickColumnTitle(a.target, a.a);
+        case ActionKind::Click:
+            return ActionsClick(a.target, a.type);
+        case ActionKind::ClickRow:
+            return ActionsClickRow(a.target, a.a, a.type);
+        case ActionKind::DoubleClickRow:
+            return ActionsDoubleClickRow(a.target, a.a, a.type);
+        case ActionKind::TickRow:
+            return ActionsTickRow(a.target, a.a);
+        case ActionKind::Type:
+            return ActionsType(a.target, a.text);
+        case ActionKind::SelectTab:
+            return ActionsSelectTab(a.target, a.a);
+        case ActionKind::DragSplitter:
+            return ActionsDragSplitter(a.target, a.a);
+        case ActionKind::Spin:
+            return ActionsSpin(a.target, a.a);
+        case ActionKind::ClickColumnTitle:
+            return ActionsClickColumnTitle(a.target, a.a);
         case ActionKind::Focus: {
             const Gadget* g = ActionsReachable(a.target);
             if (!g) return false;
             ActionsTouch(*g, true);
             return true;
         }
-        case ActionKind::ChooseMenu: return ActionsChooseMenu(a.target, a.a);
-        case ActionKind::PressKey: return ActionsPressKey(a.target, a.a, a.value);
+        case ActionKind::ChooseMenu:
+            return ActionsChooseMenu(a.target, a.a);
+        case ActionKind::PressKey:
+            return ActionsPressKey(a.target, a.a, a.value);
         case ActionKind::Close: {
             // Also from the taskbar button of a minimised window.
             const Window* w = FindWin(a.target);
@@ -301,13 +312,20 @@ bool ApplyAction(const UserAction& a) {
             Queue(EventKind::CloseWindow, a.target, 0);
             return true;
         }
-        case ActionKind::Resize: return ActionsResize(a.target, a.a, a.b);
-        case ActionKind::Move: return ActionsMove(a.target, a.a, a.b);
-        case ActionKind::Minimize: return ActionsMinimize(a.target);
-        case ActionKind::Maximize: return ActionsMaximize(a.target);
-        case ActionKind::Restore: return ActionsRestore(a.target);
-        case ActionKind::Activate: return ActionsActivate(a.target);
-        case ActionKind::ScreenSize: return ActionsScreenSize(a.a, a.b);
+        case ActionKind::Resize:
+            return ActionsResize(a.target, a.a, a.b);
+        case ActionKind::Move:
+            return ActionsMove(a.target, a.a, a.b);
+        case ActionKind::Minimize:
+            return ActionsMinimize(a.target);
+        case ActionKind::Maximize:
+            return ActionsMaximize(a.target);
+        case ActionKind::Restore:
+            return ActionsRestore(a.target);
+        case ActionKind::Activate:
+            return ActionsActivate(a.target);
+        case ActionKind::ScreenSize:
+            return ActionsScreenSize(a.a, a.b);
         case ActionKind::ClickTray: {
             auto it = M().trays.find(a.target);
             if (it == M().trays.end()) return false;

@@ -22,8 +22,10 @@ MsgAnswer ShowMessageBox(const std::wstring& caption, const std::wstring& text, 
     }
     // A box has only its own buttons: an OK box answers OK whatever was
     // scripted, a Yes/No box anything but Yes as No.
-    if (buttons == MsgButtons::Ok) d.answer = MsgAnswer::Ok;
-    else d.answer = scripted == MsgAnswer::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    if (buttons == MsgButtons::Ok)
+        d.answer = MsgAnswer::Ok;
+    else
+        d.answer = scripted == MsgAnswer::Yes ? MsgAnswer::Yes : MsgAnswer::No;
     d.answered = true;
     M().shown.push_back(d);
     return d.answer;

@@ -21,11 +21,20 @@ static void DirListFillCells(const Gadget& g, ListRow& row) {
     }
     for (size_t c = 0; c < g.columns.size(); ++c) {
         switch (g.columns[c].builtin) {
-            case DirColumn::Name: row.cells[c] = row.name; break;
-            case DirColumn::Size: row.cells[c] = row.folder ? L"" : DirListSizeText(row.size); break;
-            case DirColumn::Type: row.cells[c] = DirListTypeText(row.name, row.drive, row.folder); break;
-            case DirColumn::Modified: row.cells[c] = row.modified ? DirListDateText(row.modified) : L""; break;
-            case DirColumn::None: break;
+            case DirColumn::Name:
+                row.cells[c] = row.name;
+                break;
+            case DirColumn::Size:
+                row.cells[c] = row.folder ? L"" : DirListSizeText(row.size);
+                break;
+            case DirColumn::Type:
+                row.cells[c] = DirListTypeText(row.name, row.drive, row.folder);
+                break;
+            case DirColumn::Modified:
+                row.cells[c] = row.modified ? DirListDateText(row.modified) : L"";
+                break;
+            case DirColumn::None:
+                break;
         }
     }
 }
@@ -76,17 +85,21 @@ void SortDirList(Gadget& g) {
     const DirColumn kind = g.columns.empty() ? DirColumn::Name : g.columns[column].builtin;
     auto keyCompare = [&](const ListRow& a, const ListRow& b) -> int {
         switch (kind) {
-            case DirColumn::Size: return a.size < b.size ? -1 : a.size > b.size ? 1 : 0;
-            case DirColumn::Modified: return a.modified < b.modified ? -1 : a.modified > b.modified ? 1 : 0;
-            case DirColumn::Name: return CompareNoCase(a.name, b.name);
-            default: return CompareNoCase(a.cells[column], b.cells[column]);
+            case DirColumn::Size:
+                return a.size < b.size ? -1 : a.size > b.size ? 1 : 0;
+            case DirColumn::Modified:
+                return a.modified < b.modified ? -1 : a.modified > b.modified ? 1 : 0;
+            case DirColumn::Name:
+                return CompareNoCase(a.name, b.name);
+            default:
+                return CompareNoCase(a.cells[column], b.cells[column]);
         }
     };
     const bool hadCurrent = g.current >= 0;
     const std::wstring currentName = hadCurrent ? g.rows[g.current].name : std::wstring();
     std::stable_sort(g.rows.begin(), g.rows.end(), [&](const ListRow& a, const ListRow& b) {
-        return DirListBefore({a.parentEntry, a.folder, a.name}, {b.parentEntry, b.folder, b.name},
-                             g.sortDescending, [&] { return keyCompare(a, b); });
+        return DirListBefore({a.parentEntry, a.folder, a.name}, {b.parentEntry, b.folder, b.name}, g.sortDescending,
+                             [&] { return keyCompare(a, b); });
     });
     // The selection stays with its entry, as LVM_SORTITEMS keeps item states.
     if (hadCurrent) {

@@ -57,8 +57,10 @@ bool WaitEvent(uint32_t timeoutMs, GuiEvent& out) {
     // Nobody would ever come: an endless wait returns at once on the model.
     if (timeoutMs == 0 || timeoutMs == kWaitForever) return false;
     uint32_t tick = 0;
-    if (FakeClockTick(tick)) AdvanceFakeClock(timeoutMs);
-    else std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+    if (FakeClockTick(tick))
+        AdvanceFakeClock(timeoutMs);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
     return false;
 }
 

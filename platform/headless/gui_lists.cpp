@@ -34,8 +34,10 @@ bool RemoveListColumn(int id, int position) {
     if (!g || position < 0 || position >= int(g->columns.size())) return false;
     g->columns.erase(g->columns.begin() + position);
     for (ListRow& r : g->rows) r.cells.erase(r.cells.begin() + position);
-    if (g->sortColumn == position) g->sortColumn = 0;
-    else if (g->sortColumn > position) --g->sortColumn;
+    if (g->sortColumn == position)
+        g->sortColumn = 0;
+    else if (g->sortColumn > position)
+        --g->sortColumn;
     return true;
 }
 
@@ -84,8 +86,10 @@ bool RemoveListRow(int id, int row) {
     Gadget* g = FindGadgetOfKind(id, GadgetKind::ListView);
     if (!g || !ListsValidRow(*g, row)) return false;
     g->rows.erase(g->rows.begin() + row);
-    if (g->current == row) g->current = -1;
-    else if (g->current > row) --g->current;
+    if (g->current == row)
+        g->current = -1;
+    else if (g->current > row)
+        --g->current;
     return true;
 }
 

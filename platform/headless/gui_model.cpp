@@ -53,16 +53,13 @@ void Queue(EventKind kind, int window, int id, EventType type, uint32_t message)
 
 void PurgeWindowEvents(int window) {
     auto& q = M().events;
-    q.erase(std::remove_if(q.begin(), q.end(), [&](const GuiEvent& e) { return e.window == window; }),
-            q.end());
+    q.erase(std::remove_if(q.begin(), q.end(), [&](const GuiEvent& e) { return e.window == window; }), q.end());
 }
 
 void PurgeGadgetEvents(int gadget) {
     auto& q = M().events;
     q.erase(std::remove_if(q.begin(), q.end(),
-                           [&](const GuiEvent& e) {
-                               return e.kind == EventKind::Gadget && e.id == gadget;
-                           }),
+                           [&](const GuiEvent& e) { return e.kind == EventKind::Gadget && e.id == gadget; }),
             q.end());
 }
 
@@ -97,11 +94,9 @@ void LayoutSplitter(Gadget& s) {
     pos = std::clamp(pos, 0, room);
     s.state = pos;
     const int rest = room - pos;
-    if (Gadget* a = FindGadget(s.first))
-        a->box = sideBySide ? Box{0, 0, pos, s.box.h} : Box{0, 0, s.box.w, pos};
+    if (Gadget* a = FindGadget(s.first)) a->box = sideBySide ? Box{0, 0, pos, s.box.h} : Box{0, 0, s.box.w, pos};
     if (Gadget* b = FindGadget(s.second))
-        b->box = sideBySide ? Box{pos + kSplitterBar, 0, rest, s.box.h}
-                            : Box{0, pos + kSplitterBar, s.box.w, rest};
+        b->box = sideBySide ? Box{pos + kSplitterBar, 0, rest, s.box.h} : Box{0, pos + kSplitterBar, s.box.w, rest};
     for (int part : {s.first, s.second}) {
         Gadget* p = FindGadget(part);
         if (p && p->kind == GadgetKind::Splitter) LayoutSplitter(*p);
@@ -114,9 +109,7 @@ void LayoutPanelPages(Gadget& panel) {
         if (Gadget* p = FindGadget(page)) p->box = Box{0, 0, panel.box.w, panel.box.h};
 }
 
-bool WindowTakesInput(const Window& w) {
-    return w.shown && w.enabled && w.state != WindowState::Minimized;
-}
+bool WindowTakesInput(const Window& w) { return w.shown && w.enabled && w.state != WindowState::Minimized; }
 
 bool Reachable(const Gadget& g) {
     const Gadget* cur = &g;

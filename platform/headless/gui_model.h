@@ -97,8 +97,8 @@ struct Shortcut {
 struct Window {
     int id = 0;
     std::wstring title;
-    Box box;          // current outer position and inner size
-    Box normalBox;    // geometry to return to from minimised or maximised
+    Box box;        // current outer position and inner size
+    Box normalBox;  // geometry to return to from minimised or maximised
     uint32_t flags = 0;
     int owner = 0;
     WindowState state = WindowState::Normal;
@@ -118,9 +118,28 @@ struct TrayIcon {
 };
 
 enum class ActionKind {
-    Click, ClickRow, DoubleClickRow, TickRow, Type, SelectTab, DragSplitter, Spin,
-    ClickColumnTitle, Focus, ChooseMenu, PressKey, Close, Resize, Move, Minimize,
-    Maximize, Restore, Activate, ClickTray, Registered, ScreenSize
+    Click,
+    ClickRow,
+    DoubleClickRow,
+    TickRow,
+    Type,
+    SelectTab,
+    DragSplitter,
+    Spin,
+    ClickColumnTitle,
+    Focus,
+    ChooseMenu,
+    PressKey,
+    Close,
+    Resize,
+    Move,
+    Minimize,
+    Maximize,
+    Restore,
+    Activate,
+    ClickTray,
+    Registered,
+    ScreenSize
 };
 
 // One thing the user does, applied when the program next takes events.

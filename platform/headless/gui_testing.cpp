@@ -35,9 +35,8 @@ void ResetGuiForTest() {
     m.screenH = kScreenH;
 }
 
-static void TestingPush(ActionKind kind, int target, int a = 0, int b = 0,
-                        EventType type = EventType::None, uint32_t value = 0,
-                        const std::wstring& text = std::wstring()) {
+static void TestingPush(ActionKind kind, int target, int a = 0, int b = 0, EventType type = EventType::None,
+                        uint32_t value = 0, const std::wstring& text = std::wstring()) {
     Guard guard(M().lock);
     UserAction action;
     action.kind = kind;

@@ -116,9 +116,7 @@ namespace headless {
 
 // A maximised window covers the screen above the taskbar; its inner size
 // is that less the caption, as a real frame's borders lie off the screen.
-Box MaximizedBox() {
-    return Box{-kFrameBorder, -kFrameBorder, M().screenW, M().screenH - kTaskbarH - kCaptionH};
-}
+Box MaximizedBox() { return Box{-kFrameBorder, -kFrameBorder, M().screenW, M().screenH - kTaskbarH - kCaptionH}; }
 
 // Shared with the user's actions, which change the state the same way.
 void EnterWindowState(Window& w, WindowState state) {

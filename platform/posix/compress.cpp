@@ -14,8 +14,8 @@ static constexpr size_t kLznt1Chunk = 4096;
 
 // Unpacks the packed body of one chunk into out[done..limit). False when the
 // body is damaged.
-static bool Lznt1UnpackChunk(const uint8_t* body, size_t bodySize, uint8_t* out,
-                             size_t chunkStart, size_t limit, size_t& done) {
+static bool Lznt1UnpackChunk(const uint8_t* body, size_t bodySize, uint8_t* out, size_t chunkStart, size_t limit,
+                             size_t& done) {
     size_t pos = 0;
     while (pos < bodySize && done < limit) {
         unsigned flags = body[pos++];

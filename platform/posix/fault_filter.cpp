@@ -37,25 +37,35 @@ static uintptr_t FaultStackPointer(const void* context) {
 
 static uint32_t FaultCode(int sig, const siginfo_t* info, const void* context) {
     switch (sig) {
-    case SIGSEGV: {
-        const uintptr_t sp = FaultStackPointer(context);
-        const uintptr_t addr = reinterpret_cast<uintptr_t>(info->si_addr);
-        if (sp != 0 && addr <= sp + 4096 && addr + kFaultNearStack >= sp) return 0xC00000FDu;
-        return 0xC0000005u;
-    }
-    case SIGFPE:
-        switch (info->si_code) {
-        case FPE_INTDIV: return 0xC0000094u;
-        case FPE_INTOVF: return 0xC0000095u;
-        case FPE_FLTDIV: return 0xC000008Eu;
-        case FPE_FLTOVF: return 0xC0000091u;
-        case FPE_FLTUND: return 0xC0000093u;
-        case FPE_FLTRES: return 0xC000008Fu;
-        default: return 0xC0000090u;
+        case SIGSEGV: {
+            const uintptr_t sp = FaultStackPointer(context);
+            const uintptr_t addr = reinterpret_cast<uintptr_t>(info->si_addr);
+            if (sp != 0 && addr <= sp + 4096 && addr + kFaultNearStack >= sp) return 0xC00000FDu;
+            return 0xC0000005u;
         }
-    case SIGILL: return 0xC000001Du;
-    case SIGBUS: return info->si_code == BUS_ADRALN ? 0x80000002u : 0xC0000006u;
-    default: return 0xC0000005u;
+        case SIGFPE:
+            switch (info->si_code) {
+                case FPE_INTDIV:
+                    return 0xC0000094u;
+                case FPE_INTOVF:
+                    return 0xC0000095u;
+                case FPE_FLTDIV:
+                    return 0xC000008Eu;
+                case FPE_FLTOVF:
+                    return 0xC0000091u;
+                case FPE_FLTUND:
+                    return 0xC0000093u;
+                case FPE_FLTRES:
+                    return 0xC000008Fu;
+                default:
+                    return 0xC0000090u;
+            }
+        case SIGILL:
+            return 0xC000001Du;
+        case SIGBUS:
+            return info->si_code == BUS_ADRALN ? 0x80000002u : 0xC0000006u;
+        default:
+            return 0xC0000005u;
     }
 }
 
@@ -76,7 +86,7 @@ void InstallFatalFaultHandler(void (*onFault)(uint32_t exceptionCode)) {
     altStack.ss_flags = 0;
     sigaltstack(&altStack, nullptr);
 
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_sigaction = &FaultHandler;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
     // A second fault while reporting ends the process at once instead of

@@ -192,8 +192,10 @@ bool SetAttributes(const std::wstring& path, uint32_t attributes) {
     // A plain file marked for backup is what an unlisted file already reads
     // as, so the common case after every copy keeps the table small.
     const uint32_t extra = attributes & (kAttrHidden | kAttrSystem | kAttrArchive);
-    if (S_ISREG(st.st_mode) && extra == kAttrArchive) ForgetExtraAttributes(host);
-    else T().extraAttributes[host] = extra;
+    if (S_ISREG(st.st_mode) && extra == kAttrArchive)
+        ForgetExtraAttributes(host);
+    else
+        T().extraAttributes[host] = extra;
     return true;
 }
 

@@ -166,8 +166,10 @@ static uint32_t FsCopyContent(int in, int out, uint64_t total, const CopyProgres
 static void FsCopyExtraAttributes(const std::string& src, const std::string& dst) {
     auto& extra = T().extraAttributes;
     auto it = extra.find(src);
-    if (it != extra.end()) extra[dst] = it->second | kAttrArchive;
-    else extra.erase(dst);
+    if (it != extra.end())
+        extra[dst] = it->second | kAttrArchive;
+    else
+        extra.erase(dst);
 }
 
 // Opens `from` for a copy: false with LastError set, or true with `fd` open
@@ -180,8 +182,8 @@ static bool FsOpenSource(const std::string& from, FsFd& in, struct stat& st) {
     return true;
 }
 
-bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
-                              const CopyProgress& progress, bool failIfExists) {
+bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
+                              bool failIfExists) {
     if (FaultHit(FaultOp::Copy)) return false;
     std::string src, dst;
     if (!ToHost(from, src) || !ToHost(to, dst)) return false;
@@ -205,8 +207,7 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
         unlink(dst.c_str());
         return Fail(code);
     };
-    if (uint32_t code = FsCopyContent(in.fd, out.fd, static_cast<uint64_t>(st.st_size), progress))
-        return abandon(code);
+    if (uint32_t code = FsCopyContent(in.fd, out.fd, static_cast<uint64_t>(st.st_size), progress)) return abandon(code);
     struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (futimens(out.fd, times) != 0) return abandon(ErrnoToWin(errno));
     if (fchmod(out.fd, st.st_mode & 07777) != 0) return abandon(ErrnoToWin(errno));
@@ -254,8 +255,7 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
     struct stat st;
     if (!FsOpenSource(src, in, st)) return false;
     FsFd out{FsOpenUnnamed(dst)};
-    if (out.fd < 0 && errno != ENOENT && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-        return FailErrno();
+    if (out.fd < 0 && errno != ENOENT && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return FailErrno();
     if (out.fd < 0 && errno != ENOENT) {
         if (!ToHost(to + kTempSuffix, temp)) return false;
         out.fd = FsCreateTemp(temp);
@@ -267,8 +267,7 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
         if (!temp.empty()) unlink(temp.c_str());
         return Fail(code);
     };
-    if (uint32_t code = FsCopyContent(in.fd, out.fd, static_cast<uint64_t>(st.st_size), progress))
-        return abandon(code);
+    if (uint32_t code = FsCopyContent(in.fd, out.fd, static_cast<uint64_t>(st.st_size), progress)) return abandon(code);
     struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (futimens(out.fd, times) != 0) return abandon(ErrnoToWin(errno));
     const bool reset = archiveOnly && !FaultHit(FaultOp::SetAttributes);
@@ -284,8 +283,10 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
         }
     }
     if (!temp.empty() && !RenameReplacing(temp, dst)) return abandon(LastError());
-    if (reset) ForgetExtraAttributes(dst);
-    else FsCopyExtraAttributes(src, dst);
+    if (reset)
+        ForgetExtraAttributes(dst);
+    else
+        FsCopyExtraAttributes(src, dst);
     return true;
 }
 

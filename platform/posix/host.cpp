@@ -113,23 +113,35 @@ std::wstring FromHost(const std::string& host) {
 
 uint32_t ErrnoToWin(int err) {
     switch (err) {
-        case ENOENT: return kErrFileNotFound;
-        case ENOTDIR: return kErrPathNotFound;
+        case ENOENT:
+            return kErrFileNotFound;
+        case ENOTDIR:
+            return kErrPathNotFound;
         case EACCES:
         case EPERM:
         case EROFS:
-        case EISDIR: return kErrAccessDenied;
-        case ENOMEM: return kErrNotEnoughMemory;
-        case EEXIST: return kErrAlreadyExists;
+        case EISDIR:
+            return kErrAccessDenied;
+        case ENOMEM:
+            return kErrNotEnoughMemory;
+        case EEXIST:
+            return kErrAlreadyExists;
         case ENOSPC:
-        case EDQUOT: return kErrDiskFull;
-        case ENOTEMPTY: return kErrDirNotEmpty;
-        case ENAMETOOLONG: return kErrFilenameTooLong;
+        case EDQUOT:
+            return kErrDiskFull;
+        case ENOTEMPTY:
+            return kErrDirNotEmpty;
+        case ENAMETOOLONG:
+            return kErrFilenameTooLong;
         case EBUSY:
-        case ETXTBSY: return kErrSharingViolation;
-        case EINVAL: return kErrInvalidParameter;
-        case EIO: return kErrWriteFault;
-        default: return kErrAccessDenied;
+        case ETXTBSY:
+            return kErrSharingViolation;
+        case EINVAL:
+            return kErrInvalidParameter;
+        case EIO:
+            return kErrWriteFault;
+        default:
+            return kErrAccessDenied;
     }
 }
 

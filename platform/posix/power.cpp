@@ -1,7 +1,7 @@
 // The portable layer never shuts its host down: the request answers as a
 // test's intercept says, and otherwise as a refused ExitWindowsEx.
-#include "platform/common/power_hook.h"
 #include "platform/power.h"
+#include "platform/common/power_hook.h"
 
 namespace plat {
 

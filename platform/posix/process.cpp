@@ -19,9 +19,7 @@ bool CreateInstanceMutex(const std::wstring& name, bool& alreadyExists) {
     return true;
 }
 
-void SleepMilliseconds(uint32_t milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+void SleepMilliseconds(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 void SetForeignMutexForTest(const std::wstring& name) {
     std::lock_guard<std::mutex> guard(g_lock);

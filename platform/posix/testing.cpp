@@ -1,7 +1,7 @@
+#include "platform/testing.h"
 #include "platform/posix/host.h"
 #include "platform/power.h"
 #include "platform/shell.h"
-#include "platform/testing.h"
 #include "platform/text.h"
 
 namespace plat {

@@ -10,8 +10,8 @@
 namespace plat {
 
 namespace {
-using RtlDecompressBufferFn = LONG(WINAPI*)(USHORT format, PUCHAR out, ULONG outSize,
-                                            PUCHAR packed, ULONG packedSize, PULONG finalSize);
+using RtlDecompressBufferFn = LONG(WINAPI*)(USHORT format, PUCHAR out, ULONG outSize, PUCHAR packed, ULONG packedSize,
+                                            PULONG finalSize);
 constexpr USHORT kFormatLznt1 = 2;  // COMPRESSION_FORMAT_LZNT1
 
 RtlDecompressBufferFn CompressUnpacker() {
@@ -34,8 +34,8 @@ size_t UnpackLznt1(const uint8_t* packed, size_t packedSize, uint8_t* out, size_
     const ULONG room = outSize > ULONG_MAX ? ULONG_MAX : static_cast<ULONG>(outSize);
     ULONG finalSize = 0;
     // The input is only read; the prototype merely lacks the const.
-    const LONG status = unpack(kFormatLznt1, out, room, const_cast<PUCHAR>(packed),
-                               static_cast<ULONG>(packedSize), &finalSize);
+    const LONG status =
+        unpack(kFormatLznt1, out, room, const_cast<PUCHAR>(packed), static_cast<ULONG>(packedSize), &finalSize);
     if (status < 0) return 0;
     return finalSize;
 }

@@ -32,8 +32,7 @@ uint32_t DriveType(const std::wstring& root) { return GetDriveTypeW(root.c_str()
 
 bool VolumeLabel(const std::wstring& root, std::wstring& label) {
     wchar_t name[MAX_PATH + 1] = {};
-    if (!GetVolumeInformationW(root.c_str(), name, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0))
-        return false;
+    if (!GetVolumeInformationW(root.c_str(), name, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) return false;
     label = name;
     return true;
 }

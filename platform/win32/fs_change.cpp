@@ -24,8 +24,8 @@ bool SetModified(const std::wstring& path, int64_t modified) {
     // FILE_WRITE_ATTRIBUTES is allowed on read-only files; the backup
     // semantics flag is what lets CreateFileW open a directory at all.
     HANDLE file = CreateFileW(LiteralEntry(path).c_str(), FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     BOOL ok = SetFileTime(file, nullptr, nullptr, &utc);
     win32::KeepError keep;
@@ -68,8 +68,7 @@ bool RemoveDir(const std::wstring& path) {
 static void TreeClearReadOnly(const std::wstring& path, DWORD attributes) {
     if (!(attributes & FILE_ATTRIBUTE_READONLY)) return;
     const DWORD settable = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE |
-                           FILE_ATTRIBUTE_TEMPORARY;
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
     DWORD rest = attributes & settable;
     SetFileAttributesW(path.c_str(), rest ? rest : FILE_ATTRIBUTE_NORMAL);
 }
@@ -83,8 +82,8 @@ static bool TreeRemoveChildren(const std::wstring& dir) {
     };
     std::vector<Child> children;
     WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileExW(JoinPath(dir, L"*").c_str(), FindExInfoBasic, &fd,
-                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE find = FindFirstFileExW(JoinPath(dir, L"*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
         if (!win32::IsDotEntry(fd.cFileName)) children.push_back({fd.cFileName, fd.dwFileAttributes});
@@ -107,8 +106,7 @@ static bool TreeRemoveEntry(const std::wstring& path, DWORD attributes) {
     bool isDir = attributes & FILE_ATTRIBUTE_DIRECTORY;
     // A junction or symbolic link is removed as the link itself and never
     // entered: what it points to may lie outside the tree, even on another disk.
-    if (isDir && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !TreeRemoveChildren(path))
-        return false;
+    if (isDir && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !TreeRemoveChildren(path)) return false;
     if (FaultHit(FaultOp::RemoveDir)) return false;
     if (isDir) return RemoveDirectoryW(path.c_str()) != 0;
     return DeleteFileW(path.c_str()) != 0;

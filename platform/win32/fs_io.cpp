@@ -23,9 +23,9 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
     if (FaultHit(FaultOp::Read)) return false;
     // Share everything: a log file may be open in an editor, and a reader
     // must not block the program's own later rename over it.
-    HANDLE file = CreateFileW(win32::Literal(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file =
+        CreateFileW(win32::Literal(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size)) {
@@ -93,8 +93,7 @@ static bool WriteFail(HANDLE file, const std::wstring& temp) {
 bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
     const std::wstring temp = win32::Literal(path + kTempSuffix);
     // CREATE_ALWAYS also clears the leftover of an earlier crash.
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     if (FaultHit(FaultOp::Write)) return WriteFail(file, temp);
     if (!WriteAll(file, bytes)) return WriteFail(file, temp);
@@ -107,8 +106,7 @@ bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
     if (FaultHit(FaultOp::Rename)) return WriteFail(file, temp);
     // A read-only or locked target makes the rename fail; the old file then
     // stays as it was.
-    if (!MoveFileExW(temp.c_str(), win32::Literal(path).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(temp.c_str(), win32::Literal(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return WriteFail(file, temp);
     return true;
 }
@@ -120,8 +118,8 @@ struct CopyCall {
 };
 }  // namespace
 
-static DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER copied, LARGE_INTEGER,
-                                          LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
+static DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER copied, LARGE_INTEGER, LARGE_INTEGER,
+                                          DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
     CopyCall* call = static_cast<CopyCall*>(data);
     if ((*call->progress)(static_cast<uint64_t>(total.QuadPart), static_cast<uint64_t>(copied.QuadPart)))
         return PROGRESS_CONTINUE;
@@ -141,8 +139,8 @@ static void RemoveTempCopy(const std::wstring& tempCopy) {
     DeleteFileW(temp.c_str());
 }
 
-bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
-                              const CopyProgress& progress, bool failIfExists) {
+bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
+                              bool failIfExists) {
     if (FaultHit(FaultOp::Copy)) return false;
     CopyCall call{&progress};
     LPPROGRESS_ROUTINE routine = progress ? CopyProgressRoutine : nullptr;

@@ -29,8 +29,8 @@ bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<D
     WIN32_FIND_DATAW fd;
     // FindExInfoBasic skips the 8.3 names nobody here reads; the large fetch
     // saves round trips on network shares.
-    HANDLE find = FindFirstFileExW(Literal(JoinPath(dir, pattern)).c_str(), FindExInfoBasic, &fd,
-                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE find = FindFirstFileExW(Literal(JoinPath(dir, pattern)).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) {
         DWORD err = ::GetLastError();
         // "Nothing matches" comes as FILE_NOT_FOUND (NO_MORE_FILES on some
@@ -59,9 +59,7 @@ bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<D
     return true;
 }
 
-uint32_t GetAttributes(const std::wstring& path) {
-    return GetFileAttributesW(LiteralEntry(path).c_str());
-}
+uint32_t GetAttributes(const std::wstring& path) { return GetFileAttributesW(LiteralEntry(path).c_str()); }
 
 bool DirExists(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(LiteralEntry(path).c_str());
@@ -77,8 +75,7 @@ bool GetModified(const std::wstring& path, int64_t& modified) {
     // GetFileAttributesExW reads the directory entry without opening the
     // file, so a file another program holds open exclusively still answers.
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(LiteralEntry(path).c_str(), GetFileExInfoStandard, &data))
-        return false;
+    if (!GetFileAttributesExW(LiteralEntry(path).c_str(), GetFileExInfoStandard, &data)) return false;
     modified = win32::UtcFileTimeToLocalSeconds(data.ftLastWriteTime);
     return true;
 }

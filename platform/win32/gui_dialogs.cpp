@@ -49,8 +49,7 @@ static LRESULT CALLBACK InputProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             default:
                 break;
         }
-    } catch (...) {
-    }
+    } catch (...) {}
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
@@ -96,8 +95,8 @@ bool InputBox(const std::wstring& title, const std::wstring& prompt, const std::
     RECT area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (owner) GetWindowRect(owner, &area);
     const int x = area.left + (area.right - area.left - w) / 2, y = area.top + (area.bottom - area.top - h) / 2;
-    HWND box = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kInputClass, title.c_str(), style, x, y,
-                               w, h, owner, nullptr, inst, nullptr);
+    HWND box = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kInputClass, title.c_str(), style, x, y, w, h,
+                               owner, nullptr, inst, nullptr);
     if (!box) return false;
     InputState st;
     SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&st));

@@ -19,10 +19,14 @@ static std::wstring DirListCell(const DirRow& row, int role) {
     if (role == 0) return row.name;
     if (row.parentEntry) return L"";
     switch (role) {
-        case 1: return row.folder ? L"" : DirListSizeText(row.size);
-        case 2: return DirListTypeText(row.name, row.drive, row.folder);
-        case 3: return row.modified ? DirListDateText(row.modified) : L"";
-        default: return L"";
+        case 1:
+            return row.folder ? L"" : DirListSizeText(row.size);
+        case 2:
+            return DirListTypeText(row.name, row.drive, row.folder);
+        case 3:
+            return row.modified ? DirListDateText(row.modified) : L"";
+        default:
+            return L"";
     }
 }
 
@@ -49,7 +53,8 @@ static void DirListShow(GadgetRec& g, int current) {
         SendMessageW(g.hwnd, LVM_INSERTITEMW, 0, LPARAM(&item));
         const DirRow& row = g.dirRows[i];
         for (size_t c = 1; c < g.columnRoles.size(); ++c) {
-            if (g.columnRoles[c] > 0) DirListSetText(g.hwnd, int(i), int(c), DirListCell(row, g.columnRoles[c]));
+            if (g.columnRoles[c] > 0)
+                DirListSetText(g.hwnd, int(i), int(c), DirListCell(row, g.columnRoles[c]));
             else if (g.columnRoles[c] < 0 && c < row.ownCells.size() && !row.ownCells[c].empty())
                 DirListSetText(g.hwnd, int(i), int(c), row.ownCells[c]);
         }
@@ -76,15 +81,19 @@ void SortDirList(GadgetRec& g) {
     const int role = g.sortColumn;
     auto keyCompare = [&](const DirRow& a, const DirRow& b) -> int {
         switch (role) {
-            case 1: return a.size < b.size ? -1 : a.size > b.size ? 1 : 0;
-            case 3: return a.modified < b.modified ? -1 : a.modified > b.modified ? 1 : 0;
-            case 0: return CompareNoCase(a.name, b.name);
-            default: return CompareNoCase(DirListCell(a, role), DirListCell(b, role));
+            case 1:
+                return a.size < b.size ? -1 : a.size > b.size ? 1 : 0;
+            case 3:
+                return a.modified < b.modified ? -1 : a.modified > b.modified ? 1 : 0;
+            case 0:
+                return CompareNoCase(a.name, b.name);
+            default:
+                return CompareNoCase(DirListCell(a, role), DirListCell(b, role));
         }
     };
     std::stable_sort(g.dirRows.begin(), g.dirRows.end(), [&](const DirRow& a, const DirRow& b) {
-        return DirListBefore({a.parentEntry, a.folder, a.name}, {b.parentEntry, b.folder, b.name},
-                             g.sortDescending, [&] { return keyCompare(a, b); });
+        return DirListBefore({a.parentEntry, a.folder, a.name}, {b.parentEntry, b.folder, b.name}, g.sortDescending,
+                             [&] { return keyCompare(a, b); });
     });
 }
 
@@ -137,7 +146,8 @@ void DirListColumnClick(int id, int column) {
     // A column of the program's own is not a sort key.
     if (!g || column < 0 || size_t(column) >= g->columnRoles.size() || g->columnRoles[size_t(column)] < 0) return;
     const int role = g->columnRoles[size_t(column)];
-    if (g->sortColumn == role) g->sortDescending = !g->sortDescending;
+    if (g->sortColumn == role)
+        g->sortDescending = !g->sortDescending;
     else {
         g->sortColumn = role;
         g->sortDescending = false;
@@ -170,7 +180,8 @@ void DirListEnter(int id, int row) {
     if (!g || row < 0 || size_t(row) >= g->dirRows.size() || !g->dirRows[size_t(row)].folder) return;
     const DirRow entry = g->dirRows[size_t(row)];
     std::wstring dir = DirListDir(*g);
-    if (entry.drive) dir = entry.name + L"\\";
+    if (entry.drive)
+        dir = entry.name + L"\\";
     else if (entry.parentEntry) {
         if (!dir.empty() && dir.back() == L'\\') dir.pop_back();
         const size_t slash = dir.rfind(L'\\');

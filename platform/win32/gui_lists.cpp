@@ -3,7 +3,6 @@
 
 #include <commctrl.h>
 
-
 namespace plat::wgui {
 
 static GadgetRec* ListRec(int id) {
@@ -90,16 +89,19 @@ bool HandleNotify(HWND, LPARAM lp, LRESULT& result) {
             ListPushEvent(*g, id, EventType::LeftClick);
             return true;
         }
-        case NM_RCLICK: ListPushEvent(*g, id, EventType::RightClick); return true;
+        case NM_RCLICK:
+            ListPushEvent(*g, id, EventType::RightClick);
+            return true;
         case NM_DBLCLK: {
             ListPushEvent(*g, id, EventType::LeftDoubleClick);
             if (g->kind == Kind::DirList) DirListEnter(id, ListSelected(*g));
             return true;
         }
-        case NM_RDBLCLK: ListPushEvent(*g, id, EventType::RightDoubleClick); return true;
+        case NM_RDBLCLK:
+            ListPushEvent(*g, id, EventType::RightDoubleClick);
+            return true;
         case LVN_COLUMNCLICK:
-            if (g->kind == Kind::DirList)
-                DirListColumnClick(id, reinterpret_cast<const NMLISTVIEW*>(lp)->iSubItem);
+            if (g->kind == Kind::DirList) DirListColumnClick(id, reinterpret_cast<const NMLISTVIEW*>(lp)->iSubItem);
             return true;
         default:
             return false;
@@ -107,8 +109,8 @@ bool HandleNotify(HWND, LPARAM lp, LRESULT& result) {
 }
 
 static bool ListInsertColumn(HWND hwnd, int position, const std::wstring& title, int width) {
-    const int count = int(SendMessageW(reinterpret_cast<HWND>(SendMessageW(hwnd, LVM_GETHEADER, 0, 0)),
-                                       HDM_GETITEMCOUNT, 0, 0));
+    const int count =
+        int(SendMessageW(reinterpret_cast<HWND>(SendMessageW(hwnd, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
     if (position < 0 || position > count) position = count;
     LVCOLUMNW col = {};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;

@@ -36,7 +36,8 @@ bool CreatePanel(int id, int parent, Box box) {
     {
         Quiet quiet;
         hwnd = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, box.x,
-                               box.y, box.w, box.h, parentHwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+                               box.y, box.w, box.h, parentHwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleW(nullptr), nullptr);
     }
     return RegisterGadget(id, hwnd, Kind::Panel, parent, 0);
 }
@@ -50,8 +51,9 @@ bool AddPanelTab(int panel, int page, const std::wstring& text) {
     HWND hwnd;
     {
         Quiet quiet;
-        hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kContainerClass, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS,
-                               0, 0, 0, 0, parentHwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(page)), GetModuleHandleW(nullptr), nullptr);
+        hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kContainerClass, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0,
+                               0, parentHwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(page)),
+                               GetModuleHandleW(nullptr), nullptr);
     }
     if (!hwnd) return false;
     if (!RegisterGadget(page, hwnd, Kind::PanelPage, p->parent, 0)) return false;

@@ -23,8 +23,21 @@
 namespace plat::wgui {
 
 enum class Kind {
-    Button, Text, CheckBox, Image, ProgressBar, Panel, PanelPage, Container,
-    Frame, Edit, Editor, Spin, ListView, DirList, Splitter
+    Button,
+    Text,
+    CheckBox,
+    Image,
+    ProgressBar,
+    Panel,
+    PanelPage,
+    Container,
+    Frame,
+    Edit,
+    Editor,
+    Spin,
+    ListView,
+    DirList,
+    Splitter
 };
 
 // Private messages of our window class.
@@ -46,32 +59,32 @@ struct DirRow {
 
 struct GadgetRec {
     HWND hwnd = nullptr;
-    HWND buddy = nullptr;      // a spin's up-down control
+    HWND buddy = nullptr;  // a spin's up-down control
     Kind kind = Kind::Button;
     int window = 0;
-    int parent = 0;            // window or gadget id
+    int parent = 0;  // window or gadget id
     uint32_t flags = 0;
     int minimum = 0, maximum = 0;
     int icon = 0;
     int spinValue = 0;
-    int current = -1;          // list: the current row as last reported
-    bool clickOnBox = false;   // list: the last NM_CLICK hit a row's check box
+    int current = -1;         // list: the current row as last reported
+    bool clickOnBox = false;  // list: the last NM_CLICK hit a row's check box
     Font font;
     uint32_t color = kColorDefault;
     std::wstring tip;
-    std::vector<int> pages;    // panel: the page gadget of each tab
+    std::vector<int> pages;  // panel: the page gadget of each tab
     // Directory lists.
     std::vector<DirRow> dirRows;
     // What each column shows, in display order: 0 name, 1 size, 2 type,
     // 3 date, -1 a column of the program's own.
     std::vector<int> columnRoles;
-    int sortColumn = 0;        // the role sorted by
+    int sortColumn = 0;  // the role sorted by
     bool sortDescending = false;
     // Splitters.
     int first = 0, second = 0, position = 0;
     int minFirst = 0, minSecond = 0;
     int dragOffset = -1;
-    int length = 0;            // the size along the bar at the last layout
+    int length = 0;  // the size along the bar at the last layout
 };
 
 struct MenuRec {
@@ -85,8 +98,8 @@ struct WindowRec {
     int owner = 0;
     int minW = 0, minH = 0;
     HMENU bar = nullptr;
-    std::map<int, MenuRec> menus;        // menu id -> drop-down
-    std::map<int, int> itemMenu;         // item id -> menu id that holds it
+    std::map<int, MenuRec> menus;  // menu id -> drop-down
+    std::map<int, int> itemMenu;   // item id -> menu id that holds it
     std::vector<ACCEL> accels;
     HACCEL accelTable = nullptr;
     WindowState lastState = WindowState::Normal;

@@ -37,13 +37,17 @@ void LayoutSplitter(GadgetRec& g) {
     const int secondLength = length - secondStart > 0 ? length - secondStart : 0;
     Quiet quiet;
     if (GadgetRec* a = FindGadget(g.first)) {
-        if (side) SetWindowPos(a->hwnd, nullptr, 0, 0, g.position, across, SWP_NOZORDER | SWP_NOACTIVATE);
-        else SetWindowPos(a->hwnd, nullptr, 0, 0, across, g.position, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (side)
+            SetWindowPos(a->hwnd, nullptr, 0, 0, g.position, across, SWP_NOZORDER | SWP_NOACTIVATE);
+        else
+            SetWindowPos(a->hwnd, nullptr, 0, 0, across, g.position, SWP_NOZORDER | SWP_NOACTIVATE);
         if (a->kind == Kind::Splitter) LayoutSplitter(*a);
     }
     if (GadgetRec* b = FindGadget(g.second)) {
-        if (side) SetWindowPos(b->hwnd, nullptr, secondStart, 0, secondLength, across, SWP_NOZORDER | SWP_NOACTIVATE);
-        else SetWindowPos(b->hwnd, nullptr, 0, secondStart, across, secondLength, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (side)
+            SetWindowPos(b->hwnd, nullptr, secondStart, 0, secondLength, across, SWP_NOZORDER | SWP_NOACTIVATE);
+        else
+            SetWindowPos(b->hwnd, nullptr, 0, secondStart, across, secondLength, SWP_NOZORDER | SWP_NOACTIVATE);
         if (b->kind == Kind::Splitter) LayoutSplitter(*b);
     }
 }
@@ -131,7 +135,8 @@ bool CreateSplitter(int id, int parent, Box box, int first, int second, uint32_t
     {
         Quiet quiet;
         hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kSplitterClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, box.x,
-                               box.y, box.w, box.h, parentHwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+                               box.y, box.w, box.h, parentHwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleW(nullptr), nullptr);
     }
     if (!RegisterGadget(id, hwnd, Kind::Splitter, parent, flags)) return false;
     GadgetRec* g = FindGadget(id);

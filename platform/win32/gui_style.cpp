@@ -31,8 +31,10 @@ HFONT FontHandle(const Font& font) {
         ReleaseDC(nullptr, dc);
         lf.lfWidth = 0;
     }
-    if (font.bold) lf.lfWeight = FW_BOLD;
-    else if (!font.face.empty() || font.points > 0) lf.lfWeight = FW_NORMAL;
+    if (font.bold)
+        lf.lfWeight = FW_BOLD;
+    else if (!font.face.empty() || font.points > 0)
+        lf.lfWeight = FW_NORMAL;
     HFONT h = CreateFontIndirectW(&lf);
     cache.emplace_back(font, h);
     return h;
@@ -58,9 +60,9 @@ bool HandleCtlColor(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (color == kColorDefault) return false;
     HDC dc = reinterpret_cast<HDC>(wp);
     SetTextColor(dc, COLORREF(color));
-    const bool editLike = msg == WM_CTLCOLOREDIT ||
-                          ((g->kind == Kind::Edit || g->kind == Kind::Spin) && IsWindowEnabled(g->hwnd) &&
-                           !(GetWindowLongPtrW(g->hwnd, GWL_STYLE) & ES_READONLY));
+    const bool editLike =
+        msg == WM_CTLCOLOREDIT || ((g->kind == Kind::Edit || g->kind == Kind::Spin) && IsWindowEnabled(g->hwnd) &&
+                                   !(GetWindowLongPtrW(g->hwnd, GWL_STYLE) & ES_READONLY));
     const int sys = editLike ? COLOR_WINDOW : COLOR_BTNFACE;
     SetBkColor(dc, GetSysColor(sys));
     result = reinterpret_cast<LRESULT>(GetSysColorBrush(sys));

@@ -6,7 +6,6 @@
 
 #include <cwchar>
 
-
 namespace plat::wgui {
 
 // Applies the stored icon and tip on the main thread. A negative id adds

@@ -7,7 +7,6 @@
 
 #include <cwchar>
 
-
 namespace plat::wgui {
 
 bool ParentHandle(int parent, HWND& hwnd, int& window) {
@@ -69,9 +68,8 @@ static HWND MakeControl(int id, int parent, Box box, const wchar_t* cls, const s
     Quiet quiet;
     // The gadget id doubles as the control id, so that tools outside the
     // program (the end-to-end tests' probe) can tell the controls apart.
-    return CreateWindowExW(ex, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, box.x, box.y, box.w, box.h,
-                           parentHwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(ex, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, box.x, box.y, box.w, box.h, parentHwnd,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
 static std::wstring WindowText(HWND hwnd) {
@@ -176,8 +174,8 @@ bool CreateFrame(int id, int parent, Box box, const std::wstring& text) {
 
 bool CreateEdit(int id, int parent, Box box, const std::wstring& text, uint32_t flags) {
     const DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | ((flags & kReadOnly) ? ES_READONLY : 0);
-    return RegisterGadget(id, MakeControl(id, parent, box, WC_EDITW, text, style, WS_EX_CLIENTEDGE), Kind::Edit,
-                          parent, flags);
+    return RegisterGadget(id, MakeControl(id, parent, box, WC_EDITW, text, style, WS_EX_CLIENTEDGE), Kind::Edit, parent,
+                          flags);
 }
 
 bool CreateEditor(int id, int parent, Box box, uint32_t flags) {
@@ -192,14 +190,14 @@ bool CreateEditor(int id, int parent, Box box, uint32_t flags) {
 }
 
 bool CreateSpin(int id, int parent, Box box, int minimum, int maximum) {
-    HWND edit = MakeControl(id, parent, box, WC_EDITW, std::to_wstring(minimum), WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
-                            WS_EX_CLIENTEDGE);
+    HWND edit = MakeControl(id, parent, box, WC_EDITW, std::to_wstring(minimum),
+                            WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
     if (!RegisterGadget(id, edit, Kind::Spin, parent, 0)) return false;
     Quiet quiet;
-    HWND updown = CreateWindowExW(0, UPDOWN_CLASSW, L"",
-                                  WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS |
-                                      UDS_NOTHOUSANDS,
-                                  0, 0, 0, 0, GetParent(edit), nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND updown =
+        CreateWindowExW(0, UPDOWN_CLASSW, L"",
+                        WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0,
+                        0, 0, 0, GetParent(edit), nullptr, GetModuleHandleW(nullptr), nullptr);
     GadgetRec* g = FindGadget(id);
     g->buddy = updown;
     g->minimum = minimum;
@@ -271,7 +269,8 @@ std::wstring GetGadgetText(int id) {
             const int row = GetListCurrentRow(id);
             return row < 0 ? L"" : GetListCell(id, row, 0);
         }
-        case Kind::Spin: return std::to_wstring(g->spinValue);
+        case Kind::Spin:
+            return std::to_wstring(g->spinValue);
         case Kind::Panel: {
             const int cur = int(SendMessageW(g->hwnd, TCM_GETCURSEL, 0, 0));
             if (cur < 0 || size_t(cur) >= g->pages.size()) return L"";
@@ -298,7 +297,11 @@ void SetGadgetState(int id, int state) {
             if (g->flags & kButtonToggle) SendMessageW(g->hwnd, BM_SETCHECK, state ? BST_CHECKED : BST_UNCHECKED, 0);
             break;
         case Kind::ProgressBar:
-            SendMessageW(g->hwnd, PBM_SETPOS, WPARAM(state < g->minimum ? g->minimum : state > g->maximum ? g->maximum : state), 0);
+            SendMessageW(g->hwnd, PBM_SETPOS,
+                         WPARAM(state < g->minimum   ? g->minimum
+                                : state > g->maximum ? g->maximum
+                                                     : state),
+                         0);
             break;
         case Kind::Spin:
             g->spinValue = state < g->minimum ? g->minimum : state > g->maximum ? g->maximum : state;
@@ -327,16 +330,23 @@ int GetGadgetState(int id) {
     GadgetRec* g = FindGadget(id);
     if (!g) return 0;
     switch (g->kind) {
-        case Kind::CheckBox: return SendMessageW(g->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+        case Kind::CheckBox:
+            return SendMessageW(g->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
         case Kind::Button:
             return (g->flags & kButtonToggle) && SendMessageW(g->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-        case Kind::ProgressBar: return int(SendMessageW(g->hwnd, PBM_GETPOS, 0, 0));
-        case Kind::Spin: return g->spinValue;
-        case Kind::Panel: return int(SendMessageW(g->hwnd, TCM_GETCURSEL, 0, 0));
-        case Kind::Splitter: return g->position;
+        case Kind::ProgressBar:
+            return int(SendMessageW(g->hwnd, PBM_GETPOS, 0, 0));
+        case Kind::Spin:
+            return g->spinValue;
+        case Kind::Panel:
+            return int(SendMessageW(g->hwnd, TCM_GETCURSEL, 0, 0));
+        case Kind::Splitter:
+            return g->position;
         case Kind::ListView:
-        case Kind::DirList: return GetListCurrentRow(id);
-        default: return 0;
+        case Kind::DirList:
+            return GetListCurrentRow(id);
+        default:
+            return 0;
     }
 }
 
@@ -458,8 +468,10 @@ void SetEditorWordWrap(int id, bool wrap) {
     GadgetRec* g = FindGadget(id);
     if (!g || g->kind != Kind::Editor) return;
     SendMessageW(g->hwnd, EM_SETTARGETDEVICE, 0, wrap ? 0 : 1);
-    if (wrap) g->flags |= kWordWrap;
-    else g->flags &= ~kWordWrap;
+    if (wrap)
+        g->flags |= kWordWrap;
+    else
+        g->flags &= ~kWordWrap;
 }
 
 }  // namespace plat

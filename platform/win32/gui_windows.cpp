@@ -4,19 +4,36 @@
 
 #include <commctrl.h>
 
-
 namespace plat::wgui {
 
 const wchar_t kTopClass[] = L"TresoroWindow";
 const wchar_t kContainerClass[] = L"TresoroContainer";
 const wchar_t kSplitterClass[] = L"TresoroSplitter";
 
-std::recursive_mutex& GuiLock() { static std::recursive_mutex m; return m; }
-std::map<int, WindowRec>& Windows() { static std::map<int, WindowRec> m; return m; }
-std::map<int, GadgetRec>& Gadgets() { static std::map<int, GadgetRec> m; return m; }
-std::map<int, TrayRec>& Trays() { static std::map<int, TrayRec> m; return m; }
-std::map<HWND, int>& HwndIds() { static std::map<HWND, int> m; return m; }
-std::deque<GuiEvent>& EventQueue() { static std::deque<GuiEvent> q; return q; }
+std::recursive_mutex& GuiLock() {
+    static std::recursive_mutex m;
+    return m;
+}
+std::map<int, WindowRec>& Windows() {
+    static std::map<int, WindowRec> m;
+    return m;
+}
+std::map<int, GadgetRec>& Gadgets() {
+    static std::map<int, GadgetRec> m;
+    return m;
+}
+std::map<int, TrayRec>& Trays() {
+    static std::map<int, TrayRec> m;
+    return m;
+}
+std::map<HWND, int>& HwndIds() {
+    static std::map<HWND, int> m;
+    return m;
+}
+std::deque<GuiEvent>& EventQueue() {
+    static std::deque<GuiEvent> q;
+    return q;
+}
 
 static int g_quiet = 0;
 Quiet::Quiet() { ++g_quiet; }
@@ -55,8 +72,9 @@ static void WinOnSize(int id, WindowRec& w, WPARAM wp, LPARAM lp) {
         w.lastW = LOWORD(lp);
         w.lastH = HIWORD(lp);
     }
-    WindowState now = wp == SIZE_MINIMIZED ? WindowState::Minimized
-                    : wp == SIZE_MAXIMIZED ? WindowState::Maximized : WindowState::Normal;
+    WindowState now = wp == SIZE_MINIMIZED   ? WindowState::Minimized
+                      : wp == SIZE_MAXIMIZED ? WindowState::Maximized
+                                             : WindowState::Normal;
     if (wp != SIZE_RESTORED && wp != SIZE_MINIMIZED && wp != SIZE_MAXIMIZED) return;
     // A hidden window is "minimised" by bookkeeping only (SetWindowState
     // keeps it hidden); moving or sizing it must not make it normal again.
@@ -66,10 +84,14 @@ static void WinOnSize(int id, WindowRec& w, WPARAM wp, LPARAM lp) {
     if (IsQuiet()) return;
     GuiEvent e;
     e.window = id;
-    if (now == WindowState::Minimized) e.kind = before == now ? EventKind::None : EventKind::MinimizeWindow;
-    else if (now == WindowState::Maximized) e.kind = before == now ? EventKind::SizeWindow : EventKind::MaximizeWindow;
-    else if (before != WindowState::Normal) e.kind = EventKind::RestoreWindow;
-    else e.kind = sameSize ? EventKind::None : EventKind::SizeWindow;
+    if (now == WindowState::Minimized)
+        e.kind = before == now ? EventKind::None : EventKind::MinimizeWindow;
+    else if (now == WindowState::Maximized)
+        e.kind = before == now ? EventKind::SizeWindow : EventKind::MaximizeWindow;
+    else if (before != WindowState::Normal)
+        e.kind = EventKind::RestoreWindow;
+    else
+        e.kind = sameSize ? EventKind::None : EventKind::SizeWindow;
     if (e.kind != EventKind::None) PushEvent(e);
 }
 
@@ -176,11 +198,20 @@ static LRESULT WinProcInner(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (UINT(lp) == WM_LBUTTONDBLCLK || UINT(lp) == WM_RBUTTONDBLCLK) afterDouble = true;
             if (swallow) return 0;
             switch (UINT(lp)) {
-                case WM_LBUTTONUP: e.type = EventType::LeftClick; break;
-                case WM_RBUTTONUP: e.type = EventType::RightClick; break;
-                case WM_LBUTTONDBLCLK: e.type = EventType::LeftDoubleClick; break;
-                case WM_RBUTTONDBLCLK: e.type = EventType::RightDoubleClick; break;
-                default: return 0;
+                case WM_LBUTTONUP:
+                    e.type = EventType::LeftClick;
+                    break;
+                case WM_RBUTTONUP:
+                    e.type = EventType::RightClick;
+                    break;
+                case WM_LBUTTONDBLCLK:
+                    e.type = EventType::LeftDoubleClick;
+                    break;
+                case WM_RBUTTONDBLCLK:
+                    e.type = EventType::RightDoubleClick;
+                    break;
+                default:
+                    return 0;
             }
             PushEvent(e);
             return 0;
@@ -230,8 +261,8 @@ static LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             EndPaint(hwnd, &ps);
             return 0;
         }
-        if (msg == WM_CLOSE || msg == WM_SIZE || msg == WM_MOVE || msg == WM_ACTIVATE ||
-            msg == WM_GETMINMAXINFO || msg == kGuiTrayMessage || msg >= 0xC000)
+        if (msg == WM_CLOSE || msg == WM_SIZE || msg == WM_MOVE || msg == WM_ACTIVATE || msg == WM_GETMINMAXINFO ||
+            msg == kGuiTrayMessage || msg >= 0xC000)
             return DefWindowProcW(hwnd, msg, wp, lp);
         return WinProcInner(hwnd, msg, wp, lp);
     } catch (...) {
@@ -439,8 +470,9 @@ void SetWindowState(int id, WindowState state) {
     WindowRec* rec = FindWindowRec(id);
     if (!rec) return;
     Quiet quiet;
-    const int cmd = state == WindowState::Minimized ? SW_MINIMIZE
-                  : state == WindowState::Maximized ? SW_MAXIMIZE : SW_RESTORE;
+    const int cmd = state == WindowState::Minimized   ? SW_MINIMIZE
+                    : state == WindowState::Maximized ? SW_MAXIMIZE
+                                                      : SW_RESTORE;
     if (IsWindowVisible(rec->hwnd)) {
         ShowWindow(rec->hwnd, cmd);
     } else if (state != WindowState::Minimized && (IsIconic(rec->hwnd) || IsZoomed(rec->hwnd))) {

@@ -21,8 +21,7 @@ static bool PowerOnNtPlatform() {
 
 static int PowerEnablePrivilege() {
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-        return kShutdownNoToken;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return kShutdownNoToken;
     TOKEN_PRIVILEGES privileges{};
     if (!LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
         CloseHandle(token);

@@ -162,8 +162,8 @@ std::wstring ShellTypeName(const std::wstring& name, bool folder, bool drive) {
         const std::wstring root = name + (name.empty() || name.back() != L'\\' ? L"\\" : L"");
         ok = SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_TYPENAME);
     } else {
-        ok = SHGetFileInfoW(name.c_str(), folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info,
-                            sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
+        ok = SHGetFileInfoW(name.c_str(), folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                            SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
     }
     std::wstring type = ok ? std::wstring(info.szTypeName) : std::wstring();
     if (known.size() < 4096) known[key] = type;

@@ -16,8 +16,7 @@ static std::wstring TextMapCase(const std::wstring& text, DWORD how) {
     int need = LCMapStringEx(LOCALE_NAME_INVARIANT, how, text.data(), length, nullptr, 0, nullptr, nullptr, 0);
     if (need <= 0) return text;
     std::wstring out(static_cast<size_t>(need), L'\0');
-    int got = LCMapStringEx(LOCALE_NAME_INVARIANT, how, text.data(), length, out.data(), need, nullptr,
-                            nullptr, 0);
+    int got = LCMapStringEx(LOCALE_NAME_INVARIANT, how, text.data(), length, out.data(), need, nullptr, nullptr, 0);
     if (got <= 0) return text;
     out.resize(static_cast<size_t>(got));
     return out;
@@ -28,12 +27,16 @@ std::wstring ToLower(const std::wstring& text) { return TextMapCase(text, LCMAP_
 
 int CompareNoCase(const std::wstring& a, const std::wstring& b) {
     if (a.size() <= INT_MAX && b.size() <= INT_MAX) {
-        switch (CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                     static_cast<int>(b.size()), TRUE)) {
-            case CSTR_LESS_THAN: return -1;
-            case CSTR_EQUAL: return 0;
-            case CSTR_GREATER_THAN: return 1;
-            default: break;
+        switch (
+            CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE)) {
+            case CSTR_LESS_THAN:
+                return -1;
+            case CSTR_EQUAL:
+                return 0;
+            case CSTR_GREATER_THAN:
+                return 1;
+            default:
+                break;
         }
     }
     // Only absurd lengths get here; an exact comparison still orders them.

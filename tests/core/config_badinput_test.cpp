@@ -19,8 +19,8 @@ const std::string kCurrent = "[GENERAL]\r\nINIVersion=110708\r\n";
 
 TEST(CoreConfigBadInput, FiveMegabyteLines) {
     const std::string huge(5 * 1024 * 1024, 'x');
-    Read(kCurrent + "GLogExt=1\r\n" + huge + "\r\n" + huge + "=" + huge + "\r\n[PATHS]\r\n1=5|C:\\" +
-         huge + "\\|E:\\\r\n2=6|C:\\B\\|E:\\B\\\r\n");
+    Read(kCurrent + "GLogExt=1\r\n" + huge + "\r\n" + huge + "=" + huge + "\r\n[PATHS]\r\n1=5|C:\\" + huge +
+         "\\|E:\\\r\n2=6|C:\\B\\|E:\\B\\\r\n");
     EXPECT_EQ(core::S().settings.GLogExt, 1);
     ASSERT_EQ(core::S().Jobs.Size(), 2u);
     EXPECT_EQ(core::S().Jobs.items[0].Src.size(), huge.size() + 4);
@@ -95,8 +95,8 @@ TEST(CoreConfigBadInput, BinaryGarbage) {
         x = x * 1103515245u + 12345u;
         garbage += static_cast<char>(x >> 24);
     }
-    for (const std::string& prefix : {std::string(), std::string("\xEF\xBB\xBF"),
-                                      std::string("[PATHS]\n"), kCurrent + "[PATHS]\n"}) {
+    for (const std::string& prefix :
+         {std::string(), std::string("\xEF\xBB\xBF"), std::string("[PATHS]\n"), kCurrent + "[PATHS]\n"}) {
         core::ResetState();
         EXPECT_EQ(Read(prefix + garbage).result, core::ConfigLoad::Ok);
         core::ConfigFileBytes();

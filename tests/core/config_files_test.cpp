@@ -50,8 +50,7 @@ std::vector<std::wstring> Names(const std::wstring& dir) {
     return names;
 }
 
-const char* const kJobFile =
-    "[GENERAL]\nINIVersion=110708\nGLogExt=1\n[PATHS]\n1=5|C:\\A\\|E:\\A\\|1|7|0|3|0|0\n";
+const char* const kJobFile = "[GENERAL]\nINIVersion=110708\nGLogExt=1\n[PATHS]\n1=5|C:\\A\\|E:\\A\\|1|7|0|3|0|0\n";
 
 TEST(CoreConfigFiles, ReadsTheConfigDirectoryFileAndWritesControlFile) {
     Dirs d;
@@ -68,8 +67,7 @@ TEST(CoreConfigFiles, ReadsTheConfigDirectoryFileAndWritesControlFile) {
 
 TEST(CoreConfigFiles, ProgramDirectoryFileInUseWhenItSaysSo) {
     Dirs d;
-    d.tree.Write(L"prg\\Tresoro.ini",
-                 "[GENERAL]\nINIinPrgPath=1\n[PATHS]\n1=7|C:\\P\\|E:\\P\\\n");
+    d.tree.Write(L"prg\\Tresoro.ini", "[GENERAL]\nINIinPrgPath=1\n[PATHS]\n1=7|C:\\P\\|E:\\P\\\n");
     d.tree.Write(L"cfg\\Tresoro.ini", kJobFile);
     core::ReadConfig();
     EXPECT_EQ(core::S().paths.IniFile, d.tree.Path(L"prg\\Tresoro.ini"));
@@ -90,8 +88,10 @@ TEST(CoreConfigFiles, NewerVersionLeavesTheFileAlone) {
     d.tree.Write(L"cfg\\Tresoro.ini", newer);
     core::ConfigOutcome outcome = core::ReadConfig();
     EXPECT_EQ(outcome.result, core::ConfigLoad::NewerVersion);
-    EXPECT_EQ(outcome.message, L"Problem! Neuere INIVersion - kenn ich nicht: 120101 statt 110708"
-                               L"\r\nin " + d.tree.Path(L"cfg\\Tresoro.ini"));
+    EXPECT_EQ(outcome.message,
+              L"Problem! Neuere INIVersion - kenn ich nicht: 120101 statt 110708"
+              L"\r\nin " +
+                  d.tree.Path(L"cfg\\Tresoro.ini"));
     EXPECT_EQ(d.tree.Read(L"cfg\\Tresoro.ini"), newer);
 }
 
@@ -140,8 +140,7 @@ TEST(CoreConfigFiles, FailedWriteKeepsTheOldFileAndSaysSo) {
     EXPECT_FALSE(core::WriteConfig());
     EXPECT_EQ(d.tree.Read(L"cfg\\Tresoro.ini"), kJobFile);
     ASSERT_EQ(g_log.size(), 1u);
-    EXPECT_EQ(g_log[0].first,
-              L"Kann Konfiguration nicht erzeugen: " + d.tree.Path(L"cfg\\Tresoro.ini"));
+    EXPECT_EQ(g_log[0].first, L"Kann Konfiguration nicht erzeugen: " + d.tree.Path(L"cfg\\Tresoro.ini"));
     EXPECT_EQ(g_log[0].second, core::kLogHint);
     std::vector<std::wstring> names = Names(d.tree.Path(L"cfg"));
     std::sort(names.begin(), names.end());

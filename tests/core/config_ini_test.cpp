@@ -53,8 +53,7 @@ TEST(CoreIniParse, SectionLineEndsAtBracketOrLineEnd) {
 }
 
 TEST(CoreIniParse, FirstSectionAndFirstKeyWin) {
-    core::IniDoc doc = core::ParseIni(
-        "[GENERAL]\nA=1\nA=2\n[Window]\nB=3\n[general]\nA=4\nC=5\n");
+    core::IniDoc doc = core::ParseIni("[GENERAL]\nA=1\nA=2\n[Window]\nB=3\n[general]\nA=4\nC=5\n");
     EXPECT_EQ(Value(doc, L"GENERAL", L"A"), L"1");
     // C stands only in the second "GENERAL", which is never read.
     EXPECT_FALSE(Has(doc, L"GENERAL", L"C"));
@@ -70,8 +69,8 @@ TEST(CoreIniParse, KeyIsLookedForOnlyUpToTheNextSection) {
 }
 
 TEST(CoreIniParse, EnumerationKeepsFileOrderDuplicatesAndSkipsEmpty) {
-    core::IniDoc doc = core::ParseIni(
-        "[PATHS]\n1 = a\n; 1 = comment\n1 = b\nx =\nzz = c\n[EXCLUDES]\n1=d\n[paths]\n9=e\n");
+    core::IniDoc doc =
+        core::ParseIni("[PATHS]\n1 = a\n; 1 = comment\n1 = b\nx =\nzz = c\n[EXCLUDES]\n1=d\n[paths]\n9=e\n");
     EXPECT_EQ(core::IniSectionValues(doc, L"PATHS"), (std::vector<std::wstring>{L"a", L"b", L"c"}));
     EXPECT_TRUE(core::IniSectionValues(doc, L"ARCINDIV").empty());
 }
@@ -85,8 +84,7 @@ TEST(CoreIniParse, ByteOrderMarkMeansUtf8) {
 }
 
 TEST(CoreIniParse, FieldsSplitAtBar) {
-    EXPECT_EQ(core::IniFields(L"1|C:\\|E:\\", 4),
-              (std::vector<std::wstring>{L"1", L"C:\\", L"E:\\", L""}));
+    EXPECT_EQ(core::IniFields(L"1|C:\\|E:\\", 4), (std::vector<std::wstring>{L"1", L"C:\\", L"E:\\", L""}));
     EXPECT_EQ(core::IniFields(L"a||b|", 5), (std::vector<std::wstring>{L"a", L"", L"b", L"", L""}));
     EXPECT_EQ(core::IniFields(L"a|b|c", 2), (std::vector<std::wstring>{L"a", L"b"}));
     EXPECT_EQ(core::IniFields(L"", 2), (std::vector<std::wstring>{L"", L""}));

@@ -35,10 +35,11 @@ constexpr int64_t kNow = 1234567890;
 
 TEST(CoreConfigMigrate, Version090331IsReadAndRenumbered) {
     SidSource source({1001, 1002});
-    Read("[GENERAL]\nINIVersion=090331\nGLogExt=1\n"
-         "[PATHS]\n1=5|C:\\A\\|E:\\A\\|1|7|0|3\n2=6|C:\\B\\|E:\\B\\\n"
-         "[EXCLUDES]\n1=6|C:\\B\\TMP\\\n2=5|C:\\A\\TMP\\\n3=99|C:\\X\\\n"
-         "[ARCINDIV]\n1=5|E:\\A\\F\\|1|2|1\n2=6|E:\\B\\G\\|1|2|0\n");
+    Read(
+        "[GENERAL]\nINIVersion=090331\nGLogExt=1\n"
+        "[PATHS]\n1=5|C:\\A\\|E:\\A\\|1|7|0|3\n2=6|C:\\B\\|E:\\B\\\n"
+        "[EXCLUDES]\n1=6|C:\\B\\TMP\\\n2=5|C:\\A\\TMP\\\n3=99|C:\\X\\\n"
+        "[ARCINDIV]\n1=5|E:\\A\\F\\|1|2|1\n2=6|E:\\B\\G\\|1|2|0\n");
     const auto& jobs = core::S().Jobs.items;
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[0].Sid, 1001);
@@ -68,10 +69,11 @@ TEST(CoreConfigMigrate, FileWithoutVersionIsRenumbered) {
 TEST(CoreConfigMigrate, NewSidEqualToAnotherJobsOldSidMovesNothingTwice) {
     // 200 is refused for A while B still carries it; B may take A's old 100.
     SidSource source({200, 300, 100});
-    Read("[GENERAL]\nINIVersion=090331\n"
-         "[PATHS]\n1=100|C:\\A\\|E:\\A\\\n2=200|C:\\B\\|E:\\B\\\n"
-         "[EXCLUDES]\n1=100|C:\\A\\X\\\n2=200|C:\\B\\X\\\n"
-         "[ARCINDIV]\n1=100|E:\\A\\|1|1|0\n2=200|E:\\B\\|1|1|0\n");
+    Read(
+        "[GENERAL]\nINIVersion=090331\n"
+        "[PATHS]\n1=100|C:\\A\\|E:\\A\\\n2=200|C:\\B\\|E:\\B\\\n"
+        "[EXCLUDES]\n1=100|C:\\A\\X\\\n2=200|C:\\B\\X\\\n"
+        "[ARCINDIV]\n1=100|E:\\A\\|1|1|0\n2=200|E:\\B\\|1|1|0\n");
     const auto& jobs = core::S().Jobs.items;
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[0].Sid, 300);
@@ -155,17 +157,19 @@ TEST(CoreConfigMigrate, IdentifiersFromTheClock) {
 }
 
 TEST(CoreConfigMigrate, NumberedJobsStopAtTheFirstGap) {
-    Read("[GENERAL]\nINIVersion=080101\n[PATHS]\n0=C:\\A\\|E:\\A\\\n1=C:\\B\\|E:\\B\\\n"
-         "2=\n3=C:\\D\\|E:\\D\\\n");
+    Read(
+        "[GENERAL]\nINIVersion=080101\n[PATHS]\n0=C:\\A\\|E:\\A\\\n1=C:\\B\\|E:\\B\\\n"
+        "2=\n3=C:\\D\\|E:\\D\\\n");
     EXPECT_EQ(core::S().Jobs.Size(), 2u);
 }
 
 TEST(CoreConfigMigrate, OldestLayoutSingleJob) {
     plat::SetFakeClock(kNow);
     SidSource source({});
-    Read("[GENERAL]\nINIVersion=070101\n[PATHS]\nSRC=C:\\Daten\nDEST=E:\\Backup\\\n"
-         "0=C:\\X\\|E:\\X\\\n[EXCLUDE]\n1=C:\\Daten\\Tmp\n2=C:\\Daten\\Cache\n4=C:\\Late\n"
-         "[EXCLUDES]\n1=0|C:\\Y\\\n");
+    Read(
+        "[GENERAL]\nINIVersion=070101\n[PATHS]\nSRC=C:\\Daten\nDEST=E:\\Backup\\\n"
+        "0=C:\\X\\|E:\\X\\\n[EXCLUDE]\n1=C:\\Daten\\Tmp\n2=C:\\Daten\\Cache\n4=C:\\Late\n"
+        "[EXCLUDES]\n1=0|C:\\Y\\\n");
     const auto& jobs = core::S().Jobs.items;
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(jobs[0].Sid, kNow);
@@ -181,8 +185,9 @@ TEST(CoreConfigMigrate, OldestLayoutSingleJob) {
 
 TEST(CoreConfigMigrate, VersionBetweenBringsOnlyTheExcludeSection) {
     plat::SetFakeClock(kNow);
-    Read("[GENERAL]\nINIVersion=090101\n[PATHS]\n0=C:\\A\\|E:\\A\\\n1=5|C:\\B\\|E:\\B\\\n"
-         "[EXCLUDE]\n1=c:\\tmp\n[EXCLUDES]\n1=0|C:\\Y\\\n[ARCINDIV]\n1=5|E:\\|1|1|1\n");
+    Read(
+        "[GENERAL]\nINIVersion=090101\n[PATHS]\n0=C:\\A\\|E:\\A\\\n1=5|C:\\B\\|E:\\B\\\n"
+        "[EXCLUDE]\n1=c:\\tmp\n[EXCLUDES]\n1=0|C:\\Y\\\n[ARCINDIV]\n1=5|E:\\|1|1|1\n");
     EXPECT_TRUE(core::S().Jobs.Empty());
     EXPECT_TRUE(core::S().ArcIndiv.Empty());
     ASSERT_EQ(core::S().Excludes.Size(), 1u);

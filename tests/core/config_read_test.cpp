@@ -61,7 +61,9 @@ TEST(CoreConfigRead, KeyInOtherCaseWithoutBlanks) {
 }
 
 TEST(CoreConfigRead, Latin1FileIsWrittenBackAsUtf8) {
-    Read(std::string(kCurrent) + "GStdBupPath=E:\\\xC4" "pfel\\\n");
+    Read(std::string(kCurrent) +
+         "GStdBupPath=E:\\\xC4"
+         "pfel\\\n");
     EXPECT_EQ(core::S().settings.GStdBupPath, L"E:\\\u00C4pfel\\");
     std::string bytes = core::ConfigFileBytes();
     EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF", 0), 0u);
@@ -212,8 +214,7 @@ TEST(CoreConfigRead, ArcIndivFields) {
 }
 
 TEST(CoreConfigRead, NewerVersionStopsWithTheMessage) {
-    core::ConfigOutcome outcome =
-        Read("[GENERAL]\nINIVersion=120101\nGLogExt=1\n[PATHS]\n1=5|C:\\|E:\\\n");
+    core::ConfigOutcome outcome = Read("[GENERAL]\nINIVersion=120101\nGLogExt=1\n[PATHS]\n1=5|C:\\|E:\\\n");
     EXPECT_EQ(outcome.result, core::ConfigLoad::NewerVersion);
     EXPECT_EQ(outcome.message,
               L"Problem! Neuere INIVersion - kenn ich nicht: 120101 statt 110708\r\n"

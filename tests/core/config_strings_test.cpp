@@ -74,8 +74,7 @@ TEST(CoreConfigStrings, FolderVariablesResolveUpperCase) {
     SetDirs();
     core::S().WinFolders.Append({L"MyDocs", L"C:\\Users\\Bob\\Documents\\"});
     core::S().WinFolders.Append({L"MyTemp", L"C:\\Users\\Bob\\AppData\\Local\\Temp\\"});
-    std::string programFile =
-        "[EXCLUDESTRINGS]\n1=%MyTemp\n2=%mydocs%Alt\\x\n3=%Nowhere%rest\\\n4=plain|Text\n5=%\n";
+    std::string programFile = "[EXCLUDESTRINGS]\n1=%MyTemp\n2=%mydocs%Alt\\x\n3=%Nowhere%rest\\\n4=plain|Text\n5=%\n";
     core::ReadConfigFromBytes(&programFile, nullptr);
     // Sorted: "%", "%MYDOCS%ALT\X", "%MYTEMP", "%NOWHERE%REST\", "PLAIN|TEXT".
     ASSERT_EQ(core::S().ExcludePaths.Size(), 5u);

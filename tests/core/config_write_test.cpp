@@ -79,8 +79,7 @@ void SetReferenceConfiguration() {
     g.GMainWinXD = 1024;
     g.GMainWinYD = 700;
     g.GMainPan1Splitt = 150;
-    s.Jobs.Append({1382441047, L"C:\\Users\\Benutzer\\", L"E:\\Sicherung\\", 1, 7, 3, 15230, 0,
-                   1373291122});
+    s.Jobs.Append({1382441047, L"C:\\Users\\Benutzer\\", L"E:\\Sicherung\\", 1, 7, 3, 15230, 0, 1373291122});
     s.Jobs.Append({42, L"D:\\Daten\\Äpfel\\", L"\\\\server\\share\\", 3, 0, -1, 0, 2, 0});
     s.Excludes.Append({1382441047, L"C:\\USERS\\BENUTZER\\APPDATA\\"});
     s.Excludes.Append({42, L"D:\\DATEN\\ÄPFEL\\TMP\\"});

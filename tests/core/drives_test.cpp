@@ -52,8 +52,7 @@ TEST(CoreListDrives, ReportsMappedDrivesWithTrimmedLabelsAndSizes) {
 TEST(CoreListDrives, ADriveWithoutVolumeStaysWithEmptyLabelAndZeroSizes) {
     if (!plat::PortableLayer()) GTEST_SKIP();
     // A drive whose host directory is gone behaves like a drive without medium.
-    ASSERT_TRUE(plat::MapDrive(L"G:", HostTempDir() + "/tresoro-no-such-medium-dir",
-                               plat::kDriveCdRom, L"Disc"));
+    ASSERT_TRUE(plat::MapDrive(L"G:", HostTempDir() + "/tresoro-no-such-medium-dir", plat::kDriveCdRom, L"Disc"));
     core::ListDrives();
     const core::Drive* g = FindDrive(L"G:\\");
     ASSERT_NE(g, nullptr);

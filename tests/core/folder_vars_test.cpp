@@ -14,11 +14,9 @@
 namespace {
 
 const wchar_t* const kNames[] = {
-    L"MyDocs",     L"MyDesk",         L"MyFavorites", L"MyMusic",      L"MyPics",
-    L"MyVideo",    L"MyTemplates",    L"MyAppData",   L"MyLocalAppData", L"MyProfile",
-    L"MyCDBurn",   L"PubDocs",        L"PubFavorites", L"PubMusic",    L"PubPics",
-    L"PubTemplates", L"PubVideo",     L"PubDesk",     L"PubAppData",   L"MyTempInet",
-    L"MyTemp",
+    L"MyDocs",    L"MyDesk",         L"MyFavorites", L"MyMusic",  L"MyPics",     L"MyVideo",      L"MyTemplates",
+    L"MyAppData", L"MyLocalAppData", L"MyProfile",   L"MyCDBurn", L"PubDocs",    L"PubFavorites", L"PubMusic",
+    L"PubPics",   L"PubTemplates",   L"PubVideo",    L"PubDesk",  L"PubAppData", L"MyTempInet",   L"MyTemp",
 };
 const int kCsidls[] = {5, 16, 6, 13, 39, 14, 21, 26, 28, 40, 59, 46, 31, 53, 54, 45, 55, 25, 35, 32};
 
@@ -40,9 +38,12 @@ std::string ExpectedList() {
     for (int i = 0; i < 20; ++i) {
         std::string name = plat::WideToUtf8(kNames[i]);
         std::string path;
-        if (kCsidls[i] == 5) path = "C:\\Users\\J\xc3\xbcrgen\\Dokumente\\";
-        else if (kCsidls[i] == 59) path = "\\";
-        else path = "C:\\Folder" + std::to_string(kCsidls[i]) + "\\";
+        if (kCsidls[i] == 5)
+            path = "C:\\Users\\J\xc3\xbcrgen\\Dokumente\\";
+        else if (kCsidls[i] == 59)
+            path = "\\";
+        else
+            path = "C:\\Folder" + std::to_string(kCsidls[i]) + "\\";
         text += name + ": " + path + "\r\n";
     }
     text += "MyTemp: " + plat::WideToUtf8(core::AddBackslash(plat::TempDir())) + "\r\n";

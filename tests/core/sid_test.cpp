@@ -18,9 +18,7 @@ std::vector<Recorded> g_logs;
 std::vector<std::pair<std::wstring, std::wstring>> g_messages;
 
 void RecordLog(const std::wstring& text, int kind) { g_logs.push_back({text, kind}); }
-void RecordMessage(const std::wstring& title, const std::wstring& text) {
-    g_messages.emplace_back(title, text);
-}
+void RecordMessage(const std::wstring& title, const std::wstring& text) { g_messages.emplace_back(title, text); }
 
 // Scripted source: `g_script` is returned in order, then `g_fallback` forever.
 std::vector<int32_t> g_script;
@@ -70,8 +68,7 @@ TEST_F(CoreNewSid, GivesUpAfter10001TakenDrawsWithLogAndMessage) {
     EXPECT_EQ(g_logs[0].kind, core::kLogError);
     ASSERT_EQ(g_messages.size(), 1u);
     EXPECT_EQ(g_messages[0].first, L"Meldung");
-    EXPECT_EQ(g_messages[0].second,
-              L"Fehler! Konnte keine Sid erstellen! Nach 10000 Versuchen gestoppt!");
+    EXPECT_EQ(g_messages[0].second, L"Fehler! Konnte keine Sid erstellen! Nach 10000 Versuchen gestoppt!");
 }
 
 TEST_F(CoreNewSid, AFreshValueOnTheLastPermittedDrawStillCounts) {

@@ -10,13 +10,13 @@ using dialogs::Scaled;
 using dialogs::ScaledBy;
 
 TEST(DesignUnits, RoundToNearestWithHalvesToTheEvenNeighbour) {
-    EXPECT_EQ(ScaledBy(5, 1.25), 6);     // 6.25
-    EXPECT_EQ(ScaledBy(10, 1.25), 12);   // 12.5: 12 is even
-    EXPECT_EQ(ScaledBy(270, 1.25), 338); // 337.5: 338 is even
-    EXPECT_EQ(ScaledBy(7, 1.5), 10);     // 10.5
-    EXPECT_EQ(ScaledBy(9, 1.5), 14);     // 13.5
-    EXPECT_EQ(ScaledBy(3, 1.3), 4);      // 3.9
-    EXPECT_EQ(ScaledBy(-5, 0.5), -2);    // -2.5
+    EXPECT_EQ(ScaledBy(5, 1.25), 6);      // 6.25
+    EXPECT_EQ(ScaledBy(10, 1.25), 12);    // 12.5: 12 is even
+    EXPECT_EQ(ScaledBy(270, 1.25), 338);  // 337.5: 338 is even
+    EXPECT_EQ(ScaledBy(7, 1.5), 10);      // 10.5
+    EXPECT_EQ(ScaledBy(9, 1.5), 14);      // 13.5
+    EXPECT_EQ(ScaledBy(3, 1.3), 4);       // 3.9
+    EXPECT_EQ(ScaledBy(-5, 0.5), -2);     // -2.5
     EXPECT_EQ(ScaledBy(400, 1.0), 400);
 }
 

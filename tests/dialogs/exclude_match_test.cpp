@@ -145,9 +145,9 @@ TEST_F(ExcludeWalk, FindsFilesAndDirectoriesAndDoesNotEnterMatchedOnes) {
     // Would only be found inside the cache, which the walk leaves alone.
     Patterns({L"MOZILLA|CACHE", L"\\NTUSER.", L"\\ENTRIES\\"});
     dialogs::SearchExcludesFor(sid);
-    EXPECT_EQ(ExcludesOf(sid), (std::vector<std::wstring>{
-                                   Up(L"AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\x.default\\cache"),
-                                   Up(L"NTUSER.")}));
+    EXPECT_EQ(ExcludesOf(sid),
+              (std::vector<std::wstring>{Up(L"AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\x.default\\cache"),
+                                         Up(L"NTUSER.")}));
 }
 
 TEST_F(ExcludeWalk, RepeatedSearchesLeaveEachExclusionOnce) {

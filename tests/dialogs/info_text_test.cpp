@@ -52,12 +52,31 @@ TEST(InfoText, TheCarriedTextUnpacksWholeAndReadsAsWindowsText) {
 TEST(InfoText, ItDescribesTheCommandLineTheKeysTheLogsAndTheItJobModes) {
     std::wstring text;
     ASSERT_EQ(UnpackInfoText(dialogs::CarriedInfoText(), text), UnpackOutcome::Ok);
-    for (const wchar_t* term :
-         {L"\r\n/S ", L"\r\n/Sn ", L"\r\n/P ", L"\r\n/M ", L"\"@\"", L".arc2del", L"Tresoro.ini", L"INIinPrgPath",
-          L"GStdAuto", L"GStdBupPath", L"GLogExt", L"GCreateDest", L"GSearchDest", L"GFirstNext",
-          L"GBupBeiStartVerz", L"GDMScale", L"GMainPan1Splitt", L"TresoroErr", L"TresoroHinw", L"300 Tagen",
-          L"IT-Job (Job manuell)", L"IT-Job (Job man. FORCE)", L"Ausnahmen suchen", L"WinFolderList.txt",
-          L"ExcludePaths.txt"})
+    for (const wchar_t* term : {L"\r\n/S ",
+                                L"\r\n/Sn ",
+                                L"\r\n/P ",
+                                L"\r\n/M ",
+                                L"\"@\"",
+                                L".arc2del",
+                                L"Tresoro.ini",
+                                L"INIinPrgPath",
+                                L"GStdAuto",
+                                L"GStdBupPath",
+                                L"GLogExt",
+                                L"GCreateDest",
+                                L"GSearchDest",
+                                L"GFirstNext",
+                                L"GBupBeiStartVerz",
+                                L"GDMScale",
+                                L"GMainPan1Splitt",
+                                L"TresoroErr",
+                                L"TresoroHinw",
+                                L"300 Tagen",
+                                L"IT-Job (Job manuell)",
+                                L"IT-Job (Job man. FORCE)",
+                                L"Ausnahmen suchen",
+                                L"WinFolderList.txt",
+                                L"ExcludePaths.txt"})
         EXPECT_NE(text.find(term), std::wstring::npos) << "missing: " << std::string(term, term + wcslen(term));
 }
 
@@ -72,8 +91,7 @@ TEST(InfoText, ADamagedBlockIsReportedAsDamaged) {
 
     // A zeroed first header ends the stream before anything is unpacked.
     bytes[0] = bytes[1] = 0;
-    EXPECT_EQ(UnpackInfoText(PackedText{bytes.data(), bytes.size(), res::kInfoTextSize}, text),
-              UnpackOutcome::Damaged);
+    EXPECT_EQ(UnpackInfoText(PackedText{bytes.data(), bytes.size(), res::kInfoTextSize}, text), UnpackOutcome::Damaged);
 
     // No data at all.
     EXPECT_EQ(UnpackInfoText(PackedText{nullptr, 0, res::kInfoTextSize}, text), UnpackOutcome::Damaged);

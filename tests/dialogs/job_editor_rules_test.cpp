@@ -34,8 +34,7 @@ core::Job SampleJob() {
     return job;
 }
 
-core::ArcIndivEntry Entry(int32_t sid, const std::wstring& path, int32_t interval, int32_t versions,
-                          int8_t recursive) {
+core::ArcIndivEntry Entry(int32_t sid, const std::wstring& path, int32_t interval, int32_t versions, int8_t recursive) {
     core::ArcIndivEntry e;
     e.Sid = sid;
     e.Path = path;
@@ -60,7 +59,8 @@ TEST(EditorNumbers, SignThenDecimalHexadecimalAfterDollarOrBinaryAfterPercent) {
 }
 
 TEST(EditorNumbers, NoDigitGivesZeroAndBeyond32BitsTheLimit) {
-    for (const wchar_t* text : {L"", L"abc", L"-", L"$", L"$g", L"%2", L" x12"}) EXPECT_EQ(ParseNumber(text), 0) << text;
+    for (const wchar_t* text : {L"", L"abc", L"-", L"$", L"$g", L"%2", L" x12"})
+        EXPECT_EQ(ParseNumber(text), 0) << text;
     EXPECT_EQ(ParseNumber(L"99999999999999999999"), std::numeric_limits<int32_t>::max());
     EXPECT_EQ(ParseNumber(L"-99999999999999999999"), std::numeric_limits<int32_t>::min());
     EXPECT_EQ(ParseNumber(L"$FFFFFFFFFF"), std::numeric_limits<int32_t>::max());
@@ -146,7 +146,7 @@ TEST(EditorCommit, ReplacesTheJobsExceptionsKeepsOthersAndSortsWithoutRegardToCa
     EXPECT_EQ(arc.items[1].Path, L"E:\\Backup\\m\\");
     EXPECT_EQ(arc.items[1].Sid, kOtherSid);
     EXPECT_EQ(arc.items[2].Path, L"E:\\Backup\\M\\x\\");  // a deeper directory follows its parent
-    EXPECT_EQ(arc.items[3].Path, L"E:\\Backup\\Z\\");    // stored with its backslash
+    EXPECT_EQ(arc.items[3].Path, L"E:\\Backup\\Z\\");     // stored with its backslash
     EXPECT_EQ(arc.items[3].Interval, 10);
     EXPECT_EQ(arc.items[3].Versions, 0);  // not a number
     EXPECT_EQ(arc.items[3].Recursive, 1);
@@ -155,8 +155,7 @@ TEST(EditorCommit, ReplacesTheJobsExceptionsKeepsOthersAndSortsWithoutRegardToCa
 TEST(EditorCommit, ExceptionsOutsideTheDestinationAreKeptButCallForTheHint) {
     core::Job job = SampleJob();
     EditorValues v = EditorValuesOf(job);
-    v.exceptions = {ExceptionRow{L"E:\\Backup\\In\\", L"1", L"1", L"0"},
-                    ExceptionRow{L"E:\\Other\\", L"1", L"1", L"0"},
+    v.exceptions = {ExceptionRow{L"E:\\Backup\\In\\", L"1", L"1", L"0"}, ExceptionRow{L"E:\\Other\\", L"1", L"1", L"0"},
                     ExceptionRow{L"F:\\Else\\", L"1", L"1", L"0"}};
     EXPECT_TRUE(CommitEditorValues(job, v));
     EXPECT_EQ(core::S().ArcIndiv.Size(), 3u);
@@ -201,8 +200,7 @@ TEST(EditorExceptionChecks, AMissingPathAndAPathOutsideTheDestinationAreReported
     EXPECT_EQ(ExceptionMessages(tree.Path(L"Other"), tree.Path(L"Backup")),
               (std::vector<std::wstring>{L"Die Ausnahme muss sich im Ziel befinden..."}));
     EXPECT_EQ(ExceptionMessages(L"", tree.Path(L"Backup")),
-              (std::vector<std::wstring>{L"Pfad existiert nicht! ",
-                                         L"Die Ausnahme muss sich im Ziel befinden..."}));
+              (std::vector<std::wstring>{L"Pfad existiert nicht! ", L"Die Ausnahme muss sich im Ziel befinden..."}));
 }
 
 TEST(EditorExceptionChecks, TheSubstringTestIsCaseSensitive) {

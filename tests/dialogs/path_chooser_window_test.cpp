@@ -225,8 +225,8 @@ TEST_F(PathChooserWindow, TheMainWindowTakesNoInputWhileTheChooserIsOpen) {
 
 TEST_F(PathChooserWindow, OverTheJobEditorBothWindowsBelowAreHeldAndGivenBackAsTheyWere) {
     ASSERT_TRUE(plat::OpenWindow(ui::MainWindow, L"Tresoro", {100, 100, 800, 600}, 0));
-    ASSERT_TRUE(plat::OpenWindow(ui::kJobEditorIds, L"Set bearbeiten", {0, 0, 500, 185},
-                                 plat::kWinCenterOwner, ui::MainWindow));
+    ASSERT_TRUE(plat::OpenWindow(ui::kJobEditorIds, L"Set bearbeiten", {0, 0, 500, 185}, plat::kWinCenterOwner,
+                                 ui::MainWindow));
     ASSERT_TRUE(plat::CreateButton(ui::kJobEditorIds + 1, ui::kJobEditorIds, {5, 5, 40, 20}, L"Quelle:"));
     plat::SetWindowEnabled(ui::MainWindow, false);  // as the editor's own loop holds it
     plat::UserClick(ui::kJobEditorIds + 1);

@@ -44,9 +44,7 @@ std::wstring Propose(std::vector<core::Drive> drives, const std::wstring& docume
     return ProposeBackupDrive(drives, L"C:\\USERS\\NUTZER\\", L"C:\\", documents);
 }
 
-TEST(StandardProposal, TheExternalDiskWinsOverSystemDataAndNetwork) {
-    EXPECT_EQ(Propose(TypicalDrives()), L"E:\\");
-}
+TEST(StandardProposal, TheExternalDiskWinsOverSystemDataAndNetwork) { EXPECT_EQ(Propose(TypicalDrives()), L"E:\\"); }
 
 TEST(StandardProposal, ANetworkDriveOnlyWhenNothingLocalQualifies) {
     std::vector<core::Drive> drives = TypicalDrives();
@@ -152,8 +150,8 @@ TEST_F(StandardJobs, RedirectedDocumentsGetAThirdJob) {
     dialogs::StandardSetup(false);
     EXPECT_EQ(Column(true), (std::vector<std::wstring>{tree.Path(L"Users\\Nutzer\\"), tree.Path(L"Daten\\"),
                                                        tree.Path(L"Users\\Public\\")}));
-    EXPECT_EQ(Column(false), (std::vector<std::wstring>{backup + L"Nutzer\\", backup + L"NutzerData\\",
-                                                        backup + L"Public\\"}));
+    EXPECT_EQ(Column(false),
+              (std::vector<std::wstring>{backup + L"Nutzer\\", backup + L"NutzerData\\", backup + L"Public\\"}));
 }
 
 TEST_F(StandardJobs, EachNewJobIsSearchedForExclusions) {
@@ -179,8 +177,8 @@ TEST_F(StandardJobs, ASecondUserGetsOwnJobsButThePublicOneOnlyOnce) {
     dialogs::StandardSetup(false);
     User(L"Gast", L"Users\\Gast", L"Users\\Gast\\Dokumente");
     dialogs::StandardSetup(false);
-    EXPECT_EQ(Column(false), (std::vector<std::wstring>{backup + L"Nutzer\\", backup + L"Public\\",
-                                                        backup + L"Gast\\"}));
+    EXPECT_EQ(Column(false),
+              (std::vector<std::wstring>{backup + L"Nutzer\\", backup + L"Public\\", backup + L"Gast\\"}));
 }
 
 TEST_F(StandardJobs, AnEmptyUserNameBecomesTheCrossedO) {
@@ -210,8 +208,8 @@ TEST_F(StandardJobs, AStoredDestinationThatIsAwayIsStillUsed) {
     core::S().settings.GStdBupPath = tree.Path(L"usb\\Backup");
     dialogs::StandardSetup(false);
     EXPECT_EQ(core::S().settings.GStdBupPath, tree.Path(L"usb\\Backup\\"));
-    EXPECT_EQ(Column(false), (std::vector<std::wstring>{tree.Path(L"usb\\Backup\\Nutzer\\"),
-                                                        tree.Path(L"usb\\Backup\\Public\\")}));
+    EXPECT_EQ(Column(false),
+              (std::vector<std::wstring>{tree.Path(L"usb\\Backup\\Nutzer\\"), tree.Path(L"usb\\Backup\\Public\\")}));
     EXPECT_FALSE(plat::DirExists(tree.Path(L"usb\\")));
 }
 

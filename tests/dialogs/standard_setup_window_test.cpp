@@ -109,7 +109,7 @@ TEST_F(StandardSetupWindowTest, OkWithTheProposalAddsTheJobs) {
 }
 
 TEST_F(StandardSetupWindowTest, OkNeedsAnExistingDirectoryAndZielPicksOne) {
-    plat::UserClick(StdOkButton);  // the field is empty: no proposal found
+    plat::UserClick(StdOkButton);    // the field is empty: no proposal found
     plat::UserClick(StdPickButton);  // the browser is cancelled
     plat::AnswerNextFolderBrowser(L"");
     plat::UserClick(StdPickButton);

@@ -165,13 +165,12 @@ TEST_F(EngineSetAside, NextVisitSweepsWhatAKilledRunLeft) {
     EXPECT_EQ(TestRun().RunErrorCount, 0);
     EXPECT_EQ(ReadAll(t.dst + L"@\\frei.txt"), "frei-version");
     EXPECT_EQ(ReadAll(t.dst + L"@\\belegt.txt"), "belegt-neu");
-    EXPECT_TRUE(LogHas(core::kLogNormal,
-                       L"Temp. Archivältester gelöscht: " + t.dst + L"@\\@\\belegt.txt.arc2del"));
+    EXPECT_TRUE(LogHas(core::kLogNormal, L"Temp. Archivältester gelöscht: " + t.dst + L"@\\@\\belegt.txt.arc2del"));
     EXPECT_EQ(ReadAll(t.dst + L"@\\sub\\tief.txt"), "tief-version");
     EXPECT_EQ(ReadAll(t.dst + L"@\\x.arc2del"), "nutzer");
     EXPECT_FALSE(Exists(t.dst + L"@\\@"));
-    EXPECT_EQ(ContentsBelow(t.dst + L"@"), (std::multiset<std::string>{"frei-version", "belegt-neu", "nutzer",
-                                                                        "tief-version"}));
+    EXPECT_EQ(ContentsBelow(t.dst + L"@"),
+              (std::multiset<std::string>{"frei-version", "belegt-neu", "nutzer", "tief-version"}));
 }
 
 // An archive folder that can be changed in no way: the oldest version can
@@ -199,18 +198,20 @@ TEST_F(EngineSetAside, UnchangeableArchiveFolderKeepsTheOldestAndSaysSo) {
 
 const std::map<std::wstring, std::string> kSource = {
     {L"a.txt", "a-neu"}, {L"sub\\b.txt", "b-neu"}, {L"wurde_datei", "wd-neu"}};
-const std::map<std::wstring, std::string> kDest = {
-    {L"a.txt", "a-alt"},          {L"weg.txt", "weg-alt"},        {L"sub\\b.txt", "b-alt"},
-    {L"weg\\w.txt", "w-alt"},     {L"wurde_datei\\i.txt", "wd-alt"}};
+const std::map<std::wstring, std::string> kDest = {{L"a.txt", "a-alt"},
+                                                   {L"weg.txt", "weg-alt"},
+                                                   {L"sub\\b.txt", "b-alt"},
+                                                   {L"weg\\w.txt", "w-alt"},
+                                                   {L"wurde_datei\\i.txt", "wd-alt"}};
 // Full slots (two versions): the older of each pair gives way.
 const std::map<std::wstring, std::pair<std::string, int64_t>> kVersions = {
-    {L"a.txt", {"a-v0", kOld - 20 * kDay}},       {L"a1.txt", {"a-v1", kOld - 10 * kDay}},
-    {L"weg.txt", {"weg-v0", kOld - 20 * kDay}},   {L"weg1.txt", {"weg-v1", kOld - 10 * kDay}},
-    {L"sub\\b.txt", {"b-v0", kOld - 20 * kDay}},  {L"sub\\b1.txt", {"b-v1", kOld - 10 * kDay}},
+    {L"a.txt", {"a-v0", kOld - 20 * kDay}},      {L"a1.txt", {"a-v1", kOld - 10 * kDay}},
+    {L"weg.txt", {"weg-v0", kOld - 20 * kDay}},  {L"weg1.txt", {"weg-v1", kOld - 10 * kDay}},
+    {L"sub\\b.txt", {"b-v0", kOld - 20 * kDay}}, {L"sub\\b1.txt", {"b-v1", kOld - 10 * kDay}},
 };
 // What must be somewhere in mirror plus "@" at every instant.
-const std::vector<std::string> kMustSurvive = {"a-alt", "weg-alt", "b-alt", "w-alt", "wd-alt",
-                                               "a-v1",  "weg-v1",  "b-v1"};
+const std::vector<std::string> kMustSurvive = {"a-alt",  "weg-alt", "b-alt",  "w-alt",
+                                               "wd-alt", "a-v1",    "weg-v1", "b-v1"};
 
 void BuildKillJob(JobTree& t) {
     for (const auto& [path, content] : kSource) WriteDated(t.src + path, content, kNew);
@@ -253,9 +254,8 @@ void WalkKills(plat::FaultOp op) {
         EXPECT_EQ(TestRun().RunErrorCount, 0);
         EXPECT_EQ(Snapshot(t.dst, true), Snapshot(t.src));
         EXPECT_FALSE(Exists(t.dst + L"@\\@")) << "nothing set aside outlives the visit";
-        EXPECT_EQ(ContentsBelow(t.dst + L"@"),
-                  (std::multiset<std::string>{"a-v1", "a-alt", "weg-v1", "weg-alt", "b-v1", "b-alt", "w-alt",
-                                              "wd-alt"}));
+        EXPECT_EQ(ContentsBelow(t.dst + L"@"), (std::multiset<std::string>{"a-v1", "a-alt", "weg-v1", "weg-alt", "b-v1",
+                                                                           "b-alt", "w-alt", "wd-alt"}));
         if (!halted) break;
         ++reached;
     }

@@ -280,8 +280,7 @@ TEST_F(EngineArchive, PurgeNeverFollowsALink) {
     WriteDated(tree.Path(L"outside\\keep.txt"), "keep", kTestNow - kDay);
     WriteDated(arc + L"D\\x.txt", "x", kTestNow - 20 * kDay);
     std::error_code error;
-    std::filesystem::create_directory_symlink(HostPathOf(tree.Path(L"outside")), HostPathOf(arc + L"D\\link"),
-                                              error);
+    std::filesystem::create_directory_symlink(HostPathOf(tree.Path(L"outside")), HostPathOf(arc + L"D\\link"), error);
     ASSERT_FALSE(error) << error.message();
     WriteDated(dest + L"D\\neu.txt", "neu", kTestNow - kDay);
     ASSERT_TRUE(plat::SetModified(arc + L"D", kTestNow - 20 * kDay));

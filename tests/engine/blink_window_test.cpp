@@ -34,7 +34,8 @@ bool WaitFor(Pred pred) {
 struct Blink : testing::Test {
     void SetUp() override {
         ASSERT_TRUE(plat::OpenWindow(kWindow, L"Tresoro", plat::Box{0, 0, 400, 200}, 0));
-        ASSERT_TRUE(plat::CreateText(kLabel, kWindow, plat::Box{10, 10, 200, 20}, L"Backup wird in 5 Sekunden gestartet!"));
+        ASSERT_TRUE(
+            plat::CreateText(kLabel, kWindow, plat::Box{10, 10, 200, 20}, L"Backup wird in 5 Sekunden gestartet!"));
         plat::SetGadgetColor(kLabel, kOwnColour);
     }
     void TearDown() override { engine::StopBlinking(); }

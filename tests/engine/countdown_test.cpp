@@ -23,9 +23,7 @@ using testing_support::Recorded;
 
 const std::wstring kEndPrefix = L"Programm wird beendet (stoppen mit 'Abbrechen'): ";
 
-std::wstring StartText(int seconds) {
-    return L"Backup wird in " + std::to_wstring(seconds) + L" Sekunden gestartet!";
-}
+std::wstring StartText(int seconds) { return L"Backup wird in " + std::to_wstring(seconds) + L" Sekunden gestartet!"; }
 
 struct Countdown : testing::Test {
     testing_support::TempTree tree;
@@ -99,7 +97,7 @@ TEST_F(Countdown, TimedStartCountsOnceASecondAndRunsRespectingIntervals) {
                                           Recorded().statusLines.begin() + expected.size());
     EXPECT_EQ(shown, expected);
     EXPECT_TRUE(testing_support::LogHas(core::kLogNormal, L"Backup noch nicht fällig - nächstes frühestens am " +
-                                                               core::FormatLogDate(engine::NextDue(job)) + L"   "));
+                                                              core::FormatLogDate(engine::NextDue(job)) + L"   "));
     // The countdown blinked the status line once; the run its button.
     EXPECT_EQ(Recorded().statusBlinkStarts, 1);
     EXPECT_EQ(Recorded().blinkStarts, 1);
@@ -192,8 +190,7 @@ TEST_F(Countdown, EventsArrivingEarlyDoNotRepeatASecond) {
 TEST_F(Countdown, BarIsTheFractionLeft) {
     engine::EndCountdown(15);
     ASSERT_EQ(Recorded().fileProgress.size(), 16u);
-    for (int left = 15; left >= 0; --left)
-        EXPECT_EQ(Recorded().fileProgress[15 - left], left * 100 / 15) << left;
+    for (int left = 15; left >= 0; --left) EXPECT_EQ(Recorded().fileProgress[15 - left], left * 100 / 15) << left;
 }
 
 TEST_F(Countdown, CancelStopsTheEndCountdownAndClearsTheLine) {

@@ -29,8 +29,8 @@ bool HasLine(int kind, const std::wstring& line) {
 }
 
 std::string PathsIni(int32_t sid, const std::string& dest) {
-    return "\xEF\xBB\xBF[GENERAL]\r\nINIVersion=110708\r\n[PATHS]\r\n1=" + std::to_string(sid) +
-           "|C:\\Daten\\|" + dest + "|1|0|12|3|0|0\r\n";
+    return "\xEF\xBB\xBF[GENERAL]\r\nINIVersion=110708\r\n[PATHS]\r\n1=" + std::to_string(sid) + "|C:\\Daten\\|" +
+           dest + "|1|0|12|3|0|0\r\n";
 }
 
 struct EngineAltDest : testing::Test {
@@ -90,8 +90,9 @@ TEST_F(EngineAltDest, RunGoesToTheMovedDiskAndRestoresTheDestination) {
     EXPECT_EQ(tree.Read(L"f\\Backup\\@\\a.txt"), "old");
     EXPECT_FALSE(plat::DirExists(L"E:\\Backup\\"));
     EXPECT_TRUE(HasLine(core::kLogHint, L"Möglicher Alternativpfad: F:\\Backup\\"));
-    EXPECT_TRUE(HasLine(core::kLogHint, L"Korrekte Sid und Zielpfad gefunden in F:\\Backup\\@\\Tresoro.ini"
-                                        L" - Pfad wird verwendet!"));
+    EXPECT_TRUE(HasLine(core::kLogHint,
+                        L"Korrekte Sid und Zielpfad gefunden in F:\\Backup\\@\\Tresoro.ini"
+                        L" - Pfad wird verwendet!"));
     EXPECT_TRUE(HasLine(core::kLogNormal, L"Alternativpfad suchen dauerte 0ms"));
     EXPECT_EQ(logs::LS().RunErrorCount, 0);
     EXPECT_EQ(after.LastBup, static_cast<int32_t>(now));
@@ -131,8 +132,7 @@ TEST_F(EngineAltDest, UnreadableCopyIsAHintAndTheSearchGoesOn) {
     EXPECT_EQ(job.Dest, L"E:\\Backup\\");  // the run uses the path found; the job keeps its own
     EXPECT_EQ(run.EntriesExpected, 12);
     const std::vector<std::wstring> hints = {
-        L"Möglicher Alternativpfad: F:\\Backup\\",
-        L"Konnte F:\\Backup\\@\\Tresoro.ini nicht öffnen!",
+        L"Möglicher Alternativpfad: F:\\Backup\\", L"Konnte F:\\Backup\\@\\Tresoro.ini nicht öffnen!",
         L"Möglicher Alternativpfad: G:\\Backup\\",
         L"Korrekte Sid und Zielpfad gefunden in G:\\Backup\\@\\Tresoro.ini - Pfad wird verwendet!"};
     EXPECT_EQ(Lines(core::kLogHint), hints);

@@ -50,8 +50,7 @@ size_t TrayFrames() {
 }
 
 void WaitUntil(bool (*condition)()) {
-    for (int i = 0; i < 5000 && !condition(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int i = 0; i < 5000 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 struct EngineRunAnimation : testing::Test {

@@ -159,8 +159,7 @@ struct EngineRun : testing::Test {
     }
 
     core::Job& AddJob(const std::wstring& name, int files = 1) {
-        for (int i = 0; i < files; ++i)
-            tree.Write(name + L"\\src\\f" + std::to_wstring(i) + L".txt", "data");
+        for (int i = 0; i < files; ++i) tree.Write(name + L"\\src\\f" + std::to_wstring(i) + L".txt", "data");
         tree.Mkdir(name + L"\\dest");
         core::Job job;
         job.Sid = 1000 + static_cast<int32_t>(core::S().Jobs.Size());
@@ -179,13 +178,27 @@ const std::wstring kSep = L"---------------------------------------------------"
 
 TEST_F(EngineRun, EmptyJobListLogsZerosAndNothingToCopy) {
     engine::RunBackup({});
-    const std::vector<std::wstring> expected = {
-        L"", L"", L"", kSep, L"Kopiert: 0 (0 MB)", L"Anzahl Dateien: 0", kSep,
-        L"Zeitaufwand: 00:00:00", core::FormatLogDate(now) + L"   Ende", kSep};
+    const std::vector<std::wstring> expected = {L"",
+                                                L"",
+                                                L"",
+                                                kSep,
+                                                L"Kopiert: 0 (0 MB)",
+                                                L"Anzahl Dateien: 0",
+                                                kSep,
+                                                L"Zeitaufwand: 00:00:00",
+                                                core::FormatLogDate(now) + L"   Ende",
+                                                kSep};
     EXPECT_EQ(Lines(core::kLogNormal), expected);
-    const std::vector<std::wstring> events = {
-        L"blink",    L"tab",   L"lock:1", L"status:Kopieren gestartet", L"status:Nichts zu kopieren...",
-        L"progress:- fertig -", L"bar:0", L"lock:0", L"bar:0", L"release"};
+    const std::vector<std::wstring> events = {L"blink",
+                                              L"tab",
+                                              L"lock:1",
+                                              L"status:Kopieren gestartet",
+                                              L"status:Nichts zu kopieren...",
+                                              L"progress:- fertig -",
+                                              L"bar:0",
+                                              L"lock:0",
+                                              L"bar:0",
+                                              L"release"};
     EXPECT_EQ(g_rec.events, events);
     ASSERT_FALSE(g_rec.tray.empty());
     EXPECT_EQ(g_rec.tray.back(), Icon::Idle);
@@ -238,9 +251,12 @@ TEST_F(EngineRun, SuccessfulRunCountsAndShowsTheOkIconAfterTheAnimation) {
     engine::RunBackup({});
     const auto lines = Lines(core::kLogNormal);
     const std::vector<std::wstring> closing(lines.end() - 6, lines.end());
-    const std::vector<std::wstring> expected = {
-        L"Kopiert: 2 (1 MB)", L"Anzahl Dateien: 3", kSep,
-        L"Zeitaufwand: 00:00:00", core::FormatLogDate(now) + L"   Ende", kSep};
+    const std::vector<std::wstring> expected = {L"Kopiert: 2 (1 MB)",
+                                                L"Anzahl Dateien: 3",
+                                                kSep,
+                                                L"Zeitaufwand: 00:00:00",
+                                                core::FormatLogDate(now) + L"   Ende",
+                                                kSep};
     EXPECT_EQ(closing, expected);
     EXPECT_EQ(StatusEvents().back(), L"Backup ohne Fehler abgeschlossen...");
     // The first animation frame is the busy icon; the result comes last.

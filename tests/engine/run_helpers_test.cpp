@@ -60,8 +60,7 @@ TEST(EngineLowFreeSpace, TenPercentOfTheTotalRounded) {
     const uint64_t fourTB = 4000000000000ULL;
     EXPECT_TRUE(engine::LowFreeSpace(fourTB / 100 * 9, fourTB));
     EXPECT_FALSE(engine::LowFreeSpace(fourTB / 100 * 11, fourTB));
-    EXPECT_FALSE(engine::LowFreeSpace(std::numeric_limits<uint64_t>::max(),
-                                      std::numeric_limits<uint64_t>::max()));
+    EXPECT_FALSE(engine::LowFreeSpace(std::numeric_limits<uint64_t>::max(), std::numeric_limits<uint64_t>::max()));
 }
 
 TEST(EngineDestTail, PartBetweenFirstAndSecondColon) {
@@ -76,8 +75,7 @@ TEST(EngineDestTail, PartBetweenFirstAndSecondColon) {
 }
 
 std::string ForeignIni(const std::string& pathsLines) {
-    return "\xEF\xBB\xBF[GENERAL]\r\nINIVersion=110708\r\n[PATHS]\r\n" + pathsLines +
-           "[EXCLUDES]\r\n1=5|C:\\X\\\r\n";
+    return "\xEF\xBB\xBF[GENERAL]\r\nINIVersion=110708\r\n[PATHS]\r\n" + pathsLines + "[EXCLUDES]\r\n1=5|C:\\X\\\r\n";
 }
 
 TEST(EngineForeignIni, SidAndDestinationMustBothMatchExactly) {

@@ -135,10 +135,10 @@ TEST_F(EngineRunJobs, OptionalJobsAreSkippedQuietlyAndCountAsDone) {
     noDest.Dest = tree.Path(L"nowhere\\dest\\");
     noDest.EntryCount = 60;
     engine::RunBackup({});
+    EXPECT_TRUE(
+        HasLine(core::kLogNormal, L"UNGÜLTIGE QUELLE: " + tree.Path(L"gone\\") + L" (Fakultativ: überspringe Job)"));
     EXPECT_TRUE(HasLine(core::kLogNormal,
-                        L"UNGÜLTIGE QUELLE: " + tree.Path(L"gone\\") + L" (Fakultativ: überspringe Job)"));
-    EXPECT_TRUE(HasLine(core::kLogNormal, L"UNGÜLTIGES ZIEL: " + tree.Path(L"nowhere\\dest\\") +
-                                              L" (Fakultativ: überspringe Job)"));
+                        L"UNGÜLTIGES ZIEL: " + tree.Path(L"nowhere\\dest\\") + L" (Fakultativ: überspringe Job)"));
     EXPECT_TRUE(Lines(core::kLogError).empty());
     EXPECT_EQ(logs::LS().RunErrorCount, 0);
     for (size_t i = 0; i < 2; ++i) {

@@ -18,8 +18,8 @@ namespace {
 
 constexpr int64_t kDestDate = kTestNow - 30 * kDay;
 
-CopyDecision Decide(int64_t delta, int8_t mode = engine::kItJobNormal, int64_t sourceSize = 10,
-                    int64_t destSize = 10, int64_t destDate = kDestDate) {
+CopyDecision Decide(int64_t delta, int8_t mode = engine::kItJobNormal, int64_t sourceSize = 10, int64_t destSize = 10,
+                    int64_t destDate = kDestDate) {
     SyncEntry s{L"a.txt", sourceSize, destDate + delta};
     SyncEntry d{L"a.txt", destSize, destDate};
     return DecideCopy(s, d, kTestNow, mode);
@@ -148,8 +148,8 @@ TEST_F(EngineSyncDecision, FutureDateAndNewerDestinationHints) {
     Pair(L"older.txt", -5);
     engine::SyncDirectory(RunFor(sid), src, dst);
     EXPECT_FALSE(Copied(L"future.txt"));
-    EXPECT_TRUE(LogHas(core::kLogHint,
-                       L"Achtung, nicht kopiert - Quelldatei trägt zukünftiges Datum: " + src + L"future.txt"));
+    EXPECT_TRUE(
+        LogHas(core::kLogHint, L"Achtung, nicht kopiert - Quelldatei trägt zukünftiges Datum: " + src + L"future.txt"));
     EXPECT_TRUE(Copied(L"futureolder.txt"));
     EXPECT_FALSE(Copied(L"older.txt"));
     EXPECT_TRUE(LogHas(core::kLogHint, L"Achtung, nicht kopiert - Zieldatei ist neuer: " + dst + L"older.txt"));

@@ -28,11 +28,11 @@ constexpr int64_t kOld = kTestNow - 30 * kDay;
 constexpr int64_t kNew = kTestNow - 2 * kDay;
 
 const std::map<std::wstring, std::string> kSource = {
-    {L"rep.txt", "rep-new"},       {L"new.txt", "new-file"},  {L"sub\\rep2.txt", "rep2-new"},
-    {L"sub\\new2.txt", "new2"},    {L"fresh\\f.txt", "f"},
+    {L"rep.txt", "rep-new"},    {L"new.txt", "new-file"}, {L"sub\\rep2.txt", "rep2-new"},
+    {L"sub\\new2.txt", "new2"}, {L"fresh\\f.txt", "f"},
 };
 const std::map<std::wstring, std::string> kDest = {
-    {L"rep.txt", "rep-old"},        {L"van.txt", "van-old"},   {L"sub\\rep2.txt", "rep2-old"},
+    {L"rep.txt", "rep-old"},        {L"van.txt", "van-old"},      {L"sub\\rep2.txt", "rep2-old"},
     {L"sub\\van2.txt", "van2-old"}, {L"gonedir\\g.txt", "g-old"},
 };
 // Contents that must survive: the whole mirror, and every archived version

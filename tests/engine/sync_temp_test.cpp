@@ -153,7 +153,6 @@ TEST_F(EngineSyncTemp, SourceFileNamedLikeATempFileIsMirrored) {
     EXPECT_EQ(ReadAll(t.dst + L"@\\" + Temp(L"real")), "v1") << "archived like any replaced file";
     EXPECT_EQ(ReadAll(t.dst + Temp(L"fresh")), "f");
     EXPECT_EQ(TestRun().FilesCopied, 2);
-
 }
 
 TEST_F(EngineSyncTemp, CopyOfAnExcludedTempNamedSourceIsNotSwept) {

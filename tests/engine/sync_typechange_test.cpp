@@ -150,8 +150,7 @@ TEST_F(EngineSyncTypeChange, LinkInTheDestinationIsNeverEntered) {
         t.Sync();
         EXPECT_TRUE(LogHas(core::kLogError, L"Konnte Verzeichnis nicht erstellen: <" + t.dst +
                                                 L"ordner\\>\t\t(Zielverzeichnis ist eine Verknüpfung)"));
-        EXPECT_TRUE(LogHas(core::kLogError,
-                           L"Kopierfehler: " + t.src + L"datei\t\t(Zieldatei ist eine Verknüpfung)"));
+        EXPECT_TRUE(LogHas(core::kLogError, L"Kopierfehler: " + t.src + L"datei\t\t(Zieldatei ist eine Verknüpfung)"));
         EXPECT_EQ(TestRun().RunErrorCount, 2);
         EXPECT_EQ(ReadAll(t.tree.Path(L"fremd\\privat.txt")), "privat");
         EXPECT_EQ(ReadAll(t.tree.Path(L"fremd\\x.txt")), "fremd-x");

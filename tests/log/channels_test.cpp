@@ -150,8 +150,7 @@ TEST_F(LogSummary, HintsOnlyAddSeparatorAndDateToHints) {
     plat::SetFakeClock(kDecember7);
     logs::AddLog(L"Wird nicht kopiert: x", core::kLogHint);
     logs::AddLog(L"", core::kLogRunEnd);
-    EXPECT_EQ(logs::ChannelText(core::kLogHint),
-              kSep + L"\r\n07.12.25 09:05:03\r\nWird nicht kopiert: x\r\n");
+    EXPECT_EQ(logs::ChannelText(core::kLogHint), kSep + L"\r\n07.12.25 09:05:03\r\nWird nicht kopiert: x\r\n");
     EXPECT_EQ(logs::ChannelLineCount(core::kLogError), 0u);
     EXPECT_EQ(logs::ChannelLineCount(core::kLogNormal), 0u);
     EXPECT_EQ(logs::LS().HintLineCount, 0);
@@ -165,8 +164,9 @@ TEST_F(LogSummary, ErrorBlockPrintsTheRunsErrorCount) {
     logs::LS().RunErrorCount = 5;
     logs::AddLog(L"ignored", core::kLogRunEnd);
     const std::wstring text = logs::ChannelText(core::kLogError);
-    EXPECT_EQ(text, kSep + L"\r\n07.12.25 09:05:03   Anzahl Fehler: 5\r\n"
-                           L"Kopierfehler: 2\r\nKopierfehler: 1\r\nKopierfehler: 0\r\n");
+    EXPECT_EQ(text, kSep +
+                        L"\r\n07.12.25 09:05:03   Anzahl Fehler: 5\r\n"
+                        L"Kopierfehler: 2\r\nKopierfehler: 1\r\nKopierfehler: 0\r\n");
     EXPECT_EQ(logs::ChannelLineCount(core::kLogHint), 0u);
     EXPECT_EQ(logs::LS().ErrorLineCount, 0);
     EXPECT_EQ(logs::LS().RunErrorCount, 5);

@@ -46,8 +46,7 @@ TEST_F(LogFatalReport, UnknownCodeInSignedDecimal) {
 
 TEST_F(LogFatalReport, DescriptionsOfTheOddRows) {
     EXPECT_STREQ(logs::FatalErrorDescription(0x80000003u), L"Debugger breakpoint reached");
-    EXPECT_STREQ(logs::FatalErrorDescription(0xC0000091u),
-                 L"Floating-point overflow (exponent to great)");
+    EXPECT_STREQ(logs::FatalErrorDescription(0xC0000091u), L"Floating-point overflow (exponent to great)");
     EXPECT_STREQ(logs::FatalErrorDescription(0xC0000025u),
                  L"Exception handler tried to continue after non-continuable exception");
     EXPECT_STREQ(logs::FatalErrorDescription(0x80000004u), L"Single step trap");
@@ -73,9 +72,7 @@ void TouchInvalidMemory() { *reinterpret_cast<volatile int*>(g_badAddress) = 1; 
 
 // The sanitizer build would stop at the division itself; the test needs the
 // processor's fault.
-__attribute__((no_sanitize("integer-divide-by-zero"))) void DivideByZero() {
-    g_sink = 100 / g_zero;
-}
+__attribute__((no_sanitize("integer-divide-by-zero"))) void DivideByZero() { g_sink = 100 / g_zero; }
 
 // Each frame reads its caller's frame, so every frame stays alive and the
 // recursion cannot become a loop; it ends only when the stack does.
@@ -160,8 +157,7 @@ TEST_F(LogFatalReportDeathTest, StackOverflowStillReports) {
             InstallForDeathTest(true);
             g_sink = Recurse(0, nullptr);
         },
-        testing::ExitedWithCode(logs::kFatalExitCode),
-        "Error number: -1073741571; Error description: Stack overflow;");
+        testing::ExitedWithCode(logs::kFatalExitCode), "Error number: -1073741571; Error description: Stack overflow;");
 }
 
 }  // namespace

@@ -54,11 +54,9 @@ TEST_F(LogFiles, SaveWritesThreeFilesWithMarkAndCrLf) {
     logs::AddLog(L"Kopierfehler: ä", core::kLogError);
     logs::AddLog(L"Wird nicht kopiert: ß", core::kLogHint);
     logs::SaveLogs();
-    EXPECT_EQ(tree.Read(L"Tresoro12.log"),
-              "\xEF\xBB\xBF\r\nKopiere: C:\\Daten\\Brief.txt\r\n");
+    EXPECT_EQ(tree.Read(L"Tresoro12.log"), "\xEF\xBB\xBF\r\nKopiere: C:\\Daten\\Brief.txt\r\n");
     EXPECT_EQ(tree.Read(L"TresoroErr12.log"), "\xEF\xBB\xBFKopierfehler: \xC3\xA4\r\n");
-    EXPECT_EQ(tree.Read(L"TresoroHinw12.log"),
-              "\xEF\xBB\xBFWird nicht kopiert: \xC3\x9F\r\n");
+    EXPECT_EQ(tree.Read(L"TresoroHinw12.log"), "\xEF\xBB\xBFWird nicht kopiert: \xC3\x9F\r\n");
     // Saving replaces the file whole; the file always equals the channel.
     logs::AddLog(L"neu", core::kLogError);
     logs::SaveLogs();
@@ -70,8 +68,12 @@ TEST_F(LogFiles, SaveWritesThreeFilesWithMarkAndCrLf) {
 
 TEST_F(LogFiles, EmptyChannelDeletesItsFile) {
     plat::SetFakeClock(kJanuary15);
-    tree.Write(L"TresoroErr1.log", "\xEF\xBB\xBF" "alt\r\n");
-    tree.Write(L"TresoroErr12.log", "\xEF\xBB\xBF" "Dezember\r\n");
+    tree.Write(L"TresoroErr1.log",
+               "\xEF\xBB\xBF"
+               "alt\r\n");
+    tree.Write(L"TresoroErr12.log",
+               "\xEF\xBB\xBF"
+               "Dezember\r\n");
     logs::AddLog(L"m", core::kLogNormal);
     logs::SaveLogs();
     EXPECT_FALSE(tree.Exists(L"TresoroErr1.log"));
@@ -89,7 +91,9 @@ TEST_F(LogFiles, FailedRenameKeepsTheOldFileAndTheEntries) {
     logs::AddLog(L"erster Lauf", core::kLogNormal);
     logs::SaveLogs();
     const std::string before = tree.Read(L"Tresoro12.log");
-    ASSERT_EQ(before, "\xEF\xBB\xBF" "erster Lauf\r\n");
+    ASSERT_EQ(before,
+              "\xEF\xBB\xBF"
+              "erster Lauf\r\n");
 
     logs::AddLog(L"zweiter Lauf", core::kLogNormal);
     plat::InjectFault(plat::FaultOp::Rename, 1, 5);
@@ -101,7 +105,9 @@ TEST_F(LogFiles, FailedRenameKeepsTheOldFileAndTheEntries) {
 
     // The entries stayed in the channel and reach the file at the next save.
     logs::SaveLogs();
-    EXPECT_EQ(tree.Read(L"Tresoro12.log"), "\xEF\xBB\xBF" "zweiter Lauf\r\nerster Lauf\r\n");
+    EXPECT_EQ(tree.Read(L"Tresoro12.log"),
+              "\xEF\xBB\xBF"
+              "zweiter Lauf\r\nerster Lauf\r\n");
 }
 
 TEST_F(LogOldFiles, OnlyLogFilesOlderThan300DaysGo) {
@@ -132,8 +138,7 @@ TEST_F(LogOldFiles, OnlyLogFilesOlderThan300DaysGo) {
 TEST_F(LogOldFiles, ExactlyThreeHundredDaysStays) {
     plat::SetFakeClock(kJanuary15);
     tree.Write(L"Tresoro3.log", "x");
-    ASSERT_TRUE(plat::SetModified(tree.Path(L"Tresoro3.log"),
-                                  kJanuary15 - logs::LogRetentionSeconds));
+    ASSERT_TRUE(plat::SetModified(tree.Path(L"Tresoro3.log"), kJanuary15 - logs::LogRetentionSeconds));
     logs::DeleteOldLogs(tree.root);
     EXPECT_TRUE(tree.Exists(L"Tresoro3.log"));
     // A failing delete is ignored; the next start tries again.

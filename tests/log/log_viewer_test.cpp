@@ -86,10 +86,9 @@ TEST_F(LogViewerLoad, SevenMillionBytesComeInThreeChunks) {
     EXPECT_EQ(logs::ChannelLineCount(core::kLogNormal), 70000u);
     // The missing error and hint files show their path but no count, so the
     // count of the large file stays; the status line ends empty.
-    EXPECT_EQ(g_record.statusLines,
-              (std::vector<std::wstring>{kLoading + tree.Path(L"Tresoro1.log"),
-                                         kLoading + tree.Path(L"TresoroErr1.log"),
-                                         kLoading + tree.Path(L"TresoroHinw1.log"), L""}));
+    EXPECT_EQ(g_record.statusLines, (std::vector<std::wstring>{kLoading + tree.Path(L"Tresoro1.log"),
+                                                               kLoading + tree.Path(L"TresoroErr1.log"),
+                                                               kLoading + tree.Path(L"TresoroHinw1.log"), L""}));
 }
 
 TEST_F(LogViewerLoad, NoFilesGiveEmptyChannels) {
@@ -106,8 +105,12 @@ TEST_F(LogViewerLoad, NoFilesGiveEmptyChannels) {
 TEST_F(LogViewerLoad, CharactersCutByChunkBoundariesDecodeWhole) {
     // "ä" takes the last byte of the first chunk and the first of the second;
     // a four-byte character starts two bytes before the end of the second.
-    std::string bytes = std::string(2999999, 'a') + "\xC3\xA4" "\r\n";
-    bytes += std::string(6000000 - 2 - bytes.size(), 'b') + "\xF0\x9F\x98\x80" "\r\n";
+    std::string bytes = std::string(2999999, 'a') +
+                        "\xC3\xA4"
+                        "\r\n";
+    bytes += std::string(6000000 - 2 - bytes.size(), 'b') +
+             "\xF0\x9F\x98\x80"
+             "\r\n";
     bytes += "ende\r\n";
     WriteLog(L"Tresoro1.log", bytes);
     logs::LoadLogFile(tree.Path(L"Tresoro1.log"), core::kLogNormal);
@@ -177,8 +180,7 @@ TEST_F(LogViewerBreak, ClosingDuringTheSecondFileKeepsItsLogOnDisk) {
     // ...and every later save too, without repeating what is already there.
     logs::AddLog(L"neuer", core::kLogError);
     logs::SaveLogs();
-    EXPECT_EQ(tree.Read(L"TresoroErr1.log"),
-              kMark + "neuer\r\nneu\r\nfehler 2\r\nfehler 1\r\n");
+    EXPECT_EQ(tree.Read(L"TresoroErr1.log"), kMark + "neuer\r\nneu\r\nfehler 2\r\nfehler 1\r\n");
     // Emptying the channel drops only what it showed.
     logs::ClearLogs();
     logs::SaveLogs();
@@ -231,8 +233,7 @@ TEST_F(LogViewerClear, ClearThenSaveDeletesOnlyThisMonthsFiles) {
     logs::LoadLogs();
     ASSERT_EQ(Text(core::kLogHint), L"h\r\n");
     logs::ClearLogs();
-    for (int kind : {core::kLogNormal, core::kLogError, core::kLogHint})
-        EXPECT_EQ(logs::ChannelLineCount(kind), 0u);
+    for (int kind : {core::kLogNormal, core::kLogError, core::kLogHint}) EXPECT_EQ(logs::ChannelLineCount(kind), 0u);
     EXPECT_TRUE(tree.Exists(L"Tresoro1.log"));  // left alone until the save
     logs::SaveLogs();
     EXPECT_FALSE(tree.Exists(L"Tresoro1.log"));

@@ -54,9 +54,7 @@ uint32_t Fnv1a(const uint8_t* data, size_t size) {
 
 }  // namespace
 
-TEST(Lznt1, AStoredChunkIsItsBody) {
-    EXPECT_EQ(Unpack(Chunk(false, Text("Tresoro"))), "Tresoro");
-}
+TEST(Lznt1, AStoredChunkIsItsBody) { EXPECT_EQ(Unpack(Chunk(false, Text("Tresoro"))), "Tresoro"); }
 
 TEST(Lznt1, LiteralsAndARunThatCopiesItsOwnOutput) {
     // "ab", then a copy of 9 bytes from distance 2 (it overlaps what it

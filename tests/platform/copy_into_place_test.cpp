@@ -69,8 +69,8 @@ TEST_P(PlatformCopyIntoPlace, FailuresKeepTheOldTarget) {
         plat::FaultOp op;
         uint32_t code;
     };
-    for (const Case& c : {Case{plat::FaultOp::Copy, plat::kErrDiskFull},
-                          Case{plat::FaultOp::Rename, plat::kErrSharingViolation}}) {
+    for (const Case& c :
+         {Case{plat::FaultOp::Copy, plat::kErrDiskFull}, Case{plat::FaultOp::Rename, plat::kErrSharingViolation}}) {
         SCOPED_TRACE(static_cast<int>(c.op));
         TempTree t;
         t.Write(L"src.txt", "new");

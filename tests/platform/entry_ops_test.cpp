@@ -220,8 +220,8 @@ TEST(PlatformTree, RemovesDirectoryLinksWithoutEnteringThem) {
 TEST(PlatformTree, RemoveForGoodTakesReadOnlyFilesTreesAndLinks) {
     NativeDir host;
     ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"locked.txt", "locked"));
-    ASSERT_TRUE(plat::SetAttributes(host.win + L"locked.txt",
-                                    plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem));
+    ASSERT_TRUE(
+        plat::SetAttributes(host.win + L"locked.txt", plat::kAttrReadOnly | plat::kAttrHidden | plat::kAttrSystem));
     ASSERT_TRUE(plat::CreateDir(host.win + L"tree\\"));
     ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"tree\\inner.txt", "inner"));
     ASSERT_TRUE(plat::SetAttributes(host.win + L"tree\\inner.txt", plat::kAttrReadOnly));

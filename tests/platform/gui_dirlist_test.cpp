@@ -59,14 +59,12 @@ TEST_F(GuiDirList, ColumnTitleSortsAndASecondClickReversesWithFoldersKeptFirst) 
     plat::SetListCurrentRow(kFiles, 3);  // b.txt
     plat::UserClickColumnTitle(kFiles, 1);
     plat::GuiEvent e;
-    while (plat::PollEvent(e)) {
-    }
+    while (plat::PollEvent(e)) {}
     EXPECT_EQ(ListedNames(), (Names{L"sub", L"Zeta", L"b.txt", L"A.doc"}));
     EXPECT_EQ(plat::GetListCurrentRow(kFiles), 2);  // the selection stays on b.txt
 
     plat::UserClickColumnTitle(kFiles, 1);
-    while (plat::PollEvent(e)) {
-    }
+    while (plat::PollEvent(e)) {}
     EXPECT_EQ(ListedNames(), (Names{L"sub", L"Zeta", L"A.doc", L"b.txt"}));
     int column = -1;
     bool descending = false;
@@ -75,8 +73,7 @@ TEST_F(GuiDirList, ColumnTitleSortsAndASecondClickReversesWithFoldersKeptFirst) 
     EXPECT_TRUE(descending);
 
     plat::UserClickColumnTitle(kFiles, 0);
-    while (plat::PollEvent(e)) {
-    }
+    while (plat::PollEvent(e)) {}
     EXPECT_EQ(ListedNames(), (Names{L"sub", L"Zeta", L"A.doc", L"b.txt"}));
     ASSERT_TRUE(plat::DirListSortForTest(kFiles, column, descending));
     EXPECT_FALSE(descending);
@@ -111,13 +108,11 @@ TEST_F(GuiDirList, DoubleClickEntersAFolderAndDotDotGoesBack) {
     EXPECT_EQ(plat::GetListCurrentRow(kFiles), -1);
 
     plat::UserClickRow(kFiles, 0, plat::EventType::LeftDoubleClick);
-    while (plat::PollEvent(e)) {
-    }
+    while (plat::PollEvent(e)) {}
     EXPECT_EQ(plat::GetGadgetText(kFiles), tree.root);
 
     plat::UserClickRow(kFiles, 4, plat::EventType::LeftDoubleClick);  // A.doc: a file stays
-    while (plat::PollEvent(e)) {
-    }
+    while (plat::PollEvent(e)) {}
     EXPECT_EQ(plat::GetGadgetText(kFiles), tree.root);
 }
 
@@ -141,7 +136,6 @@ TEST_F(GuiDirList, FoldersOnlyMissingDirectoriesAndTheDriveList) {
     EXPECT_TRUE(plat::GetDirListIsFolder(kFiles, 0));
     plat::UserClickRow(kFiles, 0, plat::EventType::LeftDoubleClick);
     plat::GuiEvent e;
-    while (plat::PollEvent(e)) {
-    }
+    while (plat::PollEvent(e)) {}
     EXPECT_EQ(plat::GetGadgetText(kFiles), drive + L"\\");
 }

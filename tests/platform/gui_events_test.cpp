@@ -19,8 +19,7 @@ class GuiEvents : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!plat::HeadlessGui()) GTEST_SKIP() << "the headless window model only";
-        const uint32_t flags = plat::kWinSystemMenu | plat::kWinMinimizeBox | plat::kWinMaximizeBox |
-                               plat::kWinSizable;
+        const uint32_t flags = plat::kWinSystemMenu | plat::kWinMinimizeBox | plat::kWinMaximizeBox | plat::kWinSizable;
         ASSERT_TRUE(plat::OpenWindow(kMain, L"Tresoro 1.09", {100, 80, 750, 550}, flags));
     }
 };

@@ -18,8 +18,8 @@ protected:
     void SetUp() override {
         if (!plat::HeadlessGui()) GTEST_SKIP() << "the headless window model only";
         ASSERT_TRUE(plat::OpenWindow(kMain, L"Tresoro", {0, 0, 750, 550}, plat::kWinSystemMenu));
-        ASSERT_TRUE(plat::CreateListView(kJobs, kMain, {5, 10, 720, 115},
-                                         plat::kListCheckBoxes | plat::kListFullRowSelect));
+        ASSERT_TRUE(
+            plat::CreateListView(kJobs, kMain, {5, 10, 720, 115}, plat::kListCheckBoxes | plat::kListFullRowSelect));
         ASSERT_TRUE(plat::AddListColumn(kJobs, -1, L"Quelle", 360));
         ASSERT_TRUE(plat::AddListColumn(kJobs, -1, L"Ziel", 360));
     }

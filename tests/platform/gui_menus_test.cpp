@@ -91,7 +91,7 @@ TEST_F(GuiMenus, GreyedItemsAndGreyedMenusGiveNoCommand) {
     EXPECT_FALSE(plat::GetMenuItemEnabled(kMain, kDeleteJob));
     plat::UserChooseMenu(kMain, kDeleteJob);
     plat::UserPressKey(kMain, plat::kKeyDelete);
-    plat::UserChooseMenu(kMain, kBeenden);  // inside the greyed "Datei"
+    plat::UserChooseMenu(kMain, kBeenden);         // inside the greyed "Datei"
     plat::UserChooseMenu(kMain, kMenuBearbeiten);  // a drop-down is no command
     EXPECT_TRUE(TakeMenuIds().empty());
 

@@ -126,11 +126,11 @@ TEST_F(GuiWidgets, OnlyTheShownTabsGadgetsTakeClicks) {
 TEST_F(GuiWidgets, SplitterLaysOutItsPartsWithinTheirMinimumSizes) {
     ASSERT_TRUE(plat::CreateEditor(10, kMain, {5, 30, 300, 205}));
     ASSERT_TRUE(plat::CreateListView(11, kMain, {315, 30, 400, 205}));
-    ASSERT_TRUE(plat::CreateSplitter(12, kMain, {5, 30, 710, 205}, 10, 11,
-                                     plat::kSplitSideBySide | plat::kSplitSecondFixed));
+    ASSERT_TRUE(
+        plat::CreateSplitter(12, kMain, {5, 30, 710, 205}, 10, 11, plat::kSplitSideBySide | plat::kSplitSecondFixed));
     EXPECT_EQ(plat::GadgetParentForTest(10), 12);
     plat::SetSplitterMinSizes(12, 300, 300);
-    plat::SetGadgetState(12, 475);  // 0.67 of the width
+    plat::SetGadgetState(12, 475);             // 0.67 of the width
     EXPECT_EQ(plat::GetGadgetState(12), 403);  // 710 - bar - 300 for the second part
     const int bar = 710 - 403 - plat::GetGadgetBox(11).w;
     ExpectBox(plat::GetGadgetBox(10), 0, 0, 403, 205);

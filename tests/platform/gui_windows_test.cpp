@@ -13,8 +13,8 @@ class GuiWindows : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!plat::HeadlessGui()) GTEST_SKIP() << "the headless window model only";
-        const uint32_t flags = plat::kWinSystemMenu | plat::kWinMinimizeBox | plat::kWinMaximizeBox |
-                               plat::kWinSizable | plat::kWinHidden;
+        const uint32_t flags =
+            plat::kWinSystemMenu | plat::kWinMinimizeBox | plat::kWinMaximizeBox | plat::kWinSizable | plat::kWinHidden;
         ASSERT_TRUE(plat::OpenWindow(kMain, L"Tresoro", {109, 119, 750, 550}, flags));
         plat::SetWindowMinSize(kMain, 600, 400);
     }

@@ -91,19 +91,17 @@ TEST(PlatformList, FreshFileDateAgreesWithNow) {
 
 TEST(PlatformList, PatternsMatchLikeTheSystemShell) {
     TempTree t;
-    for (const wchar_t* name : {L"a.log", L"B.LOG", L"c.txt", L"log", L"Tresoro.ini", L"Tresoro",
-                                L"TresoroErr202401.log", L"XTresoro.ini"})
+    for (const wchar_t* name :
+         {L"a.log", L"B.LOG", L"c.txt", L"log", L"Tresoro.ini", L"Tresoro", L"TresoroErr202401.log", L"XTresoro.ini"})
         t.Write(name, "");
     std::vector<plat::DirEntry> entries;
 
     ASSERT_TRUE(plat::ListDir(t.root, L"*.log", entries));
-    EXPECT_EQ(SortedNames(entries),
-              (std::vector<std::wstring>{L"B.LOG", L"TresoroErr202401.log", L"a.log"}));
+    EXPECT_EQ(SortedNames(entries), (std::vector<std::wstring>{L"B.LOG", L"TresoroErr202401.log", L"a.log"}));
 
     // "*.*" also takes a name without any dot.
     ASSERT_TRUE(plat::ListDir(t.root, L"Tresoro*.*", entries));
-    EXPECT_EQ(SortedNames(entries),
-              (std::vector<std::wstring>{L"Tresoro", L"Tresoro.ini", L"TresoroErr202401.log"}));
+    EXPECT_EQ(SortedNames(entries), (std::vector<std::wstring>{L"Tresoro", L"Tresoro.ini", L"TresoroErr202401.log"}));
 
     ASSERT_TRUE(plat::ListDir(t.root, L"?.txt", entries));
     EXPECT_EQ(SortedNames(entries), std::vector<std::wstring>{L"c.txt"});
@@ -188,8 +186,7 @@ TEST(PlatformList, EveryEntryKeepsItsOwnAttributes) {
 TEST(PlatformList, DanglingLinkDoesNotFailTheListing) {
     if (!plat::PortableLayer()) GTEST_SKIP();
     namespace fs = std::filesystem;
-    const fs::path native =
-        fs::temp_directory_path() / ("tresoro-list-" + std::to_string(std::random_device{}()));
+    const fs::path native = fs::temp_directory_path() / ("tresoro-list-" + std::to_string(std::random_device{}()));
     fs::create_directory(native);
     std::error_code ec;
     fs::create_symlink(native / "gone.txt", native / "dangling", ec);

@@ -30,8 +30,8 @@ TEST(LiteralPath, DrivesAndSharesGetTheirLiteralRoots) {
 }
 
 TEST(LiteralPath, AlreadyLiteralAndDevicePathsAreKept) {
-    for (const wchar_t* path : {L"\\\\?\\C:\\Daten\\..\\a.", L"\\\\?\\UNC\\server\\share\\x\\",
-                                L"\\\\.\\pipe\\name", L"\\\\?\\Volume{01234567-89ab-cdef-0123-456789abcdef}\\"})
+    for (const wchar_t* path : {L"\\\\?\\C:\\Daten\\..\\a.", L"\\\\?\\UNC\\server\\share\\x\\", L"\\\\.\\pipe\\name",
+                                L"\\\\?\\Volume{01234567-89ab-cdef-0123-456789abcdef}\\"})
         EXPECT_EQ(Literal(path), path);
 }
 

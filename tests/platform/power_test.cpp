@@ -56,10 +56,8 @@ TEST_F(Power, ShutDownShowsOneBoxPerFailure) {
     if (!plat::HeadlessGui()) GTEST_SKIP();
     plat::SetShutdownHookForTest(Intercept);
     const std::vector<std::wstring> texts = {
-        L"Error: Failed To get access token For current process",
-        L"Error: Failed To get required security privilege",
-        L"Error: Failed To adjust required security privilege",
-        L"Error: ExitWindowsEx call failed"};
+        L"Error: Failed To get access token For current process", L"Error: Failed To get required security privilege",
+        L"Error: Failed To adjust required security privilege", L"Error: ExitWindowsEx call failed"};
     for (int code = 1; code <= 4; ++code) {
         plat::ResetGuiForTest();
         g_answer = code;

@@ -10,8 +10,8 @@
 TEST(PlatformProcess, SecondCreationOfANamedMutexSeesTheFirst) {
     // A name of this test's own, so that a real instance running on the
     // machine cannot answer for it.
-    const std::wstring name = L"TresoroTest-" + std::to_wstring(plat::Tick()) + L"-" +
-                              std::to_wstring(reinterpret_cast<uintptr_t>(&name));
+    const std::wstring name =
+        L"TresoroTest-" + std::to_wstring(plat::Tick()) + L"-" + std::to_wstring(reinterpret_cast<uintptr_t>(&name));
     bool exists = true;
     ASSERT_TRUE(plat::CreateInstanceMutex(name, exists));
     EXPECT_FALSE(exists);

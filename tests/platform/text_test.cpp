@@ -32,7 +32,9 @@ TEST(PlatformText, CompareIgnoresCaseOfUmlautsOrdinally) {
 
 TEST(PlatformText, Utf8RoundTripIncludingNonBmp) {
     const std::wstring text = L"Grüße \U0001F600 € ß";
-    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80 \xE2\x82\xAC \xC3\x9F";
+    const std::string utf8 =
+        "Gr\xC3\xBC\xC3\x9F"
+        "e \xF0\x9F\x98\x80 \xE2\x82\xAC \xC3\x9F";
     EXPECT_EQ(plat::WideToUtf8(text), utf8);
     EXPECT_EQ(plat::Utf8ToWide(utf8), text);
     EXPECT_EQ(plat::Utf8ToWide(""), L"");
@@ -40,8 +42,12 @@ TEST(PlatformText, Utf8RoundTripIncludingNonBmp) {
 }
 
 TEST(PlatformText, InvalidUtf8BecomesReplacementCharacter) {
-    EXPECT_EQ(plat::Utf8ToWide("a\xFF" "b"), L"a\uFFFDb");
-    EXPECT_EQ(plat::Utf8ToWide("Gr\xFC\xDF" "e"), L"Gr\uFFFD\uFFFDe");  // Latin-1 mistaken for UTF-8
+    EXPECT_EQ(plat::Utf8ToWide("a\xFF"
+                               "b"),
+              L"a\uFFFDb");
+    EXPECT_EQ(plat::Utf8ToWide("Gr\xFC\xDF"
+                               "e"),
+              L"Gr\uFFFD\uFFFDe");  // Latin-1 mistaken for UTF-8
     std::wstring cut = plat::Utf8ToWide("x\xE2\x82");
     ASSERT_FALSE(cut.empty());
     EXPECT_EQ(cut[0], L'x');
@@ -50,7 +56,9 @@ TEST(PlatformText, InvalidUtf8BecomesReplacementCharacter) {
 
 TEST(PlatformText, Latin1IsTheFirst256CodePoints) {
     EXPECT_EQ(plat::Latin1ToWide("\xC4"), L"Ä");
-    EXPECT_EQ(plat::Latin1ToWide("Gr\xFC\xDF" "e"), L"Grüße");
+    EXPECT_EQ(plat::Latin1ToWide("Gr\xFC\xDF"
+                                 "e"),
+              L"Grüße");
     std::string all;
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
     std::wstring wide = plat::Latin1ToWide(all);

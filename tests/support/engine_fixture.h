@@ -30,7 +30,7 @@ struct DisplayRecord {
     int blinkStarts = 0;        // blinkCancelButton
     int statusBlinkStarts = 0;  // blinkStatusAndCancel
     int cancelReleases = 0;
-    int programEnds = 0;        // endProgramNow
+    int programEnds = 0;  // endProgramNow
     int waits = 0;
     int drains = 0;  // drainEvents calls so far
     // When > 0, the drain with this number sets CancelRequested, as the
@@ -73,8 +73,7 @@ engine::Run& RunFor(int32_t sid);
 
 // Appends a selected job with a fresh Sid (1001, 1002, ...) and returns it.
 // src and dest get a trailing "\" when missing.
-core::Job& AddJob(const std::wstring& src, const std::wstring& dest, int32_t versions = 0,
-                  int32_t intervalDays = 0);
+core::Job& AddJob(const std::wstring& src, const std::wstring& dest, int32_t versions = 0, int32_t intervalDays = 0);
 // A job over a fresh temporary tree: src (tree\src\) mirrored into dst
 // (tree\dst\), both created empty; the job is the last one added.
 struct JobTree {
@@ -89,8 +88,7 @@ struct JobTree {
 
 // An exclusion as the editor stores it: upper case.
 void AddExclude(int32_t sid, const std::wstring& path);
-void AddArcIndiv(int32_t sid, const std::wstring& path, int32_t versions, int32_t intervalDays,
-                 bool recursive);
+void AddArcIndiv(int32_t sid, const std::wstring& path, int32_t versions, int32_t intervalDays, bool recursive);
 
 // Writes a file (parents included) and sets its last-write time.
 void WriteDated(const std::wstring& path, const std::string& bytes, int64_t date);

@@ -5,7 +5,6 @@
 #include "dialogs/exclude_search.h"
 #include "engine/display.h"
 #include "engine/run_state.h"
-#include "tests/support/engine_fixture.h"
 #include "log/channels.h"
 #include "log/fatal_report.h"
 #include "log/log_viewer.h"
@@ -14,6 +13,7 @@
 #include "platform/gui_testing.h"
 #include "platform/process.h"
 #include "platform/testing.h"
+#include "tests/support/engine_fixture.h"
 #include "ui/view_state.h"
 
 namespace {

@@ -123,10 +123,10 @@ TEST_P(TimedStartWithoutDelay, RunsAtTheFirstHeartbeatAndEnds) {
     StartOk({L"/S2"});
     EXPECT_FALSE(plat::GetGadgetEnabled(ui::StartButton));
     ui_testing::RunPendingEvents();  // what start-up left queued, the job list's selection
-    ui::EventLoopPass();              // the first heartbeat
+    ui::EventLoopPass();             // the first heartbeat
     EXPECT_EQ(tree.Read(L"dst\\a.txt"), "hello");
     EXPECT_EQ(engine::R().StartCountdown, 0);
-    EXPECT_EQ(engine::R().QuitRequested, 1);  // the end countdown ran out
+    EXPECT_EQ(engine::R().QuitRequested, 1);                     // the end countdown ran out
     EXPECT_EQ(core::S().settings.GBupBeiStartVerz, GetParam());  // the setting stays as stored
 }
 

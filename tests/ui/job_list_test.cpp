@@ -165,7 +165,8 @@ TEST_F(JobList, TheMarksColumnTitleDoesNotSort) {
     RunPendingEvents();
     auto names = [] {
         std::wstring all;
-        for (int r = 0; r < plat::GetListRowCount(ui::FileList); ++r) all += plat::GetDirListName(ui::FileList, r) + L"|";
+        for (int r = 0; r < plat::GetListRowCount(ui::FileList); ++r)
+            all += plat::GetDirListName(ui::FileList, r) + L"|";
         return all;
     };
     const std::wstring before = names();
@@ -223,8 +224,8 @@ TEST_F(JobList, EditorLinesBecomeUpperCaseExclusionsAndMarksFollowAtOnce) {
 
 TEST_F(JobList, LockCoversTheSixWidgetsAndEveryMenuItem) {
     ui::RunControlsLocked(true);
-    for (int w : {ui::StartButton, ui::ClearLogsButton, ui::JobListView, ui::ExclusionEditor, ui::PathField,
-                  ui::FileList})
+    for (int w :
+         {ui::StartButton, ui::ClearLogsButton, ui::JobListView, ui::ExclusionEditor, ui::PathField, ui::FileList})
         EXPECT_FALSE(plat::GetGadgetEnabled(w)) << w;
     EXPECT_TRUE(plat::GetGadgetEnabled(ui::CancelButton));
     int items = 0;

@@ -50,9 +50,10 @@ TEST_F(LogViews, TypedTextBecomesTheLogWithNewerEntriesKeptOnTop) {
     EXPECT_EQ(logs::ChannelText(2), L"neu\r\nalt - geprüft\r\n");
     EXPECT_EQ(plat::GetGadgetText(ui::HintLogView), L"neu\r\nalt - geprüft\r\n");
     logs::SaveLogs();
-    const std::string file =
-        tree.Read(L"AppData\\TresoroData\\" + logs::LogFileName(2, logs::CurrentMonth()));
-    EXPECT_NE(file.find("alt - gepr\xC3\xBC" "ft"), std::string::npos);
+    const std::string file = tree.Read(L"AppData\\TresoroData\\" + logs::LogFileName(2, logs::CurrentMonth()));
+    EXPECT_NE(file.find("alt - gepr\xC3\xBC"
+                        "ft"),
+              std::string::npos);
 }
 
 TEST_F(LogViews, ClearLogsEmptiesAllThreeViews) {
@@ -71,8 +72,7 @@ TEST_F(LogViews, ClearLogsEmptiesAllThreeViews) {
 using LogLoad = UiFixture;
 
 TEST_F(LogLoad, StartUpShowsTheMonthsFiles) {
-    tree.Write(L"AppData\\TresoroData\\" + logs::LogFileName(0, logs::CurrentMonth()),
-               "\xEF\xBB\xBFzwei\r\neins\r\n");
+    tree.Write(L"AppData\\TresoroData\\" + logs::LogFileName(0, logs::CurrentMonth()), "\xEF\xBB\xBFzwei\r\neins\r\n");
     StartOk();
     ui::FlushLogViews(true);
     EXPECT_EQ(plat::GetGadgetText(ui::MessageLogView), L"zwei\r\neins\r\n");

@@ -88,7 +88,7 @@ TEST_F(MainWindowLayout, StartUpColumnsSplittersAndPlainText) {
 
 TEST_F(MainWindowLayout, ScaleRoundsHalvesToEvenAndKeepsThePixelMinimum) {
     Open(1.25);
-    ExpectBox(ui::StartButton, {6, 6, 75, 25});  // 6.25 -> 6
+    ExpectBox(ui::StartButton, {6, 6, 75, 25});    // 6.25 -> 6
     ExpectBox(ui::CancelButton, {88, 6, 94, 25});  // 87.5 -> 88, 93.75 -> 94
     int w = 0, h = 0;
     ASSERT_TRUE(plat::WindowMinSizeForTest(ui::MainWindow, w, h));

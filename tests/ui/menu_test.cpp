@@ -48,9 +48,12 @@ TEST_F(Menu, FourMenusSixteenItemsRulesAndTheAutoTick) {
     std::vector<std::wstring> menus, items;
     int rules = 0;
     for (const auto& e : plat::MenuEntriesForTest(ui::MainWindow)) {
-        if (e.isMenu) menus.push_back(e.text);
-        else if (e.rule) ++rules;
-        else items.push_back(e.text);
+        if (e.isMenu)
+            menus.push_back(e.text);
+        else if (e.rule)
+            ++rules;
+        else
+            items.push_back(e.text);
     }
     EXPECT_EQ(menus, (std::vector<std::wstring>{L"Datei", L"Bearbeiten", L"Backup", L"?"}));
     ASSERT_EQ(items.size(), 16u);

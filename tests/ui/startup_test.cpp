@@ -114,7 +114,7 @@ TEST_F(StartUp, CommandLineParameters) {
     EXPECT_EQ(engine::R().EndDelay, 0);  // the number must be attached
     EXPECT_EQ(engine::R().StartCountdown, 20);
     EXPECT_EQ(plat::GetGadgetState(ui::ShutdownCheck), 0);  // after the empty parameter
-    EXPECT_FALSE(plat::GetWindowShown(ui::MainWindow));  // "/M": tray only
+    EXPECT_FALSE(plat::GetWindowShown(ui::MainWindow));     // "/M": tray only
     EXPECT_EQ(plat::GetWindowState(ui::MainWindow), plat::WindowState::Minimized);
 }
 

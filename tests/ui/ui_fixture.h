@@ -15,8 +15,7 @@ namespace ui_testing {
 
 // "Tresoro.ini" text with GStdAuto = 0 (no set-up window at start) and the
 // given extra lines of the sections; CR LF line ends.
-std::string IniText(const std::string& general = "", const std::string& window = "",
-                    const std::string& paths = "");
+std::string IniText(const std::string& general = "", const std::string& window = "", const std::string& paths = "");
 
 struct UiFixture : testing::Test {
     testing_support::TempTree tree;

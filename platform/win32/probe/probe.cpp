@@ -41,8 +41,7 @@ std::wstring TextOf(HWND hwnd) {
     if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length)) return L"";
     std::wstring text(size_t(length) + 1, L'\0');
     DWORD_PTR got = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()), SMTO_ABORTIFHUNG, 1000,
-                             &got))
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()), SMTO_ABORTIFHUNG, 1000, &got))
         return L"";
     text.resize(size_t(got));
     return text;
@@ -52,10 +51,14 @@ std::wstring TextOf(HWND hwnd) {
 std::wstring Escaped(const std::wstring& text, size_t limit) {
     std::wstring out;
     for (wchar_t c : text.substr(0, limit)) {
-        if (c == L'\r') out += L"\\r";
-        else if (c == L'\n') out += L"\\n";
-        else if (c == L'\t') out += L"\\t";
-        else out += c;
+        if (c == L'\r')
+            out += L"\\r";
+        else if (c == L'\n')
+            out += L"\\n";
+        else if (c == L'\t')
+            out += L"\\t";
+        else
+            out += c;
     }
     return out;
 }
@@ -127,11 +130,10 @@ void ListControls(HWND main) {
         RECT r;
         GetWindowRect(h, &r);
         MapWindowPoints(HWND_DESKTOP, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
-        Out(std::to_wstring(GetDlgCtrlID(h)) + L"\t" + std::to_wstring(ParentId(main, h)) + L"\t" + ClassOf(h) +
-            L"\t" + std::to_wstring(r.left) + L"\t" + std::to_wstring(r.top) + L"\t" +
-            std::to_wstring(r.right - r.left) + L"\t" + std::to_wstring(r.bottom - r.top) + L"\t" +
-            (IsWindowEnabled(h) ? L"1" : L"0") + L"\t" + (IsWindowVisible(h) ? L"1" : L"0") + L"\t" +
-            Escaped(TextOf(h), 300));
+        Out(std::to_wstring(GetDlgCtrlID(h)) + L"\t" + std::to_wstring(ParentId(main, h)) + L"\t" + ClassOf(h) + L"\t" +
+            std::to_wstring(r.left) + L"\t" + std::to_wstring(r.top) + L"\t" + std::to_wstring(r.right - r.left) +
+            L"\t" + std::to_wstring(r.bottom - r.top) + L"\t" + (IsWindowEnabled(h) ? L"1" : L"0") + L"\t" +
+            (IsWindowVisible(h) ? L"1" : L"0") + L"\t" + Escaped(TextOf(h), 300));
     }
 }
 
@@ -147,8 +149,8 @@ struct Remote {
         GetWindowThreadProcessId(hwnd, &pid);
         process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
         if (process)
-            base = static_cast<char*>(VirtualAllocEx(process, nullptr, kSize, MEM_COMMIT | MEM_RESERVE,
-                                                     PAGE_READWRITE));
+            base =
+                static_cast<char*>(VirtualAllocEx(process, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     }
     ~Remote() {
         if (base) VirtualFreeEx(process, base, 0, MEM_RELEASE);
@@ -234,13 +236,13 @@ void ShowWindowLine(HWND main) {
     GetWindowRect(main, &outer);
     GetClientRect(main, &client);
     const int menu = MenuBarHeight(main);
-    Out(L"x=" + std::to_wstring(outer.left) + L" y=" + std::to_wstring(outer.top) +
-        L" outer_w=" + std::to_wstring(outer.right - outer.left) +
-        L" outer_h=" + std::to_wstring(outer.bottom - outer.top) + L" client_w=" + std::to_wstring(client.right) +
-        L" client_h=" + std::to_wstring(client.bottom) + L" menu_h=" + std::to_wstring(menu) +
-        L" inner_w=" + std::to_wstring(client.right) + L" inner_h=" + std::to_wstring(client.bottom + menu) +
-        L" visible=" + (IsWindowVisible(main) ? L"1" : L"0") + L" minimized=" + (IsIconic(main) ? L"1" : L"0") +
-        L" maximized=" + (IsZoomed(main) ? L"1" : L"0") + L" enabled=" + (IsWindowEnabled(main) ? L"1" : L"0"));
+    Out(L"x=" + std::to_wstring(outer.left) + L" y=" + std::to_wstring(outer.top) + L" outer_w=" +
+        std::to_wstring(outer.right - outer.left) + L" outer_h=" + std::to_wstring(outer.bottom - outer.top) +
+        L" client_w=" + std::to_wstring(client.right) + L" client_h=" + std::to_wstring(client.bottom) + L" menu_h=" +
+        std::to_wstring(menu) + L" inner_w=" + std::to_wstring(client.right) + L" inner_h=" +
+        std::to_wstring(client.bottom + menu) + L" visible=" + (IsWindowVisible(main) ? L"1" : L"0") + L" minimized=" +
+        (IsIconic(main) ? L"1" : L"0") + L" maximized=" + (IsZoomed(main) ? L"1" : L"0") + L" enabled=" +
+        (IsWindowEnabled(main) ? L"1" : L"0"));
 }
 
 // Top-level windows of the Wine desktop that the suite may care about
@@ -289,9 +291,9 @@ HWND TopWindow(const wchar_t* prefix) {
 void ShowTopLine(HWND hwnd) {
     RECT r;
     GetWindowRect(hwnd, &r);
-    Out(L"x=" + std::to_wstring(r.left) + L" y=" + std::to_wstring(r.top) + L" w=" +
-        std::to_wstring(r.right - r.left) + L" h=" + std::to_wstring(r.bottom - r.top) + L" enabled=" +
-        (IsWindowEnabled(hwnd) ? L"1" : L"0") + L" foreground=" + (GetForegroundWindow() == hwnd ? L"1" : L"0"));
+    Out(L"x=" + std::to_wstring(r.left) + L" y=" + std::to_wstring(r.top) + L" w=" + std::to_wstring(r.right - r.left) +
+        L" h=" + std::to_wstring(r.bottom - r.top) + L" enabled=" + (IsWindowEnabled(hwnd) ? L"1" : L"0") +
+        L" foreground=" + (GetForegroundWindow() == hwnd ? L"1" : L"0"));
 }
 
 void OutPoint(HWND hwnd, POINT p) {
@@ -383,8 +385,7 @@ int Watch(int id, double seconds) {
         if (!main) return true;
         HWND control = Control(main, id);
         const std::wstring now = control ? TextOf(control) : L"";
-        if (first || now != last)
-            Out(std::to_wstring(GetTickCount64() - start) + L"\t" + Escaped(now, 1000));
+        if (first || now != last) Out(std::to_wstring(GetTickCount64() - start) + L"\t" + Escaped(now, 1000));
         first = false;
         last = now;
         return false;
@@ -396,8 +397,8 @@ int Watch(int id, double seconds) {
 // program's copy of it must fail. Prints "held" once the file is open,
 // then keeps it until the time is over or the probe is ended.
 int Hold(const wchar_t* path, double seconds) {
-    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         Out(L"error " + std::to_wstring(GetLastError()));
         return 1;
@@ -568,8 +569,10 @@ int wmain(int argc, wchar_t** argv) {
     } else if ((command == L"columns" || command == L"rows") && more == 1) {
         HWND control = Control(main, Number(argv[2]));
         if (!control) return 1;
-        if (command == L"columns") ListColumns(control);
-        else ListRows(control);
+        if (command == L"columns")
+            ListColumns(control);
+        else
+            ListRows(control);
     } else if (command == L"idle" && more == 1) {
         // Answered once the program takes messages again: closing a window
         // under Wine without a window manager holds it for about a second,
