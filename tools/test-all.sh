@@ -16,12 +16,17 @@ JOBS=${JOBS:-$(nproc)}
 . "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh"
 install_packages cmake ninja-build g++ googletest clang libclang-rt-14-dev \
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 \
-          xvfb xdotool imagemagick python3 fp-utils fonts-liberation locales rsync strace nsis
+          xvfb xdotool imagemagick python3 fp-utils fonts-liberation locales rsync strace nsis clang-format-14
 # The Windows suite runs once more in German, where Wine names the shell's
 # columns and types in the user's language; Wine reads it from the locale.
 locale -a | grep -qix 'de_DE.utf8' || localedef -i de_DE -f UTF-8 de_DE.UTF-8
 
 step() { echo; echo "== $*"; }
+
+step "formatting (.clang-format)"
+{ git ls-files '*.cpp' '*.h' 2>/dev/null ||
+  find bench core dialogs engine log platform resources tests ui \( -name '*.cpp' -o -name '*.h' \) -print; } |
+  xargs -r clang-format-14 --dry-run --Werror
 
 step "host build"
 cmake --preset host >/dev/null
