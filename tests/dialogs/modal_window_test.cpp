@@ -1,0 +1,123 @@
+// What every dialog window does alike, in the running program: while it is
+// open the main window takes no input, afterwards it has the state it had
+// before (a main window someone else disabled stays disabled), and input
+// that waited behind the click that closed the dialog never reaches the
+// main window's commands.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/state.h"
+#include "dialogs/info_window.h"
+#include "dialogs/job_editor.h"
+#include "dialogs/path_chooser.h"
+#include "dialogs/path_chooser_window.h"
+#include "dialogs/standard_setup.h"
+#include "platform/gui.h"
+#include "platform/gui_testing.h"
+#include "tests/ui/ui_fixture.h"
+#include "ui/menu.h"
+#include "ui/widgets.h"
+
+namespace {
+
+using namespace dialogs;
+
+struct ModalDialog {
+    const char* name;
+    int window;
+    int closeButton;
+    std::function<void()> open;  // returns when the dialog is closed
+};
+
+struct ModalWindowTest : ui_testing::UiFixture {
+    std::vector<ModalDialog> dialogs;
+
+    void SetUp() override {
+        UiFixture::SetUp();
+        WriteIni(ui_testing::IniText("", "", "1 = 1001|C:\\Quelle\\|E:\\Ziel\\|1|7|0|3|0|0\n"));
+        StartOk();
+        // The editor works on the current job.
+        plat::UserClickRow(ui::JobListView, 0);
+        ui_testing::RunPendingEvents();
+        const std::wstring start = appData;
+        dialogs = {
+            {"info window", InfoWindow, InfoOkButton, [] { ShowInfoWindow(); }},
+            {"job editor", EditorWindow, EditorCancelButton, [] { EditJob(); }},
+            {"path chooser", ChooserWindow, ChooserCancelButton,
+             [start] { EXPECT_EQ(ChoosePath(start, L"Quellpfad wählen"), start); }},
+            {"standard set-up", StdSetupWindow, StdCancelButton, [] { StandardSetup(true); }},
+        };
+    }
+};
+
+TEST_F(ModalWindowTest, TheMainWindowGetsBackTheStateItHadBefore) {
+    for (const ModalDialog& dialog : dialogs) {
+        SCOPED_TRACE(dialog.name);
+        // Held while open: the click on "Start" finds the main window disabled.
+        ASSERT_TRUE(plat::GetWindowEnabled(ui::MainWindow));
+        const size_t dropped = plat::DroppedUserActions();
+        plat::UserClick(ui::StartButton);
+        plat::UserClick(dialog.closeButton);
+        dialog.open();
+        EXPECT_EQ(plat::DroppedUserActions(), dropped + 1);
+        EXPECT_FALSE(plat::WindowExists(dialog.window));
+        EXPECT_TRUE(plat::GetWindowEnabled(ui::MainWindow));
+        EXPECT_EQ(plat::GetForeground(), ui::MainWindow);
+
+        // Disabled by someone else before: still disabled afterwards.
+        plat::SetWindowEnabled(ui::MainWindow, false);
+        plat::UserClick(dialog.closeButton);
+        dialog.open();
+        EXPECT_FALSE(plat::WindowExists(dialog.window));
+        EXPECT_FALSE(plat::GetWindowEnabled(ui::MainWindow));
+        plat::SetWindowEnabled(ui::MainWindow, true);
+    }
+    EXPECT_EQ(plat::PendingUserActions(), 0u);
+}
+
+TEST_F(ModalWindowTest, InputBehindTheClosingClickDoesNotReachTheMainWindow) {
+    for (const ModalDialog& dialog : dialogs) {
+        SCOPED_TRACE(dialog.name);
+        const size_t dropped = plat::DroppedUserActions();
+        plat::UserClick(dialog.closeButton);
+        // Reaches the main window only once the dialog is gone: had it been
+        // acted on, "Std.Jobs autom. dazu" would be ticked now.
+        plat::UserChooseMenu(ui::MainWindow, ui::ItemStandardAuto);
+        dialog.open();
+        ui_testing::RunPendingEvents();
+        EXPECT_EQ(core::S().settings.GStdAuto, 0);
+        EXPECT_FALSE(plat::GetMenuItemChecked(ui::MainWindow, ui::ItemStandardAuto));
+        EXPECT_EQ(plat::PendingUserActions(), 0u);
+        EXPECT_EQ(plat::QueuedEvents(), 0u);
+        EXPECT_EQ(plat::DroppedUserActions(), dropped);
+    }
+    // The main window's own loop still takes what comes afterwards.
+    plat::UserChooseMenu(ui::MainWindow, ui::ItemStandardAuto);
+    ui_testing::RunPendingEvents();
+    EXPECT_EQ(core::S().settings.GStdAuto, 1);
+}
+
+TEST_F(ModalWindowTest, OverTheJobEditorTheChooserLeavesTheEditorTheUsersNextClicks) {
+    // The chooser hands back to the editor, not to the main window: what
+    // the user did after its "OK" is meant for the editor and stays.
+    plat::UserClick(EditorDestButton);
+    plat::UserClick(ChooserOkButton);
+    plat::UserType(EditorSourceField, L"C:\\Neu");
+    plat::UserClick(EditorOkButton);
+    plat::UserChooseMenu(ui::MainWindow, ui::ItemStandardAuto);
+    EditJob();
+    ui_testing::RunPendingEvents();
+    EXPECT_FALSE(plat::WindowExists(EditorWindow));
+    EXPECT_NE(tree.Read(L"AppData\\TresoroData\\Tresoro.ini").find("1 = 1001|C:\\Neu\\|E:\\Ziel\\|"),
+              std::string::npos);
+    // The main window was held by the editor all along and is given back
+    // once, when the editor closes; the menu choice behind its "OK" is dropped.
+    EXPECT_TRUE(plat::GetWindowEnabled(ui::MainWindow));
+    EXPECT_EQ(core::S().settings.GStdAuto, 0);
+    EXPECT_EQ(plat::DroppedUserActions(), 0u);
+}
+
+}  // namespace
