@@ -33,7 +33,7 @@ struct ModalDialog {
 };
 
 struct ModalWindowTest : ui_testing::UiFixture {
-    std::vector<ModalDialog> dialogs;
+    std::vector<ModalDialog> modals;
 
     void SetUp() override {
         UiFixture::SetUp();
@@ -43,7 +43,7 @@ struct ModalWindowTest : ui_testing::UiFixture {
         plat::UserClickRow(ui::JobListView, 0);
         ui_testing::RunPendingEvents();
         const std::wstring start = appData;
-        dialogs = {
+        modals = {
             {"info window", InfoWindow, InfoOkButton, [] { ShowInfoWindow(); }},
             {"job editor", EditorWindow, EditorCancelButton, [] { EditJob(); }},
             {"path chooser", ChooserWindow, ChooserCancelButton,
@@ -54,7 +54,7 @@ struct ModalWindowTest : ui_testing::UiFixture {
 };
 
 TEST_F(ModalWindowTest, TheMainWindowGetsBackTheStateItHadBefore) {
-    for (const ModalDialog& dialog : dialogs) {
+    for (const ModalDialog& dialog : modals) {
         SCOPED_TRACE(dialog.name);
         // Held while open: the click on "Start" finds the main window disabled.
         ASSERT_TRUE(plat::GetWindowEnabled(ui::MainWindow));
@@ -79,7 +79,7 @@ TEST_F(ModalWindowTest, TheMainWindowGetsBackTheStateItHadBefore) {
 }
 
 TEST_F(ModalWindowTest, InputBehindTheClosingClickDoesNotReachTheMainWindow) {
-    for (const ModalDialog& dialog : dialogs) {
+    for (const ModalDialog& dialog : modals) {
         SCOPED_TRACE(dialog.name);
         const size_t dropped = plat::DroppedUserActions();
         plat::UserClick(dialog.closeButton);
