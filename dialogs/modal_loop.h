@@ -45,9 +45,16 @@ void RunModal(const ModalHold& hold, const ModalHandler& handle);
 
 // Gives the owner back the input it had, removes the dialog's window and
 // brings the owner to the front. When the owner is the main window (or there
-// is none), what the user did meanwhile and the program has not taken yet is
-// dropped: it was aimed at the dialog, and the main window's loop would
-// start commands with it.
+// is none), the clicks and menu choices the user made meanwhile and the
+// program has not taken yet are dropped: they were aimed at the dialog, and
+// the main window's loop would start commands with them. The other events
+// pending then (a close request, a second start's message) are kept for
+// the main window's loop, which takes them through TakeKeptEvent.
 void EndModal(const ModalHold& hold);
+
+// The oldest event EndModal kept; false when there is none.
+bool TakeKeptEvent(plat::GuiEvent& event);
+
+void ResetModalForTest();
 
 }  // namespace dialogs

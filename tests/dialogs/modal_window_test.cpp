@@ -2,9 +2,11 @@
 // open the main window takes no input, afterwards it has the state it had
 // before (a main window someone else disabled stays disabled), and input
 // that waited behind the click that closed the dialog never reaches the
-// main window's commands.
+// main window's commands, while a close request behind it still ends the
+// program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,12 +14,14 @@
 #include "core/state.h"
 #include "dialogs/info_window.h"
 #include "dialogs/job_editor.h"
+#include "dialogs/modal_loop.h"
 #include "dialogs/path_chooser.h"
 #include "dialogs/path_chooser_window.h"
 #include "dialogs/standard_setup.h"
 #include "platform/gui.h"
 #include "platform/gui_testing.h"
 #include "tests/ui/ui_fixture.h"
+#include "ui/event_loop.h"
 #include "ui/menu.h"
 #include "ui/widgets.h"
 
@@ -86,6 +90,8 @@ TEST_F(ModalWindowTest, InputBehindTheClosingClickDoesNotReachTheMainWindow) {
         // Reaches the main window only once the dialog is gone: had it been
         // acted on, "Std.Jobs autom. dazu" would be ticked now.
         plat::UserChooseMenu(ui::MainWindow, ui::ItemStandardAuto);
+        // No click, and not thrown away: a close request behind it.
+        plat::UserCloseWindow(ui::MainWindow);
         dialog.open();
         ui_testing::RunPendingEvents();
         EXPECT_EQ(core::S().settings.GStdAuto, 0);
@@ -93,6 +99,12 @@ TEST_F(ModalWindowTest, InputBehindTheClosingClickDoesNotReachTheMainWindow) {
         EXPECT_EQ(plat::PendingUserActions(), 0u);
         EXPECT_EQ(plat::QueuedEvents(), 0u);
         EXPECT_EQ(plat::DroppedUserActions(), dropped);
+        std::vector<plat::EventKind> kept;
+        plat::GuiEvent event;
+        while (TakeKeptEvent(event))
+            if (event.window == ui::MainWindow) kept.push_back(event.kind);
+        EXPECT_EQ(std::count(kept.begin(), kept.end(), plat::EventKind::CloseWindow), 1);
+        EXPECT_EQ(std::count(kept.begin(), kept.end(), plat::EventKind::Menu), 0);
     }
     // The main window's own loop still takes what comes afterwards.
     plat::UserChooseMenu(ui::MainWindow, ui::ItemStandardAuto);
@@ -118,6 +130,25 @@ TEST_F(ModalWindowTest, OverTheJobEditorTheChooserLeavesTheEditorTheUsersNextCli
     EXPECT_TRUE(plat::GetWindowEnabled(ui::MainWindow));
     EXPECT_EQ(core::S().settings.GStdAuto, 0);
     EXPECT_EQ(plat::DroppedUserActions(), 0u);
+}
+
+// The first start as the program makes it: without a configuration the
+// standard set-up window offers itself before the main window's loop runs.
+// The user closes it, then at once the main window: Tresoro ends and writes
+// its configuration.
+using FirstStart = ui_testing::UiFixture;
+
+TEST_F(FirstStart, TheCloseBoxRightAfterTheSetUpWindowEndsTheProgram) {
+    plat::UserCloseWindow(StdSetupWindow);
+    plat::UserCloseWindow(ui::MainWindow);
+    ASSERT_TRUE(Start().enterLoop);
+    EXPECT_EQ(plat::DroppedUserActions(), 0u);  // the set-up window was there to be closed
+    EXPECT_FALSE(plat::WindowExists(StdSetupWindow));
+    EXPECT_TRUE(plat::GetWindowEnabled(ui::MainWindow));
+    EXPECT_EQ(plat::GetForeground(), ui::MainWindow);
+    ui::EventLoop();  // returns once the close is taken
+    EXPECT_EQ(ui::EndProgram(), 0);
+    EXPECT_NE(tree.Read(L"AppData\\TresoroData\\Tresoro.ini").find("GStdAuto = 1"), std::string::npos);
 }
 
 }  // namespace
