@@ -76,7 +76,6 @@ InfoSession OpenInfoWindow(const PackedText& source) {
     session.open = true;
     plat::SetWindowTitle(InfoWindow, L"Tresoro 1.09");
     session.modal = BeginModal(InfoWindow, MainOwner());
-    session.mainDisabled = session.modal.ownerHeld;
     InfoFillText(source);
     return session;
 }

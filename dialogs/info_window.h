@@ -48,9 +48,8 @@ void ShowInfoWindowWith(const PackedText& source);
 // The two halves of ShowInfoWindowWith, public so that tests can look at
 // the open window before its loop runs.
 struct InfoSession {
-    bool open = false;          // false: the window could not be made (message shown)
-    bool mainDisabled = false;  // the main window was disabled and takes input again at the end
-    ModalHold modal;
+    bool open = false;  // false: the window could not be made (message shown)
+    ModalHold modal;    // ownerHeld: the main window was disabled and takes input again at the end
 };
 // Opens the window, takes the main window's input away, unpacks and shows
 // the text.
