@@ -6,6 +6,7 @@
 #include <new>
 
 #include "dialogs/design_units.h"
+#include "dialogs/modal_loop.h"
 #include "platform/compress.h"
 #include "platform/gui.h"
 #include "platform/text.h"
@@ -38,10 +39,10 @@ UnpackOutcome UnpackInfoText(const PackedText& source, std::wstring& text) {
 }
 
 static bool InfoOpen() {
-    const bool mainWindow = plat::WindowExists(ui::MainWindow);
+    const int owner = MainOwner();
     const plat::Box box{0, 0, Scaled(400), Scaled(300)};
-    const uint32_t flags = plat::kWinSystemMenu | (mainWindow ? plat::kWinCenterOwner : plat::kWinCenterScreen);
-    if (!plat::OpenWindow(InfoWindow, L"Info", box, flags, mainWindow ? ui::MainWindow : 0)) return false;
+    const uint32_t flags = plat::kWinSystemMenu | (owner ? plat::kWinCenterOwner : plat::kWinCenterScreen);
+    if (!plat::OpenWindow(InfoWindow, L"Info", box, flags, owner)) return false;
     bool ok = plat::CreateEditor(InfoTextView, InfoWindow, Scaled(plat::Box{5, 5, 390, 255}), plat::kReadOnly);
     ok = plat::CreateButton(InfoOkButton, InfoWindow, Scaled(plat::Box{160, 270, 60, 20}), L"OK") && ok;
     if (!ok) plat::RemoveWindow(InfoWindow);
@@ -74,41 +75,25 @@ InfoSession OpenInfoWindow(const PackedText& source) {
     }
     session.open = true;
     plat::SetWindowTitle(InfoWindow, L"Tresoro 1.09");
-    if (plat::WindowExists(ui::MainWindow) && plat::GetWindowEnabled(ui::MainWindow)) {
-        plat::SetWindowEnabled(ui::MainWindow, false);
-        session.mainDisabled = true;
-    }
+    session.modal = BeginModal(InfoWindow, MainOwner());
     InfoFillText(source);
-    plat::SetForeground(InfoWindow);
     return session;
 }
 
-bool InfoWindowEvent(const plat::GuiEvent& event) {
-    if (event.window != InfoWindow) {
-        // Modal: whatever happens elsewhere only brings this window back.
-        plat::SetForeground(InfoWindow);
-        return false;
-    }
+static bool InfoOwnEvent(const plat::GuiEvent& event) {
     if (event.kind == plat::EventKind::CloseWindow) return true;
     return event.kind == plat::EventKind::Gadget && event.id == InfoOkButton &&
            event.type == plat::EventType::LeftClick;
 }
 
+bool InfoWindowEvent(const plat::GuiEvent& event) {
+    return ModalEvent(ModalHold{.window = InfoWindow}, event, InfoOwnEvent);
+}
+
 void RunInfoWindow(const InfoSession& session) {
     if (!session.open) return;
-    for (;;) {
-        plat::GuiEvent event;
-        if (plat::WaitEvent(plat::kWaitForever, event) && InfoWindowEvent(event)) break;
-    }
-
-    // The owner takes input again before the window goes, so that Windows
-    // hands the activation back to it and not to another program.
-    if (session.mainDisabled) plat::SetWindowEnabled(ui::MainWindow, true);
-    plat::RemoveWindow(InfoWindow);
-    // Clicks that piled up meanwhile are not meant for what comes next.
-    plat::GuiEvent stale;
-    while (plat::PollEvent(stale)) {}
-    if (plat::WindowExists(ui::MainWindow) && plat::GetWindowShown(ui::MainWindow)) plat::SetForeground(ui::MainWindow);
+    RunModal(session.modal, InfoOwnEvent);
+    EndModal(session.modal);
 }
 
 void ShowInfoWindowWith(const PackedText& source) { RunInfoWindow(OpenInfoWindow(source)); }

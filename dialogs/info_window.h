@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "dialogs/modal_loop.h"
 #include "platform/gui.h"
 #include "ui/widgets.h"
 
@@ -47,14 +48,14 @@ void ShowInfoWindowWith(const PackedText& source);
 // The two halves of ShowInfoWindowWith, public so that tests can look at
 // the open window before its loop runs.
 struct InfoSession {
-    bool open = false;          // false: the window could not be made (message shown)
-    bool mainDisabled = false;  // the main window was disabled and takes input again at the end
+    bool open = false;  // false: the window could not be made (message shown)
+    ModalHold modal;    // ownerHeld: the main window was disabled and takes input again at the end
 };
 // Opens the window, takes the main window's input away, unpacks and shows
 // the text.
 InfoSession OpenInfoWindow(const PackedText& source);
-// Handles events until the user closes the window, then closes it and
-// drops the events still pending.
+// Handles events until the user closes the window, then closes it as every
+// modal dialog closes (dialogs/modal_loop.h).
 void RunInfoWindow(const InfoSession& session);
 // One event of that loop: true when it closes the window (its close box or
 // "OK"); an event of any other window brings the info window to the front.

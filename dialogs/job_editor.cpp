@@ -7,6 +7,7 @@
 #include "core/state.h"
 #include "core/text_helpers.h"
 #include "dialogs/design_units.h"
+#include "dialogs/modal_loop.h"
 #include "dialogs/path_chooser.h"
 #include "ui/job_list.h"
 #include "ui/message.h"
@@ -120,22 +121,9 @@ void EditJob() {
         ui::ShowMessage(L"Fehler! Konnte SetEdit Fenster nicht öffnen", 0, L"Meldung");
         return;
     }
-    const bool mainDisabled = plat::WindowExists(ui::MainWindow) && plat::GetWindowEnabled(ui::MainWindow);
-    if (mainDisabled) plat::SetWindowEnabled(ui::MainWindow, false);
-    for (;;) {
-        plat::GuiEvent event;
-        if (!plat::WaitEvent(plat::kWaitForever, event)) continue;
-        if (event.window != EditorWindow) {
-            // Modal: the main window's events are not acted on.
-            plat::SetForeground(EditorWindow);
-            continue;
-        }
-        if (JobEditorEvent(event, sid)) break;
-    }
-    // Enabled before the editor goes, so that Windows activates the main
-    // window and not another program.
-    if (mainDisabled) plat::SetWindowEnabled(ui::MainWindow, true);
-    plat::RemoveWindow(EditorWindow);
+    const ModalHold hold = BeginModal(EditorWindow, MainOwner());
+    RunModal(hold, [sid](const plat::GuiEvent& event) { return JobEditorEvent(event, sid); });
+    EndModal(hold);
     ui::RefreshJobList();
     core::WriteConfig();
 }

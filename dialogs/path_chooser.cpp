@@ -3,10 +3,9 @@
 // for network places the list cannot reach.
 #include "dialogs/path_chooser.h"
 
-#include <vector>
-
 #include "core/text_helpers.h"
 #include "dialogs/design_units.h"
+#include "dialogs/modal_loop.h"
 #include "dialogs/path_chooser_window.h"
 #include "platform/fs.h"
 #include "platform/gui.h"
@@ -18,11 +17,7 @@ namespace dialogs {
 // The chooser belongs to the window that asked for it (the job editor when
 // it is open) but sits in the middle of the main window, where the user is
 // looking.
-static int ChooserOwner() {
-    if (plat::WindowExists(ui::kJobEditorIds)) return ui::kJobEditorIds;
-    if (plat::WindowExists(ui::MainWindow)) return ui::MainWindow;
-    return 0;
-}
+static int ChooserOwner() { return plat::WindowExists(ui::kJobEditorIds) ? ui::kJobEditorIds : MainOwner(); }
 
 static bool ChooserOpenWindow() {
     plat::Box box = Scaled(plat::Box{0, 0, 320, 270});
@@ -67,7 +62,6 @@ bool OpenPathChooser(const std::wstring& initialPath, const std::wstring& title)
 
 struct ChooserRun {
     std::wstring title;
-    bool done = false;
     bool chosen = false;
     std::wstring path;  // the path field's text at "OK"
 };
@@ -115,7 +109,9 @@ static void ChooserBrowse(const std::wstring& title) {
     if (!picked.empty()) ChooserGoTo(picked);
 }
 
-static void ChooserGadget(ChooserRun& run, const plat::GuiEvent& event) {
+static bool ChooserEvent(ChooserRun& run, const plat::GuiEvent& event) {
+    if (event.kind == plat::EventKind::CloseWindow) return true;
+    if (event.kind != plat::EventKind::Gadget) return false;
     switch (event.id) {
         case ChooserDirList:
             ChooserListClicked();
@@ -134,30 +130,15 @@ static void ChooserGadget(ChooserRun& run, const plat::GuiEvent& event) {
             ChooserNewFolder();
             break;
         case ChooserCancelButton:
-            run.done = true;
-            break;
+            return true;
         case ChooserOkButton:
             run.path = plat::GetGadgetText(ChooserPathField);
             run.chosen = true;
-            run.done = true;
-            break;
+            return true;
         default:
             break;
     }
-}
-
-// The windows below the chooser take no input while it is open; each gets
-// back the state it had, so a chooser over the job editor leaves the main
-// window disabled for the editor's own loop.
-static std::vector<int> ChooserDisableBelow() {
-    std::vector<int> disabled;
-    const int below[] = {ui::MainWindow, ui::kJobEditorIds};
-    for (int id : below) {
-        if (!plat::WindowExists(id) || !plat::GetWindowEnabled(id)) continue;
-        plat::SetWindowEnabled(id, false);
-        disabled.push_back(id);
-    }
-    return disabled;
+    return false;
 }
 
 std::wstring ChoosePath(const std::wstring& initialPath, const std::wstring& title) {
@@ -165,26 +146,13 @@ std::wstring ChoosePath(const std::wstring& initialPath, const std::wstring& tit
         ui::ShowMessage(L"Err - konnte Pfadwahl-Fenster nicht öffnen", 0, L"Meldung");
         return std::wstring();
     }
-    const std::vector<int> disabled = ChooserDisableBelow();
+    // Over the job editor the editor is held; the main window below it
+    // already is, by the editor.
+    const ModalHold hold = BeginModal(ChooserWindow, ChooserOwner());
     ChooserRun run;
     run.title = title;
-    while (!run.done) {
-        plat::GuiEvent event;
-        if (!plat::WaitEvent(plat::kWaitForever, event)) continue;
-        if (event.window != ChooserWindow) {
-            // Modal: what happens elsewhere is not acted on.
-            plat::SetForeground(ChooserWindow);
-            continue;
-        }
-        if (event.kind == plat::EventKind::CloseWindow)
-            run.done = true;
-        else if (event.kind == plat::EventKind::Gadget)
-            ChooserGadget(run, event);
-    }
-    // The owner is enabled before the chooser goes, so that Windows hands
-    // the activation back to it and not to another program.
-    for (int id : disabled) plat::SetWindowEnabled(id, true);
-    plat::RemoveWindow(ChooserWindow);
+    RunModal(hold, [&run](const plat::GuiEvent& event) { return ChooserEvent(run, event); });
+    EndModal(hold);
     if (run.chosen && !run.path.empty()) return core::AddBackslash(run.path);
     return initialPath;
 }

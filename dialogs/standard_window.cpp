@@ -4,6 +4,7 @@
 #include "core/state.h"
 #include "core/text_helpers.h"
 #include "dialogs/design_units.h"
+#include "dialogs/modal_loop.h"
 #include "dialogs/standard_setup.h"
 #include "platform/fs.h"
 #include "platform/gui.h"
@@ -71,42 +72,34 @@ static StdStep StdOnClick(int gadget, std::wstring& result) {
     }
 }
 
+// The window's two halves are public apart, for the tests; the hold on the
+// main window passes from the one to the other here.
+static ModalHold gStdModal;
+
 bool OpenSetupWindow() {
-    const bool mainWindow = plat::WindowExists(ui::MainWindow);
     const plat::Box box{0, 0, Scaled(460), Scaled(150)};
     if (!plat::OpenWindow(StdSetupWindow, L"Standard Datenbackups einrichten", box,
-                          plat::kWinSystemMenu | plat::kWinCenterScreen, mainWindow ? ui::MainWindow : 0) ||
+                          plat::kWinSystemMenu | plat::kWinCenterScreen, MainOwner()) ||
         !StdCreateControls()) {
         plat::RemoveWindow(StdSetupWindow);
         ui::ShowMessage(L"Fehler! Konnte Standard-Job Fenster nicht öffnen", 0, L"Meldung");
         return false;
     }
-    if (mainWindow) plat::SetWindowEnabled(ui::MainWindow, false);
+    gStdModal = BeginModal(StdSetupWindow, MainOwner());
     plat::SetGadgetText(StdDestField, InitialSetupDest());
-    plat::SetForeground(StdSetupWindow);
     return true;
 }
 
 std::wstring RunSetupWindow() {
     std::wstring result;
     StdStep step = StdStep::Stay;
-    while (step == StdStep::Stay && plat::WindowExists(StdSetupWindow)) {
-        plat::GuiEvent event;
-        if (!plat::WaitEvent(plat::kWaitForever, event)) continue;
-        if (event.window != StdSetupWindow) {
-            // Modal: whatever happens elsewhere only brings this window back.
-            plat::SetForeground(StdSetupWindow);
-            continue;
-        }
+    RunModal(gStdModal, [&](const plat::GuiEvent& event) {
         if (event.kind == plat::EventKind::CloseWindow) step = StdStep::Cancel;
         if (event.kind == plat::EventKind::Gadget && event.type == plat::EventType::LeftClick)
             step = StdOnClick(event.id, result);
-    }
-    plat::RemoveWindow(StdSetupWindow);
-    if (plat::WindowExists(ui::MainWindow)) {
-        plat::SetWindowEnabled(ui::MainWindow, true);
-        if (plat::GetWindowShown(ui::MainWindow)) plat::SetForeground(ui::MainWindow);
-    }
+        return step != StdStep::Stay;
+    });
+    EndModal(gStdModal);
     return step == StdStep::Accept ? result : std::wstring();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/event_loop.h"
 
 #include "core/config.h"
+#include "dialogs/modal_loop.h"
 #include "engine/countdown.h"
 #include "engine/run.h"
 #include "engine/run_state.h"
@@ -76,7 +77,8 @@ void DispatchEvent(const plat::GuiEvent& event) {
 void EventLoopPass() {
     FlushLogViews(true);
     plat::GuiEvent event;
-    plat::WaitEvent(1000, event);
+    // What reached the main window while a dialog closed comes first.
+    if (!dialogs::TakeKeptEvent(event)) plat::WaitEvent(1000, event);
     DispatchEvent(event);
 }
 

@@ -121,7 +121,7 @@ TEST_F(InfoWindowTest, TheCloseBoxClosesItTheSameWay) {
 TEST_F(InfoWindowTest, TheMainWindowTakesNoInputWhileItIsOpen) {
     const InfoSession session = OpenInfoWindow(CarriedInfoText());
     ASSERT_TRUE(session.open);
-    EXPECT_TRUE(session.mainDisabled);
+    EXPECT_TRUE(session.modal.ownerHeld);
     EXPECT_FALSE(plat::GetWindowEnabled(ui::MainWindow));
     plat::UserClick(ui::StartButton);
     plat::UserChooseMenu(ui::MainWindow, ui::ItemAbout);

@@ -3,6 +3,7 @@
 
 #include "core/state.h"
 #include "dialogs/exclude_search.h"
+#include "dialogs/modal_loop.h"
 #include "engine/display.h"
 #include "engine/run_state.h"
 #include "log/channels.h"
@@ -33,6 +34,7 @@ struct ResetBetweenTests : testing::EmptyTestEventListener {
         plat::ResetMutexesForTest();
         ui::ResetUiForTest();
         dialogs::ResetExcludeSearchForTest();
+        dialogs::ResetModalForTest();
     }
 };
 }  // namespace
