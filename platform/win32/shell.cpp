@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/path_text.h"
 #include "platform/shell.h"
 
 namespace plat {
@@ -22,9 +23,7 @@ std::wstring SpecialFolder(int csidl) {
     // Virtual folders (the printers, the recycle bin) have an item list but
     // no path.
     if (!ok) return L"";
-    std::wstring out = path;
-    if (!out.empty() && out.back() == L'\\') out.pop_back();
-    return out;
+    return WithoutTrailingSeparator(path);
 }
 
 std::wstring TempDir() {

@@ -1,9 +1,23 @@
-// The parent of a directory path, used by the path chooser's "<" and ".."
-// and by the new-job command, which proposes the parents of the current
-// job's directories.
-#include "dialogs/path_chooser.h"
+#include "platform/path_text.h"
 
-namespace dialogs {
+namespace plat {
+
+static bool PathIsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+static size_t PathNameStart(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? 0 : slash + 1;
+}
+
+std::wstring PathName(const std::wstring& path) { return path.substr(PathNameStart(path)); }
+
+std::wstring PathFolder(const std::wstring& path) { return path.substr(0, PathNameStart(path)); }
+
+std::wstring WithoutTrailingSeparator(const std::wstring& path) {
+    size_t end = path.size();
+    while (end > 1 && PathIsSeparator(path[end - 1])) --end;
+    return path.substr(0, end);
+}
 
 // Counting backslashes instead of looking for the last one keeps network
 // roots intact: "\\server\share\" steps up to "\\server\", and the two
@@ -26,4 +40,4 @@ std::wstring ParentDir(const std::wstring& path) {
     return result;
 }
 
-}  // namespace dialogs
+}  // namespace plat
