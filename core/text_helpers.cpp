@@ -9,11 +9,6 @@
 
 namespace core {
 
-std::wstring AddBackslash(const std::wstring& text) {
-    if (!text.empty() && text.back() == L'\\') return text;
-    return text + L'\\';
-}
-
 // A leading sign stays in front of the first group, so "-1234" reads
 // "-1'234" and never "-'1'234".
 std::wstring FormatThousands(const std::wstring& digits) {

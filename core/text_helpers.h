@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/path_text.h"
+
 namespace core {
 
 // Appends "\" unless the text already ends in one; "" gives "\".
-std::wstring AddBackslash(const std::wstring& text);
+using plat::AddBackslash;
 // "1234567" -> "1'234'567"; "" stays "".
 std::wstring FormatThousands(const std::wstring& digits);
 std::wstring FormatThousands(int64_t value);

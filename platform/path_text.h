@@ -7,6 +7,8 @@
 
 namespace plat {
 
+// Appends "\" unless the text already ends in one; "" gives "\".
+std::wstring AddBackslash(const std::wstring& text);
 // "C:\Daten\Brief.txt" -> "Brief.txt": what follows the last separator; a
 // text without one is all name.
 std::wstring PathName(const std::wstring& path);

@@ -4,6 +4,11 @@ namespace plat {
 
 static bool PathIsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
+std::wstring AddBackslash(const std::wstring& text) {
+    if (!text.empty() && text.back() == L'\\') return text;
+    return text + L'\\';
+}
+
 static size_t PathNameStart(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? 0 : slash + 1;

@@ -39,8 +39,7 @@ std::wstring TempDir() {
         DWORD got = GetLongPathNameW(out.c_str(), longer.data(), need);
         if (got != 0 && got < need) out.assign(longer.data(), got);
     }
-    if (out.back() != L'\\') out += L'\\';
-    return out;
+    return AddBackslash(out);
 }
 
 std::wstring ProgramFile() {
@@ -158,7 +157,7 @@ std::wstring ShellTypeName(const std::wstring& name, bool folder, bool drive) {
     SHFILEINFOW info = {};
     DWORD_PTR ok = 0;
     if (drive) {
-        const std::wstring root = name + (name.empty() || name.back() != L'\\' ? L"\\" : L"");
+        const std::wstring root = AddBackslash(name);
         ok = SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_TYPENAME);
     } else {
         ok = SHGetFileInfoW(name.c_str(), folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
