@@ -1,6 +1,8 @@
 // Text work on paths in the program's own spelling ("C:\Daten\Brief.txt",
 // "\\server\share\"): pure, the same in every build and usable by every
-// layer. "/" counts as a separator where Windows would take it as one.
+// layer. Splitting and trimming take "/" as a separator too, as Windows
+// does; AddBackslash and ParentDir work on the program's directory texts,
+// which end in "\".
 #pragma once
 
 #include <string>
