@@ -5,6 +5,7 @@
 #include "core/folder_vars.h"
 #include "core/text_helpers.h"
 #include "platform/fs.h"
+#include "platform/path_text.h"
 #include "platform/shell.h"
 #include "platform/text.h"
 
@@ -13,12 +14,7 @@ namespace core {
 static constexpr int kCsidlAppData = 26;
 static constexpr int kCsidlCommonAppData = 35;
 
-std::wstring DetermineProgramDir() {
-    std::wstring file = plat::ProgramFile();
-    size_t slash = file.rfind(L'\\');
-    if (slash == std::wstring::npos) return L"";
-    return file.substr(0, slash + 1);
-}
+std::wstring DetermineProgramDir() { return plat::PathFolder(plat::ProgramFile()); }
 
 // Versions before "TresoroData\" kept the configuration and the logs directly
 // in the application-data folder; they move along on the first start. Only

@@ -1,5 +1,6 @@
 #include "core/text_helpers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <string>
@@ -7,11 +8,6 @@
 #include "platform/clock.h"
 
 namespace core {
-
-std::wstring AddBackslash(const std::wstring& text) {
-    if (!text.empty() && text.back() == L'\\') return text;
-    return text + L'\\';
-}
 
 // A leading sign stays in front of the first group, so "-1234" reads
 // "-1'234" and never "-'1'234".
@@ -37,26 +33,31 @@ static size_t TextSkipBlanks(const std::wstring& text) {
 
 static bool TextIsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-// Hand-edited configuration files may hold any number; a value beyond the
-// 32-bit range keeps its sign and sticks at the limit instead of wrapping.
-int32_t ParseLeadingInt(const std::wstring& text) {
-    size_t i = TextSkipBlanks(text);
+// The value of a digit up to base 16; -1 for any other character.
+static int TextDigitValue(wchar_t c) {
+    if (TextIsDigit(c)) return c - L'0';
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    return -1;
+}
+
+// Hand-edited configuration files and typed fields may hold any number; a
+// value beyond the 32-bit range keeps its sign and sticks at the limit.
+int32_t ParseLeadingInt(const std::wstring& text, uint32_t syntax) {
+    size_t i = (syntax & kNumberBlanks) ? TextSkipBlanks(text) : 0;
     bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
+    if ((syntax & kNumberSign) && i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
+    int base = 10;
+    if ((syntax & kNumberRadix) && i < text.size() && (text[i] == L'$' || text[i] == L'%'))
+        base = text[i++] == L'$' ? 16 : 2;
     const int64_t limit =
         negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
     int64_t value = 0;
-    for (; i < text.size() && TextIsDigit(text[i]); ++i) {
-        value = value * 10 + (text[i] - L'0');
-        if (value > limit) {
-            value = limit;
-            // Skip the remaining digits; the value cannot grow any further.
-            while (i < text.size() && TextIsDigit(text[i])) ++i;
-            break;
-        }
+    for (; i < text.size(); ++i) {
+        const int digit = TextDigitValue(text[i]);
+        if (digit < 0 || digit >= base) break;
+        // Once at the limit the digits left cannot matter.
+        value = std::min<int64_t>(value * base + digit, limit);
     }
     return static_cast<int32_t>(negative ? -value : value);
 }

@@ -4,16 +4,26 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/path_text.h"
+
 namespace core {
 
 // Appends "\" unless the text already ends in one; "" gives "\".
-std::wstring AddBackslash(const std::wstring& text);
+using plat::AddBackslash;
 // "1234567" -> "1'234'567"; "" stays "".
 std::wstring FormatThousands(const std::wstring& digits);
 std::wstring FormatThousands(int64_t value);
-// Leading decimal integer with optional sign ("12abc" -> 12, "x" -> 0),
-// after leading blanks and tabs; saturates at the 32-bit limits.
-int32_t ParseLeadingInt(const std::wstring& text);
+// What a number may have besides its decimal digits; flags to combine.
+enum NumberSyntax : uint32_t {
+    kNumberDigitsOnly = 0,
+    kNumberBlanks = 1,  // leading blanks and tabs are skipped
+    kNumberSign = 2,    // a "+" or "-" before the digits
+    kNumberRadix = 4,   // after the sign, "$" for hexadecimal or "%" for binary digits
+};
+// Leading integer up to the first character that is no digit of its base
+// ("12abc" -> 12, "x" -> 0); saturates at the 32-bit limits instead of
+// wrapping. By default with blanks and sign, as configuration files have it.
+int32_t ParseLeadingInt(const std::wstring& text, uint32_t syntax = kNumberBlanks | kNumberSign);
 // Leading decimal number: sign, digits, optional "." and fraction; else 0.
 double ParseLeadingFloat(const std::wstring& text);
 // Date as "dd.mm.yy hh:ii:ss" in local time.

@@ -1,7 +1,6 @@
 // What the job editor reads from a job and writes back into it, and how it
 // reads the numbers the user typed into the exception list.
 #include <algorithm>
-#include <limits>
 
 #include "core/state.h"
 #include "core/text_helpers.h"
@@ -67,36 +66,8 @@ bool CommitEditorValues(core::Job& job, const EditorValues& values) {
     return outside;
 }
 
-static int RulesDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
-
 int32_t ParseNumber(const std::wstring& text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
-    int base = 10;
-    if (i < text.size() && text[i] == L'$') {
-        base = 16;
-        ++i;
-    } else if (i < text.size() && text[i] == L'%') {
-        base = 2;
-        ++i;
-    }
-    const int64_t limit =
-        negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
-    int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const int digit = RulesDigit(text[i]);
-        if (digit < 0 || digit >= base) break;
-        // Saturates instead of wrapping; the digits left cannot matter.
-        value = std::min<int64_t>(value * base + digit, limit);
-    }
-    return static_cast<int32_t>(negative ? -value : value);
+    return core::ParseLeadingInt(text, core::kNumberBlanks | core::kNumberSign | core::kNumberRadix);
 }
 
 std::vector<std::wstring> ExceptionMessages(const std::wstring& path, const std::wstring& dest) {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/path_text.h"
+
 namespace dialogs {
 
 // "Bitte Pfad wählen", retitled `title`: the chosen directory (ending in
@@ -11,7 +13,8 @@ namespace dialogs {
 // opened (after a message saying so).
 std::wstring ChoosePath(const std::wstring& initialPath, const std::wstring& title);
 
-// The parent directory of a path that ends in "\".
-std::wstring ParentDir(const std::wstring& path);
+// The parent directory of a path that ends in "\", the same step up as the
+// directory list's "..".
+using plat::ParentDir;
 
 }  // namespace dialogs

@@ -8,24 +8,13 @@
 #include "log/channels.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
+#include "platform/path_text.h"
 
 namespace engine {
 
 const wchar_t* const kSetAsideSuffix = L".arc2del";
 
 static constexpr int64_t kArchiveDaySeconds = 86400;
-
-static std::wstring ArchiveWithoutTrailingSlash(const std::wstring& path) {
-    size_t end = path.size();
-    while (end > 1 && (path[end - 1] == L'\\' || path[end - 1] == L'/')) --end;
-    return path.substr(0, end);
-}
-
-// The name part of a path without trailing "\".
-static std::wstring ArchiveNameOf(const std::wstring& path) {
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 
 void SplitSlotName(const std::wstring& name, std::wstring& base, std::wstring& ext) {
     size_t dot = name.rfind(L'.');
@@ -74,14 +63,14 @@ static int32_t ArchiveScanSlots(const std::wstring& archiveDir, const std::wstri
 // A version's name while it waits: its slot's name + ".arc2del", in the
 // directory's set-aside folder.
 static std::wstring ArchiveAsidePath(const std::wstring& setAsideDir, const std::wstring& slotPath) {
-    return setAsideDir + ArchiveNameOf(slotPath) + kSetAsideSuffix;
+    return setAsideDir + plat::PathName(slotPath) + kSetAsideSuffix;
 }
 
 // The set-aside folder is made, with any missing levels above it, when the
 // first version of its directory has to wait; what is made is noted, so
 // that each directory removes its folder again when it is done.
 static bool ArchiveMakeSetAsideDir(Run& run, const std::wstring& setAsideDir) {
-    std::wstring level = ArchiveWithoutTrailingSlash(setAsideDir);
+    std::wstring level = plat::WithoutTrailingSeparator(setAsideDir);
     std::vector<std::wstring> missing;
     while (!plat::DirExists(level)) {
         missing.push_back(level);
@@ -126,9 +115,9 @@ std::wstring ArchiveEntry(Run& run, const std::wstring& pathIn, const std::wstri
     if (versions == 0 || CancelPending()) return L"";
     if (versions < 0) versions = kUnlimitedVersions;
 
-    const std::wstring path = ArchiveWithoutTrailingSlash(pathIn);
+    const std::wstring path = plat::WithoutTrailingSeparator(pathIn);
     std::wstring base, ext;
-    SplitSlotName(ArchiveNameOf(path), base, ext);
+    SplitSlotName(plat::PathName(path), base, ext);
 
     int64_t newestDate = 0;
     bool taken = false;
@@ -185,7 +174,7 @@ static void ArchiveNoteSetAsideDir(Run& run, const std::wstring& dir) {
 }
 
 void SweepSetAside(Run& run, const std::wstring& archiveDir, const std::wstring& setAsideDir) {
-    const std::wstring dir = ArchiveWithoutTrailingSlash(setAsideDir);
+    const std::wstring dir = plat::WithoutTrailingSeparator(setAsideDir);
     if (!plat::DirExists(dir)) return;
     ArchiveNoteSetAsideDir(run, dir);
     std::vector<plat::DirEntry> entries;
@@ -205,7 +194,7 @@ void SweepSetAside(Run& run, const std::wstring& archiveDir, const std::wstring&
 
 void ReleaseSetAsideDir(Run& run, const std::wstring& setAsideDir) {
     std::vector<std::wstring>& dirs = run.SetAsideDirs;
-    const std::wstring dir = ArchiveWithoutTrailingSlash(setAsideDir);
+    const std::wstring dir = plat::WithoutTrailingSeparator(setAsideDir);
     if (dirs.empty() || dirs.back() != dir) return;
     dirs.pop_back();
     // Fails while it still holds something (a version that could not be

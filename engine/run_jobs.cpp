@@ -12,6 +12,7 @@
 #include "log/channels.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
+#include "platform/path_text.h"
 
 namespace engine {
 
@@ -35,12 +36,6 @@ bool LowFreeSpace(uint64_t available, uint64_t total) {
     return available < static_cast<uint64_t>(limit);
 }
 
-// "C:\Users\x\Tresoro.ini" -> "Tresoro.ini".
-static std::wstring JobFileName(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 // The copy of the configuration in "@" lets a later run recognise this disk
 // under another drive letter. It is written whole through a temporary file,
 // so an interrupted run never leaves a truncated copy that could no longer
@@ -50,16 +45,12 @@ static void JobCopyConfig(const std::wstring& dest, const std::wstring& iniFile)
     if (!plat::DirExists(archive)) plat::CreateDir(archive);
     std::string bytes;
     if (iniFile.empty() || !plat::ReadWholeFile(iniFile, bytes)) return;
-    plat::WriteFileReplacing(archive + L"\\" + JobFileName(iniFile), bytes);
+    plat::WriteFileReplacing(archive + L"\\" + plat::PathName(iniFile), bytes);
 }
 
 // One level only: a destination whose parent is missing (a disk that is not
 // connected) must not be built up from nothing on another medium.
-static void JobCreateDest(const std::wstring& dest) {
-    std::wstring path = dest;
-    if (path.size() > 1 && path.back() == L'\\') path.pop_back();
-    plat::CreateDir(path);
-}
+static void JobCreateDest(const std::wstring& dest) { plat::CreateDir(plat::WithoutTrailingSeparator(dest)); }
 
 // What RunJob needs of the process state: the job as it stands in the list
 // and the settings that steer it.

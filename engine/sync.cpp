@@ -12,6 +12,7 @@
 #include "log/error_text.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
+#include "platform/path_text.h"
 #include "platform/text.h"
 
 namespace engine {
@@ -61,12 +62,11 @@ static bool SyncListBoth(Run& run, const SyncCall& call, std::vector<plat::DirEn
 // moves on to the first free numbered slot of its name (even beyond the
 // version limit: it is the only copy of that file), so that both are kept.
 static bool SyncFreeArchiveDirName(const std::wstring& archiveDir, bool logExtended) {
-    const std::wstring path = archiveDir.substr(0, archiveDir.size() - 1);
+    const std::wstring path = plat::WithoutTrailingSeparator(archiveDir);
     if (!plat::FileExists(path)) return false;
-    const size_t slash = path.find_last_of(L'\\');
     std::wstring base, ext;
-    SplitSlotName(path.substr(slash + 1), base, ext);
-    const std::wstring parent = path.substr(0, slash + 1);
+    SplitSlotName(plat::PathName(path), base, ext);
+    const std::wstring parent = plat::PathFolder(path);
     for (int32_t index = 1; index < kUnlimitedVersions; ++index) {
         const std::wstring slot = ArchiveSlotName(parent, base, index, ext);
         if (plat::GetAttributes(slot) != plat::kInvalidAttributes) continue;

@@ -6,6 +6,7 @@
 #include "core/folder_vars.h"
 #include "core/startup_paths.h"
 #include "core/state.h"
+#include "core/text_helpers.h"
 #include "dialogs/standard_setup.h"
 #include "engine/run_state.h"
 #include "log/fatal_report.h"
@@ -38,13 +39,7 @@ int32_t EndDelayOf(const std::wstring& upperParameter) {
         }
         rest += upperParameter[i];
     }
-    int64_t value = 0;
-    for (wchar_t c : rest) {
-        if (c < L'0' || c > L'9') break;
-        value = value * 10 + (c - L'0');
-        if (value > INT32_MAX) return INT32_MAX;
-    }
-    return static_cast<int32_t>(value);
+    return core::ParseLeadingInt(rest, core::kNumberDigitsOnly);
 }
 
 void ApplyCommandLine(const std::vector<std::wstring>& args) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/headless/gui_model.h"
+#include "platform/path_text.h"
 
 namespace plat::headless {
 
@@ -77,15 +78,6 @@ static bool ActionsClickRow(int id, int row, EventType type) {
     return true;
 }
 
-// The directory above `dir` (which ends in "\"); the drive list above a root.
-static std::wstring ActionsParentDir(std::wstring dir) {
-    if (!dir.empty() && dir.back() == L'\\') dir.pop_back();
-    const size_t cut = dir.rfind(L'\\');
-    if (cut == std::wstring::npos) return std::wstring();
-    dir.resize(cut + 1);
-    return dir == L"\\\\" ? std::wstring() : dir;
-}
-
 // The second click of a double click; a directory list enters the folder
 // before the program hears of it.
 static bool ActionsDoubleClickRow(int id, int row, EventType type) {
@@ -95,7 +87,7 @@ static bool ActionsDoubleClickRow(int id, int row, EventType type) {
     if (g->kind == GadgetKind::DirList && type == EventType::LeftDoubleClick && row >= 0 && g->rows[row].folder) {
         const ListRow& r = g->rows[row];
         if (r.parentEntry)
-            g->text = ActionsParentDir(g->text);
+            g->text = ParentDir(g->text);
         else if (r.drive)
             g->text = r.name + L"\\";
         else

@@ -8,6 +8,7 @@
 #include "platform/drives.h"
 #include "platform/fs.h"
 #include "platform/headless/gui_model.h"
+#include "platform/path_text.h"
 #include "platform/text.h"
 
 namespace plat::headless {
@@ -46,8 +47,7 @@ void FillDirList(Gadget& g) {
     if (g.text.empty()) {
         for (const std::wstring& root : LogicalDriveRoots()) {
             ListRow row;
-            row.name = root;
-            while (!row.name.empty() && row.name.back() == L'\\') row.name.pop_back();
+            row.name = WithoutTrailingSeparator(root);
             row.folder = true;
             row.drive = true;
             g.rows.push_back(row);

@@ -3,6 +3,7 @@
 
 #include "platform/drives.h"
 #include "platform/errors.h"
+#include "platform/path_text.h"
 #include "platform/posix/host.h"
 
 namespace plat {
@@ -17,8 +18,7 @@ std::vector<std::wstring> LogicalDriveRoots() {
 }
 
 static const MappedDrive* DrvFind(const std::wstring& root) {
-    std::wstring key = root;
-    while (!key.empty() && key.back() == L'\\') key.pop_back();
+    std::wstring key = WithoutTrailingSeparator(root);
     if (key.size() == 2 && key[0] >= L'a' && key[0] <= L'z') key[0] = static_cast<wchar_t>(key[0] - 32);
     auto it = T().drives.find(key);
     return it == T().drives.end() ? nullptr : &it->second;

@@ -16,18 +16,12 @@ namespace plat {
 
 using namespace posix;
 
-static bool FsHost(const std::wstring& path, std::string& host) {
-    if (!ToHost(path, host)) return false;
-    while (host.size() > 1 && host.back() == '/') host.pop_back();
-    return true;
-}
-
 static bool FsIsReadOnly(const struct stat& st) { return !S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR); }
 
 bool CreateDir(const std::wstring& path) {
     if (FaultHit(FaultOp::CreateDir)) return false;
     std::string host;
-    if (!FsHost(path, host)) return false;
+    if (!ToHostEntry(path, host)) return false;
     if (mkdir(host.c_str(), 0777) != 0) {
         if (errno == ENOENT) return Fail(kErrPathNotFound);
         return FailErrno();
@@ -48,7 +42,7 @@ static int FsRenameNoReplace(const std::string& from, const std::string& to) {
 bool MoveEntry(const std::wstring& from, const std::wstring& to) {
     if (FaultHit(FaultOp::Move)) return false;
     std::string a, b;
-    if (!FsHost(from, a) || !FsHost(to, b)) return false;
+    if (!ToHostEntry(from, a) || !ToHostEntry(to, b)) return false;
     struct stat st;
     // MoveFileW never replaces; a target differing only in case is another
     // name on this file system, which is as close as a host can get.
@@ -76,7 +70,7 @@ bool MoveEntry(const std::wstring& from, const std::wstring& to) {
 bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
     if (FaultHit(FaultOp::Rename)) return false;
     std::string a, b;
-    if (!FsHost(from, a) || !FsHost(to, b)) return false;
+    if (!ToHostEntry(from, a) || !ToHostEntry(to, b)) return false;
     return RenameReplacing(a, b);
 }
 
@@ -109,7 +103,7 @@ bool RenameReplacing(const std::string& a, const std::string& b) {
 bool DeleteFileAt(const std::wstring& path) {
     if (FaultHit(FaultOp::Delete)) return false;
     std::string host;
-    if (!FsHost(path, host)) return false;
+    if (!ToHostEntry(path, host)) return false;
     struct stat st;
     if (lstat(host.c_str(), &st) != 0) return FailErrno();
     // DeleteFileW refuses directories and read-only files.
@@ -122,7 +116,7 @@ bool DeleteFileAt(const std::wstring& path) {
 bool RemoveDir(const std::wstring& path) {
     if (FaultHit(FaultOp::RemoveDir)) return false;
     std::string host;
-    if (!FsHost(path, host)) return false;
+    if (!ToHostEntry(path, host)) return false;
     struct stat st;
     if (lstat(host.c_str(), &st) != 0) return FailErrno();
     // A link to a directory is removed as the link, like a junction.
@@ -156,7 +150,7 @@ static bool FsRemoveTreeHost(const std::string& host) {
 
 bool RemoveTree(const std::wstring& path) {
     std::string host;
-    if (!FsHost(path, host)) return false;
+    if (!ToHostEntry(path, host)) return false;
     struct stat st;
     if (lstat(host.c_str(), &st) != 0) return FailErrno();
     if (S_ISREG(st.st_mode)) return Fail(267);  // ERROR_DIRECTORY: a file is no tree
@@ -167,7 +161,7 @@ bool RemoveForGood(const std::wstring& path) {
     const uint32_t attributes = GetAttributes(path);
     if (attributes == kInvalidAttributes) return false;
     std::string host;
-    if (!FsHost(path, host)) return false;
+    if (!ToHostEntry(path, host)) return false;
     if (attributes & kAttrDirectory) return FsRemoveTreeHost(host);
     // The host unlinks read-only files as they are; Windows needs the bit
     // cleared first, and that step can fail there, so it counts here too.
@@ -181,7 +175,7 @@ bool RemoveForGood(const std::wstring& path) {
 bool SetAttributes(const std::wstring& path, uint32_t attributes) {
     if (FaultHit(FaultOp::SetAttributes)) return false;
     std::string host;
-    if (!FsHost(path, host)) return false;
+    if (!ToHostEntry(path, host)) return false;
     struct stat st;
     if (lstat(host.c_str(), &st) != 0) return FailErrno();
     if (!S_ISLNK(st.st_mode)) {
@@ -201,7 +195,7 @@ bool SetAttributes(const std::wstring& path, uint32_t attributes) {
 
 bool SetModified(const std::wstring& path, int64_t modified) {
     std::string host;
-    if (!FsHost(path, host)) return false;
+    if (!ToHostEntry(path, host)) return false;
     struct timespec times[2];
     times[0].tv_sec = LocalToUtc(modified);
     times[0].tv_nsec = 0;

@@ -90,9 +90,7 @@ bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<D
 
 static bool FsStat(const std::wstring& path, struct stat& st, bool follow) {
     std::string host;
-    if (!ToHost(path, host)) return false;
-    // A trailing "\" names the directory itself, as on Windows.
-    while (host.size() > 1 && host.back() == '/') host.pop_back();
+    if (!ToHostEntry(path, host)) return false;
     if ((follow ? stat(host.c_str(), &st) : lstat(host.c_str(), &st)) != 0) return FailErrno();
     return true;
 }
@@ -110,8 +108,7 @@ bool FileExists(const std::wstring& path) {
 uint32_t GetAttributes(const std::wstring& path) {
     std::string host;
     struct stat st;
-    if (!ToHost(path, host) || !FsStat(path, st, false)) return kInvalidAttributes;
-    while (host.size() > 1 && host.back() == '/') host.pop_back();
+    if (!ToHostEntry(path, host) || !FsStat(path, st, false)) return kInvalidAttributes;
     return AttributesOf(host, st);
 }
 

@@ -93,6 +93,12 @@ bool ToHost(const std::wstring& winPath, std::string& host) {
     return true;
 }
 
+bool ToHostEntry(const std::wstring& winPath, std::string& host) {
+    if (!ToHost(winPath, host)) return false;
+    while (host.size() > 1 && host.back() == '/') host.pop_back();
+    return true;
+}
+
 std::wstring FromHost(const std::string& host) {
     const std::pair<const std::wstring, MappedDrive>* best = nullptr;
     for (const auto& entry : g_tables.drives) {

@@ -33,6 +33,9 @@ void ResetTables();
 
 // Host path of a Windows path; false (error 3) when no mapping covers it.
 bool ToHost(const std::wstring& winPath, std::string& host);
+// The same for the entry a path names: a trailing "\" names the directory
+// itself, as on Windows, so the host path loses its trailing "/".
+bool ToHostEntry(const std::wstring& winPath, std::string& host);
 // Windows path of a host path, through the longest mapped prefix.
 std::wstring FromHost(const std::string& host);
 

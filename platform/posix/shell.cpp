@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/path_text.h"
 #include "platform/posix/host.h"
 #include "platform/shell.h"
 #include "platform/text.h"
@@ -20,9 +21,7 @@ std::wstring SpecialFolder(int csidl) {
 std::wstring TempDir() {
     const char* tmp = getenv("TMPDIR");
     std::string host = tmp && *tmp ? tmp : "/tmp";
-    std::wstring path = FromHost(host);
-    if (path.empty() || path.back() != L'\\') path += L'\\';
-    return path;
+    return AddBackslash(FromHost(host));
 }
 
 std::wstring ProgramFile() {

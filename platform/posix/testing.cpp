@@ -1,4 +1,5 @@
 #include "platform/testing.h"
+#include "platform/path_text.h"
 #include "platform/posix/host.h"
 #include "platform/power.h"
 #include "platform/shell.h"
@@ -9,8 +10,7 @@ namespace plat {
 using namespace posix;
 
 bool MapDrive(const std::wstring& root, const std::string& hostDir, unsigned type, const std::wstring& label) {
-    std::wstring key = ToUpper(root);
-    while (!key.empty() && key.back() == L'\\') key.pop_back();
+    const std::wstring key = WithoutTrailingSeparator(ToUpper(root));
     std::string dir = hostDir;
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     T().drives[key] = MappedDrive{dir, type, label};
@@ -18,8 +18,7 @@ bool MapDrive(const std::wstring& root, const std::string& hostDir, unsigned typ
 }
 
 bool UnmapDrive(const std::wstring& root) {
-    std::wstring key = ToUpper(root);
-    while (!key.empty() && key.back() == L'\\') key.pop_back();
+    const std::wstring key = WithoutTrailingSeparator(ToUpper(root));
     return T().drives.erase(key) > 0;
 }
 

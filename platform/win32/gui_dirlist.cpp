@@ -11,6 +11,7 @@
 #include "platform/common/dirlist_text.h"
 #include "platform/drives.h"
 #include "platform/fs.h"
+#include "platform/path_text.h"
 #include "platform/text.h"
 
 namespace plat::wgui {
@@ -110,8 +111,7 @@ void FillDirList(int id) {
     if (dir.empty()) {
         for (const std::wstring& root : LogicalDriveRoots()) {
             DirRow row;
-            row.name = root;
-            while (!row.name.empty() && row.name.back() == L'\\') row.name.pop_back();
+            row.name = WithoutTrailingSeparator(root);
             row.folder = row.drive = true;
             g->dirRows.push_back(row);
         }
@@ -182,14 +182,10 @@ void DirListEnter(int id, int row) {
     std::wstring dir = DirListDir(*g);
     if (entry.drive)
         dir = entry.name + L"\\";
-    else if (entry.parentEntry) {
-        if (!dir.empty() && dir.back() == L'\\') dir.pop_back();
-        const size_t slash = dir.rfind(L'\\');
-        dir = slash == std::wstring::npos ? std::wstring() : dir.substr(0, slash + 1);
-        if (dir == L"\\\\") dir.clear();  // above a share's server: the drives
-    } else {
+    else if (entry.parentEntry)
+        dir = ParentDir(dir);  // above a drive root or a share's server: the drives
+    else
         dir += entry.name + L"\\";
-    }
     {
         Quiet quiet;
         SetWindowTextW(g->hwnd, dir.c_str());

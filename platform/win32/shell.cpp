@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/path_text.h"
 #include "platform/shell.h"
 
 namespace plat {
@@ -22,9 +23,7 @@ std::wstring SpecialFolder(int csidl) {
     // Virtual folders (the printers, the recycle bin) have an item list but
     // no path.
     if (!ok) return L"";
-    std::wstring out = path;
-    if (!out.empty() && out.back() == L'\\') out.pop_back();
-    return out;
+    return WithoutTrailingSeparator(path);
 }
 
 std::wstring TempDir() {
@@ -40,8 +39,7 @@ std::wstring TempDir() {
         DWORD got = GetLongPathNameW(out.c_str(), longer.data(), need);
         if (got != 0 && got < need) out.assign(longer.data(), got);
     }
-    if (out.back() != L'\\') out += L'\\';
-    return out;
+    return AddBackslash(out);
 }
 
 std::wstring ProgramFile() {
@@ -159,7 +157,7 @@ std::wstring ShellTypeName(const std::wstring& name, bool folder, bool drive) {
     SHFILEINFOW info = {};
     DWORD_PTR ok = 0;
     if (drive) {
-        const std::wstring root = name + (name.empty() || name.back() != L'\\' ? L"\\" : L"");
+        const std::wstring root = AddBackslash(name);
         ok = SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_TYPENAME);
     } else {
         ok = SHGetFileInfoW(name.c_str(), folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info, sizeof info,

@@ -61,6 +61,18 @@ TEST(CoreParseLeadingInt, SaturatesAtThe32BitLimits) {
     EXPECT_EQ(core::ParseLeadingInt(L"-99999999999"), INT32_MIN);
 }
 
+TEST(CoreParseLeadingInt, TakesOnlyWhatItsSyntaxAllows) {
+    // "/S-5" or "/S 5" on the command line is no delay; "$10" in a
+    // configuration file is no hexadecimal number.
+    EXPECT_EQ(core::ParseLeadingInt(L"-5", core::kNumberDigitsOnly), 0);
+    EXPECT_EQ(core::ParseLeadingInt(L" 5", core::kNumberDigitsOnly), 0);
+    EXPECT_EQ(core::ParseLeadingInt(L"15s", core::kNumberDigitsOnly), 15);
+    EXPECT_EQ(core::ParseLeadingInt(L"$10"), 0);
+    EXPECT_EQ(core::ParseLeadingInt(L"$10", core::kNumberRadix), 16);
+    EXPECT_EQ(core::ParseLeadingInt(L"%11", core::kNumberRadix), 3);
+    EXPECT_EQ(core::ParseLeadingInt(L"-$80000000", core::kNumberSign | core::kNumberRadix), INT32_MIN);
+}
+
 TEST(CoreParseLeadingFloat, ReadsSignDigitsAndFraction) {
     EXPECT_DOUBLE_EQ(core::ParseLeadingFloat(L"1.25"), 1.25);
     EXPECT_DOUBLE_EQ(core::ParseLeadingFloat(L"-1"), -1.0);

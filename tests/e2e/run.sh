@@ -820,6 +820,15 @@ scenario_edit_job() {
       sleep 0.3
       check "chooser: the list does not show the folders of \"Neues Ziel\"" \
         test "$(probe rows 1101 | cut -f4 | tr '\n' '|')" = '..|Briefe|Fotos 2024|Musik|'
+      # ".." steps up one level and back again; the whole text is compared,
+      # as "C:\e2e\" is also a part of where the list was.
+      click_row 1101 0
+      local tries=0
+      until [ "$(probe text 1103)" = 'C:\e2e\' ] || [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
+      check "chooser: a click on \"..\" did not go up to C:\\e2e\\" test "$(probe text 1103)" = 'C:\e2e\'
+      click_row 1101 "$row"
+      check "chooser: \"Neues Ziel\" could not be entered again" probe wait-text 1103 'C:\e2e\Neues Ziel\' 5 >/dev/null
+      sleep 0.3
     fi
     shoot_top "Zielpfad wählen" "$E2E/path-chooser.png" && keep_for_docs "$E2E/path-chooser.png" path-chooser.png
     click_widget 1105
