@@ -1,12 +1,13 @@
 // SyncDirectory: one directory level of a job's mirror, and the recursion
 // into its subdirectories.
+#include <algorithm>
 
-#include "engine/sync.h"
 #include "core/report.h"
 #include "core/text_helpers.h"
 #include "engine/archive.h"
 #include "engine/display.h"
 #include "engine/run_state.h"
+#include "engine/sync.h"
 #include "log/channels.h"
 #include "log/error_text.h"
 #include "platform/clock.h"
