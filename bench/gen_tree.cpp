@@ -4,6 +4,10 @@
 //   bench_gen_tree touch DIR GEN [options]  round GEN (1..1500): 1 % of the small
 //                                           files get new content and date
 //   bench_gen_tree info  [options]          counts and bytes, writes nothing
+//   bench_gen_tree flat  DIR [--files N] [--seed N]
+//                                           one directory of N empty files
+//                                           (default 100,000), names of 50 to 60
+//                                           characters
 //
 // options: --seed N  --files N  --dirs N  --large MB,MB,...|none
 //
@@ -42,6 +46,7 @@ void Usage() {
                  "usage: bench_gen_tree make DIR [options]\n"
                  "       bench_gen_tree touch DIR GEN [options]\n"
                  "       bench_gen_tree info [options]\n"
+                 "       bench_gen_tree flat DIR [--files N] [--seed N]\n"
                  "options: --seed N --files N --dirs N --large MB,MB,...|none\n");
 }
 
@@ -71,7 +76,7 @@ bool ParseArgs(int argc, char** argv, Args& args) {
     if (argc < 2) return false;
     args.command = argv[1];
     int at = 2;
-    const bool needsDir = args.command == "make" || args.command == "touch";
+    const bool needsDir = args.command == "make" || args.command == "touch" || args.command == "flat";
     if (!needsDir && args.command != "info") return false;
     if (needsDir) {
         if (at >= argc) return false;
@@ -193,6 +198,57 @@ int Touch(const Args& args, const bench::Plan& plan) {
     return 0;
 }
 
+// A name of 50 to 60 characters (not bytes): words with umlauts and spaces,
+// then the running number, which keeps every name unique even when case is
+// ignored, and an extension.
+std::string FlatName(bench::Rng& rng, uint32_t index) {
+    static const char* const kWords[] = {"Jahresübersicht", "Protokoll", "Straßenplanung", "Entwurf",  "Kopie von",
+                                         "Zählerstände",    "Angebot",   "Rückmeldung",    "Verträge", "Besprechung"};
+    const size_t target = 50 + rng.Below(11);
+    char number[16];
+    std::snprintf(number, sizeof number, " %06u.txt", index);
+    std::string name;
+    size_t chars = 0;
+    const size_t tail = std::strlen(number);
+    while (chars + tail < target) {
+        const char* word = kWords[rng.Below(sizeof kWords / sizeof kWords[0])];
+        for (const char* c = word; *c && chars + tail < target; ++c) {
+            name += *c;
+            if ((static_cast<unsigned char>(c[1]) & 0xC0) != 0x80) ++chars;  // a whole character is in
+        }
+        if (chars + tail < target) {
+            name += ' ';
+            ++chars;
+        }
+    }
+    return name + number;
+}
+
+// Empty files: the case is about listing one huge directory, not copying.
+int Flat(const Args& args) {
+    if (!MakeDir(args.dir)) return 1;
+    bench::Rng rng{args.options.seed};
+    uint32_t written = 0;
+    for (uint32_t i = 0; i < args.options.files; ++i) {
+        const std::string path = args.dir + "/" + FlatName(rng, i);
+        struct stat st;
+        if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0 && st.st_mtime == bench::kDirTime)
+            continue;
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            std::fprintf(stderr, "bench_gen_tree: open %s: %s\n", path.c_str(), std::strerror(errno));
+            return 1;
+        }
+        const bool ok = SetTime(path, bench::kDirTime, fd);
+        close(fd);
+        if (!ok) return 1;
+        ++written;
+    }
+    if (!SetTime(args.dir, bench::kDirTime)) return 1;
+    std::printf("made %s: one directory, %u empty files (%u written)\n", args.dir.c_str(), args.options.files, written);
+    return 0;
+}
+
 int Info(const bench::Plan& plan) {
     size_t largest = 0, deepest = 0;
     std::vector<size_t> perDir(plan.dirs.size());
@@ -214,6 +270,7 @@ int main(int argc, char** argv) {
         Usage();
         return 2;
     }
+    if (args.command == "flat") return Flat(args);
     const bench::Plan plan = bench::MakePlan(args.options);
     if (args.command == "make") return Make(args, plan);
     if (args.command == "touch") return Touch(args, plan);

@@ -3,6 +3,8 @@
 #   (a) first copy into an empty destination   vs  cp -a, rsync -a
 #   (b) a run with nothing to do               vs  rsync -a --delete
 #   (c) a run after 1 % of the files changed   vs  rsync -a --delete --backup --backup-dir
+#   (d) one directory of 100,000 empty files with names of 50 to 60
+#       characters, nothing to do            vs  rsync -a --delete
 #   (l) optional, no peer: loading the month's logs at start (5, 10, 20 MB)
 #       and 100,000 log lines during a run (bench_load_logs)
 # Each comparison prints the median wall time of several runs, the peak
@@ -15,17 +17,19 @@
 #                     [--files N] [--dirs N] [--large MB,MB|none] [--seed N]
 #   --runs N        measured runs per peer for (b) and (c), default 5
 #   --first-runs N  measured runs per peer for (a), default 3
-#   --cases abc     which comparisons, default abc; add l for the log case
+#   --cases abc     which comparisons, default abc; add d for the large
+#                   directory, l for the log case
 #   --cold          drop the page cache before every measured run (root);
 #                   by default every series runs warm after a warm-up
 #   --wait-idle S   before each measured run wait up to S seconds for the
 #                   machine to be quiet (others' builds make the figures noisy)
 #   --data DIR      scratch folder on local disk, default /tmp/tresoro-bench
 #                   (TRESORO_BENCH_DATA); never inside the repository
-# The tree and the mirrors of (b) and (c) are made once per data folder and
-# kept: later invocations reuse them. The copies of (a) are deleted at the
-# end; a following invocation waits until five minutes have passed since,
-# as ext4 creates files slowly for a while after a mass delete (see (a)).
+# The tree, the mirrors of (b), (c) and (d) and the directory of (d) are
+# made once per data folder and kept: later invocations reuse them. The
+# copies of (a) are deleted at the end; a following invocation waits until
+# five minutes have passed since, as ext4 creates files slowly for a while
+# after a mass delete (see (a)).
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -49,13 +53,13 @@ while [ $# -gt 0 ]; do
     --wait-idle) WAIT_IDLE=$2; shift 2 ;;
     --data) DATA=$2; shift 2 ;;
     --files|--dirs|--large|--seed) TREE_ARGS+=("$1" "$2"); shift 2 ;;
-    -h|--help) sed -n '2,28p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,32p' "$0"; exit 0 ;;
     *) die "unknown argument $1 (see --help)" ;;
   esac
 done
 [[ $RUNS =~ ^[1-9][0-9]*$ && $FIRST_RUNS =~ ^[1-9][0-9]*$ ]] || die "--runs and --first-runs take a number >= 1"
 [[ $WAIT_IDLE =~ ^[0-9]+$ ]] || die "--wait-idle takes seconds"
-[[ $CASES =~ ^[abcl]+$ ]] || die "--cases takes letters of abcl"
+[[ $CASES =~ ^[abcdl]+$ ]] || die "--cases takes letters of abcdl"
 
 mkdir -p "$DATA"
 DATA=$(cd "$DATA" && pwd)
@@ -297,6 +301,32 @@ if [[ $CASES == *c* ]]; then
   done
 fi
 
+# ---- (d) one large directory, nothing to do -------------------------------
+# Memory grows with the largest directory (both sides' listings are held
+# while it is compared), so this is where it shows. Made once per data
+# folder, like the tree.
+FLAT=$DATA/flat
+if [[ $CASES == *d* ]]; then
+  if [ ! -f "$DATA/flat.stamp" ]; then
+    echo "making one directory of 100,000 files in $FLAT ..."
+    "$GEN" flat "$FLAT" >/dev/null
+    touch "$DATA/flat.stamp"
+  fi
+  echo "(d) one directory of 100,000 files, nothing to do, $RUNS runs each ..."
+  TRESORO_D=("$JOB" --src "$FLAT" --config "$CFG" --versions 3 --interval 0 --dest "$DATA/flat_m_tresoro")
+  RSYNC_D=(rsync -a --delete "$FLAT/" "$DATA/flat_m_rsync/")
+  mkdir -p "$DATA/flat_m_tresoro" "$DATA/flat_m_rsync"
+  "${TRESORO_D[@]}" >/dev/null
+  "${RSYNC_D[@]}"
+  for ((i = 0; i < RUNS; i++)); do
+    if (( i % 2 == 0 )); then
+      measure d_tres "${TRESORO_D[@]}"; measure d_rsync "${RSYNC_D[@]}"
+    else
+      measure d_rsync "${RSYNC_D[@]}"; measure d_tres "${TRESORO_D[@]}"
+    fi
+  done
+fi
+
 # ---- (l) the log ----------------------------------------------------------
 # No peer: the program times itself (median of several runs per size, after
 # an unmeasured one) and prints MB/s, so that a load that is not linear in
@@ -333,6 +363,7 @@ if [[ $CASES == *a* ]]; then
 fi
 [[ $CASES != *b* ]] || report "(b) nothing to do" b_tres b_rsync "rsync -a --delete" 0.80 1
 [[ $CASES != *c* ]] || report "(c) 1 % changed" c_tres c_rsync "rsync --delete --backup" "" 1
+[[ $CASES != *d* ]] || report "(d) 100,000 in one" d_tres d_rsync "rsync -a --delete" "" 1
 if [[ $CASES == *l* ]]; then
   echo
   echo "(l) the log$([ "$LOGS_DISTURBED" = 1 ] && echo " (disturbed by other work)"):"
@@ -340,7 +371,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync b_tres b_rsync c_tres c_rsync; do
+for key in a_tres a_cp a_rsync b_tres b_rsync c_tres c_rsync d_tres d_rsync; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"

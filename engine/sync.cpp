@@ -36,20 +36,19 @@ static bool SyncCancelled() { return CancelPending(); }
 
 // Lists both sides; the destination is created (one level) when it cannot
 // be listed. False when this directory's subtree must be skipped.
-static bool SyncListBoth(Run& run, const SyncCall& call, std::vector<plat::DirEntry>& source,
-                         std::vector<plat::DirEntry>& dest) {
-    if (!plat::ListDir(call.sourceDir, L"*.*", source)) {
+static bool SyncListBoth(Run& run, const SyncCall& call, plat::Listing& source, plat::Listing& dest) {
+    if (!plat::ListDirCompact(call.sourceDir, source)) {
         RunError(run, L"Konnte Verzeichnis<" + call.sourceDir + L"> nicht untersuchen!");
         WarnLongPath(run, call.sourceDir);
         return false;
     }
     ShowStatusLine(call.sourceDir);
-    if (plat::ListDir(call.destDir, L"*.*", dest)) return true;
+    if (plat::ListDirCompact(call.destDir, dest)) return true;
     if (!plat::CreateDir(call.destDir)) {
         RunError(run, L"Konnte Verzeichnis nicht erstellen: <" + call.destDir + L">");
         return false;
     }
-    if (!plat::ListDir(call.destDir, L"*.*", dest)) {
+    if (!plat::ListDirCompact(call.destDir, dest)) {
         RunError(run, L"Konnte Verzeichnis<" + call.destDir + L"> nicht untersuchen!");
         WarnLongPath(run, call.destDir);
         return false;
@@ -250,33 +249,29 @@ void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring
     call.sourceDir = core::AddBackslash(sourceDirIn);
     call.destDir = core::AddBackslash(destDirIn);
 
-    std::vector<plat::DirEntry> sourceListing, destListing;
-    if (!SyncListBoth(run, call, sourceListing, destListing)) return;
+    SyncList source, dest;
+    if (!SyncListBoth(run, call, source.listing, dest.listing)) return;
 
     const bool isJobRoot = plat::EqualNoCase(call.sourceDir, core::AddBackslash(run.job.Src));
-    std::vector<SyncEntry> source, dest, temps;
+    std::vector<uint32_t> temps;
     std::vector<std::wstring> excludedTempNames, links;
-    // Each listing's memory goes as soon as its entries are taken over, not
-    // only when this level is done: the recursion below would otherwise hold
-    // it, and in a directory of 100,000 files it is megabytes. (Assigning {}
-    // would only empty the vector and keep its room.)
-    FillSourceEntries(run, sourceListing, call.sourceDir, isJobRoot, source, excludedTempNames);
-    sourceListing = std::vector<plat::DirEntry>();
-    FillDestEntries(destListing, dest, temps, links);
-    destListing = std::vector<plat::DirEntry>();
+    FillSourceEntries(run, source, call.sourceDir, isJobRoot, excludedTempNames);
+    FillDestEntries(dest, temps, links);
 
     SyncArchiveSettings(run, call);
 
-    std::sort(source.begin(), source.end(), EntryNameLess);
+    SortSyncList(source);
     if (!temps.empty()) SweepTempLeftovers(call.destDir, temps, source, excludedTempNames, dest);
-    std::sort(dest.begin(), dest.end(), EntryNameLess);
+    SortSyncList(dest);
 
     // Both lists are sorted alike, so pairing is a merge: a destination entry
     // passed over is one without source and waits for the archive.
     std::vector<size_t> vanished;
     size_t j = 0;
     call.now = plat::Now();
-    for (const SyncEntry& s : source) {
+    SyncEntry s, paired;  // the entries at hand; their names' room is reused
+    for (size_t i = 0; i < source.size(); ++i) {
+        source.Get(i, s);
         ++run.EntriesDone;
         ++run.JobEntriesDone;
         SyncShowProgress(run, call);
@@ -286,12 +281,15 @@ void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring
         const SyncEntry* d = nullptr;
         while (j < dest.size()) {
             if (SyncCancelled()) break;
-            int order = plat::CompareNoCase(s.Name, dest[j].Name);
+            int order = CompareSyncNames(source, i, dest, j);
             if (order > 0) {
                 vanished.push_back(j++);
                 continue;
             }
-            if (order == 0) d = &dest[j++];
+            if (order == 0) {
+                dest.Get(j++, paired);
+                d = &paired;
+            }
             break;
         }
         if (SyncCancelled()) break;
@@ -324,10 +322,10 @@ void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring
     // here, entries without source stay where they are.
     if (!SyncCancelled() && call.arc.Versions != 0) {
         for (size_t index : vanished)
-            ArchiveEntry(run, call.destDir + dest[index].Name, call.archiveDir, call.setAsideDir, call.arc.Versions,
+            ArchiveEntry(run, call.destDir + dest.Name(index), call.archiveDir, call.setAsideDir, call.arc.Versions,
                          call.arc.Interval, ArchiveMode::Vanished);
         for (; j < dest.size(); ++j)
-            ArchiveEntry(run, call.destDir + dest[j].Name, call.archiveDir, call.setAsideDir, call.arc.Versions,
+            ArchiveEntry(run, call.destDir + dest.Name(j), call.archiveDir, call.setAsideDir, call.arc.Versions,
                          call.arc.Interval, ArchiveMode::Vanished);
     }
     PurgeSetAside(run);

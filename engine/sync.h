@@ -12,11 +12,12 @@
 #include "core/records.h"
 #include "engine/run_context.h"
 #include "platform/fs.h"
+#include "platform/listing.h"
 
 namespace engine {
 
 // One entry of a directory listing as the synchronisation keeps it (the
-// platform's plat::DirEntry is the listing as the system gives it).
+// platform's plat::Listing is the listing as the system gives it).
 struct SyncEntry {
     std::wstring Name;
     int64_t Size = 0;  // bytes; kDirSize for a directory
@@ -106,30 +107,48 @@ std::wstring FormatSpeed(int64_t bytes, uint32_t millis);
 
 // ---- Listings (one directory level) ----
 
-// Order of both listings: by name ignoring case; names equal but for case
+// One side of a directory level: the platform's compact listing and the
+// entries the mirror works with, as positions in it. A SyncEntry is made
+// only for the entry at hand, so that a directory of 100,000 entries costs
+// its listing and four bytes an entry, not a string per name.
+struct SyncList {
+    plat::Listing listing;
+    std::vector<uint32_t> kept;  // listing positions; by name once sorted
+
+    size_t size() const { return kept.size(); }
+    std::wstring Name(size_t k) const { return plat::ListingName(listing, kept[k]); }
+    // Entry k into `out`, reusing the room of its name.
+    void Get(size_t k, SyncEntry& out) const;
+};
+
+// Sorts the kept entries by name ignoring case; names equal but for case
 // (possible on case-sensitive hosts) in a fixed order, the same on both sides.
-bool EntryNameLess(const SyncEntry& a, const SyncEntry& b);
+void SortSyncList(SyncList& list);
 
-// The source entries of one listing, in listing order: without excluded
-// entries, junctions and links to directories, and without "@" in the job's
-// root (a run error in normal mode, a hint in the IT-job modes). Names
-// of excluded files that look like temporary copies go to
+// CompareNoCase of entry i of `a` and entry j of `b`.
+inline int CompareSyncNames(const SyncList& a, size_t i, const SyncList& b, size_t j) {
+    return plat::CompareListingNoCase(a.listing, a.kept[i], b.listing, b.kept[j]);
+}
+
+// Keeps the source entries of the listing, in listing order: without
+// excluded entries, junctions and links to directories, and without "@" in
+// the job's root (a run error in normal mode, a hint in the IT-job modes).
+// Names of excluded files that look like temporary copies go to
 // `excludedTempNames`: their destination namesakes are real copies.
-void FillSourceEntries(Run& run, std::vector<plat::DirEntry>& listing, const std::wstring& sourceDir, bool isJobRoot,
-                       std::vector<SyncEntry>& out, std::vector<std::wstring>& excludedTempNames);
+void FillSourceEntries(Run& run, SyncList& source, const std::wstring& sourceDir, bool isJobRoot,
+                       std::vector<std::wstring>& excludedTempNames);
 
-// The destination entries of one listing, in listing order: without "@",
-// junctions and links to directories at any depth. Files that look like
-// temporary copies go to `tempNames` instead, the names of junctions and
-// links to `links` (a source entry of that name must not reach through).
-void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<SyncEntry>& out,
-                     std::vector<SyncEntry>& tempNames, std::vector<std::wstring>& links);
+// Keeps the destination entries of the listing, in listing order: without
+// "@", junctions and links to directories at any depth. Files that look like
+// temporary copies go to `temps` (listing positions) instead, the names of
+// junctions and links to `links` (a source entry of that name must not
+// reach through).
+void FillDestEntries(SyncList& dest, std::vector<uint32_t>& temps, std::vector<std::wstring>& links);
 
 // Deletes the temporary copies an interrupted run left in destDir. One that
 // a source file of the same name owns (sorted `source`, or an excluded
-// source name) is a real copy and goes back into `dest` (unsorted).
-void SweepTempLeftovers(const std::wstring& destDir, std::vector<SyncEntry>& temps,
-                        const std::vector<SyncEntry>& source, const std::vector<std::wstring>& excludedTempNames,
-                        std::vector<SyncEntry>& dest);
+// source name) is a real copy and is kept in `dest` (unsorted).
+void SweepTempLeftovers(const std::wstring& destDir, std::vector<uint32_t>& temps, const SyncList& source,
+                        const std::vector<std::wstring>& excludedTempNames, SyncList& dest);
 
 }  // namespace engine

@@ -7,46 +7,50 @@
 #include "engine/sync.h"
 #include "log/channels.h"
 #include "platform/fs.h"
+#include "platform/listing.h"
 #include "platform/text.h"
 
 namespace engine {
 
-static bool ListingIsDir(const plat::DirEntry& entry) { return entry.attributes & plat::kAttrDirectory; }
+static bool ListingIsDir(const plat::ListingRecord& record) { return record.attributes & plat::kAttrDirectory; }
 
 // Junctions and directory links are neither followed nor mirrored: they may
 // point anywhere, even back up the tree.
-static bool ListingIsLinkedDir(const plat::DirEntry& entry) {
-    return ListingIsDir(entry) && (entry.attributes & plat::kAttrReparsePoint);
+static bool ListingIsLinkedDir(const plat::ListingRecord& record) {
+    return ListingIsDir(record) && (record.attributes & plat::kAttrReparsePoint);
 }
 
-static SyncEntry ListingTake(plat::DirEntry& entry) {
-    SyncEntry out;
-    out.Name = std::move(entry.name);
-    out.Size = ListingIsDir(entry) ? kDirSize : static_cast<int64_t>(entry.size);
-    out.Date = entry.modified;
-    return out;
+void SyncList::Get(size_t k, SyncEntry& out) const {
+    const plat::ListingRecord& record = listing.records[kept[k]];
+    plat::ListingNameInto(listing, kept[k], out.Name);
+    out.Size = ListingIsDir(record) ? kDirSize : static_cast<int64_t>(record.size);
+    out.Date = record.modified;
 }
 
-bool EntryNameLess(const SyncEntry& a, const SyncEntry& b) {
-    int order = plat::CompareNoCase(a.Name, b.Name);
-    if (order != 0) return order < 0;
-    return a.Name < b.Name;
+void SortSyncList(SyncList& list) {
+    const plat::Listing& listing = list.listing;
+    std::sort(list.kept.begin(), list.kept.end(),
+              [&listing](uint32_t a, uint32_t b) { return plat::ListingNameLess(listing, a, b); });
 }
 
-void FillSourceEntries(Run& run, std::vector<plat::DirEntry>& listing, const std::wstring& sourceDir, bool isJobRoot,
-                       std::vector<SyncEntry>& out, std::vector<std::wstring>& excludedTempNames) {
-    out.clear();
-    out.reserve(listing.size());
+void FillSourceEntries(Run& run, SyncList& source, const std::wstring& sourceDir, bool isJobRoot,
+                       std::vector<std::wstring>& excludedTempNames) {
+    const plat::Listing& listing = source.listing;
+    source.kept.clear();
+    source.kept.reserve(listing.size());
     const int32_t sid = run.job.Sid;
     const bool anyExclusion = HasExclusions(sid);
-    for (plat::DirEntry& entry : listing) {
-        if (anyExclusion && IsExcluded(sourceDir + entry.name, sid)) {
-            if (!ListingIsDir(entry) && IsTempCopyName(entry.name)) excludedTempNames.push_back(entry.name);
+    std::wstring name;  // one buffer for every entry's name
+    for (uint32_t index = 0; index < listing.size(); ++index) {
+        const plat::ListingRecord& record = listing.records[index];
+        if (anyExclusion || ListingIsDir(record)) plat::ListingNameInto(listing, index, name);
+        if (anyExclusion && IsExcluded(sourceDir + name, sid)) {
+            if (!ListingIsDir(record) && IsTempCopyName(name)) excludedTempNames.push_back(name);
             continue;
         }
-        if (ListingIsDir(entry)) {
+        if (ListingIsDir(record)) {
             // "@" in the root would be mirrored onto the archive folder.
-            if (isJobRoot && entry.name == L"@") {
+            if (isJobRoot && name == L"@") {
                 if (run.ItJobMode == kItJobNormal) {
                     RunError(run, L"Verzeichnis @ in Root von Quelle nicht erlaubt! Wird nicht kopiert: " + sourceDir +
                                       L"@");
@@ -55,56 +59,59 @@ void FillSourceEntries(Run& run, std::vector<plat::DirEntry>& listing, const std
                 }
                 continue;
             }
-            if (ListingIsLinkedDir(entry)) continue;
+            if (ListingIsLinkedDir(record)) continue;
         }
-        out.push_back(ListingTake(entry));
+        source.kept.push_back(index);
     }
 }
 
-void FillDestEntries(std::vector<plat::DirEntry>& listing, std::vector<SyncEntry>& out,
-                     std::vector<SyncEntry>& tempNames, std::vector<std::wstring>& links) {
-    out.clear();
-    out.reserve(listing.size());
-    for (plat::DirEntry& entry : listing) {
-        if (ListingIsDir(entry)) {
+void FillDestEntries(SyncList& dest, std::vector<uint32_t>& temps, std::vector<std::wstring>& links) {
+    const plat::Listing& listing = dest.listing;
+    dest.kept.clear();
+    dest.kept.reserve(listing.size());
+    std::wstring name;  // one buffer for every entry's name
+    for (uint32_t index = 0; index < listing.size(); ++index) {
+        const plat::ListingRecord& record = listing.records[index];
+        plat::ListingNameInto(listing, index, name);
+        if (ListingIsDir(record)) {
             // The archive folder (and any directory of that name deeper down)
             // is never paired and never archived.
-            if (entry.name == L"@") continue;
-            if (ListingIsLinkedDir(entry)) {
-                links.push_back(std::move(entry.name));
+            if (name == L"@") continue;
+            if (ListingIsLinkedDir(record)) {
+                links.push_back(name);
                 continue;
             }
-        } else if (IsTempCopyName(entry.name)) {
-            tempNames.push_back(ListingTake(entry));
+        } else if (IsTempCopyName(name)) {
+            temps.push_back(index);
             continue;
         }
-        out.push_back(ListingTake(entry));
+        dest.kept.push_back(index);
     }
 }
 
-static bool ListingSourceHas(const std::vector<SyncEntry>& source, const std::wstring& name) {
-    SyncEntry key;
-    key.Name = name;
-    auto it = std::lower_bound(source.begin(), source.end(), key, [](const SyncEntry& a, const SyncEntry& b) {
-        return plat::CompareNoCase(a.Name, b.Name) < 0;
+// Whether the sorted source holds a name equal to dest's listing entry
+// `index`, case ignored.
+static bool ListingSourceHas(const SyncList& source, const plat::Listing& dest, uint32_t index) {
+    auto it = std::lower_bound(source.kept.begin(), source.kept.end(), index, [&](uint32_t s, uint32_t d) {
+        return plat::CompareListingNoCase(source.listing, s, dest, d) < 0;
     });
-    return it != source.end() && plat::EqualNoCase(it->Name, name);
+    return it != source.kept.end() && plat::CompareListingNoCase(source.listing, *it, dest, index) == 0;
 }
 
-void SweepTempLeftovers(const std::wstring& destDir, std::vector<SyncEntry>& temps,
-                        const std::vector<SyncEntry>& source, const std::vector<std::wstring>& excludedTempNames,
-                        std::vector<SyncEntry>& dest) {
-    for (SyncEntry& temp : temps) {
-        bool owned = ListingSourceHas(source, temp.Name);
+void SweepTempLeftovers(const std::wstring& destDir, std::vector<uint32_t>& temps, const SyncList& source,
+                        const std::vector<std::wstring>& excludedTempNames, SyncList& dest) {
+    for (uint32_t temp : temps) {
+        const std::wstring name = plat::ListingName(dest.listing, temp);
+        bool owned = ListingSourceHas(source, dest.listing, temp);
         for (size_t i = 0; !owned && i < excludedTempNames.size(); ++i)
-            owned = plat::EqualNoCase(excludedTempNames[i], temp.Name);
+            owned = plat::EqualNoCase(excludedTempNames[i], name);
         if (owned) {
-            dest.push_back(std::move(temp));
+            dest.kept.push_back(temp);
             continue;
         }
         // Complete or not, a temporary copy holds nothing the source does not
         // hold; the next copy of its file writes a fresh one.
-        plat::RemoveForGood(destDir + temp.Name);
+        plat::RemoveForGood(destDir + name);
     }
     temps.clear();
 }

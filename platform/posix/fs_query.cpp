@@ -3,11 +3,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
+#include "platform/listing.h"
 #include "platform/posix/host.h"
 #include "platform/text.h"
 
@@ -44,8 +47,8 @@ static bool FsWildcardMatch(const std::wstring& pattern, const std::wstring& nam
 // Each entry is looked up by its name in the open directory: a lookup by
 // full path would walk every level of the path again for every entry, which
 // is most of what a run that copies nothing costs.
-bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<DirEntry>& out) {
-    out.clear();
+bool ListDirCompact(const std::wstring& dir, Listing& out) {
+    out = Listing();
     if (FaultHit(FaultOp::List)) return false;
     std::string full;
     if (!ToHost(dir, full)) return false;
@@ -55,12 +58,21 @@ bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<D
         return FailErrno();
     }
     const int dirFd = dirfd(handle);
+    // Room for the names by the directory's own size, which on the usual
+    // file systems is about the bytes of its names and a few more per
+    // entry: a buffer that grew by doubling would hold the old and the new
+    // room at once, and the C library keeps freed room of that size. Room
+    // reserved but never written costs no memory.
+    struct stat self;
+    if (fstat(dirFd, &self) == 0 && self.st_size > 0) {
+        const size_t hint = static_cast<size_t>(std::min<off_t>(self.st_size, off_t{64} << 20));
+        out.names.reserve(hint);
+        out.records.reserve(hint / 16);
+    }
     if (full.back() != '/') full += '/';
     // The full path is still wanted for the attribute table and for the
     // target of a link; one buffer serves every entry.
     const size_t dirLength = full.size();
-    const bool anyName = pattern == L"*" || pattern == L"*.*";
-    std::string utf8;  // the name for the conversion, without an allocation each
     for (;;) {
         // Only readdir's own errno tells an unreadable directory from its
         // end; a failed look at one entry (a dangling link) must not.
@@ -69,22 +81,47 @@ bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<D
         if (!item) break;
         const char* name = item->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-        DirEntry entry;
-        utf8.assign(name);
-        entry.name = Utf8ToWide(utf8);
-        if (!anyName && !FsWildcardMatch(pattern, entry.name)) continue;
         struct stat st;
         if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished while listing
+        if (out.names.size() > UINT32_MAX - 256) {
+            closedir(handle);
+            out = Listing();
+            return Fail(kErrNotEnoughMemory);
+        }
         full.resize(dirLength);
         full += name;
-        entry.attributes = AttributesOf(full, st);
-        entry.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
-        entry.modified = UtcToLocal(st.st_mtime);
-        out.push_back(std::move(entry));
+        ListingRecord record;
+        record.nameStart = static_cast<uint32_t>(out.names.size());
+        record.attributes = AttributesOf(full, st);
+        record.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
+        record.modified = UtcToLocal(st.st_mtime);
+        out.names += name;
+        out.records.push_back(record);
     }
     bool failed = errno != 0;
     closedir(handle);
-    if (failed) return FailErrno();
+    if (failed) {
+        out = Listing();
+        return FailErrno();
+    }
+    return true;
+}
+
+bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<DirEntry>& out) {
+    out.clear();
+    Listing listing;
+    if (!ListDirCompact(dir, listing)) return false;
+    const bool anyName = pattern == L"*" || pattern == L"*.*";
+    for (size_t i = 0; i < listing.size(); ++i) {
+        DirEntry entry;
+        ListingNameInto(listing, i, entry.name);
+        if (!anyName && !FsWildcardMatch(pattern, entry.name)) continue;
+        const ListingRecord& record = listing.records[i];
+        entry.attributes = record.attributes;
+        entry.size = record.size;
+        entry.modified = record.modified;
+        out.push_back(std::move(entry));
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 // Case rules and encodings of the portable layer. wchar_t holds whole code
 // points here (32 bits), so no surrogates are involved.
 #include "platform/text.h"
+#include "platform/listing.h"
 
 namespace plat {
 
@@ -62,40 +63,83 @@ int CompareNoCase(const std::wstring& a, const std::wstring& b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
+// One character of the UTF-8 at bytes[i], moving i past it: an invalid
+// sequence is U+FFFD for its lead byte alone.
+static inline wchar_t TextDecodeUtf8(const char* bytes, size_t n, size_t& i) {
+    unsigned char b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+        ++i;
+        return b;
+    }
+    int len = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 0;
+    if (b >= 0xF5) len = 0;
+    uint32_t cp = len == 4 ? (b & 0x07) : len == 3 ? (b & 0x0F) : (b & 0x1F);
+    int k = 1;
+    for (; len && k < len && i + k < n; ++k) {
+        unsigned char c = static_cast<unsigned char>(bytes[i + k]);
+        if ((c & 0xC0) != 0x80) break;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    bool good = len && k == len;
+    if (good &&
+        ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))))
+        good = false;
+    if (!good) {
+        i += 1;
+        return 0xFFFD;
+    }
+    i += static_cast<size_t>(len);
+    return static_cast<wchar_t>(cp);
+}
+
 std::wstring Utf8ToWide(const std::string& bytes) {
     std::wstring out;
     out.reserve(bytes.size());
-    const size_t n = bytes.size();
-    size_t i = 0;
-    while (i < n) {
-        unsigned char b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            out.push_back(b);
+    for (size_t i = 0; i < bytes.size();) out.push_back(TextDecodeUtf8(bytes.data(), bytes.size(), i));
+    return out;
+}
+
+// The listing keeps the names' UTF-8: each comparison decodes as it goes,
+// so the order is exactly that of the decoded names.
+void ListingNameInto(const Listing& listing, size_t index, std::wstring& out) {
+    const std::string_view raw = listing.RawName(index);
+    out.clear();
+    for (size_t i = 0; i < raw.size();) out.push_back(TextDecodeUtf8(raw.data(), raw.size(), i));
+}
+
+static int TextCompareUtf8(std::string_view a, std::string_view b, bool ignoreCase) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        // Names share long ASCII stretches (sorting compares neighbours);
+        // an ASCII byte is a whole character, so these need no decoding.
+        const unsigned char x8 = static_cast<unsigned char>(a[i]), y8 = static_cast<unsigned char>(b[j]);
+        if ((x8 | y8) < 0x80) {
             ++i;
+            ++j;
+            if (x8 == y8) continue;
+            const wchar_t x = ignoreCase ? TextUpperChar(x8) : x8, y = ignoreCase ? TextUpperChar(y8) : y8;
+            if (x != y) return x < y ? -1 : 1;
             continue;
         }
-        int len = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 0;
-        if (b >= 0xF5) len = 0;
-        uint32_t cp = len == 4 ? (b & 0x07) : len == 3 ? (b & 0x0F) : (b & 0x1F);
-        int k = 1;
-        for (; len && k < len && i + k < n; ++k) {
-            unsigned char c = static_cast<unsigned char>(bytes[i + k]);
-            if ((c & 0xC0) != 0x80) break;
-            cp = (cp << 6) | (c & 0x3F);
+        wchar_t x = TextDecodeUtf8(a.data(), a.size(), i), y = TextDecodeUtf8(b.data(), b.size(), j);
+        if (ignoreCase) {
+            x = TextUpperChar(x);
+            y = TextUpperChar(y);
         }
-        bool good = len && k == len;
-        if (good && ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-                     (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))))
-            good = false;
-        if (good) {
-            out.push_back(static_cast<wchar_t>(cp));
-            i += static_cast<size_t>(len);
-        } else {
-            out.push_back(0xFFFD);  // one replacement per bad lead byte
-            i += 1;
-        }
+        if (x != y) return x < y ? -1 : 1;
     }
-    return out;
+    if (i < a.size()) return 1;
+    return j < b.size() ? -1 : 0;
+}
+
+int CompareListingNoCase(const Listing& a, size_t i, const Listing& b, size_t j) {
+    return TextCompareUtf8(a.RawName(i), b.RawName(j), true);
+}
+
+bool ListingNameLess(const Listing& listing, size_t i, size_t j) {
+    const std::string_view a = listing.RawName(i), b = listing.RawName(j);
+    const int order = TextCompareUtf8(a, b, true);
+    return order != 0 ? order < 0 : TextCompareUtf8(a, b, false) < 0;
 }
 
 std::string WideToUtf8(const std::wstring& text) {

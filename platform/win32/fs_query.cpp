@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
+#include "platform/listing.h"
 #include "platform/win32/wide_path.h"
 
 namespace plat {
@@ -13,18 +14,11 @@ using win32::JoinPath;
 using win32::Literal;
 using win32::LiteralEntry;
 
-static DirEntry ListEntryOf(const WIN32_FIND_DATAW& fd) {
-    DirEntry entry;
-    entry.name = fd.cFileName;
-    entry.attributes = fd.dwFileAttributes;
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        entry.size = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    entry.modified = win32::UtcFileTimeToLocalSeconds(fd.ftLastWriteTime);
-    return entry;
-}
-
-bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<DirEntry>& out) {
-    out.clear();
+// Calls take(fd) for each entry of `dir` matching `pattern`; false (with the
+// error kept for LastError) when the directory cannot be read, also in the
+// middle of the listing, which must not pass for its end.
+template <typename Take>
+static bool ListFind(const std::wstring& dir, const std::wstring& pattern, Take take) {
     if (FaultHit(FaultOp::List)) return false;
     WIN32_FIND_DATAW fd;
     // FindExInfoBasic skips the 8.3 names nobody here reads; the large fetch
@@ -44,19 +38,57 @@ bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<D
     }
     do {
         if (win32::IsDotEntry(fd.cFileName)) continue;
-        out.push_back(ListEntryOf(fd));
+        take(fd);
     } while (FindNextFileW(find, &fd));
-    // FindNextFileW ends with NO_MORE_FILES; anything else is a read error in
-    // the middle of the listing, which must not pass for its end.
+    // FindNextFileW ends with NO_MORE_FILES.
     DWORD err = ::GetLastError();
     FindClose(find);
     if (err != ERROR_NO_MORE_FILES) {
-        out.clear();
         ::SetLastError(err);
         return false;
     }
     ::SetLastError(ERROR_SUCCESS);
     return true;
+}
+
+static uint64_t ListSizeOf(const WIN32_FIND_DATAW& fd) {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
+    return (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+}
+
+bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<DirEntry>& out) {
+    out.clear();
+    const bool listed = ListFind(dir, pattern, [&out](const WIN32_FIND_DATAW& fd) {
+        DirEntry entry;
+        entry.name = fd.cFileName;
+        entry.attributes = fd.dwFileAttributes;
+        entry.size = ListSizeOf(fd);
+        entry.modified = win32::UtcFileTimeToLocalSeconds(fd.ftLastWriteTime);
+        out.push_back(std::move(entry));
+    });
+    if (!listed) out.clear();
+    return listed;
+}
+
+bool ListDirCompact(const std::wstring& dir, Listing& out) {
+    out = Listing();
+    bool tooLarge = false;  // beyond the records' 32-bit name offsets
+    const bool listed = ListFind(dir, L"*", [&out, &tooLarge](const WIN32_FIND_DATAW& fd) {
+        if (out.names.size() > UINT32_MAX - MAX_PATH) {
+            tooLarge = true;
+            return;
+        }
+        ListingRecord record;
+        record.nameStart = static_cast<uint32_t>(out.names.size());
+        record.attributes = fd.dwFileAttributes;
+        record.size = ListSizeOf(fd);
+        record.modified = win32::UtcFileTimeToLocalSeconds(fd.ftLastWriteTime);
+        out.names += fd.cFileName;
+        out.records.push_back(record);
+    });
+    if (listed && tooLarge) ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    if (!listed || tooLarge) out = Listing();
+    return listed && !tooLarge;
 }
 
 uint32_t GetAttributes(const std::wstring& path) { return GetFileAttributesW(LiteralEntry(path).c_str()); }

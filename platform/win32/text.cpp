@@ -5,6 +5,7 @@
 
 #include <climits>
 
+#include "platform/listing.h"
 #include "platform/text.h"
 
 namespace plat {
@@ -25,7 +26,7 @@ static std::wstring TextMapCase(const std::wstring& text, DWORD how) {
 std::wstring ToUpper(const std::wstring& text) { return TextMapCase(text, LCMAP_UPPERCASE); }
 std::wstring ToLower(const std::wstring& text) { return TextMapCase(text, LCMAP_LOWERCASE); }
 
-int CompareNoCase(const std::wstring& a, const std::wstring& b) {
+static int TextCompareNoCase(std::wstring_view a, std::wstring_view b) {
     if (a.size() <= INT_MAX && b.size() <= INT_MAX) {
         switch (
             CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE)) {
@@ -42,6 +43,21 @@ int CompareNoCase(const std::wstring& a, const std::wstring& b) {
     // Only absurd lengths get here; an exact comparison still orders them.
     int order = a.compare(b);
     return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+int CompareNoCase(const std::wstring& a, const std::wstring& b) { return TextCompareNoCase(a, b); }
+
+// The listing keeps the system's UTF-16 names as they are.
+void ListingNameInto(const Listing& listing, size_t index, std::wstring& out) { out.assign(listing.RawName(index)); }
+
+int CompareListingNoCase(const Listing& a, size_t i, const Listing& b, size_t j) {
+    return TextCompareNoCase(a.RawName(i), b.RawName(j));
+}
+
+bool ListingNameLess(const Listing& listing, size_t i, size_t j) {
+    const std::wstring_view a = listing.RawName(i), b = listing.RawName(j);
+    const int order = TextCompareNoCase(a, b);
+    return order != 0 ? order < 0 : a.compare(b) < 0;
 }
 
 // The conversion calls take int lengths; longer texts go in pieces cut where
