@@ -35,7 +35,7 @@ Run RunBackup(const RunOptions& options) {
     Run run = MakeRun(options);
     // A cancel pressed before the start (or left over from a countdown)
     // does not stop this run.
-    R().CancelRequested = 0;
+    ClearCancel();
     bool somethingRan = false;
 
     run.EntriesExpected = ExpectedEntries(options.IgnoreInterval, plat::Now());
@@ -51,9 +51,12 @@ Run RunBackup(const RunOptions& options) {
 
     // The result icon must not be overwritten by a late animation frame.
     StopRunAnimation();
-    // The summary at the end of the log prints the run's error count.
-    logs::LS().RunErrorCount = run.RunErrorCount;
-    WriteClosingLines(run);
+    // The summary at the end of the log prints the run's error count; the
+    // hints logged since the last run are pointed to once.
+    logs::LogState& logState = logs::LS();
+    logState.RunErrorCount = run.RunErrorCount;
+    WriteClosingLines(run, logState.HintsPending != 0);
+    logState.HintsPending = 0;
     ShowRunResult(run, somethingRan);
     WriteFinalLines(startTick);
 

@@ -20,9 +20,9 @@ namespace engine {
 Run RunBackup(const RunOptions& options);
 
 // The date (local seconds) from which a job with BupInterval > 0 is due
-// again: BupInterval days after its last run, from GFirstNext o'clock on; a
-// run made before GFirstNext o'clock counts for the previous day.
-int64_t NextDue(const core::Job& job);
+// again: BupInterval days after its last run, from `firstNext` o'clock on
+// (GFirstNext); a run made before that hour counts for the previous day.
+int64_t NextDue(const core::Job& job, int32_t firstNext);
 
 // Looks for the job's destination on the other drives, by the "@\Tresoro.ini"
 // copy a former run left there, and returns the path found there ("" when
@@ -68,9 +68,9 @@ std::wstring FormatElapsed(uint32_t milliseconds);
 // (the remaining jobs are then not looked at).
 bool RunJob(Run& run, size_t index, bool& somethingRan);
 
-// The statistics after the last job: copied files and MB, entries, pending
-// hints, the error count.
-void WriteClosingLines(const Run& run);
+// The statistics after the last job: copied files and MB, entries, the
+// pointer to the hints when any were logged, the error count.
+void WriteClosingLines(const Run& run, bool hintsPending);
 // Result icon in tray and status image and the result text; after a cancel
 // the tray shows IconIdle and the text says so.
 void ShowRunResult(const Run& run, bool somethingRan);

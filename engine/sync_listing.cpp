@@ -38,9 +38,9 @@ void FillSourceEntries(Run& run, std::vector<plat::DirEntry>& listing, const std
     out.clear();
     out.reserve(listing.size());
     const int32_t sid = run.job.Sid;
-    const bool anyExclusion = HasExclusions(sid);
+    const bool anyExclusion = HasExclusions(run.Excludes, sid);
     for (plat::DirEntry& entry : listing) {
-        if (anyExclusion && IsExcluded(sourceDir + entry.name, sid)) {
+        if (anyExclusion && IsExcluded(run.Excludes, sourceDir + entry.name, sid)) {
             if (!ListingIsDir(entry) && IsTempCopyName(entry.name)) excludedTempNames.push_back(entry.name);
             continue;
         }

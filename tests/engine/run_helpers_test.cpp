@@ -24,21 +24,18 @@ core::Job JobWith(int32_t interval, int64_t lastBup) {
 }
 
 TEST(EngineNextDue, RunBeforeFirstHourCountsForThePreviousDay) {
-    core::S().settings.GFirstNext = 4;
-    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 2 * 3600)), kMarch10 + 4 * 3600);
-    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 10 * 3600)), kMarch10 + kDay + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 2 * 3600), 4), kMarch10 + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 10 * 3600), 4), kMarch10 + kDay + 4 * 3600);
     // The boundary hour itself already belongs to the new day.
-    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 4 * 3600)), kMarch10 + kDay + 4 * 3600);
-    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 4 * 3600 - 1)), kMarch10 + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 4 * 3600), 4), kMarch10 + kDay + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 4 * 3600 - 1), 4), kMarch10 + 4 * 3600);
 }
 
 TEST(EngineNextDue, LongerIntervalsAndMidnightStart) {
-    core::S().settings.GFirstNext = 4;
-    EXPECT_EQ(engine::NextDue(JobWith(7, kMarch10 + 2 * 3600)), kMarch10 + 6 * kDay + 4 * 3600);
-    EXPECT_EQ(engine::NextDue(JobWith(7, kMarch10 + 23 * 3600)), kMarch10 + 7 * kDay + 4 * 3600);
-    core::S().settings.GFirstNext = 0;
-    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 30)), kMarch10 + kDay);
-    EXPECT_EQ(engine::NextDue(JobWith(2, kMarch10 + 23 * 3600)), kMarch10 + 2 * kDay);
+    EXPECT_EQ(engine::NextDue(JobWith(7, kMarch10 + 2 * 3600), 4), kMarch10 + 6 * kDay + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(7, kMarch10 + 23 * 3600), 4), kMarch10 + 7 * kDay + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 30), 0), kMarch10 + kDay);
+    EXPECT_EQ(engine::NextDue(JobWith(2, kMarch10 + 23 * 3600), 0), kMarch10 + 2 * kDay);
 }
 
 TEST(EngineDueBySimpleTest, IntervalWithoutTheFirstHourRule) {
