@@ -38,10 +38,11 @@ Run RunBackup(const RunOptions& options) {
     ClearCancel();
     bool somethingRan = false;
 
-    run.EntriesExpected = ExpectedEntries(options.IgnoreInterval, plat::Now());
+    const std::vector<core::Job>& jobs = core::S().Jobs.items;
+    run.EntriesExpected = ExpectedEntries(jobs, options.IgnoreInterval, plat::Now());
 
-    for (size_t i = 0; i < core::S().Jobs.items.size(); ++i) {
-        const bool selected = (core::S().Jobs.items[i].Flags & core::kFlagSelected) != 0;
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const bool selected = (jobs[i].Flags & core::kFlagSelected) != 0;
         if (!RunJob(run, i, somethingRan)) break;
         // A run killed or powered off later still leaves what this job
         // archived and copied in the month's log; the save at the end

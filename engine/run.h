@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/records.h"
 #include "engine/run_context.h"
@@ -41,9 +42,9 @@ void AnimateRunIcon();
 bool DueBySimpleTest(const core::Job& job, bool ignoreInterval, int64_t now);
 
 // The number of source entries the run is expected to handle, from the
-// EntryCount of the jobs that will run; 0 when a non-optional job's count
-// cannot be known. Saturates at the 32-bit limit.
-int32_t ExpectedEntries(bool ignoreInterval, int64_t now);
+// EntryCount of the jobs of `jobs` that will run; 0 when a non-optional
+// job's count cannot be known. Saturates at the 32-bit limit.
+int32_t ExpectedEntries(const std::vector<core::Job>& jobs, bool ignoreInterval, int64_t now);
 
 // True when less than a tenth of the medium is free (available < total x 0.1,
 // the product rounded to a whole number). A failed measurement (both 0)
