@@ -1,7 +1,5 @@
 #include "core/drives.h"
 
-#include "core/records.h"
-#include "core/state.h"
 #include "platform/drives.h"
 
 namespace core {
@@ -16,9 +14,8 @@ static std::wstring DrivesTrimBlanks(const std::wstring& text) {
 // A drive without medium or a disconnected network drive stays in the list
 // with an empty label and zero sizes: the destination search still wants to
 // know the letter exists.
-void ListDrives() {
-    List<Drive>& drives = S().Drives;
-    drives.Clear();
+std::vector<Drive> ListDrives() {
+    std::vector<Drive> drives;
     for (const std::wstring& reported : plat::LogicalDriveRoots()) {
         std::wstring root = DrivesTrimBlanks(reported);
         if (root.empty()) break;
@@ -35,8 +32,9 @@ void ListDrives() {
             }
             drive.Label = DrivesTrimBlanks(label);
         }
-        drives.Append(drive);
+        drives.push_back(drive);
     }
+    return drives;
 }
 
 Space DiskSpace(const std::wstring& path) {

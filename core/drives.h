@@ -3,12 +3,14 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "core/records.h"
 
 namespace core {
 
-// Refills Drives from the system's drive roots; the list ends positioned
-// before its first element.
-void ListDrives();
+// The system's drive roots in the system's order, with type, label and sizes.
+std::vector<Drive> ListDrives();
 
 // Free (available to the caller) and total bytes of a volume; both 0 when
 // it could not be measured.

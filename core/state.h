@@ -47,7 +47,6 @@ struct State {
     List<std::wstring> ExcludeStrings;
     List<std::wstring> ExcludePaths;
     List<WinFolder> WinFolders;
-    List<Drive> Drives;
     Settings settings;
     Paths paths;
     double DialogScale = 1.0;

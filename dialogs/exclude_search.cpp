@@ -20,7 +20,9 @@ namespace dialogs {
 constexpr uint32_t kExclStatusEveryMs = 500;
 static uint32_t g_exclStatusShownAt = 0;
 
+#ifdef TRESORO_TEST_HOOKS
 void ResetExcludeSearchForTest() { g_exclStatusShownAt = 0; }
+#endif
 
 static void ExclShowStatus(const std::wstring& directory) {
     const uint32_t now = plat::Tick();

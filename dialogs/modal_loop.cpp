@@ -78,7 +78,9 @@ bool TakeKeptEvent(plat::GuiEvent& event) {
     return true;
 }
 
+#ifdef TRESORO_TEST_HOOKS
 void ResetModalForTest() { gModalKept.clear(); }
+#endif
 
 void EndModal(const ModalHold& hold) {
     // The owner takes input again before the dialog goes, so that Windows

@@ -55,6 +55,9 @@ void EndModal(const ModalHold& hold);
 // The oldest event EndModal kept; false when there is none.
 bool TakeKeptEvent(plat::GuiEvent& event);
 
+#ifdef TRESORO_TEST_HOOKS
+// Forgets the events kept from an earlier test's dialog.
 void ResetModalForTest();
+#endif
 
 }  // namespace dialogs

@@ -38,7 +38,7 @@ bool SourceCovered(const std::wstring& source) {
         // every path.
         if (job.Src.empty()) continue;
         if (upper.find(plat::ToUpper(job.Src)) == std::wstring::npos) continue;
-        if (!engine::IsExcluded(source, job.Sid)) return true;
+        if (!engine::IsExcluded(core::S().Excludes.items, source, job.Sid)) return true;
     }
     return false;
 }

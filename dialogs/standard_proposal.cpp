@@ -51,8 +51,8 @@ std::wstring InitialSetupDest() {
     const std::wstring profile = upperDir(core::FolderPath(40));
     const std::wstring systemDrive = upperDir(plat::GetEnv(L"SystemDrive"));
     const std::wstring documents = upperDir(core::FolderPath(5));
-    core::ListDrives();
-    const std::wstring proposal = ProposeBackupDrive(core::S().Drives.items, profile, systemDrive, documents);
+    std::vector<core::Drive> drives = core::ListDrives();
+    const std::wstring proposal = ProposeBackupDrive(drives, profile, systemDrive, documents);
     if (!proposal.empty()) {
         ui::ShowMessage(L"Habe als mögliches Backupziel '" + proposal + L"' gefunden - bitte passen Sie dies ggfs. an!",
                         0, L"Meldung");

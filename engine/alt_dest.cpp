@@ -9,7 +9,6 @@
 #include "core/drives.h"
 #include "core/ini_parse.h"
 #include "core/report.h"
-#include "core/state.h"
 #include "core/text_helpers.h"
 #include "engine/run.h"
 #include "log/channels.h"
@@ -43,8 +42,7 @@ bool ForeignIniHasJob(const std::string& bytes, int32_t sid, const std::wstring&
 // with room is the likelier backup disk. A stable sort keeps the system's
 // order among equals.
 static std::vector<core::Drive> AltDrivesBySpace() {
-    core::ListDrives();
-    std::vector<core::Drive> drives = core::S().Drives.items;
+    std::vector<core::Drive> drives = core::ListDrives();
     std::stable_sort(drives.begin(), drives.end(),
                      [](const core::Drive& a, const core::Drive& b) { return a.FreeBytes > b.FreeBytes; });
     return drives;

@@ -1,6 +1,5 @@
 // Which archive settings hold for one destination directory: the job's own,
 // overridden by the per-directory entries (ArcIndiv) of the job.
-#include "core/state.h"
 #include "engine/sync.h"
 #include "platform/text.h"
 
@@ -23,10 +22,11 @@ std::wstring ArcIndivPathFor(const std::wstring& path, const std::wstring& destD
     return destDrive + upper.substr(first + 1, length);
 }
 
-ArcSettings ArcSettingsFor(const core::Job& job, const std::wstring& destDir) {
+ArcSettings ArcSettingsFor(const std::vector<core::ArcIndivEntry>& arcIndiv, const core::Job& job,
+                           const std::wstring& destDir) {
     ArcSettings settings{job.ArcInterval, job.ArcVersions};
     std::wstring upperDest;
-    for (const core::ArcIndivEntry& entry : core::S().ArcIndiv.items) {
+    for (const core::ArcIndivEntry& entry : arcIndiv) {
         if (entry.Sid != job.Sid) continue;
         if (upperDest.empty()) upperDest = plat::ToUpper(destDir);
         const std::wstring p = ArcIndivPathFor(entry.Path, destDir);

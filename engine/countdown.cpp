@@ -12,6 +12,10 @@ namespace engine {
 
 constexpr uint32_t kCountdownStepMillis = 1000;
 
+static CountdownState g_countdown;
+
+CountdownState& Countdown() { return g_countdown; }
+
 // Both countdowns blink the status line with the button; a run already
 // blinking keeps its threads.
 static void CountdownBlink() {
@@ -21,43 +25,43 @@ static void CountdownBlink() {
 }
 
 void StartCountdownTick() {
-    RunState& run = R();
-    if (run.StartCountdown > 0) {
+    CountdownState& countdown = g_countdown;
+    if (countdown.StartCountdown > 0) {
         CountdownBlink();
-        if (run.CancelRequested != 0) {
+        if (CancelPending()) {
             // The display is cleared on the next turn, by the branch below.
             // Start-up locked the controls and showed the first number when
             // it armed the countdown, so there is a display to clear even
             // when no step has been taken yet.
-            run.StartCountdown = 0;
-            run.CancelRequested = 0;
-            run.CountdownShown = true;
+            countdown.StartCountdown = 0;
+            ClearCancel();
+            countdown.CountdownShown = true;
             return;
         }
         const uint32_t tick = plat::Tick();
         // A full second counts as one step: the main loop's heartbeat is
         // exactly one second, and "more than" would step only every other beat.
-        if (tick - run.LastStepTick < kCountdownStepMillis) return;
-        run.LastStepTick = tick;
-        run.CountdownShown = true;
-        run.StartCountdown -= 1;
-        if (run.StartCountdown > 0) {
-            ShowStatusLine(L"Backup wird in " + std::to_wstring(run.StartCountdown) + L" Sekunden gestartet!");
+        if (tick - countdown.LastStepTick < kCountdownStepMillis) return;
+        countdown.LastStepTick = tick;
+        countdown.CountdownShown = true;
+        countdown.StartCountdown -= 1;
+        if (countdown.StartCountdown > 0) {
+            ShowStatusLine(L"Backup wird in " + std::to_wstring(countdown.StartCountdown) + L" Sekunden gestartet!");
             return;
         }
         StopBlinking();
         // The run shows its result in the status line and unlocks the
         // controls itself; clearing the countdown's display afterwards would
         // wipe the result of the unattended run.
-        run.CountdownShown = false;
+        countdown.CountdownShown = false;
         RunBackup({});
         return;
     }
-    if (run.CountdownShown) {
+    if (countdown.CountdownShown) {
         ShowStatusLine(L"");
         LockRunControls(false);
         StopBlinking();
-        run.CountdownShown = false;
+        countdown.CountdownShown = false;
     }
 }
 
@@ -65,7 +69,7 @@ void StartCountdownTick() {
 // is when the clock is set by time synchronisation, and a clock set back
 // must not stretch the countdown, nor one set forward cut it short.
 void EndCountdown(int32_t seconds) {
-    RunState& run = R();
+    CountdownState& countdown = g_countdown;
     const std::wstring prefix = ShutdownChecked() ? L"Windows herunterfahren (stoppen mit 'Abbrechen'): "
                                                   : L"Programm wird beendet (stoppen mit 'Abbrechen'): ";
     CountdownBlink();
@@ -82,15 +86,15 @@ void EndCountdown(int32_t seconds) {
             shown = remaining;
         }
         WaitWindowEvent(kCountdownStepMillis);
-        if (run.CancelRequested != 0) break;
+        if (CancelPending()) break;
     }
     StopBlinking();
-    run.EndDelay = 0;
-    if (run.CancelRequested != 0) {
+    countdown.EndDelay = 0;
+    if (CancelPending()) {
         ShowStatusLine(L"");
         ReleaseCancelButton();
     } else {
-        run.QuitRequested = 1;
+        countdown.QuitRequested = 1;
     }
 }
 

@@ -7,6 +7,25 @@
 
 namespace engine {
 
+// The state of the timed start and of the program's end; main thread only.
+struct CountdownState {
+    // Seconds; owned by the timed start. EndDelay > 0 after "/S<n>".
+    int32_t StartCountdown = 0;
+    int32_t EndDelay = 0;
+    // Tick of the start countdown's last step; 0 at start, so the first
+    // tick of the main loop already takes a step.
+    uint32_t LastStepTick = 0;
+    // A start countdown was shown and its status line must be cleared.
+    bool CountdownShown = false;
+    // Set by a completed end countdown (and by "Beenden" and the close box);
+    // the main loop then saves the logs and the configuration and ends.
+    int32_t QuitRequested = 0;
+};
+
+// The one countdown state of the process: set by the command line and the
+// window, stepped by the main loop and the end of a run.
+CountdownState& Countdown();
+
 // One turn of the start countdown, called by the main loop after every
 // general event and every wait time-out (at least once a second). While
 // StartCountdown > 0 it blinks the status line and "Abbrechen", drops the
@@ -31,5 +50,9 @@ void EndCountdown(int32_t seconds);
 // ends at once. Returns when nothing ends the program here; QuitRequested
 // then tells the main loop whether to end it.
 void RunEndSequence(bool errors);
+
+// Whether the end sequence after this run would count down (EndDelay set,
+// or "Herunterfahren wenn fertig" ticked); errors then delay it.
+bool EndSequencePending();
 
 }  // namespace engine

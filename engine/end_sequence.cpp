@@ -18,13 +18,14 @@ constexpr int64_t kShutdownGraceSeconds = 15;
 static int32_t EndSeconds(int64_t seconds) { return seconds > INT32_MAX ? INT32_MAX : static_cast<int32_t>(seconds); }
 
 void RunEndSequence(bool errors) {
-    RunState& run = R();
-    if (run.EndDelay > 0) EndCountdown(EndSeconds(int64_t{run.EndDelay} + (errors ? kEndErrorExtraSeconds : 0)));
+    const CountdownState& countdown = Countdown();
+    if (countdown.EndDelay > 0)
+        EndCountdown(EndSeconds(int64_t{countdown.EndDelay} + (errors ? kEndErrorExtraSeconds : 0)));
     if (!ShutdownChecked()) return;
     // EndDelay is 0 here when the countdown above ran: a further 15 or 300 s.
-    EndCountdown(EndSeconds(int64_t{run.EndDelay} + (errors ? kEndErrorExtraSeconds : kShutdownGraceSeconds)));
+    EndCountdown(EndSeconds(int64_t{countdown.EndDelay} + (errors ? kEndErrorExtraSeconds : kShutdownGraceSeconds)));
     // A cancel in the first countdown stops this one after its first wait.
-    if (run.CancelRequested != 0) return;
+    if (CancelPending()) return;
     // The job dates of this run must survive the power-off; the logs were
     // saved by the run.
     core::WriteConfig();
@@ -33,5 +34,7 @@ void RunEndSequence(bool errors) {
     // unattended machine should not be left with the program waiting.
     EndProgramNow();
 }
+
+bool EndSequencePending() { return Countdown().EndDelay > 0 || ShutdownChecked(); }
 
 }  // namespace engine

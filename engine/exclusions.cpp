@@ -1,6 +1,5 @@
 // Which paths of a job are never copied, and the warning that explains a
 // failure on a path beyond the Windows limits.
-#include "core/state.h"
 #include "engine/sync.h"
 #include "platform/text.h"
 
@@ -9,10 +8,10 @@ namespace engine {
 // Exclusion paths are stored in upper case, so a substring search in the
 // upper-cased path ignores case. An exclusion "\TEMP" therefore also hits a
 // folder "TEMPLATES": users have always relied on the plain substring rule.
-bool IsExcluded(const std::wstring& path, int32_t sid) {
+bool IsExcluded(const std::vector<core::Exclude>& excludes, const std::wstring& path, int32_t sid) {
     std::wstring upper;
     bool upperDone = false;
-    for (const core::Exclude& exclude : core::S().Excludes.items) {
+    for (const core::Exclude& exclude : excludes) {
         // An empty exclusion would be found in every path and silently
         // exclude the whole job.
         if (exclude.Sid != sid || exclude.Path.empty()) continue;
@@ -25,8 +24,8 @@ bool IsExcluded(const std::wstring& path, int32_t sid) {
     return false;
 }
 
-bool HasExclusions(int32_t sid) {
-    for (const core::Exclude& exclude : core::S().Excludes.items)
+bool HasExclusions(const std::vector<core::Exclude>& excludes, int32_t sid) {
+    for (const core::Exclude& exclude : excludes)
         if (exclude.Sid == sid && !exclude.Path.empty()) return true;
     return false;
 }

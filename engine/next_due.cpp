@@ -1,7 +1,6 @@
 // When a job with a backup interval is due again. The day of a run starts at
 // GFirstNext o'clock, so a backup made in the small hours still counts for
 // the evening before and the job is due again the same morning.
-#include "core/state.h"
 #include "engine/run.h"
 #include "platform/clock.h"
 
@@ -12,8 +11,8 @@ constexpr int64_t kDueDaySeconds = 86400;
 // Local midnight of a date; the division truncates as the program always did.
 static int64_t DueDay(int64_t date) { return date / kDueDaySeconds * kDueDaySeconds; }
 
-int64_t NextDue(const core::Job& job) {
-    const int64_t firstHour = core::S().settings.GFirstNext;
+int64_t NextDue(const core::Job& job, int32_t firstNext) {
+    const int64_t firstHour = firstNext;
     const int64_t last = job.LastBup;
     const int64_t interval = job.BupInterval;
     const int lastHour = plat::SplitDate(last).hour;

@@ -35,13 +35,14 @@ Run RunBackup(const RunOptions& options) {
     Run run = MakeRun(options);
     // A cancel pressed before the start (or left over from a countdown)
     // does not stop this run.
-    R().CancelRequested = 0;
+    ClearCancel();
     bool somethingRan = false;
 
-    run.EntriesExpected = ExpectedEntries(options.IgnoreInterval, plat::Now());
+    const std::vector<core::Job>& jobs = core::S().Jobs.items;
+    run.EntriesExpected = ExpectedEntries(jobs, options.IgnoreInterval, plat::Now());
 
-    for (size_t i = 0; i < core::S().Jobs.items.size(); ++i) {
-        const bool selected = (core::S().Jobs.items[i].Flags & core::kFlagSelected) != 0;
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const bool selected = (jobs[i].Flags & core::kFlagSelected) != 0;
         if (!RunJob(run, i, somethingRan)) break;
         // A run killed or powered off later still leaves what this job
         // archived and copied in the month's log; the save at the end
@@ -51,9 +52,12 @@ Run RunBackup(const RunOptions& options) {
 
     // The result icon must not be overwritten by a late animation frame.
     StopRunAnimation();
-    // The summary at the end of the log prints the run's error count.
-    logs::LS().RunErrorCount = run.RunErrorCount;
-    WriteClosingLines(run);
+    // The summary at the end of the log prints the run's error count; the
+    // hints logged since the last run are pointed to once.
+    logs::LogState& logState = logs::LS();
+    logState.RunErrorCount = run.RunErrorCount;
+    WriteClosingLines(run, logState.HintsPending != 0);
+    logState.HintsPending = 0;
     ShowRunResult(run, somethingRan);
     WriteFinalLines(startTick);
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/records.h"
 #include "engine/run_context.h"
@@ -20,9 +21,9 @@ namespace engine {
 Run RunBackup(const RunOptions& options);
 
 // The date (local seconds) from which a job with BupInterval > 0 is due
-// again: BupInterval days after its last run, from GFirstNext o'clock on; a
-// run made before GFirstNext o'clock counts for the previous day.
-int64_t NextDue(const core::Job& job);
+// again: BupInterval days after its last run, from `firstNext` o'clock on
+// (GFirstNext); a run made before that hour counts for the previous day.
+int64_t NextDue(const core::Job& job, int32_t firstNext);
 
 // Looks for the job's destination on the other drives, by the "@\Tresoro.ini"
 // copy a former run left there, and returns the path found there ("" when
@@ -41,9 +42,9 @@ void AnimateRunIcon();
 bool DueBySimpleTest(const core::Job& job, bool ignoreInterval, int64_t now);
 
 // The number of source entries the run is expected to handle, from the
-// EntryCount of the jobs that will run; 0 when a non-optional job's count
-// cannot be known. Saturates at the 32-bit limit.
-int32_t ExpectedEntries(bool ignoreInterval, int64_t now);
+// EntryCount of the jobs of `jobs` that will run; 0 when a non-optional
+// job's count cannot be known. Saturates at the 32-bit limit.
+int32_t ExpectedEntries(const std::vector<core::Job>& jobs, bool ignoreInterval, int64_t now);
 
 // True when less than a tenth of the medium is free (available < total x 0.1,
 // the product rounded to a whole number). A failed measurement (both 0)
@@ -68,9 +69,9 @@ std::wstring FormatElapsed(uint32_t milliseconds);
 // (the remaining jobs are then not looked at).
 bool RunJob(Run& run, size_t index, bool& somethingRan);
 
-// The statistics after the last job: copied files and MB, entries, pending
-// hints, the error count.
-void WriteClosingLines(const Run& run);
+// The statistics after the last job: copied files and MB, entries, the
+// pointer to the hints when any were logged, the error count.
+void WriteClosingLines(const Run& run, bool hintsPending);
 // Result icon in tray and status image and the result text; after a cancel
 // the tray shows IconIdle and the text says so.
 void ShowRunResult(const Run& run, bool somethingRan);

@@ -4,6 +4,7 @@
 
 #include "core/report.h"
 #include "core/text_helpers.h"
+#include "engine/countdown.h"
 #include "engine/display.h"
 #include "engine/run.h"
 #include "engine/run_state.h"
@@ -28,22 +29,18 @@ std::wstring FormatElapsed(uint32_t milliseconds) {
     return out;
 }
 
-void WriteClosingLines(const Run& run) {
-    logs::LogState& ls = logs::LS();
+void WriteClosingLines(const Run& run, bool hintsPending) {
     logs::AddLog(L"Kopiert: " + core::FormatThousands(run.FilesCopied) + L" (" +
                      core::FormatThousands(run.BytesCopied / 1048576) + L" MB)",
                  core::kLogNormal);
     logs::AddLog(L"Anzahl Dateien: " + core::FormatThousands(run.EntriesDone), core::kLogNormal);
     logs::AddLog(logs::kSeparatorLine, core::kLogNormal);
-    if (ls.HintsPending != 0) {
-        logs::AddLog(L"Hinweise beachten...!", core::kLogNormal);
-        ls.HintsPending = 0;
-    }
+    if (hintsPending) logs::AddLog(L"Hinweise beachten...!", core::kLogNormal);
     if (run.RunErrorCount != 0) {
         std::wstring line = L"ES SIND FEHLER AUFGETRETEN: " + std::to_wstring(run.RunErrorCount);
         // The end sequence gives the user five more minutes to read the
         // errors before it ends the program or Windows.
-        if (R().EndDelay > 0 || ShutdownChecked()) line += L" (aut. Programm-Beendigung wird deshalb verzögert)";
+        if (EndSequencePending()) line += L" (aut. Programm-Beendigung wird deshalb verzögert)";
         logs::AddLog(line, core::kLogNormal);
     }
 }

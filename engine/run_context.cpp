@@ -10,8 +10,16 @@ Run MakeRun(const RunOptions& options) {
     Run run;
     run.ItJobMode = options.ItJobMode;
     run.IgnoreInterval = options.IgnoreInterval;
-    run.LogExt = core::S().settings.GLogExt;
+    TakeRunInputs(run);
     return run;
+}
+
+void TakeRunInputs(Run& run) {
+    const core::State& state = core::S();
+    run.LogExt = state.settings.GLogExt;
+    run.FirstNext = state.settings.GFirstNext;
+    run.Excludes = state.Excludes.items;
+    run.ArcIndiv = state.ArcIndiv.items;
 }
 
 void RunError(Run& run, const std::wstring& line) {

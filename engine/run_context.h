@@ -33,9 +33,13 @@ struct SetAside {
 struct Run {
     int8_t ItJobMode = kItJobNormal;
     bool IgnoreInterval = false;
-    // GLogExt as the run found it: 1 logs every copy, any other value but 0
-    // only the archive moves.
+    // What the steps read of the settings and lists, as the run found them
+    // (TakeRunInputs). GLogExt: 1 logs every copy, any other value but 0
+    // only the archive moves. GFirstNext: the hour a day of runs starts.
     int32_t LogExt = 0;
+    int32_t FirstNext = 0;
+    std::vector<core::Exclude> Excludes;
+    std::vector<core::ArcIndivEntry> ArcIndiv;
     int32_t EntriesExpected = 0;
     int32_t EntriesDone = 0;
     int32_t JobEntriesDone = 0;
@@ -61,6 +65,9 @@ struct Run {
 
 // A run with these options and the current settings, nothing done yet.
 Run MakeRun(const RunOptions& options);
+// Fills the run's inputs (LogExt, FirstNext, Excludes, ArcIndiv) from the
+// settings and lists of the process.
+void TakeRunInputs(Run& run);
 
 // A counted error of the run: its line goes to "Fehler" and RunErrorCount grows.
 void RunError(Run& run, const std::wstring& line);

@@ -2,15 +2,14 @@
 // handled last time; it turns the progress count into a percentage.
 #include <limits>
 
-#include "core/state.h"
 #include "engine/run.h"
 #include "platform/fs.h"
 
 namespace engine {
 
-int32_t ExpectedEntries(bool ignoreInterval, int64_t now) {
+int32_t ExpectedEntries(const std::vector<core::Job>& jobs, bool ignoreInterval, int64_t now) {
     int64_t total = 0;
-    for (const core::Job& job : core::S().Jobs.items) {
+    for (const core::Job& job : jobs) {
         if (!(job.Flags & core::kFlagSelected)) continue;
         if (!DueBySimpleTest(job, ignoreInterval, now)) continue;
         if (job.EntryCount != 0 && plat::DirExists(job.Src) && plat::DirExists(job.Dest)) {

@@ -96,7 +96,7 @@ bool RunJob(Run& run, size_t index, bool& somethingRan) {
     logs::AddLog(core::FormatLogDate(now) + L"   " + src + L"   >>>   " + dest, core::kLogNormal);
 
     if (run.job.BupInterval > 0 && !run.IgnoreInterval) {
-        const int64_t due = NextDue(run.job);
+        const int64_t due = NextDue(run.job, run.FirstNext);
         if (due > now) {
             logs::AddLog(L"Backup noch nicht fällig - nächstes frühestens am " + core::FormatLogDate(due) + L"   ",
                          core::kLogNormal);

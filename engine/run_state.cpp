@@ -1,5 +1,7 @@
 #include "engine/run_state.h"
 
+#include "engine/countdown.h"
+
 namespace engine {
 
 static RunState g_run;
@@ -10,8 +12,11 @@ RunState& R() { return g_run; }
 
 bool CancelPending() { return g_run.CancelRequested != 0; }
 
+void ClearCancel() { g_run.CancelRequested = 0; }
+
 void ResetRunState() {
     g_run = RunState{};
+    Countdown() = CountdownState{};
     RunAnimating = 0;
     Blinking = 0;
 }

@@ -97,7 +97,7 @@ static bool SyncMakeArchiveDir(const std::wstring& dest, const std::wstring& arc
 static void SyncArchiveSettings(Run& run, SyncCall& call) {
     if (run.ItJobMode != kItJobNormal) return;
     const core::Job& job = run.job;
-    call.arc = ArcSettingsFor(job, call.destDir);
+    call.arc = ArcSettingsFor(run.ArcIndiv, job, call.destDir);
     if (call.arc.Versions == 0) return;
     call.archiveDir = ArchiveDirFor(job, call.destDir);
     call.setAsideDir = SetAsideDirFor(job, call.destDir);
@@ -244,7 +244,7 @@ static void SyncHandleFile(Run& run, SyncCall& call, const SyncEntry& s, const S
 }
 
 void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring& destDirIn) {
-    if (IsExcluded(sourceDirIn, run.job.Sid)) return;
+    if (IsExcluded(run.Excludes, sourceDirIn, run.job.Sid)) return;
     SyncCall call;
     call.sourceDir = core::AddBackslash(sourceDirIn);
     call.destDir = core::AddBackslash(destDirIn);

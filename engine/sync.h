@@ -30,11 +30,11 @@ constexpr int64_t kDirSize = -2;
 // run's RunErrorCount. Returns early after a cancel.
 void SyncDirectory(Run& run, const std::wstring& sourceDir, const std::wstring& destDir);
 
-// True when an exclusion of the job `sid` occurs anywhere in the upper-cased
-// path (a substring match, no prefix or whole-path test).
-bool IsExcluded(const std::wstring& path, int32_t sid);
+// True when an exclusion of the job `sid` in `excludes` occurs anywhere in
+// the upper-cased path (a substring match, no prefix or whole-path test).
+bool IsExcluded(const std::vector<core::Exclude>& excludes, const std::wstring& path, int32_t sid);
 // Whether the job has any exclusion at all (saves the per-entry test).
-bool HasExclusions(int32_t sid);
+bool HasExclusions(const std::vector<core::Exclude>& excludes, int32_t sid);
 
 // Logs the two long-path lines (details of a counted error) and returns true
 // when the path has more than 240 characters.
@@ -83,10 +83,11 @@ struct ArcSettings {
 // destination found under another letter keeps its settings).
 std::wstring ArcIndivPathFor(const std::wstring& path, const std::wstring& destDir);
 
-// The job's settings, overridden by every ArcIndiv entry of the job that
-// applies to destDir (recursive: contained anywhere in it; else equal);
-// the last one wins.
-ArcSettings ArcSettingsFor(const core::Job& job, const std::wstring& destDir);
+// The job's settings, overridden by every entry of `arcIndiv` for the job
+// that applies to destDir (recursive: contained anywhere in it; else
+// equal); the last one wins.
+ArcSettings ArcSettingsFor(const std::vector<core::ArcIndivEntry>& arcIndiv, const core::Job& job,
+                           const std::wstring& destDir);
 
 // The archive directory for destDir: job.Dest + "@\" + destDir's part below
 // job.Dest.

@@ -39,12 +39,12 @@ void FillSourceEntries(Run& run, SyncList& source, const std::wstring& sourceDir
     source.kept.clear();
     source.kept.reserve(listing.size());
     const int32_t sid = run.job.Sid;
-    const bool anyExclusion = HasExclusions(sid);
+    const bool anyExclusion = HasExclusions(run.Excludes, sid);
     std::wstring name;  // one buffer for every entry's name
     for (uint32_t index = 0; index < listing.size(); ++index) {
         const plat::ListingRecord& record = listing.records[index];
         if (anyExclusion || ListingIsDir(record)) plat::ListingNameInto(listing, index, name);
-        if (anyExclusion && IsExcluded(sourceDir + name, sid)) {
+        if (anyExclusion && IsExcluded(run.Excludes, sourceDir + name, sid)) {
             if (!ListingIsDir(record) && IsTempCopyName(name)) excludedTempNames.push_back(name);
             continue;
         }

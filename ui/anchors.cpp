@@ -7,7 +7,9 @@ namespace ui {
 static std::vector<Anchor> g_anchors;
 
 std::vector<Anchor>& AnchorList() { return g_anchors; }
+#ifdef TRESORO_TEST_HOOKS
 void ResetAnchorsForTest() { g_anchors.clear(); }
+#endif
 
 void AnchorWidget(const std::wstring& letters, int window, int widget, int x, int y, int w, int h) {
     if (letters.empty()) return;

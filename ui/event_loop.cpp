@@ -19,11 +19,10 @@
 namespace ui {
 
 static void LoopWidgetEvent(const plat::GuiEvent& event) {
-    engine::RunState& run = engine::R();
     switch (event.id) {
         case CancelButton:
-            run.CancelRequested = 1;
-            run.EndDelay = 0;
+            engine::R().CancelRequested = 1;
+            engine::Countdown().EndDelay = 0;
             plat::SetGadgetState(CancelButton, 0);
             break;
         case ExclusionEditor:
@@ -56,17 +55,18 @@ static void LoopWidgetEvent(const plat::GuiEvent& event) {
 void DispatchEvent(const plat::GuiEvent& event) {
     TRESORO_MARK(logs::kUnitMain);
     engine::RunState& run = engine::R();
+    engine::CountdownState& countdown = engine::Countdown();
     const bool mainWindow = event.window == MainWindow;
     if (event.kind == plat::EventKind::Gadget && mainWindow) {
         LoopWidgetEvent(event);
     } else if (event.kind == plat::EventKind::Menu && mainWindow) {
         OnMenuCommand(event.id);
     } else if (event.kind == plat::EventKind::CloseWindow && mainWindow) {
-        run.EndDelay = 0;
-        if (run.StartCountdown > 0)
+        countdown.EndDelay = 0;
+        if (countdown.StartCountdown > 0)
             run.CancelRequested = 1;
         else
-            run.QuitRequested = 1;
+            countdown.QuitRequested = 1;
     } else {
         HandleWindowEvent(event);
         engine::StartCountdownTick();
@@ -85,7 +85,7 @@ void EventLoopPass() {
 void EventLoop() {
     do {
         EventLoopPass();
-    } while (engine::R().QuitRequested == 0);
+    } while (engine::Countdown().QuitRequested == 0);
 }
 
 int EndProgram() {

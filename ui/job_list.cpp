@@ -146,7 +146,7 @@ static void JobFollowDirectory(std::wstring cur, const std::wstring& old) {
     const ViewState& v = V();
     const std::wstring source = JobLower(v.CurrentPath);
     if (cur.find(source) == std::wstring::npos) cur = source;
-    if (engine::IsExcluded(cur, v.CurrentSid)) cur = old;
+    if (engine::IsExcluded(core::S().Excludes.items, cur, v.CurrentSid)) cur = old;
     JobShowDirectory(cur);
 }
 

@@ -24,7 +24,9 @@ void FlushLogViews(bool force);
 // Does nothing for other widgets.
 void TakeLogViewEdit(int widget);
 
+#ifdef TRESORO_TEST_HOOKS
 // Forgets what the views were shown; for tests.
 void ResetLogViewsForTest();
+#endif
 
 }  // namespace ui

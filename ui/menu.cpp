@@ -5,8 +5,8 @@
 #include "dialogs/help_file.h"
 #include "dialogs/info_window.h"
 #include "dialogs/standard_setup.h"
+#include "engine/countdown.h"
 #include "engine/run.h"
-#include "engine/run_state.h"
 #include "log/fatal_report.h"
 #include "platform/gui.h"
 #include "platform/shell.h"
@@ -100,7 +100,7 @@ void OnMenuCommand(int item) {
             plat::OpenWithShell(s.paths.ConfigDir);
             break;
         case ItemQuit:
-            engine::R().QuitRequested = 1;
+            engine::Countdown().QuitRequested = 1;
             break;
         case ItemStandardJobs:
             dialogs::StandardSetup(true);

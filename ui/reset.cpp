@@ -1,4 +1,5 @@
-// Back to the start state of the window layer, for tests.
+// Back to the start state of the window layer, for tests; built into the
+// test programs only.
 #include "ui/anchors.h"
 #include "ui/log_views.h"
 #include "ui/startup.h"

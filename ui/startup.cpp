@@ -8,7 +8,7 @@
 #include "core/state.h"
 #include "core/text_helpers.h"
 #include "dialogs/standard_setup.h"
-#include "engine/run_state.h"
+#include "engine/countdown.h"
 #include "log/fatal_report.h"
 #include "log/log_files.h"
 #include "log/log_viewer.h"
@@ -28,7 +28,9 @@ namespace ui {
 static uint32_t g_bringToFront = 0;
 
 uint32_t BringToFrontMessage() { return g_bringToFront; }
+#ifdef TRESORO_TEST_HOOKS
 void ResetStartupForTest() { g_bringToFront = 0; }
+#endif
 
 int32_t EndDelayOf(const std::wstring& upperParameter) {
     std::wstring rest;
@@ -44,23 +46,23 @@ int32_t EndDelayOf(const std::wstring& upperParameter) {
 
 void ApplyCommandLine(const std::vector<std::wstring>& args) {
     TRESORO_MARK(logs::kUnitMain);
-    engine::RunState& run = engine::R();
+    engine::CountdownState& countdown = engine::Countdown();
     for (const std::wstring& arg : args) {
         if (arg.empty()) break;
         const std::wstring upper = plat::ToUpper(arg);
         if (upper == L"/P") {
             plat::SetGadgetState(ShutdownCheck, 1);
         } else if (upper.starts_with(L"/S")) {
-            run.EndDelay = EndDelayOf(upper);
+            countdown.EndDelay = EndDelayOf(upper);
             // A delay of 0 or less means "no delay": the countdown acts only
             // on a second left, and its first step, at the loop's first
             // turn, starts the run. Left at 0 the run would never come and
             // the controls would stay locked.
-            run.StartCountdown = std::max(core::S().settings.GBupBeiStartVerz, 1);
+            countdown.StartCountdown = std::max(core::S().settings.GBupBeiStartVerz, 1);
             plat::SetGadgetState(MainTabs, kTabMessages);
             RunControlsLocked(true);
-            plat::SetGadgetText(StatusLine,
-                                L"Backup wird in " + std::to_wstring(run.StartCountdown) + L" Sekunden gestartet!");
+            plat::SetGadgetText(
+                StatusLine, L"Backup wird in " + std::to_wstring(countdown.StartCountdown) + L" Sekunden gestartet!");
         } else if (upper == L"/M") {
             plat::SetWindowState(MainWindow, plat::WindowState::Minimized);
         }

@@ -11,8 +11,8 @@
 
 namespace {
 
-const core::Drive* FindDrive(const std::wstring& root) {
-    for (const core::Drive& drive : core::S().Drives.items) {
+const core::Drive* FindDrive(const std::vector<core::Drive>& drives, const std::wstring& root) {
+    for (const core::Drive& drive : drives) {
         if (drive.Root == root) return &drive;
     }
     return nullptr;
@@ -28,15 +28,12 @@ TEST(CoreListDrives, ReportsMappedDrivesWithTrimmedLabelsAndSizes) {
     if (!plat::PortableLayer()) GTEST_SKIP();
     ASSERT_TRUE(plat::MapDrive(L"E:", HostTempDir(), plat::kDriveRemovable, L"  Stick  "));
     ASSERT_TRUE(plat::MapDrive(L"F:", HostTempDir(), plat::kDriveFixed, L"Daten"));
-    core::Drive stale;
-    stale.Root = L"Q:\\";
-    core::S().Drives.Append(stale);
 
-    core::ListDrives();
+    const std::vector<core::Drive> drives = core::ListDrives();
 
-    EXPECT_EQ(FindDrive(L"Q:\\"), nullptr) << "the list is refilled, not extended";
-    const core::Drive* e = FindDrive(L"E:\\");
-    const core::Drive* f = FindDrive(L"F:\\");
+    EXPECT_EQ(FindDrive(drives, L"Q:\\"), nullptr) << "only the drives the system has";
+    const core::Drive* e = FindDrive(drives, L"E:\\");
+    const core::Drive* f = FindDrive(drives, L"F:\\");
     ASSERT_NE(e, nullptr);
     ASSERT_NE(f, nullptr);
     EXPECT_LT(e, f) << "drives keep the system's order";
@@ -53,8 +50,8 @@ TEST(CoreListDrives, ADriveWithoutVolumeStaysWithEmptyLabelAndZeroSizes) {
     if (!plat::PortableLayer()) GTEST_SKIP();
     // A drive whose host directory is gone behaves like a drive without medium.
     ASSERT_TRUE(plat::MapDrive(L"G:", HostTempDir() + "/tresoro-no-such-medium-dir", plat::kDriveCdRom, L"Disc"));
-    core::ListDrives();
-    const core::Drive* g = FindDrive(L"G:\\");
+    const std::vector<core::Drive> drives = core::ListDrives();
+    const core::Drive* g = FindDrive(drives, L"G:\\");
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(g->Type, 5);
     EXPECT_EQ(g->Label, L"");
@@ -63,9 +60,9 @@ TEST(CoreListDrives, ADriveWithoutVolumeStaysWithEmptyLabelAndZeroSizes) {
 }
 
 TEST(CoreListDrives, EveryRootEndsInABackslash) {
-    core::ListDrives();
-    ASSERT_FALSE(core::S().Drives.Empty());
-    for (const core::Drive& drive : core::S().Drives.items) {
+    const std::vector<core::Drive> drives = core::ListDrives();
+    ASSERT_FALSE(drives.empty());
+    for (const core::Drive& drive : drives) {
         ASSERT_FALSE(drive.Root.empty());
         EXPECT_EQ(drive.Root.back(), L'\\') << drive.Root;
     }

@@ -42,7 +42,7 @@ struct Countdown : testing::Test {
     // What start-up does for "/S": the countdown armed, the controls locked
     // and the first number shown.
     static void ArmTimedStart(int32_t seconds) {
-        engine::R().StartCountdown = seconds;
+        engine::Countdown().StartCountdown = seconds;
         Recorded().controlsLocked.push_back(true);
         Recorded().statusLines.push_back(StartText(seconds));
     }
@@ -53,7 +53,7 @@ struct Countdown : testing::Test {
         EXPECT_EQ(Recorded().statusLines.back(), L"");
         EXPECT_FALSE(Recorded().controlsLocked.back());
         EXPECT_EQ(engine::Blinking.load(), 0);
-        EXPECT_FALSE(engine::R().CountdownShown);
+        EXPECT_FALSE(engine::Countdown().CountdownShown);
     }
 
     static bool RunStarted() {
@@ -79,7 +79,7 @@ TEST_F(Countdown, TimedStartCountsOnceASecondAndRunsRespectingIntervals) {
     engine::StartCountdownTick();
     engine::StartCountdownTick();
     EXPECT_EQ(Recorded().statusLines.size(), 2u);
-    EXPECT_EQ(engine::R().StartCountdown, 19);
+    EXPECT_EQ(engine::Countdown().StartCountdown, 19);
 
     plat::AdvanceFakeClock(1);
     int beats = 0;
@@ -96,13 +96,14 @@ TEST_F(Countdown, TimedStartCountsOnceASecondAndRunsRespectingIntervals) {
     const std::vector<std::wstring> shown(Recorded().statusLines.begin(),
                                           Recorded().statusLines.begin() + expected.size());
     EXPECT_EQ(shown, expected);
-    EXPECT_TRUE(testing_support::LogHas(core::kLogNormal, L"Backup noch nicht fällig - nächstes frühestens am " +
-                                                              core::FormatLogDate(engine::NextDue(job)) + L"   "));
+    EXPECT_TRUE(testing_support::LogHas(
+        core::kLogNormal, L"Backup noch nicht fällig - nächstes frühestens am " +
+                              core::FormatLogDate(engine::NextDue(job, core::S().settings.GFirstNext)) + L"   "));
     // The countdown blinked the status line once; the run its button.
     EXPECT_EQ(Recorded().statusBlinkStarts, 1);
     EXPECT_EQ(Recorded().blinkStarts, 1);
     EXPECT_EQ(engine::Blinking.load(), 0);
-    EXPECT_EQ(engine::R().StartCountdown, 0);
+    EXPECT_EQ(engine::Countdown().StartCountdown, 0);
 }
 
 TEST_F(Countdown, TheRunResultStaysAfterTheTimedRun) {
@@ -128,7 +129,7 @@ TEST_F(Countdown, CancelDropsTheTimedRunAndTheNextTickClearsTheDisplay) {
     engine::R().CancelRequested = 1;  // "Abbrechen"
     plat::AdvanceFakeClock(1000);
     engine::StartCountdownTick();
-    EXPECT_EQ(engine::R().StartCountdown, 0);
+    EXPECT_EQ(engine::Countdown().StartCountdown, 0);
     EXPECT_EQ(engine::R().CancelRequested, 0);
     EXPECT_EQ(Recorded().statusLines.back(), StartText(18));
     EXPECT_TRUE(Recorded().controlsLocked.back());
@@ -152,7 +153,7 @@ TEST_F(Countdown, CancelBeforeTheFirstStepStillUnlocksAndClears) {
     ArmTimedStart(20);
     engine::R().CancelRequested = 1;  // "Abbrechen" before the loop's first turn
     engine::StartCountdownTick();
-    EXPECT_EQ(engine::R().StartCountdown, 0);
+    EXPECT_EQ(engine::Countdown().StartCountdown, 0);
     EXPECT_EQ(engine::Blinking.load(), 1);
     plat::AdvanceFakeClock(1000);
     engine::StartCountdownTick();
@@ -161,7 +162,7 @@ TEST_F(Countdown, CancelBeforeTheFirstStepStillUnlocksAndClears) {
 }
 
 TEST_F(Countdown, EndCountdownShowsEachSecondOnceAndRequestsTheEnd) {
-    engine::R().EndDelay = 5;
+    engine::Countdown().EndDelay = 5;
     engine::EndCountdown(5);
     const std::vector<std::wstring> lines = {kEndPrefix + L"5", kEndPrefix + L"4", kEndPrefix + L"3",
                                              kEndPrefix + L"2", kEndPrefix + L"1", kEndPrefix + L"0"};
@@ -169,8 +170,8 @@ TEST_F(Countdown, EndCountdownShowsEachSecondOnceAndRequestsTheEnd) {
     EXPECT_EQ(Recorded().fileProgress, (std::vector<int>{100, 80, 60, 40, 20, 0}));
     // One wait per second, and the wait after 0 before it ends.
     EXPECT_EQ(Recorded().windowWaitMillis, std::vector<uint32_t>(6, 1000));
-    EXPECT_EQ(engine::R().QuitRequested, 1);
-    EXPECT_EQ(engine::R().EndDelay, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 1);
+    EXPECT_EQ(engine::Countdown().EndDelay, 0);
     EXPECT_EQ(Recorded().statusBlinkStarts, 1);
     EXPECT_EQ(engine::Blinking.load(), 0);
     EXPECT_EQ(Recorded().cancelReleases, 0);
@@ -184,7 +185,7 @@ TEST_F(Countdown, EventsArrivingEarlyDoNotRepeatASecond) {
     EXPECT_EQ(Recorded().statusLines, lines);
     EXPECT_EQ(Recorded().fileProgress, (std::vector<int>{100, 66, 33, 0}));
     EXPECT_EQ(Recorded().windowWaits, 13);
-    EXPECT_EQ(engine::R().QuitRequested, 1);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 1);
 }
 
 TEST_F(Countdown, BarIsTheFractionLeft) {
@@ -194,15 +195,15 @@ TEST_F(Countdown, BarIsTheFractionLeft) {
 }
 
 TEST_F(Countdown, CancelStopsTheEndCountdownAndClearsTheLine) {
-    engine::R().EndDelay = 60;
+    engine::Countdown().EndDelay = 60;
     Recorded().cancelAtWindowWait = 3;
     engine::EndCountdown(60);
     const std::vector<std::wstring> lines = {kEndPrefix + L"60", kEndPrefix + L"59", kEndPrefix + L"58", L""};
     EXPECT_EQ(Recorded().statusLines, lines);
     EXPECT_EQ(Recorded().windowWaits, 3);
     EXPECT_EQ(Recorded().cancelReleases, 1);
-    EXPECT_EQ(engine::R().QuitRequested, 0);
-    EXPECT_EQ(engine::R().EndDelay, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 0);
+    EXPECT_EQ(engine::Countdown().EndDelay, 0);
     EXPECT_EQ(engine::Blinking.load(), 0);
 }
 

@@ -79,30 +79,30 @@ struct EndSequence : testing::Test {
 };
 
 TEST_F(EndSequence, EndDelayWithoutErrorsCountsItsSecondsAndRequestsTheEnd) {
-    engine::R().EndDelay = 60;
+    engine::Countdown().EndDelay = 60;
     engine::RunEndSequence(false);
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kEndPrefix + L"60"}));
     EXPECT_EQ(Recorded().statusLines.back(), kEndPrefix + L"0");
     EXPECT_EQ(Recorded().windowWaits, 61);
-    EXPECT_EQ(engine::R().QuitRequested, 1);
-    EXPECT_EQ(engine::R().EndDelay, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 1);
+    EXPECT_EQ(engine::Countdown().EndDelay, 0);
     EXPECT_TRUE(g_power.flags.empty());
     EXPECT_EQ(Recorded().programEnds, 0);
 }
 
 TEST_F(EndSequence, ErrorsGiveFiveMoreMinutes) {
-    engine::R().EndDelay = 60;
+    engine::Countdown().EndDelay = 60;
     engine::RunEndSequence(true);
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kEndPrefix + L"360"}));
     EXPECT_EQ(Recorded().windowWaits, 361);
-    EXPECT_EQ(engine::R().QuitRequested, 1);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 1);
 }
 
 TEST_F(EndSequence, NothingToDoWithoutDelayOrShutdown) {
     engine::RunEndSequence(false);
     EXPECT_TRUE(Recorded().statusLines.empty());
     EXPECT_EQ(Recorded().windowWaits, 0);
-    EXPECT_EQ(engine::R().QuitRequested, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 0);
     EXPECT_TRUE(g_power.flags.empty());
 }
 
@@ -115,7 +115,7 @@ TEST_F(EndSequence, ShutdownAfterFifteenSecondsWritesTheConfigurationAndPowersOf
     EXPECT_TRUE(g_power.configWrittenBefore);
     EXPECT_EQ(g_power.programEndsBefore, 0);
     EXPECT_EQ(Recorded().programEnds, 1);
-    EXPECT_EQ(engine::R().QuitRequested, 1);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 1);
 }
 
 TEST_F(EndSequence, ShutdownAfterErrorsWaitsFiveMinutes) {
@@ -128,7 +128,7 @@ TEST_F(EndSequence, ShutdownAfterErrorsWaitsFiveMinutes) {
 
 TEST_F(EndSequence, ProgramEndCountdownThenShutdownCountdown) {
     Recorded().shutdownChecked = true;
-    engine::R().EndDelay = 30;
+    engine::Countdown().EndDelay = 30;
     engine::RunEndSequence(false);
     // Both count with the shutdown text, the second from 15 once EndDelay is spent.
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kShutdownPrefix + L"30", kShutdownPrefix + L"15"}));
@@ -139,7 +139,7 @@ TEST_F(EndSequence, ProgramEndCountdownThenShutdownCountdown) {
 
 TEST_F(EndSequence, CancelledFirstCountdownStopsTheSecondAfterItsFirstWait) {
     Recorded().shutdownChecked = true;
-    engine::R().EndDelay = 10;
+    engine::Countdown().EndDelay = 10;
     Recorded().cancelAtWindowWait = 2;
     engine::RunEndSequence(false);
     const std::vector<std::wstring> lines = {kShutdownPrefix + L"10", kShutdownPrefix + L"9", L"",
@@ -149,7 +149,7 @@ TEST_F(EndSequence, CancelledFirstCountdownStopsTheSecondAfterItsFirstWait) {
     EXPECT_EQ(Recorded().cancelReleases, 2);
     EXPECT_TRUE(g_power.flags.empty());
     EXPECT_EQ(Recorded().programEnds, 0);
-    EXPECT_EQ(engine::R().QuitRequested, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 0);
     EXPECT_FALSE(plat::FileExists(core::S().paths.IniFile));
 }
 
@@ -169,12 +169,12 @@ TEST_F(EndSequence, AFailedRequestIsShownAndTheProgramEndsAnyway) {
 // The run hands over to the end sequence: errors delay the end and say so.
 TEST_F(EndSequence, RunWithErrorsAndEndDelayAnnouncesTheDelayAndCountsFrom360) {
     testing_support::AddJob(tree.Path(L"gone\\"), tree.Path(L"cfg\\"));
-    engine::R().EndDelay = 60;
+    engine::Countdown().EndDelay = 60;
     engine::RunBackup({});
     EXPECT_TRUE(testing_support::LogHas(
         core::kLogNormal, L"ES SIND FEHLER AUFGETRETEN: 1 (aut. Programm-Beendigung wird deshalb verzögert)"));
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kEndPrefix + L"360"}));
-    EXPECT_EQ(engine::R().QuitRequested, 1);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 1);
     // The run puts the window back after the countdown.
     EXPECT_FALSE(Recorded().controlsLocked.back());
     EXPECT_EQ(Recorded().cancelReleases, 1);
@@ -185,7 +185,7 @@ TEST_F(EndSequence, CancelledRunSkipsEveryCountdown) {
     testing_support::WriteDated(job.src + L"a.txt", "a", testing_support::kTestNow - 100);
     Recorded().cancelAtDrain = 1;
     Recorded().shutdownChecked = true;
-    engine::R().EndDelay = 60;
+    engine::Countdown().EndDelay = 60;
     engine::RunBackup({});
     EXPECT_EQ(engine::R().CancelRequested, 1);
     EXPECT_TRUE(CountdownStarts().empty());
@@ -193,7 +193,7 @@ TEST_F(EndSequence, CancelledRunSkipsEveryCountdown) {
     EXPECT_EQ(Recorded().statusBlinkStarts, 0);
     EXPECT_TRUE(g_power.flags.empty());
     EXPECT_EQ(Recorded().programEnds, 0);
-    EXPECT_EQ(engine::R().QuitRequested, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 0);
 }
 
 }  // namespace

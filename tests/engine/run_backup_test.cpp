@@ -11,6 +11,7 @@
 
 #include "core/state.h"
 #include "core/text_helpers.h"
+#include "engine/countdown.h"
 #include "engine/display.h"
 #include "engine/run.h"
 #include "engine/run_state.h"
@@ -235,7 +236,7 @@ TEST_F(EngineRun, JobNotDueLogsItsDueDateOnly) {
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(lines[4], Opening(before));
     EXPECT_EQ(lines[5], L"Backup noch nicht fällig - nächstes frühestens am " +
-                            core::FormatLogDate(engine::NextDue(before)) + L"   ");
+                            core::FormatLogDate(engine::NextDue(before, core::S().settings.GFirstNext)) + L"   ");
     EXPECT_EQ(lines[6], L"Kopiert: 0 (0 MB)");
     EXPECT_TRUE(Lines(core::kLogError).empty());
     EXPECT_EQ(core::S().Jobs.items[0].LastBup, before.LastBup);
@@ -272,7 +273,7 @@ TEST_F(EngineRun, SuccessfulRunCountsAndShowsTheOkIconAfterTheAnimation) {
     EXPECT_EQ(core::S().Jobs.items[0].LastBup, static_cast<int32_t>(now));
     // Without "/S<n>" and the shutdown box the run ends nothing.
     EXPECT_EQ(std::count(g_rec.events.begin(), g_rec.events.end(), L"countdown"), 0);
-    EXPECT_EQ(engine::R().QuitRequested, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 0);
 }
 
 TEST_F(EngineRun, ErrorsGiveTheErrorIconAndTheirCount) {
@@ -299,12 +300,12 @@ TEST_F(EngineRun, ErrorLineSaysWhenTheAutomaticEndIsDelayed) {
     EXPECT_TRUE(HasLine(core::kLogNormal, plain));
     EXPECT_FALSE(HasLine(core::kLogNormal, delayed));
 
-    engine::R().EndDelay = 30;
+    engine::Countdown().EndDelay = 30;
     engine::RunBackup({});
     EXPECT_TRUE(HasLine(core::kLogNormal, delayed));
 
     logs::ResetLogState();
-    engine::R().EndDelay = 0;
+    engine::Countdown().EndDelay = 0;
     g_rec.shutdownChecked = true;
     plat::SetShutdownHookForTest([](uint32_t) { return 0; });
     engine::RunBackup({});
@@ -345,7 +346,7 @@ TEST_F(EngineRun, LogsAreSavedBeforeTheEndSequence) {
         ASSERT_TRUE(plat::ReadWholeFile(messagesFile, bytes));
         EXPECT_NE(bytes.find("   Ende"), std::string::npos);
     };
-    engine::R().EndDelay = 2;
+    engine::Countdown().EndDelay = 2;
     engine::RunBackup({engine::kItJobManual, true});
     const auto& ev = g_rec.events;
     auto end = std::find(ev.begin(), ev.end(), L"countdown");
@@ -354,8 +355,8 @@ TEST_F(EngineRun, LogsAreSavedBeforeTheEndSequence) {
     EXPECT_EQ(std::find(ev.begin(), end, L"lock:0"), end);
     EXPECT_EQ(ev.back(), L"release");
     // The countdown ran out: the main loop ends the program.
-    EXPECT_EQ(engine::R().QuitRequested, 1);
-    EXPECT_EQ(engine::R().EndDelay, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 1);
+    EXPECT_EQ(engine::Countdown().EndDelay, 0);
 }
 
 // A run killed in its second job still leaves the first in the month's log.
@@ -394,7 +395,7 @@ TEST_F(EngineRun, CancelInTheFirstJobEndsTheRun) {
         WaitForAnimationFrame();
         engine::R().CancelRequested = 1;
     };
-    engine::R().EndDelay = 30;
+    engine::Countdown().EndDelay = 30;
     g_rec.shutdownChecked = true;
     engine::RunBackup({});
     EXPECT_TRUE(HasLine(core::kLogNormal, L"ABBRUCH bei " + firstSrc + L"!!!"));
@@ -403,7 +404,7 @@ TEST_F(EngineRun, CancelInTheFirstJobEndsTheRun) {
     EXPECT_EQ(std::count(g_rec.events.begin(), g_rec.events.end(), L"countdown"), 0);
     EXPECT_EQ(std::count(g_rec.events.begin(), g_rec.events.end(), L"wait"), 0);
     EXPECT_EQ(std::count(g_rec.events.begin(), g_rec.events.end(), L"exit"), 0);
-    EXPECT_EQ(engine::R().QuitRequested, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 0);
     EXPECT_EQ(StatusEvents().back(), L"Backup wurde abgebrochen...");
     EXPECT_EQ(g_rec.tray.back(), Icon::Idle);
     // The status image keeps what the run achieved before the cancel.

@@ -24,21 +24,18 @@ core::Job JobWith(int32_t interval, int64_t lastBup) {
 }
 
 TEST(EngineNextDue, RunBeforeFirstHourCountsForThePreviousDay) {
-    core::S().settings.GFirstNext = 4;
-    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 2 * 3600)), kMarch10 + 4 * 3600);
-    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 10 * 3600)), kMarch10 + kDay + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 2 * 3600), 4), kMarch10 + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 10 * 3600), 4), kMarch10 + kDay + 4 * 3600);
     // The boundary hour itself already belongs to the new day.
-    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 4 * 3600)), kMarch10 + kDay + 4 * 3600);
-    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 4 * 3600 - 1)), kMarch10 + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 4 * 3600), 4), kMarch10 + kDay + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 4 * 3600 - 1), 4), kMarch10 + 4 * 3600);
 }
 
 TEST(EngineNextDue, LongerIntervalsAndMidnightStart) {
-    core::S().settings.GFirstNext = 4;
-    EXPECT_EQ(engine::NextDue(JobWith(7, kMarch10 + 2 * 3600)), kMarch10 + 6 * kDay + 4 * 3600);
-    EXPECT_EQ(engine::NextDue(JobWith(7, kMarch10 + 23 * 3600)), kMarch10 + 7 * kDay + 4 * 3600);
-    core::S().settings.GFirstNext = 0;
-    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 30)), kMarch10 + kDay);
-    EXPECT_EQ(engine::NextDue(JobWith(2, kMarch10 + 23 * 3600)), kMarch10 + 2 * kDay);
+    EXPECT_EQ(engine::NextDue(JobWith(7, kMarch10 + 2 * 3600), 4), kMarch10 + 6 * kDay + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(7, kMarch10 + 23 * 3600), 4), kMarch10 + 7 * kDay + 4 * 3600);
+    EXPECT_EQ(engine::NextDue(JobWith(1, kMarch10 + 30), 0), kMarch10 + kDay);
+    EXPECT_EQ(engine::NextDue(JobWith(2, kMarch10 + 23 * 3600), 0), kMarch10 + 2 * kDay);
 }
 
 TEST(EngineDueBySimpleTest, IntervalWithoutTheFirstHourRule) {
@@ -133,15 +130,15 @@ TEST_F(EngineExpectedEntries, SumsSelectedDueJobsWithExistingPaths) {
     core::Job& notDue = Add(L"d", 5000, core::kFlagSelected);
     notDue.BupInterval = 2;
     notDue.LastBup = static_cast<int32_t>(now - kDay);
-    EXPECT_EQ(engine::ExpectedEntries(false, now), 120);
-    EXPECT_EQ(engine::ExpectedEntries(true, now), 5120);
+    EXPECT_EQ(engine::ExpectedEntries(core::S().Jobs.items, false, now), 120);
+    EXPECT_EQ(engine::ExpectedEntries(core::S().Jobs.items, true, now), 5120);
 }
 
 TEST_F(EngineExpectedEntries, UnknownCountOfAJobThatMustRunGivesNoTotal) {
     Add(L"a", 100, core::kFlagSelected);
     Add(L"b", 0, core::kFlagSelected);  // never ran
     Add(L"c", 50, core::kFlagSelected);
-    EXPECT_EQ(engine::ExpectedEntries(false, now), 0);
+    EXPECT_EQ(engine::ExpectedEntries(core::S().Jobs.items, false, now), 0);
 }
 
 TEST_F(EngineExpectedEntries, MissingPathsStopTheSumUnlessOptional) {
@@ -149,15 +146,15 @@ TEST_F(EngineExpectedEntries, MissingPathsStopTheSumUnlessOptional) {
     Add(L"b", 70, core::kFlagSelected | core::kFlagOptional, false);
     Add(L"c", 0, core::kFlagSelected | core::kFlagOptional);
     Add(L"d", 30, core::kFlagSelected);
-    EXPECT_EQ(engine::ExpectedEntries(false, now), 130);
+    EXPECT_EQ(engine::ExpectedEntries(core::S().Jobs.items, false, now), 130);
     Add(L"e", 10, core::kFlagSelected, false);
-    EXPECT_EQ(engine::ExpectedEntries(false, now), 0);
+    EXPECT_EQ(engine::ExpectedEntries(core::S().Jobs.items, false, now), 0);
 }
 
 TEST_F(EngineExpectedEntries, HugeCountsSaturate) {
     Add(L"a", std::numeric_limits<int32_t>::max(), core::kFlagSelected);
     Add(L"b", std::numeric_limits<int32_t>::max(), core::kFlagSelected);
-    EXPECT_EQ(engine::ExpectedEntries(false, now), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(engine::ExpectedEntries(core::S().Jobs.items, false, now), std::numeric_limits<int32_t>::max());
 }
 
 }  // namespace

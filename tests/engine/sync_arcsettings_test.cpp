@@ -35,7 +35,7 @@ TEST(EngineArcSettings, RecursiveExactAndLastMatchWins) {
     AddArcIndiv(5, L"E:\\Backup\\Fotos\\Raw\\", 0, 0, false);
     AddArcIndiv(6, L"E:\\Backup\\", 99, 99, true);
 
-    auto at = [&](const std::wstring& dir) { return engine::ArcSettingsFor(job, dir); };
+    auto at = [&](const std::wstring& dir) { return engine::ArcSettingsFor(core::S().ArcIndiv.items, job, dir); };
     EXPECT_EQ(at(L"E:\\Backup\\").Versions, 3);
     EXPECT_EQ(at(L"E:\\Backup\\").Interval, 1);
     EXPECT_EQ(at(L"E:\\Backup\\Fotos\\").Versions, 10);

@@ -20,21 +20,23 @@ constexpr int64_t kNew = kTestNow - 2 * kDay;
 TEST(EngineExclusions, SubstringAnywhereIgnoringCase) {
     AddExclude(7, L"\\temp");
     AddExclude(8, L"C:\\Other\\");
-    EXPECT_TRUE(engine::IsExcluded(L"C:\\Users\\x\\Temp", 7));
-    EXPECT_TRUE(engine::IsExcluded(L"D:\\a\\TEMPLATES\\b.doc", 7)) << "plain substring, no whole-name test";
-    EXPECT_FALSE(engine::IsExcluded(L"C:\\Users\\x\\Tem", 7));
-    EXPECT_FALSE(engine::IsExcluded(L"C:\\Users\\x\\Temp", 9)) << "another job's exclusion";
-    EXPECT_FALSE(engine::IsExcluded(L"C:\\Other", 8)) << "the directory entry itself has no trailing backslash";
-    EXPECT_TRUE(engine::IsExcluded(L"C:\\Other\\", 8));
-    EXPECT_TRUE(engine::IsExcluded(L"c:\\other\\file.txt", 8));
-    EXPECT_TRUE(engine::HasExclusions(7));
-    EXPECT_FALSE(engine::HasExclusions(9));
+    EXPECT_TRUE(engine::IsExcluded(core::S().Excludes.items, L"C:\\Users\\x\\Temp", 7));
+    EXPECT_TRUE(engine::IsExcluded(core::S().Excludes.items, L"D:\\a\\TEMPLATES\\b.doc", 7))
+        << "plain substring, no whole-name test";
+    EXPECT_FALSE(engine::IsExcluded(core::S().Excludes.items, L"C:\\Users\\x\\Tem", 7));
+    EXPECT_FALSE(engine::IsExcluded(core::S().Excludes.items, L"C:\\Users\\x\\Temp", 9)) << "another job's exclusion";
+    EXPECT_FALSE(engine::IsExcluded(core::S().Excludes.items, L"C:\\Other", 8))
+        << "the directory entry itself has no trailing backslash";
+    EXPECT_TRUE(engine::IsExcluded(core::S().Excludes.items, L"C:\\Other\\", 8));
+    EXPECT_TRUE(engine::IsExcluded(core::S().Excludes.items, L"c:\\other\\file.txt", 8));
+    EXPECT_TRUE(engine::HasExclusions(core::S().Excludes.items, 7));
+    EXPECT_FALSE(engine::HasExclusions(core::S().Excludes.items, 9));
 }
 
 TEST(EngineExclusions, EmptyExclusionMatchesNothing) {
     core::S().Excludes.Append(core::Exclude{7, L""});
-    EXPECT_FALSE(engine::IsExcluded(L"C:\\anything", 7));
-    EXPECT_FALSE(engine::HasExclusions(7));
+    EXPECT_FALSE(engine::IsExcluded(core::S().Excludes.items, L"C:\\anything", 7));
+    EXPECT_FALSE(engine::HasExclusions(core::S().Excludes.items, 7));
 }
 
 TEST(EngineExclusions, LongPathWarningAbove240Characters) {

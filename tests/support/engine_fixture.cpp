@@ -41,7 +41,7 @@ engine::Run& RunFor(int32_t sid) {
     g_testRun.job.Sid = sid;
     for (const core::Job& job : core::S().Jobs.items)
         if (job.Sid == sid) g_testRun.job = job;
-    g_testRun.LogExt = core::S().settings.GLogExt;
+    engine::TakeRunInputs(g_testRun);
     return g_testRun;
 }
 

@@ -67,8 +67,8 @@ void ClearRunErrors();
 // cases inside one test.
 void ResetForNextCase();
 // TestRun() on the job `sid` as the list holds it now (a job of Sid `sid`
-// and nothing else when there is none), with the settings' GLogExt; what the
-// run counted so far stays.
+// and nothing else when there is none), its inputs taken afresh from the
+// settings and lists (engine::TakeRunInputs); what the run counted so far stays.
 engine::Run& RunFor(int32_t sid);
 
 // Appends a selected job with a fresh Sid (1001, 1002, ...) and returns it.

@@ -4,6 +4,7 @@
 
 #include "core/state.h"
 #include "engine/blink.h"
+#include "engine/countdown.h"
 #include "engine/run_state.h"
 #include "log/channels.h"
 #include "log/log_files.h"
@@ -47,16 +48,16 @@ TEST_F(EventLoop, CloseDuringTheTimedStartStopsItAndASecondCloseEnds) {
     EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"Backup wird in 19 Sekunden gestartet!");
     plat::UserCloseWindow(ui::MainWindow);
     ui::EventLoopPass();
-    EXPECT_EQ(engine::R().EndDelay, 0);
-    EXPECT_EQ(engine::R().QuitRequested, 0);
+    EXPECT_EQ(engine::Countdown().EndDelay, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 0);
     ui::EventLoopPass();  // the tick drops the countdown
     ui::EventLoopPass();  // and clears its display
-    EXPECT_EQ(engine::R().StartCountdown, 0);
+    EXPECT_EQ(engine::Countdown().StartCountdown, 0);
     EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"");
     EXPECT_TRUE(plat::GetGadgetEnabled(ui::StartButton));
     plat::UserCloseWindow(ui::MainWindow);
     ui::EventLoopPass();
-    EXPECT_EQ(engine::R().QuitRequested, 1);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 1);
 }
 
 // Before the countdown has taken its first step: the click is a widget
@@ -71,8 +72,8 @@ struct CancelBeforeFirstStep : UiFixture {
         else
             plat::UserClick(ui::CancelButton);
         for (int i = 0; i < 3; ++i) ui::EventLoopPass();
-        EXPECT_EQ(engine::R().StartCountdown, 0);
-        EXPECT_EQ(engine::R().QuitRequested, 0);
+        EXPECT_EQ(engine::Countdown().StartCountdown, 0);
+        EXPECT_EQ(engine::Countdown().QuitRequested, 0);
         EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"");
         EXPECT_TRUE(plat::GetGadgetEnabled(ui::StartButton));
         EXPECT_TRUE(plat::GetGadgetEnabled(ui::JobListView));
@@ -109,7 +110,7 @@ TEST_F(EventLoop, TimedStartRunsTheTickedJobsAfterTheDelay) {
     StartOk({L"/S"});
     for (int i = 0; i < 5 && !tree.Exists(L"dst\\a.txt"); ++i) ui::EventLoopPass();
     EXPECT_EQ(tree.Read(L"dst\\a.txt"), "hello");
-    EXPECT_EQ(engine::R().QuitRequested, 0);  // "/S" without a number stays open
+    EXPECT_EQ(engine::Countdown().QuitRequested, 0);  // "/S" without a number stays open
     EXPECT_EQ(plat::GetGadgetState(ui::MainTabs), ui::kTabMessages);
 }
 
@@ -125,8 +126,8 @@ TEST_P(TimedStartWithoutDelay, RunsAtTheFirstHeartbeatAndEnds) {
     ui_testing::RunPendingEvents();  // what start-up left queued, the job list's selection
     ui::EventLoopPass();             // the first heartbeat
     EXPECT_EQ(tree.Read(L"dst\\a.txt"), "hello");
-    EXPECT_EQ(engine::R().StartCountdown, 0);
-    EXPECT_EQ(engine::R().QuitRequested, 1);                     // the end countdown ran out
+    EXPECT_EQ(engine::Countdown().StartCountdown, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 1);             // the end countdown ran out
     EXPECT_EQ(core::S().settings.GBupBeiStartVerz, GetParam());  // the setting stays as stored
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/state.h"
+#include "engine/countdown.h"
 #include "engine/run_state.h"
 #include "log/channels.h"
 #include "platform/clock.h"
@@ -206,7 +207,7 @@ TEST_F(Menu, StartQuestionsAnsweredNoStartNothing) {
     EXPECT_EQ(RunsOpenedInTheLog(), 0u);
     plat::UserChooseMenu(ui::MainWindow, ui::ItemQuit);
     RunPendingEvents();
-    EXPECT_EQ(engine::R().QuitRequested, 1);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 1);
 }
 
 // Yes runs the job although it is not due, in the mode of the question:

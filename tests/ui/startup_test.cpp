@@ -4,6 +4,7 @@
 
 #include "core/state.h"
 #include "dialogs/standard_setup.h"
+#include "engine/countdown.h"
 #include "engine/run_state.h"
 #include "platform/fs.h"
 #include "platform/gui.h"
@@ -92,9 +93,9 @@ TEST_F(StartUp, OlderFilesMoveIntoTheDataFolder) {
 TEST_F(StartUp, TimedStartArmsTheCountdownAndLocksTheControls) {
     WriteIni(IniText("GBupBeiStartVerz = 25\n"));
     StartOk({L"/x", L"/s15", L"/p"});
-    const engine::RunState& run = engine::R();
-    EXPECT_EQ(run.EndDelay, 15);
-    EXPECT_EQ(run.StartCountdown, 25);
+    const engine::CountdownState& countdown = engine::Countdown();
+    EXPECT_EQ(countdown.EndDelay, 15);
+    EXPECT_EQ(countdown.StartCountdown, 25);
     EXPECT_EQ(plat::GetGadgetState(ui::ShutdownCheck), 1);
     EXPECT_EQ(plat::GetGadgetState(ui::MainTabs), ui::kTabMessages);
     EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"");  // the logs' load empties it once
@@ -111,8 +112,8 @@ TEST_F(StartUp, CommandLineParameters) {
     EXPECT_EQ(ui::EndDelayOf(L"/SX"), 0);
     EXPECT_EQ(ui::EndDelayOf(L"/S99999999999"), INT32_MAX);
     StartOk({L"/S", L"15", L"/M", L"", L"/P"});
-    EXPECT_EQ(engine::R().EndDelay, 0);  // the number must be attached
-    EXPECT_EQ(engine::R().StartCountdown, 20);
+    EXPECT_EQ(engine::Countdown().EndDelay, 0);  // the number must be attached
+    EXPECT_EQ(engine::Countdown().StartCountdown, 20);
     EXPECT_EQ(plat::GetGadgetState(ui::ShutdownCheck), 0);  // after the empty parameter
     EXPECT_FALSE(plat::GetWindowShown(ui::MainWindow));     // "/M": tray only
     EXPECT_EQ(plat::GetWindowState(ui::MainWindow), plat::WindowState::Minimized);

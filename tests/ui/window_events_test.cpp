@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/state.h"
+#include "engine/countdown.h"
 #include "engine/run_state.h"
 #include "platform/gui.h"
 #include "platform/gui_testing.h"
@@ -145,7 +146,7 @@ TEST_F(WindowEvents, CancelAndCloseDuringWorkOnlySetCancelRequested) {
     plat::UserCloseWindow(ui::MainWindow);
     Drain();
     EXPECT_EQ(engine::R().CancelRequested, 1);
-    EXPECT_EQ(engine::R().QuitRequested, 0);
+    EXPECT_EQ(engine::Countdown().QuitRequested, 0);
     EXPECT_TRUE(plat::WindowExists(ui::MainWindow));
 }
 
