@@ -93,8 +93,7 @@ void LineSplitterFinish(LineSplitter& splitter, bool lastEnds) {
 }
 
 // Bytes at the end of `bytes` that begin a UTF-8 sequence the piece does not
-// finish. A broken sequence is not held back: the decoder's look-ahead stops
-// at the next lead byte, so it decodes the same wherever the piece ends.
+// finish. A broken sequence is not held back.
 static size_t DecoderIncompleteTail(const std::string& bytes) {
     const size_t n = bytes.size();
     for (size_t back = 1; back <= 3 && back <= n; ++back) {
@@ -106,15 +105,37 @@ static size_t DecoderIncompleteTail(const std::string& bytes) {
     return 0;
 }
 
+// Where the slice that starts at `from` ends: after the last run of four
+// ASCII bytes that ends before `from + sliceBytes`, else after the first one
+// beyond, else at `end`. Four, not one: a decoder may take the bytes that are
+// left after a lead byte at the end of its input as that character's, ASCII
+// or not (Wine's does), and a lead byte asks for at most three more.
+static size_t DecoderSliceEnd(const char* bytes, size_t from, size_t end, size_t sliceBytes) {
+    if (end - from <= sliceBytes) return end;
+    auto isAscii = [&](size_t at) { return static_cast<unsigned char>(bytes[at]) < 0x80; };
+    const size_t target = from + sliceBytes;
+    size_t run = 0;
+    for (size_t at = target; at > from; --at) {
+        run = isAscii(at - 1) ? run + 1 : 0;
+        if (run == 4) return at + 3;
+    }
+    run = 0;
+    for (size_t at = target - std::min<size_t>(3, sliceBytes); at < end; ++at) {
+        run = isAscii(at) ? run + 1 : 0;
+        if (run == 4) return at + 1;
+    }
+    return end;
+}
+
 void Utf8LineDecoderFeed(Utf8LineDecoder& decoder, const char* bytes, size_t length, bool last) {
     size_t pos = 0;
     do {
-        const size_t take = std::min(decoder.sliceBytes, length - pos);
+        const size_t sliceEnd = DecoderSliceEnd(bytes, pos, length, decoder.sliceBytes);
         std::string piece = std::move(decoder.carry);
-        piece.append(bytes + pos, take);
-        pos += take;
+        piece.append(bytes + pos, sliceEnd - pos);
+        pos = sliceEnd;
         decoder.carry.clear();
-        if (!last || pos < length) {
+        if (pos == length && !last) {
             const size_t tail = DecoderIncompleteTail(piece);
             decoder.carry.assign(piece, piece.size() - tail, tail);
             piece.resize(piece.size() - tail);

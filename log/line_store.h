@@ -51,11 +51,13 @@ void LineSplitterFeed(LineSplitter& splitter, const wchar_t* text, size_t length
 // line).
 void LineSplitterFinish(LineSplitter& splitter, bool lastEnds);
 
-// Decodes UTF-8 that arrives in pieces of any size into a splitter, a slice
-// of at most `sliceBytes` at a time, so that the decoded text never needs
-// more memory than one slice's. A character cut by a piece's end is held back
-// and decoded whole with the next piece; a broken sequence decodes as it
-// would in one piece.
+// Decodes UTF-8 that arrives in pieces into a splitter. Within a piece the
+// text is decoded a slice of about `sliceBytes` at a time, so that the
+// decoded text never needs much more memory than one slice's; a slice ends
+// just after an ASCII byte, where no decoder is inside a sequence, broken or
+// not, so slices decode exactly as their piece would whole. At a piece's end
+// a character left unfinished is held back and decoded whole with the next
+// piece; a broken sequence there is decoded as the piece ends.
 struct Utf8LineDecoder {
     LineSplitter splitter;
     size_t sliceBytes = 65536;
