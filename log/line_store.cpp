@@ -16,7 +16,9 @@ static void StoreEncode(std::string& out, const wchar_t* text, size_t length) {
         // the host comes back as it was.
         uint32_t value = static_cast<std::make_unsigned_t<wchar_t>>(text[i]);
         if (value >= 0x80) {
-            out.resize(out.size() + 4);
+            // Up to 4 more bytes for this one, a byte for each still to come.
+            const size_t need = at + 5 + (length - i - 1);
+            if (out.size() < need) out.resize(need);
             while (value >= 0x80) {
                 out[at++] = static_cast<char>((value & 0x7F) | 0x80);
                 value >>= 7;

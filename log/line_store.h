@@ -54,8 +54,8 @@ void LineSplitterFinish(LineSplitter& splitter, bool lastEnds);
 // Decodes UTF-8 that arrives in pieces into a splitter. Within a piece the
 // text is decoded a slice of about `sliceBytes` at a time, so that the
 // decoded text never needs much more memory than one slice's; a slice ends
-// just after an ASCII byte, where no decoder is inside a sequence, broken or
-// not, so slices decode exactly as their piece would whole. At a piece's end
+// just after four ASCII bytes, where no decoder is inside a sequence, broken
+// or not, so slices decode exactly as their piece would whole. At a piece's end
 // a character left unfinished is held back and decoded whole with the next
 // piece; a broken sequence there is decoded as the piece ends.
 struct Utf8LineDecoder {
