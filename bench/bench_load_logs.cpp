@@ -23,8 +23,10 @@
 // the end.
 #include "gen_plan.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -233,6 +235,52 @@ std::string RunsText(const std::vector<double>& values) {
 
 void NoOpHook(int) {}
 
+// "VmRSS" or "VmHWM" of this process in bytes, -1 when unknown.
+double StatusBytes(const char* key) {
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status) return -1;
+    char line[256];
+    double kb = -1;
+    const size_t keyLength = std::strlen(key);
+    while (std::fgets(line, sizeof line, status))
+        if (std::strncmp(line, key, keyLength) == 0 && line[keyLength] == ':') kb = std::atof(line + keyLength + 1);
+    std::fclose(status);
+    return kb < 0 ? -1 : kb * 1024;
+}
+
+// Bytes of peak memory that one LoadLogs adds, per byte of the file. Measured
+// in a child process with a fresh high-water mark (/proc/self/clear_refs),
+// after the C library gave back the memory it kept, so that pages a load
+// reuses from the runs before count as the fresh pages they are at start.
+// -1 when the kernel does not tell.
+double PeakPerByte(uint64_t fileBytes) {
+    std::fflush(stdout);
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeFds[0]);
+        logs::ResetLogState();
+        malloc_trim(0);
+        double result = -1;
+        FILE* clear = std::fopen("/proc/self/clear_refs", "w");
+        if (clear && std::fputs("5", clear) >= 0 && std::fclose(clear) == 0) {
+            const double before = StatusBytes("VmRSS");
+            logs::LoadLogs();
+            const double peak = StatusBytes("VmHWM");
+            if (before >= 0 && peak >= 0) result = (peak - before) / static_cast<double>(fileBytes);
+        }
+        const bool sent = write(pipeFds[1], &result, sizeof result) == sizeof result;
+        _exit(sent ? 0 : 1);
+    }
+    close(pipeFds[1]);
+    double result = -1;
+    if (child < 0 || read(pipeFds[0], &result, sizeof result) != sizeof result) result = -1;
+    close(pipeFds[0]);
+    if (child > 0) waitpid(child, nullptr, 0);
+    return result;
+}
+
 // Returns false when a load lost lines.
 bool BenchLoad(const Args& args, const std::string& hostDir) {
     const std::wstring fileName = logs::LogFileName(core::kLogNormal, logs::CurrentMonth());
@@ -246,6 +294,7 @@ bool BenchLoad(const Args& args, const std::string& hostDir) {
             std::fprintf(stderr, "bench_load_logs: cannot write %s\n", hostFile.c_str());
             return false;
         }
+        const double peakPerByte = PeakPerByte(log.size());
         std::vector<double> millis;
         for (int run = 0; run <= args.runs; ++run) {
             logs::ResetLogState();
@@ -261,11 +310,12 @@ bool BenchLoad(const Args& args, const std::string& hostDir) {
         }
         const double median = Median(millis);
         const double megabytes = static_cast<double>(log.size()) / 1048576.0;
-        std::printf("  %3llu MB  %11s bytes  %9s lines  median %8.1f ms  %7.1f MB/s   runs (ms): %s\n",
-                    static_cast<unsigned long long>(mb),
-                    plat::WideToUtf8(core::FormatThousands(static_cast<int64_t>(log.size()))).c_str(),
-                    plat::WideToUtf8(core::FormatThousands(lines)).c_str(), median, megabytes * 1000.0 / median,
-                    RunsText(millis).c_str());
+        std::printf(
+            "  %3llu MB  %11s bytes  %9s lines  median %8.1f ms  %7.1f MB/s  peak %5.2f bytes a byte   runs (ms): %s\n",
+            static_cast<unsigned long long>(mb),
+            plat::WideToUtf8(core::FormatThousands(static_cast<int64_t>(log.size()))).c_str(),
+            plat::WideToUtf8(core::FormatThousands(lines)).c_str(), median, megabytes * 1000.0 / median, peakPerByte,
+            RunsText(millis).c_str());
     }
     logs::ResetLogState();
     std::remove(hostFile.c_str());

@@ -37,31 +37,17 @@ static void ChannelsNotify(int channel, bool replaced) {
     if (g_logState.ChannelChangedHook) g_logState.ChannelChangedHook(channel);
 }
 
-// Splits at CR LF, LF and lone CR. With `lastEnds` a break after the last
-// line ends it (the form of a whole view or file); without, every break
-// separates two lines, so "A\n" is "A" above an empty line, as inserting the
-// text above the older content shows it.
-static std::vector<std::wstring> ChannelsSplit(const std::wstring& text, bool lastEnds) {
-    std::vector<std::wstring> lines;
-    size_t start = 0;
-    const size_t n = text.size();
-    for (size_t i = 0; i < n; ++i) {
-        wchar_t c = text[i];
-        if (c != L'\r' && c != L'\n') continue;
-        lines.emplace_back(text, start, i - start);
-        if (c == L'\r' && i + 1 < n && text[i + 1] == L'\n') ++i;
-        start = i + 1;
-    }
-    if (start < n || !lastEnds) lines.emplace_back(text, start, n - start);
-    return lines;
+// Splits `text` at CR LF, LF and lone CR into new lines of `store`, the
+// text's first line the newest.
+static void ChannelsSplitInto(LineStore& store, const std::wstring& text, bool lastEnds) {
+    const size_t first = store.spansOldestFirst.size();
+    LineSplitter splitter{&store, store.bytes.size()};
+    LineSplitterFeed(splitter, text.data(), text.size());
+    LineSplitterFinish(splitter, lastEnds);
+    std::reverse(store.spansOldestFirst.begin() + static_cast<std::ptrdiff_t>(first), store.spansOldestFirst.end());
 }
 
-// Puts the lines above the channel's content; `lines` is in reading order.
-static void ChannelsPushTop(Channel& ch, std::vector<std::wstring>&& lines) {
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) ch.linesOldestFirst.push_back(std::move(*it));
-}
-
-static void ChannelsPushTop(Channel& ch, std::wstring line) { ch.linesOldestFirst.push_back(std::move(line)); }
+static void ChannelsPushTop(Channel& ch, const std::wstring& line) { LineStoreAdd(ch.lines, line.data(), line.size()); }
 
 // The closing block of a run: read top-down the separator, then the date
 // line, then the entries of the run. The printed count is the run's error
@@ -99,23 +85,22 @@ void AddLog(const std::wstring& text, int kind) {
         ChannelsCount(st.HintLineCount);
     }
     Channel& ch = st.channels[channel];
-    if (text.find_first_of(L"\r\n") == std::wstring::npos)
-        ChannelsPushTop(ch, text);
-    else
-        ChannelsPushTop(ch, ChannelsSplit(text, false));
+    // Every break separates two lines here: "A\n" is "A" above an empty line,
+    // as inserting the text above the older content shows it.
+    ChannelsSplitInto(ch.lines, text, false);
     ChannelsNotify(channel, false);
 }
 
 static std::wstring ChannelsJoin(const Channel& ch, size_t count) {
-    const auto& lines = ch.linesOldestFirst;
-    count = std::min(count, lines.size());
-    const size_t first = lines.size() - count;  // oldest line included
+    const size_t size = ch.lines.spansOldestFirst.size();
+    count = std::min(count, size);
+    const size_t first = size - count;  // oldest line included
     size_t total = 0;
-    for (size_t i = first; i < lines.size(); ++i) total += lines[i].size() + 2;
+    for (size_t i = first; i < size; ++i) total += LineStoreLineBound(ch.lines, i);
     std::wstring text;
     text.reserve(total);
-    for (size_t i = lines.size(); i > first; --i) {
-        text += lines[i - 1];
+    for (size_t i = size; i > first; --i) {
+        LineStoreAppendLine(ch.lines, i - 1, text);
         text += L"\r\n";
     }
     return text;
@@ -123,27 +108,33 @@ static std::wstring ChannelsJoin(const Channel& ch, size_t count) {
 
 std::wstring ChannelText(int kind) {
     const Channel& ch = ChannelsGet(kind);
-    return ChannelsJoin(ch, ch.linesOldestFirst.size());
+    return ChannelsJoin(ch, ch.lines.spansOldestFirst.size());
 }
 
 std::wstring ChannelNewestText(int kind, size_t count) { return ChannelsJoin(ChannelsGet(kind), count); }
 
 void SetChannelText(int kind, const std::wstring& text) {
-    Channel& ch = ChannelsGet(kind);
-    std::vector<std::wstring> lines = ChannelsSplit(text, true);
-    std::reverse(lines.begin(), lines.end());
-    ch.linesOldestFirst = std::move(lines);
+    LineStore lines;
+    ChannelsSplitInto(lines, text, true);
+    SetChannelLines(kind, std::move(lines));
+}
+
+void SetChannelLines(int kind, LineStore&& lines) {
+    ChannelsGet(kind).lines = std::move(lines);
     ChannelsNotify(ChannelOf(kind), true);
 }
 
-void ClearChannel(int kind) {
-    Channel& ch = ChannelsGet(kind);
-    ch.linesOldestFirst.clear();
-    ch.linesOldestFirst.shrink_to_fit();
-    ChannelsNotify(ChannelOf(kind), true);
+std::vector<std::wstring> ChannelLines(int kind) {
+    const LineStore& store = ChannelsGet(kind).lines;
+    std::vector<std::wstring> lines;
+    lines.reserve(store.spansOldestFirst.size());
+    for (size_t i = 0; i < store.spansOldestFirst.size(); ++i) lines.push_back(LineStoreLine(store, i));
+    return lines;
 }
 
-size_t ChannelLineCount(int kind) { return ChannelsGet(kind).linesOldestFirst.size(); }
+void ClearChannel(int kind) { SetChannelLines(kind, LineStore{}); }
+
+size_t ChannelLineCount(int kind) { return ChannelsGet(kind).lines.spansOldestFirst.size(); }
 
 void MarkLoadBroken(int kind, const std::wstring& path, uint64_t keepBytes) {
     Channel& ch = ChannelsGet(kind);

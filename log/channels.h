@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/report.h"
+#include "log/line_store.h"
 
 namespace logs {
 
@@ -26,9 +27,9 @@ constexpr int kChannelCount = 3;
 extern const wchar_t* const kSeparatorLine;
 
 struct Channel {
-    // Oldest line first, so that a new entry is a push_back; the text the
-    // view shows is these lines read backwards.
-    std::vector<std::wstring> linesOldestFirst;
+    // Oldest line first, so that a new entry is added at the end; the text
+    // the view shows is these lines read backwards.
+    LineStore lines;
     // Raised by every change; `replacedAt` is the revision of the last change
     // that was not an addition at the top (edit handed back, load, clear).
     // A view that remembers the revision and line count it last showed can
@@ -74,6 +75,10 @@ std::wstring ChannelNewestText(int kind, size_t count);
 // Replaces the channel by a text from the view or a file; lines may end in
 // CR LF, LF or a lone CR, and the last line need not end at all.
 void SetChannelText(int kind, const std::wstring& text);
+// Replaces the channel by lines already split, oldest first.
+void SetChannelLines(int kind, LineStore&& lines);
+// Every line, oldest first (for checks; the view takes ChannelText).
+std::vector<std::wstring> ChannelLines(int kind);
 void ClearChannel(int kind);
 size_t ChannelLineCount(int kind);
 uint64_t ChannelRevision(int kind);

@@ -7,6 +7,7 @@
 #include "core/state.h"
 #include "core/text_helpers.h"
 #include "log/channels.h"
+#include "log/line_store.h"
 #include "log/log_files.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
@@ -28,19 +29,15 @@ static void ViewerProgressCount(const std::wstring& text) {
 
 static bool ViewerCloseRequested() { return g_viewerWindow.drainUntilClose && g_viewerWindow.drainUntilClose(); }
 
-// Bytes at the end of `bytes` that begin a UTF-8 sequence the chunk does not
-// finish. They are carried into the next chunk, so a character cut by a
-// chunk boundary is decoded whole instead of as two replacement characters.
-// A broken sequence is not carried: it decodes the same wherever it lies.
-static size_t ViewerIncompleteTail(const std::string& bytes) {
-    const size_t n = bytes.size();
-    for (size_t back = 1; back <= 3 && back <= n; ++back) {
-        const unsigned char c = static_cast<unsigned char>(bytes[n - back]);
-        if ((c & 0xC0) == 0x80) continue;  // continuation byte: look further back
-        const size_t need = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 1;
-        return need > back ? back : 0;
-    }
-    return 0;
+// Lines in the file's bytes after `from`: LF, CR LF and a lone CR end one,
+// and text after the last break is one more. Decoding keeps every CR and LF
+// byte as it is, so this is the count of the lines loaded (or one more).
+static size_t ViewerLineCountBound(const std::string& bytes, size_t from) {
+    size_t count = 1;
+    for (size_t lf = bytes.find('\n', from); lf != std::string::npos; lf = bytes.find('\n', lf + 1)) ++count;
+    for (size_t cr = bytes.find('\r', from); cr != std::string::npos; cr = bytes.find('\r', cr + 1))
+        if (cr + 1 == bytes.size() || bytes[cr + 1] != '\n') ++count;
+    return count;
 }
 
 // The file is read whole and decoded in chunks: the count in ProgressCount
@@ -65,26 +62,21 @@ void LoadLogFile(const std::wstring& path, int kind) {
         return;
     }
 
+    // The lines are split straight from small decoded slices into one
+    // compact store, made room for once: never more bytes than the file's
+    // for well-formed text, and the file's line count.
     const size_t bodyStart = LogByteOrderMarkLength(bytes);
-    // Never more characters than bytes: the text is made room for once
-    // instead of being copied at every regrowth of a file of megabytes.
-    std::wstring result;
-    result.reserve(bytes.size() - bodyStart);
-    std::string carry;
+    LineStore loaded;
+    loaded.bytes.reserve(bytes.size() - bodyStart);
+    loaded.spansOldestFirst.reserve(ViewerLineCountBound(bytes, bodyStart));
+    Utf8LineDecoder decoder;
+    decoder.splitter.store = &loaded;
     size_t pos = bodyStart;
     int chunks = 0;
     while (pos < bytes.size()) {
         const size_t take = std::min(LogChunkBytes, bytes.size() - pos);
-        std::string piece = std::move(carry);
-        piece.append(bytes, pos, take);
+        Utf8LineDecoderFeed(decoder, bytes.data() + pos, take, pos + take == bytes.size());
         pos += take;
-        carry.clear();
-        if (pos < bytes.size()) {
-            const size_t tail = ViewerIncompleteTail(piece);
-            carry.assign(piece, piece.size() - tail, tail);
-            piece.resize(piece.size() - tail);
-        }
-        result += plat::Utf8ToWide(piece);
         ++chunks;
         ViewerProgressCount(std::to_wstring(chunks));
         if (ViewerCloseRequested()) {
@@ -94,8 +86,11 @@ void LoadLogFile(const std::wstring& path, int kind) {
             return;
         }
     }
-    std::string().swap(bytes);  // the file's bytes are not needed while the lines are made
-    SetChannelText(kind, result);
+    std::string().swap(bytes);
+    LineSplitterFinish(decoder.splitter, true);
+    // The file holds the newest line first.
+    std::reverse(loaded.spansOldestFirst.begin(), loaded.spansOldestFirst.end());
+    SetChannelLines(kind, std::move(loaded));
     ClearLoadBroken(kind);
 }
 

@@ -32,7 +32,8 @@ void LoadLogs();
 // Loads one log file into the channel of `kind`, replacing its text:
 // - a file last written more than LogRetentionSeconds ago is deleted first;
 // - a missing or unreadable file empties the channel;
-// - a byte order mark is skipped, the rest is read as UTF-8;
+// - a byte order mark is skipped, the rest is read as UTF-8; lines end at
+//   CR LF, LF or a lone CR, the last one need not end;
 // - after each LogChunkBytes the chunk count goes to ProgressCount and the
 //   window's events are drained. Closing the window there breaks off this
 //   file's load: the channel keeps what it held and is marked, so that the

@@ -21,7 +21,7 @@ namespace {
 
 constexpr int32_t kSid = 31337;
 
-std::vector<std::wstring> Lines(int kind) { return logs::LS().channels[kind].linesOldestFirst; }
+std::vector<std::wstring> Lines(int kind) { return logs::ChannelLines(kind); }
 
 bool HasLine(int kind, const std::wstring& line) {
     const auto lines = Lines(kind);

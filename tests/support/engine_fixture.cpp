@@ -206,7 +206,7 @@ std::vector<std::string> AllContents(const std::wstring& dir) {
     return out;
 }
 
-std::vector<std::wstring> LogLines(int kind) { return logs::LS().channels[logs::ChannelOf(kind)].linesOldestFirst; }
+std::vector<std::wstring> LogLines(int kind) { return logs::ChannelLines(kind); }
 
 bool LogHas(int kind, const std::wstring& line) {
     for (const std::wstring& l : LogLines(kind))
