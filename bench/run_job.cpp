@@ -2,7 +2,7 @@
 // it from its window, but with no window: the configuration directory in a
 // scratch folder, the log channels connected, and the two host folders seen
 // through drive letters of the portable layer. The Windows build (run under
-// Wine) takes the folders as Windows paths ("Z:\\tmp\\b\\src") and uses them
+// Wine) takes the folders as Windows paths ("Z:\tmp\b\src") and uses them
 // as they are.
 //
 //   bench_run_job --src DIR --dest DIR --config DIR
