@@ -7,24 +7,30 @@
 #       characters, nothing to do            vs  rsync -a --delete
 #   (l) optional, no peer: loading the month's logs at start (5, 10, 20 MB)
 #       and 100,000 log lines during a run (bench_load_logs)
+#   (w) optional: the win build's engine (bench_run_job.exe) under Wine, on a
+#       tree of 10,000 small files of its own: first copy vs wine xcopy /E /I
+#       /Q /K, and nothing to do / 1 % changed vs the host engine
 # Each comparison prints the median wall time of several runs, the peak
 # memory (largest resident set of any one process, GNU time's %M) and the
 # ratio Tresoro / peer. The peers' runs are interleaved, and their order
 # turns round each time, so that noise on the machine hits all of them.
 #
 # usage: bench/run.sh [--runs N] [--first-runs N] [--cases abc] [--cold]
-#                     [--wait-idle S] [--data DIR]
+#                     [--wait-idle S] [--data DIR] [--win-build DIR]
 #                     [--files N] [--dirs N] [--large MB,MB|none] [--seed N]
 #   --runs N        measured runs per peer for (b) and (c), default 5
 #   --first-runs N  measured runs per peer for (a), default 3
 #   --cases abc     which comparisons, default abc; add d for the large
-#                   directory, l for the log case
+#                   directory, l for the log case, w for the win build
+#                   under Wine
 #   --cold          drop the page cache before every measured run (root);
 #                   by default every series runs warm after a warm-up
 #   --wait-idle S   before each measured run wait up to S seconds for the
 #                   machine to be quiet (others' builds make the figures noisy)
 #   --data DIR      scratch folder on local disk, default /tmp/tresoro-bench
 #                   (TRESORO_BENCH_DATA); never inside the repository
+#   --win-build DIR the built win preset for (w), default build/win
+#                   (TRESORO_BENCH_WIN_BUILD); its wineprefix is used
 # The tree, the mirrors of (b), (c) and (d) and the directory of (d) are
 # made once per data folder and kept: later invocations reuse them. The
 # copies of (a) are deleted at the end; a following invocation waits until
@@ -35,6 +41,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${TRESORO_BENCH_BUILD:-$ROOT/build/h-bench}
 DATA=${TRESORO_BENCH_DATA:-/tmp/tresoro-bench}
+WIN_BUILD=${TRESORO_BENCH_WIN_BUILD:-$ROOT/build/win}
 RUNS=5
 FIRST_RUNS=3
 CASES=abc
@@ -53,13 +60,14 @@ while [ $# -gt 0 ]; do
     --wait-idle) WAIT_IDLE=$2; shift 2 ;;
     --data) DATA=$2; shift 2 ;;
     --files|--dirs|--large|--seed) TREE_ARGS+=("$1" "$2"); shift 2 ;;
-    -h|--help) sed -n '2,32p' "$0"; exit 0 ;;
+    --win-build) WIN_BUILD=$2; shift 2 ;;
+    -h|--help) sed -n '2,38p' "$0"; exit 0 ;;
     *) die "unknown argument $1 (see --help)" ;;
   esac
 done
 [[ $RUNS =~ ^[1-9][0-9]*$ && $FIRST_RUNS =~ ^[1-9][0-9]*$ ]] || die "--runs and --first-runs take a number >= 1"
 [[ $WAIT_IDLE =~ ^[0-9]+$ ]] || die "--wait-idle takes seconds"
-[[ $CASES =~ ^[abcdl]+$ ]] || die "--cases takes letters of abcdl"
+[[ $CASES =~ ^[abcdlw]+$ ]] || die "--cases takes letters of abcdlw"
 
 mkdir -p "$DATA"
 DATA=$(cd "$DATA" && pwd)
@@ -348,6 +356,81 @@ if [[ $CASES == *l* ]]; then
   fi
 fi
 
+# ---- (w) the win build under Wine ----------------------------------------
+# The same engine built for Windows, through the Win32 layer, beside Wine's
+# own xcopy on the same tree (first copy) and beside the host engine (runs
+# with little to do, where the walk and not the copy counts). One wineserver
+# is started before and kept until the end, so neither side pays for
+# starting it; each run still starts its own Wine process.
+W_SRC=$DATA/wsrc
+W_TREE=(--files 10000 --dirs 100 --large none --seed 15)
+W_PREFIX=${WINEPREFIX:-$WIN_BUILD/wineprefix}
+W_SERVER=0
+W_WINE=(env "WINEPREFIX=$W_PREFIX" WINEDEBUG=-all wine)
+win_path() { echo "Z:${1//\//\\}"; }
+stop_wineserver() { [ "$W_SERVER" = 0 ] || WINEPREFIX=$W_PREFIX wineserver -k 2>/dev/null || true; W_SERVER=0; }
+if [[ $CASES == *w* ]]; then
+  command -v wine >/dev/null 2>&1 || die "(w) needs wine"
+  W_JOB=$WIN_BUILD/bench/bench_run_job.exe
+  [ -f "$W_JOB" ] || die "(w) needs $W_JOB: cmake --preset win && cmake --build --preset win"
+  [ -d "$W_PREFIX" ] || WINEPREFIX=$W_PREFIX WINEDEBUG=-all wineboot -i >/dev/null 2>&1
+  # One already running (a test run's) is used and left running.
+  if WINEPREFIX=$W_PREFIX WINEDEBUG=-all wineserver -p 2>/dev/null; then W_SERVER=1; trap stop_wineserver EXIT; fi
+  if [ "$(cat "$DATA/wtree.stamp" 2>/dev/null)" != "${W_TREE[*]}" ] ||
+     [ "$(cat "$DATA/wgeneration" 2>/dev/null || echo 0)" -gt 1400 ]; then
+    echo "making the tree of (w) in $W_SRC ..."
+    for old in "$W_SRC" "$DATA"/wm_*; do [ ! -e "$old" ] || mass_delete "$old"; done
+    "$GEN" make "$W_SRC" "${W_TREE[@]}"
+    echo 0 >"$DATA/wgeneration"
+    echo "${W_TREE[*]}" >"$DATA/wtree.stamp"
+  fi
+  mkdir -p "$DATA/wconfig"
+  W_WIN=("${W_WINE[@]}" "$W_JOB" --src "$(win_path "$W_SRC")" --config "$(win_path "$DATA/wconfig")" --versions 3
+         --interval 0 --dest)
+  W_HOST=("$JOB" --src "$W_SRC" --config "$CFG" --versions 3 --interval 0 --dest)
+
+  settle
+  echo "(w) first copy under Wine, $FIRST_RUNS runs each ..."
+  [ "$COLD" = 1 ] || find "$W_SRC" -type f -print0 | xargs -0 cat >/dev/null
+  mkdir -p "$COPIES"
+  # Unmeasured: brings Wine's own files into the cache for both.
+  mkdir "$COPIES/w_warm"; "${W_WIN[@]}" "$(win_path "$COPIES/w_warm")" >/dev/null
+  "${W_WINE[@]}" xcopy /E /I /Q /K "$(win_path "$W_SRC")" "$(win_path "$COPIES/x_warm")" >/dev/null
+  for ((i = 0; i < FIRST_RUNS; i++)); do
+    if (( i % 2 == 0 )); then order="w x"; else order="x w"; fi
+    for k in $order; do
+      if [ "$k" = w ]; then
+        mkdir "$COPIES/w.$i"; measure wa_win "${W_WIN[@]}" "$(win_path "$COPIES/w.$i")"
+      else
+        measure wa_xcopy "${W_WINE[@]}" xcopy /E /I /Q /K "$(win_path "$W_SRC")" "$(win_path "$COPIES/x.$i")"
+      fi
+    done
+  done
+
+  echo "(w) nothing to do and 1 % changed, $RUNS runs each ..."
+  mkdir -p "$DATA/wm_win" "$DATA/wm_host"
+  "${W_WIN[@]}" "$(win_path "$DATA/wm_win")" >/dev/null
+  "${W_HOST[@]}" "$DATA/wm_host" >/dev/null
+  for ((i = 0; i < RUNS; i++)); do
+    if (( i % 2 == 0 )); then
+      measure wb_win "${W_WIN[@]}" "$(win_path "$DATA/wm_win")"; measure wb_host "${W_HOST[@]}" "$DATA/wm_host"
+    else
+      measure wb_host "${W_HOST[@]}" "$DATA/wm_host"; measure wb_win "${W_WIN[@]}" "$(win_path "$DATA/wm_win")"
+    fi
+  done
+  for ((i = 0; i < RUNS; i++)); do
+    g=$(( $(cat "$DATA/wgeneration") + 1 ))
+    "$GEN" touch "$W_SRC" "$g" "${W_TREE[@]}" >/dev/null
+    echo "$g" >"$DATA/wgeneration"
+    if (( i % 2 == 0 )); then
+      measure wc_win "${W_WIN[@]}" "$(win_path "$DATA/wm_win")"; measure wc_host "${W_HOST[@]}" "$DATA/wm_host"
+    else
+      measure wc_host "${W_HOST[@]}" "$DATA/wm_host"; measure wc_win "${W_WIN[@]}" "$(win_path "$DATA/wm_win")"
+    fi
+  done
+  stop_wineserver
+fi
+
 # Only now: see the note at (a).
 if [ -d "$COPIES" ]; then
   echo "removing the copies of (a) ..."
@@ -364,6 +447,12 @@ fi
 [[ $CASES != *b* ]] || report "(b) nothing to do" b_tres b_rsync "rsync -a --delete" 0.80 1
 [[ $CASES != *c* ]] || report "(c) 1 % changed" c_tres c_rsync "rsync --delete --backup" "" 1
 [[ $CASES != *d* ]] || report "(d) 100,000 in one" d_tres d_rsync "rsync -a --delete" "" 1
+if [[ $CASES == *w* ]]; then
+  echo "(w) the win build under Wine (Tresoro = bench_run_job.exe; memory is the Wine process's):"
+  report "(w) first copy" wa_win wa_xcopy "wine xcopy /E /I /Q /K" 1.50 0
+  report "(w) nothing to do" wb_win wb_host "host engine" "" 0
+  report "(w) 1 % changed" wc_win wc_host "host engine" "" 0
+fi
 if [[ $CASES == *l* ]]; then
   echo
   echo "(l) the log$([ "$LOGS_DISTURBED" = 1 ] && echo " (disturbed by other work)"):"
@@ -371,7 +460,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync b_tres b_rsync c_tres c_rsync d_tres d_rsync; do
+for key in a_tres a_cp a_rsync b_tres b_rsync c_tres c_rsync d_tres d_rsync wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"

@@ -1,17 +1,18 @@
 // bench_run_job: one backup job through the real run, as the program starts
 // it from its window, but with no window: the configuration directory in a
 // scratch folder, the log channels connected, and the two host folders seen
-// through drive letters of the portable layer.
+// through drive letters of the portable layer. The Windows build (run under
+// Wine) takes the folders as Windows paths ("Z:\tmp\b\src") and uses them
+// as they are.
 //
 //   bench_run_job --src DIR --dest DIR --config DIR
 //                 [--versions N] [--interval DAYS] [--logext 0|1]
 //
 // Prints one line of counts; exits 1 when the run counted errors (the error
 // lines go to stderr), 2 on bad arguments.
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "core/records.h"
@@ -21,6 +22,7 @@
 #include "engine/run_state.h"
 #include "log/channels.h"
 #include "log/sinks.h"
+#include "platform/fs.h"
 #include "platform/testing.h"
 #include "platform/text.h"
 
@@ -71,11 +73,10 @@ bool ParseArgs(int argc, char** argv, Args& args) {
 
 // An existing host folder, absolute and without links, or "" when missing.
 std::string HostDir(const std::string& path) {
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (!resolved) return "";
-    std::string out = resolved;
-    std::free(resolved);
-    return out;
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+    if (error || !std::filesystem::is_directory(resolved, error)) return "";
+    return resolved.string();
 }
 
 // The folder under a drive letter mapped to its parent, as a Windows path
@@ -87,6 +88,28 @@ bool MapFolder(const std::wstring& drive, const std::string& host, std::wstring&
     if (!plat::MapDrive(drive, parent)) return false;
     windowsPath = drive + L"\\" + plat::Utf8ToWide(host.substr(slash + 1)) + L"\\";
     return true;
+}
+
+// A folder given as a Windows path, with the trailing backslash jobs carry,
+// or "" when it is no existing folder.
+std::wstring WindowsDir(const std::string& path) {
+    const std::wstring wide = plat::Utf8ToWide(path);
+    if (wide.empty() || !plat::DirExists(wide)) return L"";
+    return wide.back() == L'\\' ? wide : wide + L"\\";
+}
+
+// The three folders as the job sees them: as given on Windows, through
+// drive letters on the portable layer.
+bool JobFolders(const Args& args, std::wstring& srcPath, std::wstring& destPath, std::wstring& configPath) {
+    if (!plat::PortableLayer()) {
+        srcPath = WindowsDir(args.src);
+        destPath = WindowsDir(args.dest);
+        configPath = WindowsDir(args.config);
+        return !srcPath.empty() && !destPath.empty() && !configPath.empty();
+    }
+    const std::string src = HostDir(args.src), dest = HostDir(args.dest), config = HostDir(args.config);
+    return !src.empty() && !dest.empty() && !config.empty() && MapFolder(L"S:", src, srcPath) &&
+           MapFolder(L"T:", dest, destPath) && MapFolder(L"K:", config, configPath);
 }
 
 void PrintMessage(const std::wstring& title, const std::wstring& text) {
@@ -101,15 +124,9 @@ int main(int argc, char** argv) {
         Usage();
         return 2;
     }
-    const std::string src = HostDir(args.src), dest = HostDir(args.dest), config = HostDir(args.config);
-    if (src.empty() || dest.empty() || config.empty()) {
-        std::fprintf(stderr, "bench_run_job: --src, --dest and --config must be existing folders\n");
-        return 2;
-    }
-
     std::wstring srcPath, destPath, configPath;
-    if (!MapFolder(L"S:", src, srcPath) || !MapFolder(L"T:", dest, destPath) || !MapFolder(L"K:", config, configPath)) {
-        std::fprintf(stderr, "bench_run_job: cannot map the folders to drive letters\n");
+    if (!JobFolders(args, srcPath, destPath, configPath)) {
+        std::fprintf(stderr, "bench_run_job: --src, --dest and --config must be existing folders\n");
         return 2;
     }
 

@@ -157,15 +157,34 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, 
     return false;
 }
 
+// The mirror's copy loses every attribute but the archive bit. Most copies
+// come with that bit alone already, and asking (no handle to open) costs
+// far less than setting; the reset still counts as one SetAttributes call
+// for fault injection, needed or not, so that its failure stays testable.
+static void ResetToArchiveOnly(const std::wstring& tempCopy) {
+    if (GetFileAttributesW(win32::Literal(tempCopy).c_str()) == FILE_ATTRIBUTE_ARCHIVE) {
+        FaultHit(FaultOp::SetAttributes);
+        return;
+    }
+    SetAttributes(tempCopy, FILE_ATTRIBUTE_ARCHIVE);
+}
+
 // CopyFileExW writes under the name it is given and deletes a partial copy
 // only where it can, so the copy gets a temporary name beside its target and
-// is renamed over it when complete.
+// is renamed over it when complete. The temporary name is normally free (the
+// engine sweeps leftovers as it lists), and creating it outright spares the
+// look for an existing file to replace; the leftover of an interrupted run
+// goes first.
 bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
                        bool archiveOnly) {
     const std::wstring temp = to + kTempSuffix;
-    bool ok = CopyFileWithProgressCall(from, temp, progress, false);
+    bool ok = CopyFileWithProgressCall(from, temp, progress, true);
+    if (!ok && (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)) {
+        RemoveTempCopy(temp);
+        ok = CopyFileWithProgressCall(from, temp, progress, false);
+    }
     if (ok) {
-        if (archiveOnly) SetAttributes(temp, FILE_ATTRIBUTE_ARCHIVE);
+        if (archiveOnly) ResetToArchiveOnly(temp);
         ok = MoveReplacing(temp, to);
     }
     if (ok) return true;

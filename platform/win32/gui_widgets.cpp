@@ -212,6 +212,15 @@ bool CreateSpin(int id, int parent, Box box, int minimum, int maximum) {
 void RemoveGadget(int id) { DestroyGadgetTree(id); }
 bool GadgetExists(int id) { return FindGadget(id) != nullptr; }
 
+// True when the window shows exactly `text` already.
+static bool WindowTextIs(HWND hwnd, const std::wstring& text) {
+    const int length = GetWindowTextLengthW(hwnd);
+    if (length < 0 || static_cast<size_t>(length) != text.size()) return false;
+    std::wstring shown(text.size() + 1, L'\0');
+    shown.resize(static_cast<size_t>(GetWindowTextW(hwnd, shown.data(), length + 1)));
+    return shown == text;
+}
+
 void SetGadgetText(int id, const std::wstring& text) {
     GadgetRec* g = FindGadget(id);
     if (!g) return;
@@ -251,6 +260,12 @@ void SetGadgetText(int id, const std::wstring& text) {
             }
             return;
         }
+        case Kind::Text:
+            // A run sets its labels once per copied file, mostly to what they
+            // show already (the size of a small file, the megabytes copied);
+            // a label left as it is costs no repaint.
+            if (!WindowTextIs(g->hwnd, text)) SetWindowTextW(g->hwnd, text.c_str());
+            return;
         case Kind::Spin:
             SetWindowTextW(g->hwnd, text.c_str());
             SpinReadText(*g);

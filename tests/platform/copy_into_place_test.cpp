@@ -51,15 +51,38 @@ TEST_P(PlatformCopyIntoPlace, NewTargetGetsContentDateAndTheAskedAttributes) {
     EXPECT_EQ(t.Names(), (std::vector<std::wstring>{L"kept.bin", L"reset.bin", L"src.bin"}));
 }
 
+// The reset to the archive bit alone, whatever the source carries (a copy
+// that comes with the archive bit alone needs none).
+TEST_P(PlatformCopyIntoPlace, MirrorCopyHasTheArchiveBitAloneWhateverTheSourceHad) {
+    for (const uint32_t attributes : {plat::kAttrArchive, plat::kAttrNormal, plat::kAttrHidden | plat::kAttrArchive,
+                                      plat::kAttrSystem, plat::kAttrReadOnly}) {
+        SCOPED_TRACE(attributes);
+        TempTree t;
+        t.Write(L"src.txt", "s");
+        ASSERT_TRUE(plat::SetAttributes(t.Path(L"src.txt"), attributes));
+        ASSERT_TRUE(plat::CopyFileIntoPlace(t.Path(L"src.txt"), t.Path(L"dst.txt"), nullptr, true));
+        EXPECT_EQ(plat::GetAttributes(t.Path(L"dst.txt")), plat::kAttrArchive);
+        ASSERT_TRUE(plat::SetAttributes(t.Path(L"src.txt"), plat::kAttrArchive));
+    }
+}
+
+// An interrupted run may leave a complete copy under the temporary name,
+// read-only when it came from an IT job.
 TEST_P(PlatformCopyIntoPlace, ExistingTargetAndALeftoverTemporaryFileAreReplaced) {
-    TempTree t;
-    t.Write(L"src.txt", "new");
-    t.Write(L"dst.txt", Pattern(100000));
-    t.Write(std::wstring(L"dst.txt") + plat::kTempSuffix, "half a copy from an interrupted run");
-    ASSERT_TRUE(plat::CopyFileIntoPlace(t.Path(L"src.txt"), t.Path(L"dst.txt"), nullptr, true));
-    EXPECT_EQ(t.Read(L"dst.txt"), "new");
-    EXPECT_EQ(t.Read(L"src.txt"), "new");
-    EXPECT_EQ(t.Names(), (std::vector<std::wstring>{L"dst.txt", L"src.txt"}));
+    for (const uint32_t leftover : {plat::kAttrArchive, plat::kAttrReadOnly | plat::kAttrHidden}) {
+        SCOPED_TRACE(leftover);
+        TempTree t;
+        t.Write(L"src.txt", "new");
+        t.Write(L"dst.txt", Pattern(100000));
+        const std::wstring temp = std::wstring(L"dst.txt") + plat::kTempSuffix;
+        t.Write(temp, "half a copy from an interrupted run");
+        ASSERT_TRUE(plat::SetAttributes(t.Path(temp), leftover));
+        ASSERT_TRUE(plat::CopyFileIntoPlace(t.Path(L"src.txt"), t.Path(L"dst.txt"), nullptr, true));
+        EXPECT_EQ(t.Read(L"dst.txt"), "new");
+        EXPECT_EQ(t.Read(L"src.txt"), "new");
+        EXPECT_EQ(plat::GetAttributes(t.Path(L"dst.txt")), plat::kAttrArchive);
+        EXPECT_EQ(t.Names(), (std::vector<std::wstring>{L"dst.txt", L"src.txt"}));
+    }
 }
 
 // Every way the copy can fail leaves the old target whole and no temporary
