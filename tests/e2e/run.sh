@@ -543,6 +543,19 @@ auto_start_after() {  # auto_start_after DELAY
 
 scenario_auto_start() { auto_start_after 2; }
 
+# "/S1" over an empty source folder: nothing to copy, and the program still
+# ends itself.
+scenario_auto_start_empty_source() {
+  rm -rf "$DRIVE_C/e2e"
+  mkdir -p "$DRIVE_C/e2e/Quelle"
+  write_ini 'GBupBeiStartVerz = 0' '[Window]' 'GDMScale = 1.000000' \
+    '[PATHS]' '1 = 1001|C:\e2e\Quelle\|C:\e2e\Ziel\|1|0|0|3|0|0'
+  start_tresoro /S1
+  wait_exit 90
+  check "exit code $RC of the automatic run over an empty source" test "$RC" = 0
+  check "destination folder not made" test -d "$DRIVE_C/e2e/Ziel"
+}
+
 # "/S" with no delay configured: the run starts at once and the program
 # still ends itself after it.
 scenario_auto_start_no_delay() { auto_start_after 0; }
@@ -976,7 +989,7 @@ run_scenario() {
   fi
 }
 
-SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start auto_start_no_delay countdown_close start_ticked insert_job edit_job exclusion_search info_window help odd_paths locked_file}
+SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start auto_start_empty_source auto_start_no_delay countdown_close start_ticked insert_job edit_job exclusion_search info_window help odd_paths locked_file}
 . tests/e2e/scenarios_window.sh
 [ -n "${E2E_SCENARIOS:-}" ] || SCENARIOS="$SCENARIOS $WINDOW_SCENARIOS"
 for s in $SCENARIOS; do run_scenario "$s"; done
