@@ -36,6 +36,9 @@ struct Run {
     // GLogExt as the run found it: 1 logs every copy, any other value but 0
     // only the archive moves.
     int32_t LogExt = 0;
+    // Listings are read ahead of the walk on reader threads; off, each is
+    // read at its turn on the run's thread (the same results, slower).
+    bool ListAhead = true;
     int32_t EntriesExpected = 0;
     int32_t EntriesDone = 0;
     int32_t JobEntriesDone = 0;

@@ -6,6 +6,7 @@
 #include "core/text_helpers.h"
 #include "engine/archive.h"
 #include "engine/display.h"
+#include "engine/read_ahead.h"
 #include "engine/run_state.h"
 #include "engine/sync.h"
 #include "log/channels.h"
@@ -35,20 +36,20 @@ static bool SyncCancelled() { return CancelPending(); }
 
 // Lists both sides; the destination is created (one level) when it cannot
 // be listed. False when this directory's subtree must be skipped.
-static bool SyncListBoth(Run& run, const SyncCall& call, std::vector<plat::DirEntry>& source,
-                         std::vector<plat::DirEntry>& dest) {
-    if (!plat::ListDir(call.sourceDir, L"*.*", source)) {
+static bool SyncListBoth(Run& run, ReadAhead& ahead, const SyncCall& call, Listing& source, Listing& dest) {
+    bool destListed = false;
+    if (!TakeListings(ahead, call.sourceDir, call.destDir, source, dest, destListed)) {
         RunError(run, L"Konnte Verzeichnis<" + call.sourceDir + L"> nicht untersuchen!");
         WarnLongPath(run, call.sourceDir);
         return false;
     }
     ShowStatusLine(call.sourceDir);
-    if (plat::ListDir(call.destDir, L"*.*", dest)) return true;
+    if (destListed) return true;
     if (!plat::CreateDir(call.destDir)) {
         RunError(run, L"Konnte Verzeichnis nicht erstellen: <" + call.destDir + L">");
         return false;
     }
-    if (!plat::ListDir(call.destDir, L"*.*", dest)) {
+    if (!ahead.list(call.destDir, dest)) {
         RunError(run, L"Konnte Verzeichnis<" + call.destDir + L"> nicht untersuchen!");
         WarnLongPath(run, call.destDir);
         return false;
@@ -244,14 +245,14 @@ static void SyncHandleFile(Run& run, SyncCall& call, const SyncEntry& s, const S
     call.now = plat::Now();
 }
 
-void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring& destDirIn) {
+static void SyncTree(Run& run, ReadAhead& ahead, const std::wstring& sourceDirIn, const std::wstring& destDirIn) {
     if (IsExcluded(sourceDirIn, run.job.Sid)) return;
     SyncCall call;
     call.sourceDir = core::AddBackslash(sourceDirIn);
     call.destDir = core::AddBackslash(destDirIn);
 
-    std::vector<plat::DirEntry> sourceListing, destListing;
-    if (!SyncListBoth(run, call, sourceListing, destListing)) return;
+    Listing sourceListing, destListing;
+    if (!SyncListBoth(run, ahead, call, sourceListing, destListing)) return;
 
     const bool isJobRoot = plat::EqualNoCase(call.sourceDir, core::AddBackslash(run.job.Src));
     std::vector<SyncEntry> source, dest, temps;
@@ -261,15 +262,16 @@ void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring
     // it, and in a directory of 100,000 files it is megabytes. (Assigning {}
     // would only empty the vector and keep its room.)
     FillSourceEntries(run, sourceListing, call.sourceDir, isJobRoot, source, excludedTempNames);
-    sourceListing = std::vector<plat::DirEntry>();
+    sourceListing = Listing();
     FillDestEntries(destListing, dest, temps, links);
-    destListing = std::vector<plat::DirEntry>();
+    destListing = Listing();
 
     SyncArchiveSettings(run, call);
 
     std::sort(source.begin(), source.end(), EntryNameLess);
     if (!temps.empty()) SweepTempLeftovers(call.destDir, temps, source, excludedTempNames, dest);
     std::sort(dest.begin(), dest.end(), EntryNameLess);
+    const AheadScope subdirsAhead(ahead, call.sourceDir, call.destDir, source, dest);
 
     // Both lists are sorted alike, so pairing is a merge: a destination entry
     // passed over is one without source and waits for the archive.
@@ -312,7 +314,7 @@ void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring
 
         if (s.Size == kDirSize) {
             // A paired directory keeps its spelling, as files do.
-            SyncDirectory(run, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
+            SyncTree(run, ahead, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
             if (SyncCancelled()) break;
             call.now = plat::Now();
             continue;
@@ -335,6 +337,12 @@ void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring
     // directory's level of the set-aside folder, archiving here or not.
     if (!run.SetAsideDirs.empty())
         ReleaseSetAsideDir(run, call.setAsideDir.empty() ? SetAsideDirFor(run.job, call.destDir) : call.setAsideDir);
+}
+
+void SyncDirectory(Run& run, const std::wstring& sourceDir, const std::wstring& destDir) {
+    ReadAhead ahead;
+    StartReadAhead(ahead, run, sourceDir, destDir);
+    SyncTree(run, ahead, sourceDir, destDir);
 }
 
 }  // namespace engine
