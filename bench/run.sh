@@ -3,6 +3,8 @@
 #   (a) first copy into an empty destination   vs  cp -a, rsync -a
 #   (b) a run with nothing to do               vs  rsync -a --delete
 #   (c) a run after 1 % of the files changed   vs  rsync -a --delete --backup --backup-dir
+#   (s) a run with nothing to do               vs  find SRC MIRROR -printf '%s %T@\n', the
+#       single-threaded stat scan of both trees (the mirror's "@" pruned)
 #   (l) optional, no peer: loading the month's logs at start (5, 10, 20 MB)
 #       and 100,000 log lines during a run (bench_load_logs)
 # Each comparison prints the median wall time of several runs, the peak
@@ -15,7 +17,8 @@
 #                     [--files N] [--dirs N] [--large MB,MB|none] [--seed N]
 #   --runs N        measured runs per peer for (b) and (c), default 5
 #   --first-runs N  measured runs per peer for (a), default 3
-#   --cases abc     which comparisons, default abc; add l for the log case
+#   --cases abc     which comparisons, default abc; add s for the stat scan,
+#                   l for the log case
 #   --cold          drop the page cache before every measured run (root);
 #                   by default every series runs warm after a warm-up
 #   --wait-idle S   before each measured run wait up to S seconds for the
@@ -49,13 +52,13 @@ while [ $# -gt 0 ]; do
     --wait-idle) WAIT_IDLE=$2; shift 2 ;;
     --data) DATA=$2; shift 2 ;;
     --files|--dirs|--large|--seed) TREE_ARGS+=("$1" "$2"); shift 2 ;;
-    -h|--help) sed -n '2,28p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,31p' "$0"; exit 0 ;;
     *) die "unknown argument $1 (see --help)" ;;
   esac
 done
 [[ $RUNS =~ ^[1-9][0-9]*$ && $FIRST_RUNS =~ ^[1-9][0-9]*$ ]] || die "--runs and --first-runs take a number >= 1"
 [[ $WAIT_IDLE =~ ^[0-9]+$ ]] || die "--wait-idle takes seconds"
-[[ $CASES =~ ^[abcl]+$ ]] || die "--cases takes letters of abcl"
+[[ $CASES =~ ^[abcls]+$ ]] || die "--cases takes letters of abcls"
 
 mkdir -p "$DATA"
 DATA=$(cd "$DATA" && pwd)
@@ -111,7 +114,7 @@ settle() {
 SRC=$DATA/src
 STAMP="${TREE_ARGS[*]:-default}"
 # The log case (l) alone needs no tree.
-if [[ $CASES == *[abc]* ]] && { [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
+if [[ $CASES == *[abcs]* ]] && { [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
    [ "$(cat "$DATA/generation" 2>/dev/null || echo 0)" -gt 1400 ]; }; then
   echo "making the tree in $SRC ..."
   rm -f "$DATA/tree.stamp"
@@ -297,6 +300,25 @@ if [[ $CASES == *c* ]]; then
   done
 fi
 
+# ---- (s) nothing to do against the stat scan -------------------------------
+# The bound of a walk on one thread: find reads both trees and looks at every
+# entry once (its size and date force a stat), which is what a run with
+# nothing to do must do at least. The mirror's "@" is pruned: the run does
+# not walk it either.
+if [[ $CASES == *s* ]]; then
+  echo "(s) nothing to do against the stat scan, $RUNS runs each ..."
+  sync_mirrors
+  # Its output goes to /dev/null (exec: still one process to time).
+  FIND_S=(sh -c 'exec find "$@" >/dev/null' find-scan "$SRC" "$M_TRES" -path "$M_TRES/@" -prune -o -printf '%s %T@\n')
+  for ((i = 0; i < RUNS; i++)); do
+    if (( i % 2 == 0 )); then
+      measure s_tres "${TRESORO[@]}" "$M_TRES"; measure s_find "${FIND_S[@]}"
+    else
+      measure s_find "${FIND_S[@]}"; measure s_tres "${TRESORO[@]}" "$M_TRES"
+    fi
+  done
+fi
+
 # ---- (l) the log ----------------------------------------------------------
 # No peer: the program times itself (median of several runs per size, after
 # an unmeasured one) and prints MB/s, so that a load that is not linear in
@@ -333,6 +355,7 @@ if [[ $CASES == *a* ]]; then
 fi
 [[ $CASES != *b* ]] || report "(b) nothing to do" b_tres b_rsync "rsync -a --delete" 0.80 1
 [[ $CASES != *c* ]] || report "(c) 1 % changed" c_tres c_rsync "rsync --delete --backup" "" 1
+[[ $CASES != *s* ]] || report "(s) nothing to do" s_tres s_find "find (stat scan)" 0.60 0
 if [[ $CASES == *l* ]]; then
   echo
   echo "(l) the log$([ "$LOGS_DISTURBED" = 1 ] && echo " (disturbed by other work)"):"
@@ -340,7 +363,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync b_tres b_rsync c_tres c_rsync; do
+for key in a_tres a_cp a_rsync b_tres b_rsync c_tres c_rsync s_tres s_find; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"
