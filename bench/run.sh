@@ -5,6 +5,8 @@
 #   (c) a run after 1 % of the files changed   vs  rsync -a --delete --backup --backup-dir
 #   (d) one directory of 100,000 empty files with names of 50 to 60
 #       characters, nothing to do            vs  rsync -a --delete
+#   (s) a run with nothing to do               vs  find SRC MIRROR -printf '%s %T@\n', the
+#       single-threaded stat scan of both trees (the mirror's "@" pruned)
 #   (l) optional, no peer: loading the month's logs at start (5, 10, 20 MB)
 #       and 100,000 log lines during a run (bench_load_logs)
 #   (w) optional: the win build's engine (bench_run_job.exe) under Wine, on a
@@ -21,8 +23,8 @@
 #   --runs N        measured runs per peer for (b) and (c), default 5
 #   --first-runs N  measured runs per peer for (a), default 3
 #   --cases abc     which comparisons, default abc; add d for the large
-#                   directory, l for the log case, w for the win build
-#                   under Wine
+#                   directory, s for the stat scan, l for the log case,
+#                   w for the win build under Wine
 #   --cold          drop the page cache before every measured run (root);
 #                   by default every series runs warm after a warm-up
 #   --wait-idle S   before each measured run wait up to S seconds for the
@@ -61,13 +63,13 @@ while [ $# -gt 0 ]; do
     --data) DATA=$2; shift 2 ;;
     --files|--dirs|--large|--seed) TREE_ARGS+=("$1" "$2"); shift 2 ;;
     --win-build) WIN_BUILD=$2; shift 2 ;;
-    -h|--help) sed -n '2,38p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,40p' "$0"; exit 0 ;;
     *) die "unknown argument $1 (see --help)" ;;
   esac
 done
 [[ $RUNS =~ ^[1-9][0-9]*$ && $FIRST_RUNS =~ ^[1-9][0-9]*$ ]] || die "--runs and --first-runs take a number >= 1"
 [[ $WAIT_IDLE =~ ^[0-9]+$ ]] || die "--wait-idle takes seconds"
-[[ $CASES =~ ^[abcdlw]+$ ]] || die "--cases takes letters of abcdlw"
+[[ $CASES =~ ^[abcdlsw]+$ ]] || die "--cases takes letters of abcdlsw"
 
 mkdir -p "$DATA"
 DATA=$(cd "$DATA" && pwd)
@@ -123,7 +125,7 @@ settle() {
 SRC=$DATA/src
 STAMP="${TREE_ARGS[*]:-default}"
 # The log case (l) alone needs no tree.
-if [[ $CASES == *[abc]* ]] && { [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
+if [[ $CASES == *[abcs]* ]] && { [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
    [ "$(cat "$DATA/generation" 2>/dev/null || echo 0)" -gt 1400 ]; }; then
   echo "making the tree in $SRC ..."
   rm -f "$DATA/tree.stamp"
@@ -335,6 +337,25 @@ if [[ $CASES == *d* ]]; then
   done
 fi
 
+# ---- (s) nothing to do against the stat scan -------------------------------
+# The bound of a walk on one thread: find reads both trees and looks at every
+# entry once (its size and date force a stat), which is what a run with
+# nothing to do must do at least. The mirror's "@" is pruned: the run does
+# not walk it either.
+if [[ $CASES == *s* ]]; then
+  echo "(s) nothing to do against the stat scan, $RUNS runs each ..."
+  sync_mirrors
+  # Its output goes to /dev/null (exec: still one process to time).
+  FIND_S=(sh -c 'exec find "$@" >/dev/null' find-scan "$SRC" "$M_TRES" -path "$M_TRES/@" -prune -o -printf '%s %T@\n')
+  for ((i = 0; i < RUNS; i++)); do
+    if (( i % 2 == 0 )); then
+      measure s_tres "${TRESORO[@]}" "$M_TRES"; measure s_find "${FIND_S[@]}"
+    else
+      measure s_find "${FIND_S[@]}"; measure s_tres "${TRESORO[@]}" "$M_TRES"
+    fi
+  done
+fi
+
 # ---- (l) the log ----------------------------------------------------------
 # No peer: the program times itself (median of several runs per size, after
 # an unmeasured one) and prints MB/s, so that a load that is not linear in
@@ -453,6 +474,7 @@ if [[ $CASES == *w* ]]; then
   report "(w) nothing to do" wb_win wb_host "host engine" "" 0
   report "(w) 1 % changed" wc_win wc_host "host engine" "" 0
 fi
+[[ $CASES != *s* ]] || report "(s) nothing to do" s_tres s_find "find (stat scan)" 0.60 0
 if [[ $CASES == *l* ]]; then
   echo
   echo "(l) the log$([ "$LOGS_DISTURBED" = 1 ] && echo " (disturbed by other work)"):"
@@ -460,7 +482,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync b_tres b_rsync c_tres c_rsync d_tres d_rsync wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
+for key in a_tres a_cp a_rsync b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"

@@ -40,6 +40,9 @@ struct Run {
     int32_t FirstNext = 0;
     std::vector<core::Exclude> Excludes;
     std::vector<core::ArcIndivEntry> ArcIndiv;
+    // Listings are read ahead of the walk on reader threads; off, each is
+    // read at its turn on the run's thread (the same results, slower).
+    bool ListAhead = true;
     int32_t EntriesExpected = 0;
     int32_t EntriesDone = 0;
     int32_t JobEntriesDone = 0;

@@ -6,6 +6,7 @@
 #include "core/text_helpers.h"
 #include "engine/archive.h"
 #include "engine/display.h"
+#include "engine/read_ahead.h"
 #include "engine/run_state.h"
 #include "engine/sync.h"
 #include "log/channels.h"
@@ -36,19 +37,20 @@ static bool SyncCancelled() { return CancelPending(); }
 
 // Lists both sides; the destination is created (one level) when it cannot
 // be listed. False when this directory's subtree must be skipped.
-static bool SyncListBoth(Run& run, const SyncCall& call, plat::Listing& source, plat::Listing& dest) {
-    if (!plat::ListDirCompact(call.sourceDir, source)) {
+static bool SyncListBoth(Run& run, ReadAhead& ahead, const SyncCall& call, plat::Listing& source, plat::Listing& dest) {
+    bool destListed = false;
+    if (!TakeListings(ahead, call.sourceDir, call.destDir, source, dest, destListed)) {
         RunError(run, L"Konnte Verzeichnis<" + call.sourceDir + L"> nicht untersuchen!");
         WarnLongPath(run, call.sourceDir);
         return false;
     }
     ShowStatusLine(call.sourceDir);
-    if (plat::ListDirCompact(call.destDir, dest)) return true;
+    if (destListed) return true;
     if (!plat::CreateDir(call.destDir)) {
         RunError(run, L"Konnte Verzeichnis nicht erstellen: <" + call.destDir + L">");
         return false;
     }
-    if (!plat::ListDirCompact(call.destDir, dest)) {
+    if (!ahead.list(call.destDir, dest)) {
         RunError(run, L"Konnte Verzeichnis<" + call.destDir + L"> nicht untersuchen!");
         WarnLongPath(run, call.destDir);
         return false;
@@ -243,14 +245,14 @@ static void SyncHandleFile(Run& run, SyncCall& call, const SyncEntry& s, const S
     call.now = plat::Now();
 }
 
-void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring& destDirIn) {
+static void SyncTree(Run& run, ReadAhead& ahead, const std::wstring& sourceDirIn, const std::wstring& destDirIn) {
     if (IsExcluded(run.Excludes, sourceDirIn, run.job.Sid)) return;
     SyncCall call;
     call.sourceDir = core::AddBackslash(sourceDirIn);
     call.destDir = core::AddBackslash(destDirIn);
 
     SyncList source, dest;
-    if (!SyncListBoth(run, call, source.listing, dest.listing)) return;
+    if (!SyncListBoth(run, ahead, call, source.listing, dest.listing)) return;
 
     const bool isJobRoot = plat::EqualNoCase(call.sourceDir, core::AddBackslash(run.job.Src));
     std::vector<uint32_t> temps;
@@ -263,6 +265,7 @@ void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring
     SortSyncList(source);
     if (!temps.empty()) SweepTempLeftovers(call.destDir, temps, source, excludedTempNames, dest);
     SortSyncList(dest);
+    const AheadScope subdirsAhead(ahead, call.sourceDir, call.destDir, source, dest);
 
     // Both lists are sorted alike, so pairing is a merge: a destination entry
     // passed over is one without source and waits for the archive.
@@ -310,7 +313,7 @@ void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring
 
         if (s.Size == kDirSize) {
             // A paired directory keeps its spelling, as files do.
-            SyncDirectory(run, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
+            SyncTree(run, ahead, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
             if (SyncCancelled()) break;
             call.now = plat::Now();
             continue;
@@ -333,6 +336,12 @@ void SyncDirectory(Run& run, const std::wstring& sourceDirIn, const std::wstring
     // directory's level of the set-aside folder, archiving here or not.
     if (!run.SetAsideDirs.empty())
         ReleaseSetAsideDir(run, call.setAsideDir.empty() ? SetAsideDirFor(run.job, call.destDir) : call.setAsideDir);
+}
+
+void SyncDirectory(Run& run, const std::wstring& sourceDir, const std::wstring& destDir) {
+    ReadAhead ahead;
+    StartReadAhead(ahead, run, sourceDir, destDir);
+    SyncTree(run, ahead, sourceDir, destDir);
 }
 
 }  // namespace engine

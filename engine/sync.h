@@ -122,6 +122,11 @@ struct SyncList {
     void Get(size_t k, SyncEntry& out) const;
 };
 
+// Whether kept entry k is a directory (its SyncEntry's Size is kDirSize).
+inline bool SyncIsDir(const SyncList& list, size_t k) {
+    return (list.listing.records[list.kept[k]].attributes & plat::kAttrDirectory) != 0;
+}
+
 // Sorts the kept entries by name ignoring case; names equal but for case
 // (possible on case-sensitive hosts) in a fixed order, the same on both sides.
 void SortSyncList(SyncList& list);

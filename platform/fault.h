@@ -40,8 +40,14 @@ void ClearFaults();
 // call must fail; the error code is then already set.
 #ifdef TRESORO_TEST_HOOKS
 bool FaultHit(FaultOp op);
+bool AnyFaultArmed();
 #else
 inline bool FaultHit(FaultOp) { return false; }
 #endif
+
+// Whether a fault or a halt is armed (never in the shipped program). Walks
+// that would read listings ahead on other threads read them in call order
+// instead, so that the n-th call of an operation stays the same call.
+bool FaultInjectionArmed();
 
 }  // namespace plat

@@ -45,6 +45,14 @@ cmake --build --preset host-asan -j "$JOBS"
 step "host tests under the sanitizers"
 ctest --preset host-asan
 
+# The walk reads listings on threads of its own: the engine's tests (only
+# they; the preset builds and selects them) under ThreadSanitizer.
+step "host build with ThreadSanitizer"
+cmake --preset host-tsan >/dev/null
+cmake --build --preset host-tsan -j "$JOBS"
+step "engine tests under ThreadSanitizer"
+ctest --preset host-tsan
+
 step "Windows build (MinGW-w64)"
 cmake --preset win >/dev/null
 cmake --build --preset win -j "$JOBS"

@@ -42,6 +42,13 @@ void ClearFaults() {
     g_halted = false;
 }
 
+bool AnyFaultArmed() {
+    if (g_halted) return true;
+    for (const FaultSlot& slot : g_slots)
+        if (slot.countdown != 0 || slot.firing) return true;
+    return false;
+}
+
 bool FaultHit(FaultOp op) {
     if (g_halted) {
         SetLastError(kErrRequestAborted);

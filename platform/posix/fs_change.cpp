@@ -189,7 +189,7 @@ bool SetAttributes(const std::wstring& path, uint32_t attributes) {
     if (S_ISREG(st.st_mode) && extra == kAttrArchive)
         ForgetExtraAttributes(host);
     else
-        T().extraAttributes[host] = extra;
+        SetExtraAttributes(host, extra);
     return true;
 }
 

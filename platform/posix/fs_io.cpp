@@ -161,17 +161,6 @@ static uint32_t FsCopyContent(int in, int out, uint64_t total, const CopyProgres
     }
 }
 
-// The copy takes the source's attributes; those the host cannot hold go
-// with it in the table, marked for backup as CopyFileExW marks a copy.
-static void FsCopyExtraAttributes(const std::string& src, const std::string& dst) {
-    auto& extra = T().extraAttributes;
-    auto it = extra.find(src);
-    if (it != extra.end())
-        extra[dst] = it->second | kAttrArchive;
-    else
-        extra.erase(dst);
-}
-
 // Opens `from` for a copy: false with LastError set, or true with `fd` open
 // and `st` filled.
 static bool FsOpenSource(const std::string& from, FsFd& in, struct stat& st) {
@@ -211,7 +200,7 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, 
     struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (futimens(out.fd, times) != 0) return abandon(ErrnoToWin(errno));
     if (fchmod(out.fd, st.st_mode & 07777) != 0) return abandon(ErrnoToWin(errno));
-    FsCopyExtraAttributes(src, dst);
+    CopyExtraAttributes(src, dst);
     return true;
 }
 
@@ -286,7 +275,7 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
     if (reset)
         ForgetExtraAttributes(dst);
     else
-        FsCopyExtraAttributes(src, dst);
+        CopyExtraAttributes(src, dst);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/posix/host.h"
 
 #include <cerrno>
+#include <mutex>
 
 #include "platform/errors.h"
 #include "platform/fs.h"
@@ -9,10 +10,12 @@
 namespace plat::posix {
 
 static Tables g_tables;
+static std::mutex g_extraLock;  // guards g_tables.extraAttributes
 
 Tables& T() { return g_tables; }
 
 void ResetTables() {
+    std::lock_guard<std::mutex> hold(g_extraLock);
     g_tables = Tables{};
     // Like Wine: Z: is the host's root, so every host path has a Windows name.
     g_tables.drives[L"Z:"] = MappedDrive{"/", 3, L""};
@@ -188,6 +191,7 @@ uint32_t AttributesOf(const std::string& host, const struct stat& linkStat) {
         attributes |= kAttrDirectory;
     }
     if (!S_ISLNK(linkStat.st_mode) && !(linkStat.st_mode & S_IWUSR)) attributes |= kAttrReadOnly;
+    std::lock_guard<std::mutex> hold(g_extraLock);
     auto it = g_tables.extraAttributes.find(host);
     if (it != g_tables.extraAttributes.end()) {
         attributes |= it->second;
@@ -199,6 +203,7 @@ uint32_t AttributesOf(const std::string& host, const struct stat& linkStat) {
 
 // A moved directory takes the remembered bits of everything below it along.
 void MoveExtraAttributes(const std::string& from, const std::string& to) {
+    std::lock_guard<std::mutex> hold(g_extraLock);
     auto& extra = g_tables.extraAttributes;
     extra.erase(to);
     std::map<std::string, uint32_t> moved;
@@ -214,6 +219,24 @@ void MoveExtraAttributes(const std::string& from, const std::string& to) {
     for (auto& entry : moved) extra[entry.first] = entry.second;
 }
 
-void ForgetExtraAttributes(const std::string& host) { g_tables.extraAttributes.erase(host); }
+void ForgetExtraAttributes(const std::string& host) {
+    std::lock_guard<std::mutex> hold(g_extraLock);
+    g_tables.extraAttributes.erase(host);
+}
+
+void SetExtraAttributes(const std::string& host, uint32_t extra) {
+    std::lock_guard<std::mutex> hold(g_extraLock);
+    g_tables.extraAttributes[host] = extra;
+}
+
+void CopyExtraAttributes(const std::string& from, const std::string& to) {
+    std::lock_guard<std::mutex> hold(g_extraLock);
+    auto& extra = g_tables.extraAttributes;
+    auto it = extra.find(from);
+    if (it != extra.end())
+        extra[to] = it->second | kAttrArchive;
+    else
+        extra.erase(to);
+}
 
 }  // namespace plat::posix

@@ -48,9 +48,15 @@ bool Fail(uint32_t code);
 int64_t UtcToLocal(time_t utc);
 time_t LocalToUtc(int64_t local);
 
+// The table of extra attributes is read by listings on the walk's reader
+// threads while the run's thread changes it: every access goes through
+// these, under one lock.
 uint32_t AttributesOf(const std::string& host, const struct stat& linkStat);
 void MoveExtraAttributes(const std::string& from, const std::string& to);
 void ForgetExtraAttributes(const std::string& host);
+void SetExtraAttributes(const std::string& host, uint32_t extra);
+// A copy's bits are its source's, marked for backup.
+void CopyExtraAttributes(const std::string& from, const std::string& to);
 
 // The rename of MoveReplacing on host paths: a read-only or directory
 // target is refused, as MoveFileExW refuses it.

@@ -179,8 +179,7 @@ core::Job RealJob(const testing_support::TempTree& tree, int32_t sid, const std:
 
 size_t RunsOpenedInTheLog() {
     size_t runs = 0;
-    for (const std::wstring& line : logs::ChannelLines(logs::kChannelMessages))
-        runs += line == logs::kSeparatorLine;
+    for (const std::wstring& line : logs::ChannelLines(logs::kChannelMessages)) runs += line == logs::kSeparatorLine;
     return runs;
 }
 
