@@ -31,16 +31,9 @@ struct AheadItem {
 };
 
 namespace {
-ListFn g_listHook = nullptr;
 // Two readers: one for each device, as source and destination usually are.
 constexpr int kReaders = 2;
 }  // namespace
-
-static bool AheadPlatformList(const std::wstring& dir, Listing& out) { return plat::ListDirCompact(dir, out); }
-
-void SetListHookForTest(ListFn hook) { g_listHook = hook; }
-
-ListFn WalkListFn() { return g_listHook ? g_listHook : &AheadPlatformList; }
 
 static bool AheadInFlight(const AheadItem& item) {
     for (const AheadSide& side : item.side)

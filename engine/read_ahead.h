@@ -84,10 +84,12 @@ struct AheadScope {
     ~AheadScope();
 };
 
+// The listing function walks use now (engine/list_hook.cpp).
+ListFn WalkListFn();
+#ifdef TRESORO_TEST_HOOKS
 // Tests: every listing of later walks goes through `hook` (nullptr: the
 // platform's). Set only while no walk runs.
 void SetListHookForTest(ListFn hook);
-// The listing function walks use now.
-ListFn WalkListFn();
+#endif
 
 }  // namespace engine
