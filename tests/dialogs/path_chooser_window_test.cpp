@@ -89,6 +89,13 @@ TEST_F(PathChooserWindow, DotDotAndTheUpButtonGoToTheParent) {
     EXPECT_EQ(Choose(L"E:\\Backup\\"), L"E:\\Backup\\");
 }
 
+TEST_F(PathChooserWindow, DotDotTwiceFromAFolderOfARootShowsTheDrives) {
+    plat::UserClickRow(ChooserDirList, kRowUp);
+    plat::UserClickRow(ChooserDirList, kRowUp);
+    plat::UserClick(ChooserOkButton);
+    EXPECT_EQ(Choose(L"E:\\Backup\\"), L"E:\\Backup\\") << "the drive list: the initial path stays";
+}
+
 TEST_F(PathChooserWindow, UpAtARootShowsTheDrivesWithAnEmptyFieldAndOkThenKeepsTheInitialPath) {
     plat::UserClick(ChooserUpButton);
     plat::UserClick(ChooserUpButton);
