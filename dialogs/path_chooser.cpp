@@ -76,7 +76,9 @@ static void ChooserGoTo(const std::wstring& dir) {
 // A single click on a folder enters it. The click reaches the program as a
 // change of the current row followed by the click itself; the list is
 // filled anew by the first, so the second finds no row selected and only
-// shows the directory again.
+// shows the directory again. So does the second click of a double click,
+// which selects nothing: a double click enters a folder once, and two clicks
+// on ".." within the double-click time go up one level.
 static void ChooserListClicked() {
     std::wstring dir = plat::GetGadgetText(ChooserDirList);
     const int row = plat::GetListCurrentRow(ChooserDirList);

@@ -78,14 +78,19 @@ static bool ActionsClickRow(int id, int row, EventType type) {
     return true;
 }
 
-// The second click of a double click; a directory list enters the folder
-// before the program hears of it.
+// The second click of a double click selects nothing; a directory list
+// enters the folder the first click selected, before the program hears of
+// it. If the program filled the list anew after the first click, nothing is
+// selected and the second click only reports itself, wherever it lands: the
+// row under the pointer may be another entry by now, or none.
 static bool ActionsDoubleClickRow(int id, int row, EventType type) {
     Gadget* g = ActionsReachable(id);
     if (!g || (g->kind != GadgetKind::ListView && g->kind != GadgetKind::DirList)) return false;
-    if (row < -1 || row >= int(g->rows.size())) return false;
-    if (g->kind == GadgetKind::DirList && type == EventType::LeftDoubleClick && row >= 0 && g->rows[row].folder) {
-        const ListRow& r = g->rows[row];
+    if (row < -1) return false;
+    const int selected = g->current;
+    if (g->kind == GadgetKind::DirList && type == EventType::LeftDoubleClick && selected >= 0 &&
+        g->rows[selected].folder) {
+        const ListRow& r = g->rows[selected];
         if (r.parentEntry)
             g->text = ParentDir(g->text);
         else if (r.drive)

@@ -93,6 +93,8 @@ bool HandleNotify(HWND, LPARAM lp, LRESULT& result) {
             ListPushEvent(*g, id, EventType::RightClick);
             return true;
         case NM_DBLCLK: {
+            // The second click selects nothing: a directory list enters the
+            // row the first one selected, none if the list was filled anew.
             ListPushEvent(*g, id, EventType::LeftDoubleClick);
             if (g->kind == Kind::DirList) DirListEnter(id, ListSelected(*g));
             return true;

@@ -96,6 +96,26 @@ TEST_F(PathChooserWindow, DotDotTwiceFromAFolderOfARootShowsTheDrives) {
     EXPECT_EQ(Choose(L"E:\\Backup\\"), L"E:\\Backup\\") << "the drive list: the initial path stays";
 }
 
+// The first click of a double click enters the folder and the list is
+// filled anew; the second selects nothing there, whatever row now lies under
+// the pointer, so the chooser goes one level, as a user used to double
+// clicks expects.
+TEST_F(PathChooserWindow, ADoubleClickEntersAFolderOrGoesUpOnce) {
+    plat::UserClickRow(ChooserDirList, 1, plat::EventType::LeftDoubleClick);  // "Backup"; its row 1 is "Alpha"
+    plat::UserClick(ChooserOkButton);
+    EXPECT_EQ(Choose(L"E:\\"), L"E:\\Backup\\");
+
+    plat::UserClickRow(ChooserDirList, kRowUp, plat::EventType::LeftDoubleClick);
+    plat::UserClick(ChooserOkButton);
+    EXPECT_EQ(Choose(L"E:\\Backup\\Beta\\"), L"E:\\Backup\\");
+
+    // Beta lists two rows: the second click lands below them.
+    plat::UserClickRow(ChooserDirList, kRowBeta, plat::EventType::LeftDoubleClick);
+    plat::UserClick(ChooserOkButton);
+    EXPECT_EQ(Choose(L"E:\\Backup\\"), L"E:\\Backup\\Beta\\");
+    EXPECT_EQ(plat::DroppedUserActions(), 0u);
+}
+
 TEST_F(PathChooserWindow, UpAtARootShowsTheDrivesWithAnEmptyFieldAndOkThenKeepsTheInitialPath) {
     plat::UserClick(ChooserUpButton);
     plat::UserClick(ChooserUpButton);

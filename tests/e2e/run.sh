@@ -839,9 +839,47 @@ scenario_edit_job() {
       local tries=0
       until [ "$(probe text 1103)" = 'C:\e2e\' ] || [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
       check "chooser: a click on \"..\" did not go up to C:\\e2e\\" test "$(probe text 1103)" = 'C:\e2e\'
-      click_row 1101 "$row"
-      check "chooser: \"Neues Ziel\" could not be entered again" probe wait-text 1103 'C:\e2e\Neues Ziel\' 5 >/dev/null
+      # Above a drive root is the list of the drives; a drive and a folder
+      # lead back down. Each click waits until the list shows its rows, and
+      # one on the spot of the last waits out the double-click time: the
+      # second click of a double click is not a click of its own (below).
+      sleep 0.6
+      click_row 1101 0
+      tries=0
+      until { [ "$(probe text 1103)" = 'C:\' ] && probe rows 1101 | cut -f4 | grep -qix windows; } ||
+        [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
+      check "chooser: a click on \"..\" did not go up to C:\\" test "$(probe text 1103)" = 'C:\'
+      sleep 0.6
+      click_row 1101 0
+      tries=0
+      until [ -z "$(probe text 1103)" ] || [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
       sleep 0.3
+      local rows
+      rows=$(probe rows 1101)
+      check "chooser: a click on \"..\" at C:\\ did not empty the path field" test -z "$(probe text 1103)"
+      check "chooser: a click on \"..\" at C:\\ did not list the drives:"$'\n'"$(sed 's/^/        /' <<<"$rows")" \
+        test -z "$(awk -F'\t' '$4 !~ /^[A-Z]:$/' <<<"$rows")" -a -n "$(awk -F'\t' '$4 == "C:"' <<<"$rows")"
+      sleep 0.6
+      click_row 1101 "$(awk -F'\t' '$4 ~ /^C:/ { print $1; exit }' <<<"$rows")"
+      tries=0
+      until probe rows 1101 | cut -f4 | grep -qx e2e || [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
+      check "chooser: a click on the drive C: did not list C:\\" test "$(probe text 1103)" = 'C:\'
+      click_row 1101 "$(probe rows 1101 | awk -F'\t' '$4 == "e2e" { print $1; exit }')"
+      tries=0
+      until probe rows 1101 | cut -f4 | grep -qx 'Neues Ziel' || [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
+      check "chooser: a click on \"e2e\" did not enter it" test "$(probe text 1103)" = 'C:\e2e\'
+      # A double click on a folder enters it once: the list is filled anew
+      # after the first click, and the second selects nothing there (in
+      # "Neues Ziel" the same row is "Fotos 2024").
+      row=$(probe rows 1101 | awk -F'\t' '$4 == "Neues Ziel" { print $1; exit }')
+      click_row 1101 "$row" 2
+      check "chooser: a double click on \"Neues Ziel\" did not enter it" \
+        probe wait-text 1103 'C:\e2e\Neues Ziel\' 5 >/dev/null
+      sleep 1
+      check "chooser: a double click on \"Neues Ziel\" went on to $(probe text 1103)" \
+        test "$(probe text 1103)" = 'C:\e2e\Neues Ziel\'
+      check "chooser: after a double click the list does not show the folders of \"Neues Ziel\"" \
+        test "$(probe rows 1101 | cut -f4 | tr '\n' '|')" = '..|Briefe|Fotos 2024|Musik|'
     fi
     shoot_top "Zielpfad wählen" "$E2E/path-chooser.png" && keep_for_docs "$E2E/path-chooser.png" path-chooser.png
     click_widget 1105
