@@ -46,7 +46,9 @@ void UserClick(int gadget, EventType type = EventType::LeftClick);
 // part below the rows). Left and right clicks make the row current first
 // (Change when it changes), then report the click; a double click is a
 // click followed by a second action that reports the double click (and on
-// a directory list enters the folder or, for "..", its parent).
+// a directory list enters the folder the first click selected or, for "..",
+// its parent; nothing if the program filled the list anew in between, and
+// the second click may then land below the rows).
 void UserClickRow(int list, int row, EventType type = EventType::LeftClick);
 // A click on the row's check box: it toggles, Change then LeftClick; the
 // current row stays.
