@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
+#include "platform/win32/find_loop.h"
 #include "platform/win32/wide_path.h"
 
 namespace plat {
@@ -81,19 +82,11 @@ static bool TreeRemoveChildren(const std::wstring& dir) {
         DWORD attributes;
     };
     std::vector<Child> children;
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileExW(JoinPath(dir, L"*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
-    do {
-        if (!win32::IsDotEntry(fd.cFileName)) children.push_back({fd.cFileName, fd.dwFileAttributes});
-    } while (FindNextFileW(find, &fd));
-    DWORD err = ::GetLastError();
-    FindClose(find);
-    if (err != ERROR_NO_MORE_FILES) {
-        ::SetLastError(err);
-        return false;
-    }
+    win32::FindEnd end = win32::FindEach(JoinPath(dir, L"*"), [&children](const WIN32_FIND_DATAW& fd) {
+        children.push_back({fd.cFileName, fd.dwFileAttributes});
+    });
+    if (end == win32::FindEnd::NotOpened) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (end == win32::FindEnd::Broken) return false;
     // Removal starts after the listing is closed: deleting under an open
     // search can make some file systems skip or repeat names.
     for (const Child& child : children)

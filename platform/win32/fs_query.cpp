@@ -6,6 +6,7 @@
 #include "platform/fault.h"
 #include "platform/fs.h"
 #include "platform/listing.h"
+#include "platform/win32/find_loop.h"
 #include "platform/win32/wide_path.h"
 
 namespace plat {
@@ -20,12 +21,9 @@ using win32::LiteralEntry;
 template <typename Take>
 static bool ListFind(const std::wstring& dir, const std::wstring& pattern, Take take) {
     if (FaultHit(FaultOp::List)) return false;
-    WIN32_FIND_DATAW fd;
-    // FindExInfoBasic skips the 8.3 names nobody here reads; the large fetch
-    // saves round trips on network shares.
-    HANDLE find = FindFirstFileExW(Literal(JoinPath(dir, pattern)).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) {
+    win32::FindEnd end = win32::FindEach(Literal(JoinPath(dir, pattern)), take);
+    if (end == win32::FindEnd::Broken) return false;
+    if (end == win32::FindEnd::NotOpened) {
         DWORD err = ::GetLastError();
         // "Nothing matches" comes as FILE_NOT_FOUND (NO_MORE_FILES on some
         // redirectors); it means an empty listing only if the directory is there.
@@ -33,17 +31,6 @@ static bool ListFind(const std::wstring& dir, const std::wstring& pattern, Take 
             if (DirExists(dir)) return true;
             err = ERROR_PATH_NOT_FOUND;
         }
-        ::SetLastError(err);
-        return false;
-    }
-    do {
-        if (win32::IsDotEntry(fd.cFileName)) continue;
-        take(fd);
-    } while (FindNextFileW(find, &fd));
-    // FindNextFileW ends with NO_MORE_FILES.
-    DWORD err = ::GetLastError();
-    FindClose(find);
-    if (err != ERROR_NO_MORE_FILES) {
         ::SetLastError(err);
         return false;
     }

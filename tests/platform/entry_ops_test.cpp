@@ -216,8 +216,8 @@ TEST(PlatformTree, RemovesDirectoryLinksWithoutEnteringThem) {
 }
 
 // What DeleteFileAt refuses (a read-only file, a directory with contents)
-// RemoveForGood takes away, and a link to a directory goes as the link.
-TEST(PlatformTree, RemoveForGoodTakesReadOnlyFilesTreesAndLinks) {
+// RemoveForGood takes away.
+TEST(PlatformTree, RemoveForGoodTakesReadOnlyFilesAndTrees) {
     NativeDir host;
     ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"locked.txt", "locked"));
     ASSERT_TRUE(
@@ -225,6 +225,10 @@ TEST(PlatformTree, RemoveForGoodTakesReadOnlyFilesTreesAndLinks) {
     ASSERT_TRUE(plat::CreateDir(host.win + L"tree\\"));
     ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"tree\\inner.txt", "inner"));
     ASSERT_TRUE(plat::SetAttributes(host.win + L"tree\\inner.txt", plat::kAttrReadOnly));
+    ASSERT_TRUE(plat::CreateDir(host.win + L"tree\\sub\\"));
+    ASSERT_TRUE(plat::CreateDir(host.win + L"tree\\sub\\empty\\"));
+    ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"tree\\sub\\deep.txt", "deep"));
+    ASSERT_TRUE(plat::SetAttributes(host.win + L"tree\\sub\\deep.txt", plat::kAttrReadOnly | plat::kAttrHidden));
     ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"beside.txt", "beside"));
 
     EXPECT_FALSE(plat::DeleteFileAt(host.win + L"locked.txt"));
@@ -236,7 +240,11 @@ TEST(PlatformTree, RemoveForGoodTakesReadOnlyFilesTreesAndLinks) {
     EXPECT_FALSE(plat::RemoveForGood(host.win + L"tree"));
     EXPECT_EQ(plat::LastError(), plat::kErrFileNotFound);
     EXPECT_TRUE(plat::FileExists(host.win + L"beside.txt"));
+}
 
+// A link to a directory goes as the link; what it points to stays.
+TEST(PlatformTree, RemoveForGoodTakesALinkToADirectoryAsTheLink) {
+    NativeDir host;
     ASSERT_TRUE(plat::CreateDir(host.win + L"outside\\"));
     ASSERT_TRUE(plat::WriteFileReplacing(host.win + L"outside\\keep.txt", "keep"));
     std::error_code ec;
