@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Tresoro against cp and rsync on the same tree, side by side, in one go:
-#   (a) first copy into an empty destination   vs  cp -a, rsync -a
+#   (a) first copy into an empty destination   vs  cp -a, rsync -a, and
+#       Tresoro copying every file at its turn (--copy-ahead 0)
 #   (b) a run with nothing to do               vs  rsync -a --delete
 #   (c) a run after 1 % of the files changed   vs  rsync -a --delete --backup --backup-dir
 #   (d) one directory of 100,000 empty files with names of 50 to 60
 #       characters, nothing to do            vs  rsync -a --delete
 #   (s) a run with nothing to do               vs  find SRC MIRROR -printf '%s %T@\n', the
-#       single-threaded stat scan of both trees (the mirror's "@" pruned)
+#       single-threaded stat scan of both trees (the mirror's "@" pruned),
+#       and Tresoro reading every listing at its turn (--list-ahead 0)
 #   (l) optional, no peer: loading the month's logs at start (5, 10, 20 MB)
 #       and 100,000 log lines during a run (bench_load_logs)
 #   (w) optional: the win build's engine (bench_run_job.exe) under Wine, on a
@@ -227,6 +229,9 @@ runs_list() { tr ' ' '\n' <<<"$1" | grep . | awk '{printf "%s%.3f", (NR>1?" ":""
 # The job as a user would keep it: archive on, three versions, any time.
 # The destination follows as the last word.
 TRESORO=("$JOB" --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
+# The same with the copies (a) or the listings (s) on the run's thread.
+TRESORO_ONE=("$JOB" --copy-ahead 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
+TRESORO_SEQ=("$JOB" --list-ahead 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
 
 warm_source() {
   # Reads every file once, so the first measured run does not pay for it.
@@ -258,17 +263,18 @@ if [[ $CASES == *a* ]]; then
   echo "(a) first copy, $FIRST_RUNS runs each ..."
   TREE_KB=$(du -sk "$SRC" | awk '{print $1}')
   FREE_KB=$(df -Pk "$DATA" | awk 'NR == 2 {print $4}')
-  (( TREE_KB * (3 * FIRST_RUNS + 3) < FREE_KB )) ||
-    die "(a) needs room for $((3 * FIRST_RUNS)) copies of the tree ($((TREE_KB / 1024)) MB each)"
+  (( TREE_KB * (4 * FIRST_RUNS + 3) < FREE_KB )) ||
+    die "(a) needs room for $((4 * FIRST_RUNS)) copies of the tree ($((TREE_KB / 1024)) MB each)"
   [ "$COLD" = 1 ] || warm_source
   mkdir -p "$COPIES"
   for ((i = 0; i < FIRST_RUNS; i++)); do
-    # Order turns round: T C R, C R T, R T C, ...
-    for k in 0 1 2; do
-      case $(( (i + k) % 3 )) in
+    # Order turns round: T C R O, C R O T, R O T C, ...
+    for k in 0 1 2 3; do
+      case $(( (i + k) % 4 )) in
         0) mkdir "$COPIES/tresoro.$i"; measure a_tres "${TRESORO[@]}" "$COPIES/tresoro.$i" ;;
         1) mkdir "$COPIES/cp.$i"; measure a_cp cp -a "$SRC/." "$COPIES/cp.$i/" ;;
         2) mkdir "$COPIES/rsync.$i"; measure a_rsync rsync -a "$SRC/" "$COPIES/rsync.$i/" ;;
+        3) mkdir "$COPIES/one.$i"; measure a_one "${TRESORO_ONE[@]}" "$COPIES/one.$i" ;;
       esac
     done
   done
@@ -349,9 +355,9 @@ if [[ $CASES == *s* ]]; then
   FIND_S=(sh -c 'exec find "$@" >/dev/null' find-scan "$SRC" "$M_TRES" -path "$M_TRES/@" -prune -o -printf '%s %T@\n')
   for ((i = 0; i < RUNS; i++)); do
     if (( i % 2 == 0 )); then
-      measure s_tres "${TRESORO[@]}" "$M_TRES"; measure s_find "${FIND_S[@]}"
+      measure s_tres "${TRESORO[@]}" "$M_TRES"; measure s_find "${FIND_S[@]}"; measure s_seq "${TRESORO_SEQ[@]}" "$M_TRES"
     else
-      measure s_find "${FIND_S[@]}"; measure s_tres "${TRESORO[@]}" "$M_TRES"
+      measure s_seq "${TRESORO_SEQ[@]}" "$M_TRES"; measure s_find "${FIND_S[@]}"; measure s_tres "${TRESORO[@]}" "$M_TRES"
     fi
   done
 fi
@@ -462,8 +468,10 @@ fi
 echo
 echo "medians of the wall times; memory = largest peak resident set of any run"
 if [[ $CASES == *a* ]]; then
-  report "(a) first copy" a_tres a_cp "cp -a" 1.10 0
+  report "(a) first copy" a_tres a_cp "cp -a" 0.85 0
   report "(a) first copy" a_tres a_rsync "rsync -a" "" 1
+  report "(a) first copy" a_tres a_one "copies at their turn" "" 0
+  report "(a) at their turn" a_one a_cp "cp -a" "" 0
 fi
 [[ $CASES != *b* ]] || report "(b) nothing to do" b_tres b_rsync "rsync -a --delete" 0.80 1
 [[ $CASES != *c* ]] || report "(c) 1 % changed" c_tres c_rsync "rsync --delete --backup" "" 1
@@ -474,7 +482,11 @@ if [[ $CASES == *w* ]]; then
   report "(w) nothing to do" wb_win wb_host "host engine" "" 0
   report "(w) 1 % changed" wc_win wc_host "host engine" "" 0
 fi
-[[ $CASES != *s* ]] || report "(s) nothing to do" s_tres s_find "find (stat scan)" 0.60 0
+if [[ $CASES == *s* ]]; then
+  report "(s) nothing to do" s_tres s_find "find (stat scan)" 0.60 0
+  report "(s) nothing to do" s_tres s_seq "listings at their turn" "" 0
+  report "(s) at their turn" s_seq s_find "find (stat scan)" "" 0
+fi
 if [[ $CASES == *l* ]]; then
   echo
   echo "(l) the log$([ "$LOGS_DISTURBED" = 1 ] && echo " (disturbed by other work)"):"
@@ -482,7 +494,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
+for key in a_tres a_cp a_rsync a_one b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"

@@ -7,6 +7,10 @@
 //
 //   bench_run_job --src DIR --dest DIR --config DIR
 //                 [--versions N] [--interval DAYS] [--logext 0|1]
+//                 [--list-ahead 0|1] [--copy-ahead 0|1]
+//
+// --list-ahead 0 and --copy-ahead 0 keep the listings or the copies on the
+// run's thread, for a side-by-side figure of what the other threads buy.
 //
 // Prints one line of counts; exits 1 when the run counted errors (the error
 // lines go to stderr), 2 on bad arguments.
@@ -33,12 +37,15 @@ struct Args {
     int32_t versions = 3;
     int32_t interval = 0;
     int8_t logExt = 0;
+    bool listAhead = true;
+    bool copyAhead = true;
 };
 
 void Usage() {
     std::fprintf(stderr,
                  "usage: bench_run_job --src DIR --dest DIR --config DIR\n"
-                 "                     [--versions N] [--interval DAYS] [--logext 0|1]\n");
+                 "                     [--versions N] [--interval DAYS] [--logext 0|1]\n"
+                 "                     [--list-ahead 0|1] [--copy-ahead 0|1]\n");
 }
 
 bool ParseInt(const char* text, long low, long high, long& value) {
@@ -64,6 +71,10 @@ bool ParseArgs(int argc, char** argv, Args& args) {
             args.interval = static_cast<int32_t>(number);
         } else if (key == "--logext" && ParseInt(value, 0, 1, number)) {
             args.logExt = static_cast<int8_t>(number);
+        } else if (key == "--list-ahead" && ParseInt(value, 0, 1, number)) {
+            args.listAhead = number != 0;
+        } else if (key == "--copy-ahead" && ParseInt(value, 0, 1, number)) {
+            args.copyAhead = number != 0;
         } else {
             return false;
         }
@@ -149,7 +160,11 @@ int main(int argc, char** argv) {
     job.ArcInterval = args.interval;
     state.Jobs.Append(job);
 
-    const engine::Run run = engine::RunBackup({engine::kItJobNormal, true});
+    engine::RunOptions options;
+    options.IgnoreInterval = true;
+    options.ListAhead = args.listAhead;
+    options.CopyAhead = args.copyAhead;
+    const engine::Run run = engine::RunBackup(options);
 
     std::printf("copied %d files (%lld bytes), entries %d, errors %d, hints %zu\n", run.FilesCopied,
                 static_cast<long long>(run.BytesCopied), run.EntriesDone, run.RunErrorCount,

@@ -45,4 +45,21 @@ bool CopyFileWithProgress(Run& run, const std::wstring& source, const std::wstri
     return ok;
 }
 
+// The copy is complete already; the calls a small copy makes here (before
+// and after its one chunk) still drain events and still let "Abbrechen"
+// stop it before it gets its name.
+bool PlaceCopyWithProgress(Run& run, plat::PreparedCopy& copy, const std::wstring& target) {
+    run.LastCopyError = 0;
+    bool ok = CopyProgressCall(copy.total, 0) && (copy.copied == 0 || CopyProgressCall(copy.total, copy.copied));
+    if (ok) {
+        ok = plat::PlacePreparedCopy(copy, target);
+        run.LastCopyError = ok ? 0 : plat::LastError();
+    } else {
+        plat::DropPreparedCopy(copy);
+        run.LastCopyError = plat::kErrRequestAborted;
+    }
+    ShowFileProgress(0);
+    return ok;
+}
+
 }  // namespace engine

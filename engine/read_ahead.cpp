@@ -118,11 +118,11 @@ static void AheadReader(ReadAhead* ahead) {
     }
 }
 
-// Reading ahead only pays, and only stays invisible, where the run does not
-// change what it reads: never where one tree lies inside the other, nor
-// while faults are injected (their calls are counted in call order).
-static bool AheadFits(const Run& run, const std::wstring& sourceDir, const std::wstring& destDir) {
-    if (!run.ListAhead || plat::FaultInjectionArmed()) return false;
+// Work ahead only stays invisible where the run does not change what it
+// reads: never where one tree lies inside the other, nor while faults are
+// injected (their calls are counted in call order).
+bool WalkMayRunAhead(const std::wstring& sourceDir, const std::wstring& destDir) {
+    if (plat::FaultInjectionArmed()) return false;
     const std::wstring source = plat::ToUpper(core::AddBackslash(sourceDir));
     const std::wstring dest = plat::ToUpper(core::AddBackslash(destDir));
     return source.compare(0, dest.size(), dest) != 0 && dest.compare(0, source.size(), source) != 0;
@@ -130,7 +130,7 @@ static bool AheadFits(const Run& run, const std::wstring& sourceDir, const std::
 
 void StartReadAhead(ReadAhead& ahead, const Run& run, const std::wstring& sourceDir, const std::wstring& destDir) {
     ahead.list = WalkListFn();
-    if (!AheadFits(run, sourceDir, destDir)) return;
+    if (!run.ListAhead || !WalkMayRunAhead(sourceDir, destDir)) return;
     for (int index = 0; index < kReaders; ++index) ahead.readers.emplace_back(AheadReader, &ahead);
 }
 

@@ -61,6 +61,10 @@ struct ReadAhead {
     ~ReadAhead();
 };
 
+// Whether anything may run ahead of the walk of sourceDir into destDir: not
+// while faults are injected, not where one tree lies inside the other.
+bool WalkMayRunAhead(const std::wstring& sourceDir, const std::wstring& destDir);
+
 // Sets up the walk of sourceDir into destDir: with readers unless the run
 // reads in call order (its ListAhead off, faults injected, one tree inside
 // the other).
@@ -84,7 +88,7 @@ struct AheadScope {
     ~AheadScope();
 };
 
-// The listing function walks use now (engine/list_hook.cpp).
+// The listing function walks use now (engine/walk_hooks.cpp).
 ListFn WalkListFn();
 #ifdef TRESORO_TEST_HOOKS
 // Tests: every listing of later walks goes through `hook` (nullptr: the

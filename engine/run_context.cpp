@@ -10,6 +10,8 @@ Run MakeRun(const RunOptions& options) {
     Run run;
     run.ItJobMode = options.ItJobMode;
     run.IgnoreInterval = options.IgnoreInterval;
+    run.ListAhead = options.ListAhead;
+    run.CopyAhead = options.CopyAhead;
     TakeRunInputs(run);
     return run;
 }

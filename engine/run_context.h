@@ -22,6 +22,10 @@ struct RunOptions {
     // Every selected job runs whether due or not (Start - Intervall
     // ignorieren, the IT-job copies).
     bool IgnoreInterval = false;
+    // Work ahead of the walk on other threads (Run::ListAhead, CopyAhead);
+    // off only to compare with a walk on one thread.
+    bool ListAhead = true;
+    bool CopyAhead = true;
 };
 
 // A version waiting for its slot to be reused: where it was, where it waits.
@@ -43,6 +47,9 @@ struct Run {
     // Listings are read ahead of the walk on reader threads; off, each is
     // read at its turn on the run's thread (the same results, slower).
     bool ListAhead = true;
+    // Small new files are copied ahead of their turn on writer threads and
+    // named at their turn; off, each is copied at its turn.
+    bool CopyAhead = true;
     int32_t EntriesExpected = 0;
     int32_t EntriesDone = 0;
     int32_t JobEntriesDone = 0;

@@ -5,6 +5,7 @@
 #include "core/report.h"
 #include "core/text_helpers.h"
 #include "engine/archive.h"
+#include "engine/copy_ahead.h"
 #include "engine/display.h"
 #include "engine/read_ahead.h"
 #include "engine/run_state.h"
@@ -140,7 +141,7 @@ static void SyncRestore(Run& run, const std::wstring& archivedPath, const std::w
 }
 
 static void SyncCopyFile(Run& run, SyncCall& call, const SyncEntry& s, const std::wstring& target,
-                         const std::wstring& archivedPath) {
+                         const std::wstring& archivedPath, CopyPlan& copies, size_t at) {
     const std::wstring source = call.sourceDir + s.Name;
     ShowStatusLine(source);
     ShowFileSizeMB(std::to_wstring(s.Size / 1048576));
@@ -150,8 +151,10 @@ static void SyncCopyFile(Run& run, SyncCall& call, const SyncEntry& s, const std
         logs::AddLog(call.sourceDir, core::kLogNormal);
         call.dirAnnounced = true;
     }
+    // Waiting for a copy made ahead counts as copying time.
     const uint32_t start = plat::Tick();
-    const bool ok = CopyFileWithProgress(run, source, target);
+    const std::shared_ptr<AheadCopy> made = archivedPath.empty() ? TakeCopy(copies, at, target) : nullptr;
+    const bool ok = made ? PlaceCopyWithProgress(run, made->copy, target) : CopyFileWithProgress(run, source, target);
     const uint32_t elapsed = plat::Tick() - start;
     if (!ok) {
         if (!archivedPath.empty()) SyncRestore(run, archivedPath, target);
@@ -212,7 +215,8 @@ static const std::wstring* SyncLinkNamed(const std::vector<std::wstring>& links,
 
 // A source file with its destination namesake (or none): decide, archive
 // the old copy when it is replaced, copy.
-static void SyncHandleFile(Run& run, SyncCall& call, const SyncEntry& s, const SyncEntry* d) {
+static void SyncHandleFile(Run& run, SyncCall& call, const SyncEntry& s, const SyncEntry* d, CopyPlan& copies,
+                           size_t at) {
     const CopyDecision decision = d ? DecideCopy(s, *d, call.now, run.ItJobMode) : CopyDecision::Copy;
     switch (decision) {
         case CopyDecision::Skip:
@@ -241,18 +245,26 @@ static void SyncHandleFile(Run& run, SyncCall& call, const SyncEntry& s, const S
         // logged and counted, so the next run tries again).
         if (outcome == ArchiveOutcome::MoveFailed) return;
     }
-    SyncCopyFile(run, call, s, target, archivedPath);
+    SyncCopyFile(run, call, s, target, archivedPath, copies, at);
     call.now = plat::Now();
 }
 
-static void SyncTree(Run& run, ReadAhead& ahead, const std::wstring& sourceDirIn, const std::wstring& destDirIn) {
+namespace {
+// What works ahead of one walk: the listings' readers, the copies' writers.
+struct WalkAhead {
+    ReadAhead listings;
+    CopyAhead copies;
+};
+}  // namespace
+
+static void SyncTree(Run& run, WalkAhead& walk, const std::wstring& sourceDirIn, const std::wstring& destDirIn) {
     if (IsExcluded(run.Excludes, sourceDirIn, run.job.Sid)) return;
     SyncCall call;
     call.sourceDir = core::AddBackslash(sourceDirIn);
     call.destDir = core::AddBackslash(destDirIn);
 
     SyncList source, dest;
-    if (!SyncListBoth(run, ahead, call, source.listing, dest.listing)) return;
+    if (!SyncListBoth(run, walk.listings, call, source.listing, dest.listing)) return;
 
     const bool isJobRoot = plat::EqualNoCase(call.sourceDir, core::AddBackslash(run.job.Src));
     std::vector<uint32_t> temps;
@@ -265,7 +277,8 @@ static void SyncTree(Run& run, ReadAhead& ahead, const std::wstring& sourceDirIn
     SortSyncList(source);
     if (!temps.empty()) SweepTempLeftovers(call.destDir, temps, source, excludedTempNames, dest);
     SortSyncList(dest);
-    const AheadScope subdirsAhead(ahead, call.sourceDir, call.destDir, source, dest);
+    const AheadScope subdirsAhead(walk.listings, call.sourceDir, call.destDir, source, dest);
+    CopyPlan copies(walk.copies, call.sourceDir, call.destDir, source, dest, links);
 
     // Both lists are sorted alike, so pairing is a merge: a destination entry
     // passed over is one without source and waits for the archive.
@@ -313,12 +326,13 @@ static void SyncTree(Run& run, ReadAhead& ahead, const std::wstring& sourceDirIn
 
         if (s.Size == kDirSize) {
             // A paired directory keeps its spelling, as files do.
-            SyncTree(run, ahead, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
+            SyncTree(run, walk, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
             if (SyncCancelled()) break;
             call.now = plat::Now();
             continue;
         }
-        SyncHandleFile(run, call, s, d);
+        CopyAheadFrom(copies, i);
+        SyncHandleFile(run, call, s, d, copies, i);
     }
 
     // After a cancel nothing more goes to the archive; without archiving
@@ -339,9 +353,10 @@ static void SyncTree(Run& run, ReadAhead& ahead, const std::wstring& sourceDirIn
 }
 
 void SyncDirectory(Run& run, const std::wstring& sourceDir, const std::wstring& destDir) {
-    ReadAhead ahead;
-    StartReadAhead(ahead, run, sourceDir, destDir);
-    SyncTree(run, ahead, sourceDir, destDir);
+    WalkAhead walk;
+    StartReadAhead(walk.listings, run, sourceDir, destDir);
+    StartCopyAhead(walk.copies, run, sourceDir, destDir);
+    SyncTree(run, walk, sourceDir, destDir);
 }
 
 }  // namespace engine

@@ -47,6 +47,11 @@ bool WarnLongPath(Run& run, const std::wstring& path);
 // Sets the run's LastCopyError (0 on success; 1235 after a cancel).
 bool CopyFileWithProgress(Run& run, const std::wstring& source, const std::wstring& target);
 
+// Places a copy made ahead (plat::PrepareCopy) under target at its turn,
+// with the progress calls, event drains and cancel of a small copy made
+// there; consumes it. Sets the run's LastCopyError as CopyFileWithProgress.
+bool PlaceCopyWithProgress(Run& run, plat::PreparedCopy& copy, const std::wstring& target);
+
 // The temporary name a copy is written under before it replaces target
 // (where the platform needs a name for it).
 std::wstring TempCopyName(const std::wstring& target);

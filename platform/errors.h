@@ -14,6 +14,7 @@ constexpr uint32_t kErrNotEnoughMemory = 8;
 constexpr uint32_t kErrWriteFault = 29;
 constexpr uint32_t kErrReadFault = 30;
 constexpr uint32_t kErrSharingViolation = 32;
+constexpr uint32_t kErrNotSupported = 50;
 constexpr uint32_t kErrFileExists = 80;
 constexpr uint32_t kErrInvalidParameter = 87;
 constexpr uint32_t kErrDiskFull = 112;
@@ -21,6 +22,7 @@ constexpr uint32_t kErrInvalidName = 123;
 constexpr uint32_t kErrDirNotEmpty = 145;
 constexpr uint32_t kErrAlreadyExists = 183;
 constexpr uint32_t kErrFilenameTooLong = 206;
+constexpr uint32_t kErrFileTooLarge = 223;
 constexpr uint32_t kErrRequestAborted = 1235;
 
 uint32_t LastError();

@@ -86,6 +86,34 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, 
 bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
                        bool archiveOnly);
 
+// A copy made ahead of its turn, on another thread: the first half of
+// CopyFileIntoPlace (bytes, last write time, mode) written into a file
+// without any name in the target's directory. Nothing under any name
+// changes before PlacePreparedCopy; a copy never placed leaves nothing
+// behind, not even when the process dies.
+struct PreparedCopy {
+    intptr_t file = -1;  // the nameless file; -1 when none
+    uint64_t total = 0;  // the source's size when it was opened
+    uint64_t copied = 0;
+    bool archiveOnly = false;
+    std::wstring from;
+};
+
+// Prepares the copy of `from` for the new target `to`. Touches nothing the
+// run's thread uses (no fault counts, no attribute table), so it may run on
+// any thread. False with LastError set when no copy was prepared (then copy
+// at the turn): kErrNotSupported where the platform cannot write a file
+// without a name there, kErrFileTooLarge for a source now above `maxBytes`.
+bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveOnly, uint64_t maxBytes,
+                 PreparedCopy& copy);
+
+// Gives a prepared copy the name `to` as CopyFileIntoPlace would have, with
+// its attributes; the copy is consumed either way. Counts as Rename.
+bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to);
+
+// Drops a prepared copy unplaced (nothing to do for an empty one).
+void DropPreparedCopy(PreparedCopy& copy);
+
 // Files over 1 GiB are refused (kErrNotEnoughMemory): whole-file reads are
 // for the program's own small files.
 bool ReadWholeFile(const std::wstring& path, std::string& bytes);

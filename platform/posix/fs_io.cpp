@@ -128,7 +128,8 @@ static bool FsOpenExisting(const std::string& dst, const struct stat& source, in
 // Copies the open `in` (`total` bytes) into `out`: 0 when complete, else
 // the Windows error code (kErrRequestAborted when the progress call said
 // stop).
-static uint32_t FsCopyContent(int in, int out, uint64_t total, const CopyProgress& progress) {
+static uint32_t FsCopyContent(int in, int out, uint64_t total, const CopyProgress& progress,
+                              uint64_t* copiedOut = nullptr) {
     uint64_t copied = 0;
     if (progress && !progress(total, 0)) return kErrRequestAborted;
     // One buffer per thread for all copies: a fresh zero-filled megabyte per
@@ -154,7 +155,10 @@ static uint32_t FsCopyContent(int in, int out, uint64_t total, const CopyProgres
             if (errno == EINTR) continue;
             return ErrnoToWin(errno);
         }
-        if (got == 0) return 0;
+        if (got == 0) {
+            if (copiedOut) *copiedOut = copied;
+            return 0;
+        }
         if (!kernelCopy && !FsWriteAll(out, buffer.get(), static_cast<size_t>(got))) return LastError();
         copied += static_cast<uint64_t>(got);
         if (progress && !progress(total, copied)) return kErrRequestAborted;
@@ -231,10 +235,42 @@ static int FsCreateTemp(const std::string& temp) {
     return fd;
 }
 
+// The copy's last write time and mode; `writable` adds the owner's write
+// bit (a mirror copy loses read-only). 0 or the Windows error code.
+static uint32_t FsFinishCopy(int out, const struct stat& st, bool writable) {
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (futimens(out, times) != 0) return ErrnoToWin(errno);
+    if (fchmod(out, (st.st_mode & 07777) | (writable ? S_IWUSR : 0)) != 0) return ErrnoToWin(errno);
+    return 0;
+}
+
+// Gives the finished copy in `fd` (nameless, or named `temp`) the name
+// `dst`. A new target is linked in with one call; an existing one can only
+// be replaced by a rename, so the copy gets its temporary name first. 0 or
+// the Windows error code; `temp` names what is left to remove.
+static uint32_t FsPlaceCopy(int fd, std::string& temp, const std::wstring& to, const std::string& dst) {
+    if (temp.empty() && !FsLinkUnnamed(fd, dst)) {
+        if (errno != EEXIST) return ErrnoToWin(errno);
+        if (!ToHost(to + kTempSuffix, temp)) return LastError();
+        unlink(temp.c_str());  // a leftover of an interrupted copy
+        if (!FsLinkUnnamed(fd, temp)) {
+            temp.clear();
+            return ErrnoToWin(errno);
+        }
+    }
+    if (!temp.empty() && !RenameReplacing(temp, dst)) return LastError();
+    return 0;
+}
+
+static void FsPlacedAttributes(const std::string& src, const std::string& dst, bool reset) {
+    if (reset)
+        ForgetExtraAttributes(dst);
+    else
+        CopyExtraAttributes(src, dst);
+}
+
 // Without a name the copy is invisible until complete and leaves nothing
-// behind when it breaks off. A new target (every file of a first copy) is
-// linked in with one call; an existing one can only be replaced by a rename,
-// so the copy gets its temporary name first.
+// behind when it breaks off.
 bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
                        bool archiveOnly) {
     if (FaultHit(FaultOp::Copy)) return false;
@@ -257,26 +293,62 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
         return Fail(code);
     };
     if (uint32_t code = FsCopyContent(in.fd, out.fd, static_cast<uint64_t>(st.st_size), progress)) return abandon(code);
-    struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (futimens(out.fd, times) != 0) return abandon(ErrnoToWin(errno));
     const bool reset = archiveOnly && !FaultHit(FaultOp::SetAttributes);
-    if (fchmod(out.fd, (st.st_mode & 07777) | (reset ? S_IWUSR : 0)) != 0) return abandon(ErrnoToWin(errno));
+    if (uint32_t code = FsFinishCopy(out.fd, st, reset)) return abandon(code);
     if (FaultHit(FaultOp::Rename)) return abandon(LastError());
-    if (temp.empty() && !FsLinkUnnamed(out.fd, dst)) {
-        if (errno != EEXIST) return abandon(ErrnoToWin(errno));
-        if (!ToHost(to + kTempSuffix, temp)) return abandon(LastError());
-        unlink(temp.c_str());  // a leftover of an interrupted copy
-        if (!FsLinkUnnamed(out.fd, temp)) {
-            temp.clear();
-            return abandon(ErrnoToWin(errno));
-        }
-    }
-    if (!temp.empty() && !RenameReplacing(temp, dst)) return abandon(LastError());
-    if (reset)
-        ForgetExtraAttributes(dst);
-    else
-        CopyExtraAttributes(src, dst);
+    if (uint32_t code = FsPlaceCopy(out.fd, temp, to, dst)) return abandon(code);
+    FsPlacedAttributes(src, dst, reset);
     return true;
+}
+
+// Only a nameless copy can wait for its turn without a trace: where the
+// file system cannot make one, the copy is made at its turn.
+bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveOnly, uint64_t maxBytes,
+                 PreparedCopy& copy) {
+    DropPreparedCopy(copy);
+    std::string src, dst;
+    if (!ToHost(from, src) || !ToHost(to, dst)) return false;
+    FsFd in;
+    struct stat st;
+    if (!FsOpenSource(src, in, st)) return false;
+    if (static_cast<uint64_t>(st.st_size) > maxBytes) return Fail(kErrFileTooLarge);
+    FsFd out{FsOpenUnnamed(dst)};
+    if (out.fd < 0) {
+        if (errno == ENOENT) return Fail(kErrPathNotFound);
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return Fail(kErrNotSupported);
+        return FailErrno();
+    }
+    uint64_t copied = 0;
+    if (uint32_t code = FsCopyContent(in.fd, out.fd, static_cast<uint64_t>(st.st_size), nullptr, &copied))
+        return Fail(code);
+    if (uint32_t code = FsFinishCopy(out.fd, st, archiveOnly)) return Fail(code);
+    copy.file = out.fd;
+    out.fd = -1;
+    copy.total = static_cast<uint64_t>(st.st_size);
+    copy.copied = copied;
+    copy.archiveOnly = archiveOnly;
+    copy.from = from;
+    return true;
+}
+
+bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to) {
+    FsFd out{static_cast<int>(copy.file)};
+    copy.file = -1;
+    if (out.fd < 0) return Fail(kErrInvalidParameter);
+    if (FaultHit(FaultOp::Rename)) return false;
+    std::string src, dst, temp;
+    if (!ToHost(copy.from, src) || !ToHost(to, dst)) return false;
+    if (uint32_t code = FsPlaceCopy(out.fd, temp, to, dst)) {
+        if (!temp.empty()) unlink(temp.c_str());
+        return Fail(code);
+    }
+    FsPlacedAttributes(src, dst, copy.archiveOnly);
+    return true;
+}
+
+void DropPreparedCopy(PreparedCopy& copy) {
+    if (copy.file >= 0) close(static_cast<int>(copy.file));
+    copy.file = -1;
 }
 
 }  // namespace plat

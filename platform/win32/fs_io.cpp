@@ -196,4 +196,21 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
     return false;
 }
 
+// Windows has no file without a name that could take one later: a copy
+// written ahead would need a name in the mirror before its turn, so every
+// copy is made at its turn.
+bool PrepareCopy(const std::wstring&, const std::wstring&, bool, uint64_t, PreparedCopy& copy) {
+    DropPreparedCopy(copy);
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+}
+
+bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring&) {
+    DropPreparedCopy(copy);
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+}
+
+void DropPreparedCopy(PreparedCopy& copy) { copy.file = -1; }
+
 }  // namespace plat

@@ -54,9 +54,9 @@ bool TempTree::Exists(const std::wstring& relative) const {
     return plat::GetAttributes(root + relative) != plat::kInvalidAttributes;
 }
 
-std::vector<std::wstring> TempTree::Names() const {
+std::vector<std::wstring> TempTree::Names(const std::wstring& relative) const {
     std::vector<plat::DirEntry> entries;
-    EXPECT_TRUE(plat::ListDir(root, L"*", entries));
+    EXPECT_TRUE(plat::ListDir(root + relative, L"*", entries));
     std::vector<std::wstring> names;
     for (const plat::DirEntry& e : entries) names.push_back(e.name);
     std::sort(names.begin(), names.end());

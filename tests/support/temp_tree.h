@@ -22,9 +22,10 @@ struct TempTree {
     void Mkdir(const std::wstring& relative) const;
     std::string Read(const std::wstring& relative) const;
     bool Exists(const std::wstring& relative) const;
-    // The names directly below the root, sorted: what a test expects to be
-    // there and nothing else (no temporary file left behind).
-    std::vector<std::wstring> Names() const;
+    // The names directly below the root (or a folder of it), sorted: what a
+    // test expects to be there and nothing else (no temporary file left
+    // behind).
+    std::vector<std::wstring> Names(const std::wstring& relative = L"") const;
 };
 
 // `size` bytes of a fixed pattern that repeats no short period, so that a

@@ -1,0 +1,112 @@
+// Copying small new files ahead of their turn. While the run's thread
+// compares and places, writer threads copy the next new small files of the
+// directory at hand into files without a name (plat::PrepareCopy); at its
+// turn the run's thread names each one (plat::PlacePreparedCopy), in the
+// sequential order, with the same display, log lines, counters and event
+// drains as a copy made there. Nothing gets a name before its turn.
+//
+// Only files without a destination namesake are planned (their copy needs no
+// archiving and replaces nothing), only those of at most kCopyAheadMaxBytes
+// (a larger copy shows its progress, so it is made at its turn), and only
+// those whose turn comes before the directory's next subdirectory are handed
+// out, at most kMaxCopiesAhead at once: what waits is bounded and belongs to
+// the directory at hand. A copy that could not be made ahead, or whose turn
+// came before a writer began it, is made at its turn, where a failure shows
+// as it always did. After "Abbrechen" nothing made ahead is placed.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/sync.h"
+#include "platform/fs.h"
+
+namespace engine {
+
+// Prepares one copy, as plat::PrepareCopy does.
+using PrepareFn = bool (*)(const std::wstring& from, const std::wstring& to, bool archiveOnly, uint64_t maxBytes,
+                           plat::PreparedCopy& copy);
+
+constexpr uint64_t kCopyAheadMaxBytes = 300000;
+constexpr size_t kMaxCopiesAhead = 16;
+
+// One file handed to the writers.
+struct AheadCopy {
+    std::wstring source, target;
+    bool started = false;  // a writer took it
+    bool claimed = false;  // its turn came first: the run's thread copies it
+    bool done = false;
+    bool ok = false;       // `copy` holds the finished copy
+    bool dropped = false;  // its turn passed: the writer drops what it made
+    plat::PreparedCopy copy;
+};
+
+// The writers of one walk; none when copies are made at their turn only.
+struct CopyAhead {
+    PrepareFn prepare = nullptr;
+    bool archiveOnly = false;
+    std::mutex lock;
+    std::condition_variable work;   // a copy to make, or stop
+    std::condition_variable ready;  // a copy made
+    std::deque<std::shared_ptr<AheadCopy>> queue;
+    bool stopping = false;
+    bool unsupported = false;  // no nameless files here: plan nothing more
+    std::vector<std::thread> writers;
+
+    CopyAhead() = default;
+    CopyAhead(const CopyAhead&) = delete;
+    CopyAhead& operator=(const CopyAhead&) = delete;
+    ~CopyAhead();
+};
+
+// Starts the writers for the walk of sourceDir into destDir, unless the run
+// copies at each turn (its CopyAhead off, faults injected, one tree inside
+// the other).
+void StartCopyAhead(CopyAhead& ahead, const Run& run, const std::wstring& sourceDir, const std::wstring& destDir);
+
+// The new small files of one directory level, by their positions in the
+// sorted source list, and the copies handed out for them.
+struct CopyPlan {
+    CopyAhead& ahead;
+    const SyncList& source;
+    std::wstring sourceDir, destDir;
+    std::vector<uint32_t> files;                    // ascending
+    size_t taken = 0;                               // files[0, taken) had their turn
+    std::deque<std::shared_ptr<AheadCopy>> handed;  // for files[taken, taken + handed.size())
+    size_t nextDir = 0;                             // no subdirectory in the source positions before it (past the turn)
+
+    // Plans the directory's new small files: those of the sorted `source`
+    // that pair with no entry of the sorted `dest` and are not named like a
+    // destination junction or link in `links`.
+    CopyPlan(CopyAhead& ahead, const std::wstring& sourceDir, const std::wstring& destDir, const SyncList& source,
+             const SyncList& dest, const std::vector<std::wstring>& links);
+    CopyPlan(const CopyPlan&) = delete;
+    CopyPlan& operator=(const CopyPlan&) = delete;
+    // Drops what was handed out and never placed.
+    ~CopyPlan();
+};
+
+// At the turn of source position `at`: hands out the planned files whose
+// turn comes before the next subdirectory, up to the bound.
+void CopyAheadFrom(CopyPlan& plan, size_t at);
+
+// The copy made ahead for source position `at` (waiting for a writer that
+// is making it), or nullptr when there is none: then copy at the turn.
+// Planned files passed over on the way are dropped.
+std::shared_ptr<AheadCopy> TakeCopy(CopyPlan& plan, size_t at, const std::wstring& target);
+
+// The copy function walks use now (engine/walk_hooks.cpp).
+PrepareFn WalkPrepareFn();
+#ifdef TRESORO_TEST_HOOKS
+// Tests: every copy made ahead in later walks goes through `hook` (nullptr:
+// the platform's). Set only while no walk runs.
+void SetPrepareHookForTest(PrepareFn hook);
+#endif
+
+}  // namespace engine
