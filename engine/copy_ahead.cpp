@@ -40,7 +40,7 @@ static void AheadWriter(CopyAhead* ahead) {
 void StartCopyAhead(CopyAhead& ahead, const Run& run, const std::wstring& sourceDir, const std::wstring& destDir) {
     ahead.prepare = WalkPrepareFn();
     ahead.archiveOnly = run.ItJobMode == kItJobNormal;
-    if (!run.CopyAhead || !WalkMayRunAhead(sourceDir, destDir)) return;
+    if (!run.CopyAhead || !plat::CanPrepareCopies() || !WalkMayRunAhead(sourceDir, destDir)) return;
     for (int index = 0; index < kWriters; ++index) ahead.writers.emplace_back(AheadWriter, &ahead);
 }
 

@@ -99,6 +99,11 @@ struct PreparedCopy {
     std::wstring from;
 };
 
+// Whether PrepareCopy can make copies at all here (not on Windows, nor
+// where the host gives no way to name a nameless file later): without, no
+// writer needs to start.
+bool CanPrepareCopies();
+
 // Prepares the copy of `from` for the new target `to`. Touches nothing the
 // run's thread uses (no fault counts, no attribute table), so it may run on
 // any thread. False with LastError set when no copy was prepared (then copy

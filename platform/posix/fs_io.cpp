@@ -208,11 +208,15 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, 
     return true;
 }
 
+bool CanPrepareCopies() {
+    static const bool procFds = access("/proc/self/fd", X_OK) == 0;
+    return procFds && !T().namedTempCopies;
+}
+
 // A file without a name in the directory of `path`, where the file system
 // makes one and /proc lets us link it in later; -1 with errno set otherwise.
 static int FsOpenUnnamed(const std::string& path) {
-    static const bool procFds = access("/proc/self/fd", X_OK) == 0;
-    if (!procFds || T().namedTempCopies) {
+    if (!CanPrepareCopies()) {
         errno = EOPNOTSUPP;
         return -1;
     }

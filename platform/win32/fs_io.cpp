@@ -199,6 +199,8 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
 // Windows has no file without a name that could take one later: a copy
 // written ahead would need a name in the mirror before its turn, so every
 // copy is made at its turn.
+bool CanPrepareCopies() { return false; }
+
 bool PrepareCopy(const std::wstring&, const std::wstring&, bool, uint64_t, PreparedCopy& copy) {
     DropPreparedCopy(copy);
     ::SetLastError(ERROR_NOT_SUPPORTED);

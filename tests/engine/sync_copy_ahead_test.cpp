@@ -44,17 +44,7 @@ void ThirtyFiles(JobTree& t) {
 // its turn; the comparisons hold there all the same).
 bool CopiesAhead() { return plat::PortableLayer(); }
 
-struct EngineCopyAhead : testing::Test {
-    void SetUp() override {
-        plat::SetFakeClock(kTestNow, 1000);
-        InstallRecorder();
-        ResetAheadWalks();
-    }
-    void TearDown() override {
-        ResetAheadWalks();
-        ResetForNextCase();
-    }
-};
+struct EngineCopyAhead : AheadWalkTest {};
 
 TEST_F(EngineCopyAhead, AFirstCopyComesOutAsCopiedAtEachTurnInEveryMode) {
     for (const int8_t mode : {engine::kItJobNormal, engine::kItJobManual}) {

@@ -37,17 +37,7 @@ void TwelveFolders(JobTree& t) {
     WriteDated(t.src + L"z.txt", "z", kNew);
 }
 
-struct EngineReadAhead : testing::Test {
-    void SetUp() override {
-        plat::SetFakeClock(kTestNow, 1000);
-        InstallRecorder();
-        ResetAheadWalks();
-    }
-    void TearDown() override {
-        ResetAheadWalks();
-        ResetForNextCase();
-    }
-};
+struct EngineReadAhead : AheadWalkTest {};
 
 TEST_F(EngineReadAhead, CancelWhileFoldersAreReadAheadActsOnNothingBeyond) {
     // "Abbrechen" at the entry of d03 (the 13th: each folder before it is

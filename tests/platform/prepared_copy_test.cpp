@@ -83,7 +83,9 @@ TEST_F(PlatformPreparedCopy, RefusalsLeaveNoCopyAndSayWhy) {
     EXPECT_EQ(plat::LastError(), plat::kErrFileNotFound);
     EXPECT_FALSE(plat::PrepareCopy(t.Path(L"small.txt"), t.Path(L"no\\such\\dir.txt"), true, kMax, copy));
     EXPECT_EQ(plat::LastError(), plat::kErrPathNotFound);
-    plat::SetNamedTempCopiesForTest(true);  // a file system without nameless files
+    EXPECT_TRUE(plat::CanPrepareCopies());
+    plat::SetNamedTempCopiesForTest(true);  // a host without nameless files
+    EXPECT_FALSE(plat::CanPrepareCopies());
     EXPECT_FALSE(plat::PrepareCopy(t.Path(L"small.txt"), t.Path(L"n.txt"), true, kMax, copy));
     EXPECT_EQ(plat::LastError(), plat::kErrNotSupported);
     EXPECT_EQ(copy.file, -1);
@@ -97,6 +99,7 @@ TEST(PlatformPreparedCopyWindows, WindowsPreparesNothing) {
     TempTree t;
     t.Write(L"src.txt", "s");
     plat::PreparedCopy copy;
+    EXPECT_FALSE(plat::CanPrepareCopies());
     EXPECT_FALSE(plat::PrepareCopy(t.Path(L"src.txt"), t.Path(L"dst.txt"), true, kMax, copy));
     EXPECT_EQ(plat::LastError(), plat::kErrNotSupported);
     EXPECT_EQ(t.Names(), std::vector<std::wstring>{L"src.txt"});

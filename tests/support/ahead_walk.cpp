@@ -10,6 +10,7 @@
 #include "engine/read_ahead.h"
 #include "engine/run_state.h"
 #include "log/channels.h"
+#include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/text.h"
 
@@ -178,6 +179,17 @@ void ResetAheadWalks() {
     engine::SetPrepareHookForTest(nullptr);
     g_failingListings.clear();
     g_failingCopies.clear();
+}
+
+void AheadWalkTest::SetUp() {
+    plat::SetFakeClock(kTestNow, 1000);
+    InstallRecorder();
+    ResetAheadWalks();
+}
+
+void AheadWalkTest::TearDown() {
+    ResetAheadWalks();
+    ResetForNextCase();
 }
 
 }  // namespace testing_support

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tests/support/engine_fixture.h"
 
 namespace testing_support {
@@ -69,7 +71,14 @@ Outcome ExpectAheadAsSequential(int32_t versions, const TreeStep& build, const T
 // (and failing) hooks; WalkOnce does it itself.
 void InstallAheadHooks();
 
-// Resets the hooks and failure lists (a fixture's SetUp and TearDown).
+// Resets the hooks and failure lists.
 void ResetAheadWalks();
+
+// A fixture for these walks: fake clock, recorder, hooks reset before and
+// after.
+struct AheadWalkTest : testing::Test {
+    void SetUp() override;
+    void TearDown() override;
+};
 
 }  // namespace testing_support
