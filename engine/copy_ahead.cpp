@@ -8,8 +8,8 @@
 
 namespace engine {
 
-// Two writers: a small copy is mostly waiting on the file system, and one
-// writer alone falls behind the run's thread placing them.
+// Two writers: a small copy mostly waits on the file system, so that two of
+// them in turn keep the run's thread supplied.
 constexpr int kWriters = 2;
 
 static void AheadWriter(CopyAhead* ahead) {
