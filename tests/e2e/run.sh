@@ -886,6 +886,18 @@ scenario_edit_job() {
         test "$(probe text 1103)" = 'C:\e2e\Neues Ziel\'
       check "chooser: after a double click the list does not show the folders of \"Neues Ziel\"" \
         test "$(probe rows 1101 | cut -f4 | tr '\n' '|')" = '..|Briefe|Fotos 2024|Musik|'
+      # A double click on ".." goes up once, as in the in-memory window
+      # system (the second click lands on C:\e2e\'s own "..").
+      sleep 0.6
+      click_row 1101 0 2
+      tries=0
+      until [ "$(probe text 1103)" != 'C:\e2e\Neues Ziel\' ] || [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
+      sleep 1
+      check "chooser: a double click on \"..\" went on to $(probe text 1103)" test "$(probe text 1103)" = 'C:\e2e\'
+      row=$(probe rows 1101 | awk -F'\t' '$4 == "Neues Ziel" { print $1; exit }')
+      click_row 1101 "$row"
+      check "chooser: \"Neues Ziel\" could not be entered again" probe wait-text 1103 'C:\e2e\Neues Ziel\' 5 >/dev/null
+      sleep 0.3
     fi
     shoot_top "Zielpfad wählen" "$E2E/path-chooser.png" && keep_for_docs "$E2E/path-chooser.png" path-chooser.png
     click_widget 1105
