@@ -4,7 +4,6 @@
 
 #include "engine/read_ahead.h"
 #include "platform/errors.h"
-#include "platform/text.h"
 
 namespace engine {
 
@@ -53,12 +52,6 @@ CopyAhead::~CopyAhead() {
     for (std::thread& writer : writers) writer.join();
 }
 
-static bool AheadLinkNamed(const std::vector<std::wstring>& links, const std::wstring& name) {
-    for (const std::wstring& link : links)
-        if (plat::EqualNoCase(link, name)) return true;
-    return false;
-}
-
 // Pairs the lists as the walk does. Only worth it where there is something
 // new: when every source entry has a namesake, the destination has at least
 // as many entries (a nothing-to-do run pays nothing).
@@ -78,7 +71,7 @@ CopyPlan::CopyPlan(CopyAhead& ahead, const std::wstring& sourceDir, const std::w
         if (paired) ++j;
         if (paired || SyncIsDir(source, i)) continue;
         if (source.listing.records[source.kept[i]].size > kCopyAheadMaxBytes) continue;
-        if (!links.empty() && AheadLinkNamed(links, source.Name(i))) continue;
+        if (!links.empty() && LinkNamed(links, source.Name(i))) continue;
         files.push_back(static_cast<uint32_t>(i));
     }
 }
@@ -116,6 +109,8 @@ void CopyAheadFrom(CopyPlan& plan, size_t at) {
 }
 
 std::shared_ptr<AheadCopy> TakeCopy(CopyPlan& plan, size_t at, const std::wstring& target) {
+    // Only the run's thread touches the plan: most copies need no lock.
+    if (plan.taken >= plan.files.size() || plan.files[plan.taken] > at) return nullptr;
     std::unique_lock<std::mutex> hold(plan.ahead.lock);
     while (plan.taken < plan.files.size() && plan.files[plan.taken] <= at) {
         const bool mine = plan.files[plan.taken] == at;

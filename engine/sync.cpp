@@ -205,14 +205,6 @@ static bool SyncClearTypeChange(Run& run, const SyncCall& call, const SyncEntry&
     return outcome == ArchiveOutcome::Moved;
 }
 
-// The name of a junction or directory link of the destination that a source
-// entry would reach through, or nullptr.
-static const std::wstring* SyncLinkNamed(const std::vector<std::wstring>& links, const std::wstring& name) {
-    for (const std::wstring& link : links)
-        if (plat::EqualNoCase(link, name)) return &link;
-    return nullptr;
-}
-
 // A source file with its destination namesake (or none): decide, archive
 // the old copy when it is replaced, copy.
 static void SyncHandleFile(Run& run, SyncCall& call, const SyncEntry& s, const SyncEntry* d, CopyPlan& copies,
@@ -316,7 +308,7 @@ static void SyncTree(Run& run, WalkAhead& walk, const std::wstring& sourceDirIn,
         } else if (!d && !links.empty()) {
             // A junction or link would lead the copy, and the archiving of
             // entries without source, into a folder outside the backup.
-            if (const std::wstring* link = SyncLinkNamed(links, s.Name)) {
+            if (const std::wstring* link = LinkNamed(links, s.Name)) {
                 SyncReportBlocked(
                     run, call, s, call.destDir + *link,
                     s.Size == kDirSize ? L"Zielverzeichnis ist eine Verknüpfung" : L"Zieldatei ist eine Verknüpfung");

@@ -156,6 +156,10 @@ void FillSourceEntries(Run& run, SyncList& source, const std::wstring& sourceDir
 // reach through).
 void FillDestEntries(SyncList& dest, std::vector<uint32_t>& temps, std::vector<std::wstring>& links);
 
+// The name in `links` (FillDestEntries) that a source entry called `name`
+// would reach through, or nullptr.
+const std::wstring* LinkNamed(const std::vector<std::wstring>& links, const std::wstring& name);
+
 // Deletes the temporary copies an interrupted run left in destDir. One that
 // a source file of the same name owns (sorted `source`, or an excluded
 // source name) is a real copy and is kept in `dest` (unsorted).

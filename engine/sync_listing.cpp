@@ -116,4 +116,10 @@ void SweepTempLeftovers(const std::wstring& destDir, std::vector<uint32_t>& temp
     temps.clear();
 }
 
+const std::wstring* LinkNamed(const std::vector<std::wstring>& links, const std::wstring& name) {
+    for (const std::wstring& link : links)
+        if (plat::EqualNoCase(link, name)) return &link;
+    return nullptr;
+}
+
 }  // namespace engine
