@@ -165,11 +165,12 @@ int main(int argc, char** argv) {
     options.ListAhead = args.listAhead;
     options.CopyAhead = args.copyAhead;
     const engine::Run run = engine::RunBackup(options);
+    engine::EndRun(run);
 
-    std::printf("copied %d files (%lld bytes), entries %d, errors %d, hints %zu\n", run.FilesCopied,
-                static_cast<long long>(run.BytesCopied), run.EntriesDone, run.RunErrorCount,
+    std::printf("copied %d files (%lld bytes), entries %d, errors %d, hints %zu\n", run.tally.FilesCopied,
+                static_cast<long long>(run.tally.BytesCopied), run.tally.EntriesDone, run.tally.RunErrorCount,
                 logs::ChannelLineCount(core::kLogHint));
-    if (run.RunErrorCount == 0) return 0;
+    if (run.tally.RunErrorCount == 0) return 0;
     const std::wstring errors = logs::ChannelNewestText(core::kLogError, 20);
     std::fprintf(stderr, "%s", plat::WideToUtf8(errors).c_str());
     return 1;

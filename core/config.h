@@ -3,6 +3,7 @@
 // follows from it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace core {
@@ -17,6 +18,15 @@ struct ConfigOutcome {
     // process ends without writing the file.
     std::wstring message;
 };
+
+// How much a run logs besides its errors and hints: the directories it
+// copies into, every copy with the archive moves, or the archive moves with
+// the directories. The file keeps its number (GLogExt), which the program
+// reads only through LogDetailOf.
+enum class LogDetail : int8_t { Directories, EveryCopy, ArchiveMoves };
+// GLogExt 0, 1, or any other number.
+LogDetail LogDetailOf(int8_t gLogExt);
+inline bool LogsArchiveMoves(LogDetail detail) { return detail != LogDetail::Directories; }
 
 // The version this program writes and understands.
 inline constexpr const wchar_t* kIniVersion = L"110708";

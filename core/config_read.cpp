@@ -29,6 +29,11 @@ static int8_t CfgByte(const IniDoc& doc, const wchar_t* section, const wchar_t* 
     return static_cast<int8_t>(CfgInt(doc, section, key, fallback));
 }
 
+LogDetail LogDetailOf(int8_t gLogExt) {
+    if (gLogExt == 0) return LogDetail::Directories;
+    return gLogExt == 1 ? LogDetail::EveryCopy : LogDetail::ArchiveMoves;
+}
+
 static std::wstring CfgText(const IniDoc& doc, const wchar_t* section, const wchar_t* key) {
     std::wstring value;
     IniValue(doc, section, key, value);

@@ -67,7 +67,9 @@ void BuildFolderVars() {
     const std::wstring& dir = S().paths.ConfigDir;
     if (dir.empty() || !FolderListNeedsWriting(dir)) return;
     std::wstring content = std::wstring(kFolderListHeader) + L"\r\n\r\n" + text;
-    plat::WriteFileReplacing(AddBackslash(dir) + kFolderListFile, plat::WideToUtf8(content));
+    // The list is for the user to read; the variables work without it, and
+    // the next start writes it again.
+    (void)plat::WriteFileReplacing(AddBackslash(dir) + kFolderListFile, plat::WideToUtf8(content));
 }
 
 std::wstring ResolveFolderVar(const std::wstring& name) {

@@ -25,7 +25,7 @@ static void StartupMoveOldFiles(const std::wstring& base, const std::wstring& co
     if (!plat::ListDir(base, L"Tresoro*.*", entries)) return;
     for (const plat::DirEntry& entry : entries) {
         if (entry.attributes & plat::kAttrDirectory) continue;
-        plat::MoveEntry(base + entry.name, configDir + entry.name);  // a failure leaves it in place
+        (void)plat::MoveEntry(base + entry.name, configDir + entry.name);  // a failure leaves it in place
     }
 }
 

@@ -62,7 +62,7 @@ bool AddStandardJob(const std::wstring& sourceIn, const std::wstring& destinatio
     core::S().Jobs.Append(job);
     // The disk may be away now; the run creates or searches the destination
     // later as configured.
-    plat::CreateDir(job.Dest);
+    (void)plat::CreateDir(job.Dest);
     SearchExcludesFor(sid);
     return true;
 }

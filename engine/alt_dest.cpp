@@ -48,7 +48,7 @@ static std::vector<core::Drive> AltDrivesBySpace() {
     return drives;
 }
 
-std::wstring FindAlternativeDest(Run& run, const core::Job& job) {
+std::wstring FindAlternativeDest(RunTally& tally, const core::Job& job) {
     const uint32_t t0 = plat::Tick();
     const std::wstring tail = DestTail(job.Dest);
     std::wstring found;
@@ -69,8 +69,8 @@ std::wstring FindAlternativeDest(Run& run, const core::Job& job) {
             logs::AddLog(L"Korrekte Sid und Zielpfad gefunden in " + iniPath + L" - Pfad wird verwendet!",
                          core::kLogHint);
             found = candidate;
-            const int64_t expected = static_cast<int64_t>(run.EntriesExpected) + job.EntryCount;
-            run.EntriesExpected =
+            const int64_t expected = static_cast<int64_t>(tally.EntriesExpected) + job.EntryCount;
+            tally.EntriesExpected =
                 static_cast<int32_t>(std::clamp<int64_t>(expected, 0, std::numeric_limits<int32_t>::max()));
             break;
         }

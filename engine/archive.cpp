@@ -7,6 +7,7 @@
 #include "engine/run_state.h"
 #include "log/channels.h"
 #include "platform/clock.h"
+#include "platform/errors.h"
 #include "platform/fs.h"
 #include "platform/path_text.h"
 
@@ -69,7 +70,7 @@ static std::wstring ArchiveAsidePath(const std::wstring& setAsideDir, const std:
 // The set-aside folder is made, with any missing levels above it, when the
 // first version of its directory has to wait; what is made is noted, so
 // that each directory removes its folder again when it is done.
-static bool ArchiveMakeSetAsideDir(Run& run, const std::wstring& setAsideDir) {
+static bool ArchiveMakeSetAsideDir(SetAsideScratch& aside, const std::wstring& setAsideDir) {
     std::wstring level = plat::WithoutTrailingSeparator(setAsideDir);
     std::vector<std::wstring> missing;
     while (!plat::DirExists(level)) {
@@ -80,27 +81,28 @@ static bool ArchiveMakeSetAsideDir(Run& run, const std::wstring& setAsideDir) {
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         if (!plat::CreateDir(*it)) return false;
-        run.SetAsideDirs.push_back(*it);
+        aside.dirs.push_back(*it);
     }
     return true;
 }
 
 // The slot is taken: its version waits in the set-aside folder until the
 // directory is done, so that a failed copy can still put it back. True when
-// it was set aside (and is now the last element of SetAsideList).
-static bool ArchiveSetAside(Run& run, const std::wstring& slotPath, const std::wstring& setAsideDir) {
-    const std::wstring aside = ArchiveAsidePath(setAsideDir, slotPath);
+// it was set aside (and is now the last element of aside.list).
+static bool ArchiveSetAside(SetAsideScratch& aside, const std::wstring& slotPath, const std::wstring& setAsideDir) {
+    const std::wstring asidePath = ArchiveAsidePath(setAsideDir, slotPath);
     // Only the program puts anything there: a version of an interrupted run
-    // that the sweep could not remove would block the rename.
-    if (plat::GetAttributes(aside) != plat::kInvalidAttributes) plat::RemoveForGood(aside);
-    if (ArchiveMakeSetAsideDir(run, setAsideDir) && plat::MoveEntry(slotPath, aside)) {
-        run.SetAsideList.push_back({slotPath, aside});
+    // that the sweep could not remove would block the rename. Whether it
+    // went shows in the move below.
+    if (plat::GetAttributes(asidePath) != plat::kInvalidAttributes) (void)plat::RemoveForGood(asidePath);
+    if (ArchiveMakeSetAsideDir(aside, setAsideDir) && plat::MoveEntry(slotPath, asidePath)) {
+        aside.list.push_back({slotPath, asidePath});
         return true;
     }
     // The oldest version gives way at once instead of after the copy. When
     // even that fails (an archive folder that cannot be changed), it stays,
     // and the move into its slot fails and is reported.
-    plat::RemoveForGood(slotPath);
+    (void)plat::RemoveForGood(slotPath);
     const bool gone = plat::GetAttributes(slotPath) == plat::kInvalidAttributes;
     logs::AddLog(L"Archivieren - temporäres Umbenennen fehlgeschlagen - alte " + slotPath +
                      (gone ? L" gelöscht" : L" nicht gelöscht, bleibt erhalten"),
@@ -108,12 +110,10 @@ static bool ArchiveSetAside(Run& run, const std::wstring& slotPath, const std::w
     return false;
 }
 
-std::wstring ArchiveEntry(Run& run, const std::wstring& pathIn, const std::wstring& archiveDir,
-                          const std::wstring& setAsideDir, int32_t versions, int32_t intervalDays, ArchiveMode mode,
-                          ArchiveOutcome* outcome) {
-    if (outcome) *outcome = ArchiveOutcome::NotNeeded;
-    if (versions == 0 || CancelPending()) return L"";
-    if (versions < 0) versions = kUnlimitedVersions;
+ArchiveResult ArchiveEntry(const ArchivePlace& place, const std::wstring& pathIn, ArchiveMode mode, RunTally& tally,
+                           SetAsideScratch& aside) {
+    if (place.versions == 0 || CancelPending()) return {ArchiveOutcome::Off, L""};
+    const int32_t versions = place.versions < 0 ? kUnlimitedVersions : place.versions;
 
     const std::wstring path = plat::WithoutTrailingSeparator(pathIn);
     std::wstring base, ext;
@@ -121,46 +121,45 @@ std::wstring ArchiveEntry(Run& run, const std::wstring& pathIn, const std::wstri
 
     int64_t newestDate = 0;
     bool taken = false;
-    const int32_t index = ArchiveScanSlots(archiveDir, base, ext, versions, newestDate, taken);
+    const int32_t index = ArchiveScanSlots(place.archiveDir, base, ext, versions, newestDate, taken);
 
     // Interval rule: a file replaced again within the interval gets no new
     // version. Without an interval every replaced file is kept, even when an
     // archived version happens to be newer than it (a file restored from the
     // archive, a slot shared with another name); the file's own date is
     // needed only here.
-    if (mode == ArchiveMode::Replace && intervalDays > 0) {
+    if (mode == ArchiveMode::Replace && place.intervalDays > 0) {
         int64_t fileDate = 0;
         if (!plat::GetModified(path, fileDate)) fileDate = 0;
-        if (newestDate > fileDate - static_cast<int64_t>(intervalDays) * kArchiveDaySeconds) return L"";
+        if (newestDate > fileDate - static_cast<int64_t>(place.intervalDays) * kArchiveDaySeconds)
+            return {ArchiveOutcome::WithinInterval, L""};
     }
 
-    const std::wstring slotPath = ArchiveSlotName(archiveDir, base, index, ext);
-    const bool setAside = taken && ArchiveSetAside(run, slotPath, setAsideDir);
+    const std::wstring slotPath = ArchiveSlotName(place.archiveDir, base, index, ext);
+    const bool setAside = taken && ArchiveSetAside(aside, slotPath, place.setAsideDir);
 
     if (!plat::MoveEntry(path, slotPath)) {
-        RunError(run, L"Archivieren fehlgeschlagen: " + path + L" -> " + slotPath);
+        RunError(tally, L"Archivieren fehlgeschlagen: " + path + L" -> " + slotPath, plat::LastError());
         // The entry stays where it is, so the version set aside for it keeps
         // its slot instead of being purged for nothing; if it cannot go back
         // now, the next visit's sweep puts it back.
         if (setAside) {
-            plat::MoveEntry(run.SetAsideList.back().aside, slotPath);
-            run.SetAsideList.pop_back();
+            (void)plat::MoveEntry(aside.list.back().aside, slotPath);
+            aside.list.pop_back();
         }
-        if (outcome) *outcome = ArchiveOutcome::MoveFailed;
-        return L"";
+        return {ArchiveOutcome::Failed, L""};
     }
-    if (run.LogExt != 0) logs::AddLog(L"Archiviere: " + path + L" -> " + slotPath, core::kLogNormal);
-    if (outcome) *outcome = ArchiveOutcome::Moved;
-    return slotPath;
+    if (place.logMoves) logs::AddLog(L"Archiviere: " + path + L" -> " + slotPath, core::kLogNormal);
+    return {ArchiveOutcome::Moved, slotPath};
 }
 
-void PurgeSetAside(Run& run) {
-    std::vector<SetAside>& list = run.SetAsideList;
-    for (const SetAside& entry : list) {
-        plat::RemoveForGood(entry.aside);
-        if (run.LogExt != 0) logs::AddLog(L"Temp. Archivältester gelöscht: " + entry.aside, core::kLogNormal);
+void PurgeSetAside(SetAsideScratch& aside, bool logMoves) {
+    for (const SetAside& entry : aside.list) {
+        // One that stays is deleted by the next visit's sweep.
+        (void)plat::RemoveForGood(entry.aside);
+        if (logMoves) logs::AddLog(L"Temp. Archivältester gelöscht: " + entry.aside, core::kLogNormal);
     }
-    list.clear();
+    aside.list.clear();
 }
 
 static bool ArchiveIsAsideName(const std::wstring& name) {
@@ -168,38 +167,40 @@ static bool ArchiveIsAsideName(const std::wstring& name) {
     return name.size() > suffix && name.compare(name.size() - suffix, suffix, kSetAsideSuffix) == 0;
 }
 
-static void ArchiveNoteSetAsideDir(Run& run, const std::wstring& dir) {
-    std::vector<std::wstring>& dirs = run.SetAsideDirs;
+static void ArchiveNoteSetAsideDir(SetAsideScratch& aside, const std::wstring& dir) {
+    std::vector<std::wstring>& dirs = aside.dirs;
     if (dirs.empty() || dirs.back() != dir) dirs.push_back(dir);
 }
 
-void SweepSetAside(Run& run, const std::wstring& archiveDir, const std::wstring& setAsideDir) {
-    const std::wstring dir = plat::WithoutTrailingSeparator(setAsideDir);
+void SweepSetAside(const ArchivePlace& place, SetAsideScratch& aside) {
+    const std::wstring dir = plat::WithoutTrailingSeparator(place.setAsideDir);
     if (!plat::DirExists(dir)) return;
-    ArchiveNoteSetAsideDir(run, dir);
+    ArchiveNoteSetAsideDir(aside, dir);
     std::vector<plat::DirEntry> entries;
-    if (!plat::ListDir(setAsideDir, L"*.*", entries)) return;
+    if (!plat::ListDir(place.setAsideDir, L"*.*", entries)) return;
     for (const plat::DirEntry& entry : entries) {
         // Other names are the folders of directories below this one.
         if (!ArchiveIsAsideName(entry.name)) continue;
-        const std::wstring aside = setAsideDir + entry.name;
-        const std::wstring slot = archiveDir + entry.name.substr(0, entry.name.size() - std::wcslen(kSetAsideSuffix));
+        const std::wstring asidePath = place.setAsideDir + entry.name;
+        const std::wstring slot =
+            place.archiveDir + entry.name.substr(0, entry.name.size() - std::wcslen(kSetAsideSuffix));
         // Killed between setting it aside and filling its slot: the version
         // was never replaced.
-        if (plat::GetAttributes(slot) == plat::kInvalidAttributes && plat::MoveEntry(aside, slot)) continue;
-        plat::RemoveForGood(aside);
-        if (run.LogExt != 0) logs::AddLog(L"Temp. Archivältester gelöscht: " + aside, core::kLogNormal);
+        if (plat::GetAttributes(slot) == plat::kInvalidAttributes && plat::MoveEntry(asidePath, slot)) continue;
+        // One that stays is tried again at the next visit.
+        (void)plat::RemoveForGood(asidePath);
+        if (place.logMoves) logs::AddLog(L"Temp. Archivältester gelöscht: " + asidePath, core::kLogNormal);
     }
 }
 
-void ReleaseSetAsideDir(Run& run, const std::wstring& setAsideDir) {
-    std::vector<std::wstring>& dirs = run.SetAsideDirs;
+void ReleaseSetAsideDir(SetAsideScratch& aside, const std::wstring& setAsideDir) {
+    std::vector<std::wstring>& dirs = aside.dirs;
     const std::wstring dir = plat::WithoutTrailingSeparator(setAsideDir);
     if (dirs.empty() || dirs.back() != dir) return;
     dirs.pop_back();
     // Fails while it still holds something (a version that could not be
     // deleted); the next visit's sweep tries again.
-    plat::RemoveDir(dir);
+    (void)plat::RemoveDir(dir);
 }
 
 }  // namespace engine

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/run_context.h"
 
@@ -17,14 +18,6 @@ enum class ArchiveMode : int {
     Vanished = 1,  // a destination entry without source counterpart
 };
 
-// What ArchiveEntry did. The copy must not go ahead over a file whose old
-// version the user asked to keep but which could not be moved away.
-enum class ArchiveOutcome {
-    NotNeeded,   // archiving off, cancelled, or the interval asks for no new version
-    Moved,       // the entry is now in its slot
-    MoveFailed,  // the entry is still in place; logged and counted
-};
-
 // "Unlimited" versions: 2^31 - 8 slots.
 constexpr int32_t kUnlimitedVersions = 2147483640;
 
@@ -32,17 +25,53 @@ constexpr int32_t kUnlimitedVersions = 2147483640;
 // is reused, in the directory's set-aside folder (below "@\@\").
 extern const wchar_t* const kSetAsideSuffix;
 
-// Moves `path` (a file or a directory) into the archive directory
-// `archiveDir` (ending in "\") under the slot the scan picks, and returns
-// that slot path; "" when nothing was moved. `versions` 0 is archiving off,
-// negative is unlimited; `intervalDays` > 0 makes a replaced file a new
-// version only when the newest version is at least that many days older
-// than it. A full slot's oldest version waits in `setAsideDir` (ending in
-// "\"; see SetAsideDirFor) until the directory is done. `outcome`, when
-// given, tells "not needed" from "failed".
-std::wstring ArchiveEntry(Run& run, const std::wstring& path, const std::wstring& archiveDir,
-                          const std::wstring& setAsideDir, int32_t versions, int32_t intervalDays, ArchiveMode mode,
-                          ArchiveOutcome* outcome = nullptr);
+// Where the entries of one mirror directory go when they leave it, and the
+// settings in force there.
+struct ArchivePlace {
+    std::wstring archiveDir;   // ends in "\"; see ArchiveDirFor
+    std::wstring setAsideDir;  // ends in "\"; see SetAsideDirFor
+    // 0 is archiving off, negative unlimited.
+    int32_t versions = 0;
+    // > 0: a replaced file becomes a new version only when the newest
+    // version is at least that many days older than it.
+    int32_t intervalDays = 0;
+    // Each move gets its "Archiviere:" line (GLogExt).
+    bool logMoves = false;
+};
+
+// A version waiting for its slot to be reused: where it was, where it waits.
+struct SetAside {
+    std::wstring slot;
+    std::wstring aside;
+};
+
+// What the archive keeps across one walk: the versions set aside in the
+// directory at hand, in that order, and the set-aside folders made or found
+// on the way down, innermost last (each directory removes its own).
+struct SetAsideScratch {
+    std::vector<SetAside> list;
+    std::vector<std::wstring> dirs;
+};
+
+enum class ArchiveOutcome {
+    Moved,           // the entry is now in its slot
+    WithinInterval,  // a replaced file within the interval: no new version, it may be overwritten
+    Off,             // archiving off here, or cancelled: nothing moved
+    Failed,          // the entry is still in place; logged and counted
+};
+
+struct ArchiveResult {
+    ArchiveOutcome outcome = ArchiveOutcome::Off;
+    std::wstring slot;  // for Moved: where it is now
+};
+
+// Moves `path` (a file or a directory) into place.archiveDir under the slot
+// the scan picks. A full slot's oldest version waits in place.setAsideDir
+// (noted in `aside`) until the directory is done. A move that fails is a
+// counted error in `tally`. The copy must not go ahead over a file whose
+// move failed.
+[[nodiscard]] ArchiveResult ArchiveEntry(const ArchivePlace& place, const std::wstring& path, ArchiveMode mode,
+                                         RunTally& tally, SetAsideScratch& aside);
 
 // archiveDir + base + ext for slot 0, archiveDir + base + index + ext above.
 std::wstring ArchiveSlotName(const std::wstring& archiveDir, const std::wstring& base, int32_t index,
@@ -52,18 +81,18 @@ std::wstring ArchiveSlotName(const std::wstring& archiveDir, const std::wstring&
 // when the name has none): "Fotos.2012" gives "Fotos" and ".2012".
 void SplitSlotName(const std::wstring& name, std::wstring& base, std::wstring& ext);
 
-// Deletes every version set aside in the run's SetAsideList and empties it.
-// Called at the end of each directory, when no copy can fail any more that
-// would need the set-aside version back.
-void PurgeSetAside(Run& run);
+// Deletes every version set aside in `aside` and empties its list. Called at
+// the end of each directory, when no copy can fail any more that would need
+// the set-aside version back.
+void PurgeSetAside(SetAsideScratch& aside, bool logMoves);
 
 // What a killed run left in a directory's set-aside folder, when the
 // directory is next visited: a version whose slot is free goes back into
 // it, any other is deleted. Only versions the program set aside are there.
-void SweepSetAside(Run& run, const std::wstring& archiveDir, const std::wstring& setAsideDir);
+void SweepSetAside(const ArchivePlace& place, SetAsideScratch& aside);
 
 // At the end of a directory: removes its set-aside folder when this run
 // made it (or found it) and it is empty now.
-void ReleaseSetAsideDir(Run& run, const std::wstring& setAsideDir);
+void ReleaseSetAsideDir(SetAsideScratch& aside, const std::wstring& setAsideDir);
 
 }  // namespace engine

@@ -36,10 +36,11 @@ static void AheadWriter(CopyAhead* ahead) {
     }
 }
 
-void StartCopyAhead(CopyAhead& ahead, const Run& run, const std::wstring& sourceDir, const std::wstring& destDir) {
+void StartCopyAhead(CopyAhead& ahead, const RunOptions& options, const std::wstring& sourceDir,
+                    const std::wstring& destDir) {
     ahead.prepare = WalkPrepareFn();
-    ahead.archiveOnly = run.ItJobMode == kItJobNormal;
-    if (!run.CopyAhead || !plat::CanPrepareCopies() || !WalkMayRunAhead(sourceDir, destDir)) return;
+    ahead.archiveOnly = options.itJobMode == ItJobMode::Normal;
+    if (!options.CopyAhead || !plat::CanPrepareCopies() || !WalkMayRunAhead(sourceDir, destDir)) return;
     for (int index = 0; index < kWriters; ++index) ahead.writers.emplace_back(AheadWriter, &ahead);
 }
 

@@ -68,7 +68,8 @@ struct CopyAhead {
 // Starts the writers for the walk of sourceDir into destDir, unless the run
 // copies at each turn (its CopyAhead off, no nameless copies on this
 // platform, faults injected, one tree inside the other).
-void StartCopyAhead(CopyAhead& ahead, const Run& run, const std::wstring& sourceDir, const std::wstring& destDir);
+void StartCopyAhead(CopyAhead& ahead, const RunOptions& options, const std::wstring& sourceDir,
+                    const std::wstring& destDir);
 
 // The new small files of one directory level, by their positions in the
 // sorted source list, and the copies handed out for them.

@@ -18,8 +18,8 @@ bool IsHourShift(int64_t delta) {
     return remainder <= kDecisionTolerance && hours <= 2;
 }
 
-CopyDecision DecideCopy(const SyncEntry& source, const SyncEntry& dest, int64_t now, int8_t itJobMode) {
-    const bool forced = itJobMode == kItJobForced;
+CopyDecision DecideCopy(const SyncEntry& source, const SyncEntry& dest, int64_t now, ItJobMode itJobMode) {
+    const bool forced = itJobMode == ItJobMode::Forced;
     // Size alone never triggers a copy, except in the forced mode.
     if (source.Size != dest.Size && forced) return CopyDecision::Copy;
     const int64_t delta = source.Date - dest.Date;

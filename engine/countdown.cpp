@@ -54,7 +54,7 @@ void StartCountdownTick() {
         // controls itself; clearing the countdown's display afterwards would
         // wipe the result of the unattended run.
         countdown.CountdownShown = false;
-        RunBackup({});
+        EndRun(RunBackup({}));
         return;
     }
     if (countdown.CountdownShown) {

@@ -30,10 +30,11 @@ bool HasExclusions(const std::vector<core::Exclude>& excludes, int32_t sid) {
     return false;
 }
 
-bool WarnLongPath(Run& run, const std::wstring& path) {
+bool WarnLongPath(RunTally& tally, const std::wstring& path) {
     if (path.size() <= 240) return false;
-    RunErrorDetail(run, L"Verzeichnis-Pfade dürfen in Windows max. 247, Dateipfade höchstens 259 Zeichen lang sein...");
-    RunErrorDetail(run, L"Pfad sehr lang! (" + std::to_wstring(path.size()) + L") Zeichen\t" + path);
+    RunErrorDetail(tally,
+                   L"Verzeichnis-Pfade dürfen in Windows max. 247, Dateipfade höchstens 259 Zeichen lang sein...");
+    RunErrorDetail(tally, L"Pfad sehr lang! (" + std::to_wstring(path.size()) + L") Zeichen\t" + path);
     return true;
 }
 

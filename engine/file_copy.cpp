@@ -37,29 +37,27 @@ static bool CopyProgressCall(uint64_t total, uint64_t copied) {
 // The mirror copy must stay overwritable by the next run: in normal mode it
 // loses read-only, hidden and system before it takes its place. The IT-job
 // copies keep what the source had.
-bool CopyFileWithProgress(Run& run, const std::wstring& source, const std::wstring& target) {
-    run.LastCopyError = 0;
-    const bool ok = plat::CopyFileIntoPlace(source, target, CopyProgressCall, run.ItJobMode == kItJobNormal);
-    run.LastCopyError = ok ? 0 : plat::LastError();
+CopyOutcome CopyFileWithProgress(const std::wstring& source, const std::wstring& target, bool archiveOnly) {
+    CopyOutcome outcome;
+    outcome.ok = plat::CopyFileIntoPlace(source, target, CopyProgressCall, archiveOnly);
+    if (!outcome.ok) outcome.error = plat::LastError();
     ShowFileProgress(0);
-    return ok;
+    return outcome;
 }
 
 // The copy is complete already; the calls a small copy makes here (before
 // and after its one chunk) still drain events and still let "Abbrechen"
 // stop it before it gets its name.
-bool PlaceCopyWithProgress(Run& run, plat::PreparedCopy& copy, const std::wstring& target) {
-    run.LastCopyError = 0;
-    bool ok = CopyProgressCall(copy.total, 0) && (copy.copied == 0 || CopyProgressCall(copy.total, copy.copied));
-    if (ok) {
-        ok = plat::PlacePreparedCopy(copy, target);
-        run.LastCopyError = ok ? 0 : plat::LastError();
+CopyOutcome PlaceCopyWithProgress(plat::PreparedCopy& copy, const std::wstring& target) {
+    CopyOutcome outcome{false, plat::kErrRequestAborted};
+    if (CopyProgressCall(copy.total, 0) && (copy.copied == 0 || CopyProgressCall(copy.total, copy.copied))) {
+        outcome.ok = plat::PlacePreparedCopy(copy, target);
+        outcome.error = outcome.ok ? 0 : plat::LastError();
     } else {
         plat::DropPreparedCopy(copy);
-        run.LastCopyError = plat::kErrRequestAborted;
     }
     ShowFileProgress(0);
-    return ok;
+    return outcome;
 }
 
 }  // namespace engine

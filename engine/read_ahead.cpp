@@ -128,9 +128,10 @@ bool WalkMayRunAhead(const std::wstring& sourceDir, const std::wstring& destDir)
     return source.compare(0, dest.size(), dest) != 0 && dest.compare(0, source.size(), source) != 0;
 }
 
-void StartReadAhead(ReadAhead& ahead, const Run& run, const std::wstring& sourceDir, const std::wstring& destDir) {
+void StartReadAhead(ReadAhead& ahead, const RunOptions& options, const std::wstring& sourceDir,
+                    const std::wstring& destDir) {
     ahead.list = WalkListFn();
-    if (!run.ListAhead || !WalkMayRunAhead(sourceDir, destDir)) return;
+    if (!options.ListAhead || !WalkMayRunAhead(sourceDir, destDir)) return;
     for (int index = 0; index < kReaders; ++index) ahead.readers.emplace_back(AheadReader, &ahead);
 }
 

@@ -68,7 +68,8 @@ bool WalkMayRunAhead(const std::wstring& sourceDir, const std::wstring& destDir)
 // Sets up the walk of sourceDir into destDir: with readers unless the run
 // reads in call order (its ListAhead off, faults injected, one tree inside
 // the other).
-void StartReadAhead(ReadAhead& ahead, const Run& run, const std::wstring& sourceDir, const std::wstring& destDir);
+void StartReadAhead(ReadAhead& ahead, const RunOptions& options, const std::wstring& sourceDir,
+                    const std::wstring& destDir);
 
 // The listings of a directory at its turn. False when the source cannot be
 // listed (LastError set); else `destListed` tells whether `dest` holds the

@@ -39,11 +39,13 @@ Run RunBackup(const RunOptions& options) {
     bool somethingRan = false;
 
     const std::vector<core::Job>& jobs = core::S().Jobs.items;
-    run.EntriesExpected = ExpectedEntries(jobs, options.IgnoreInterval, plat::Now());
+    run.tally.EntriesExpected = ExpectedEntries(jobs, options.IgnoreInterval, plat::Now());
 
     for (size_t i = 0; i < jobs.size(); ++i) {
         const bool selected = (jobs[i].Flags & core::kFlagSelected) != 0;
-        if (!RunJob(run, i, somethingRan)) break;
+        const JobResult job = RunJob(run.options, run.inputs, run.tally, i);
+        somethingRan = somethingRan || job.ran;
+        if (job.cancelled) break;
         // A run killed or powered off later still leaves what this job
         // archived and copied in the month's log; the save at the end
         // writes the same files whole again.
@@ -55,24 +57,25 @@ Run RunBackup(const RunOptions& options) {
     // The summary at the end of the log prints the run's error count; the
     // hints logged since the last run are pointed to once.
     logs::LogState& logState = logs::LS();
-    logState.RunErrorCount = run.RunErrorCount;
-    WriteClosingLines(run, logState.HintsPending != 0);
+    logState.RunErrorCount = run.tally.RunErrorCount;
+    WriteClosingLines(run.tally, logState.HintsPending != 0);
     logState.HintsPending = 0;
-    ShowRunResult(run, somethingRan);
+    ShowRunResult(run.tally, somethingRan);
     WriteFinalLines(startTick);
 
     logs::SaveLogs();
     StopBlinking();
     ShowProgressCount(L"- fertig -");
     ShowFileProgress(0);
+    return run;
+}
 
+void EndRun(const Run& run) {
     // A cancelled run neither ends the program nor shuts Windows down.
-    if (!CancelPending()) RunEndSequence(run.RunErrorCount != 0);
-
+    if (!CancelPending()) RunEndSequence(run.tally.RunErrorCount != 0);
     LockRunControls(false);
     ShowFileProgress(0);
     ReleaseCancelButton();
-    return run;
 }
 
 }  // namespace engine

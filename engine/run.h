@@ -16,9 +16,16 @@
 namespace engine {
 
 // Runs the backup over core::S().Jobs in the way `options` asks for and
-// returns the finished run. The jobs' dates and counts go back into the job
-// list, the error count into the log for its summary.
-Run RunBackup(const RunOptions& options);
+// returns the finished run, its result shown; it never ends the program.
+// The jobs' dates and counts go back into the job list, the error count into
+// the log for its summary. The controls stay locked for what follows: the
+// caller ends the run with EndRun.
+[[nodiscard]] Run RunBackup(const RunOptions& options);
+
+// What follows a run, run by the one who asked for it: unless the run was
+// cancelled, the end sequence (RunEndSequence, which may end the program or
+// power Windows off), then the controls and "Abbrechen" back to the user.
+void EndRun(const Run& run);
 
 // The date (local seconds) from which a job with BupInterval > 0 is due
 // again: BupInterval days after its last run, from `firstNext` o'clock on
@@ -29,7 +36,7 @@ int64_t NextDue(const core::Job& job, int32_t firstNext);
 // copy a former run left there, and returns the path found there ("" when
 // none). On a match the run's EntriesExpected grows by the job's EntryCount,
 // which the search at the start could not count.
-std::wstring FindAlternativeDest(Run& run, const core::Job& job);
+std::wstring FindAlternativeDest(RunTally& tally, const core::Job& job);
 
 // The icon animation thread: IconBusy and IconIdle alternating every 700 ms
 // in the tray and the status image while RunAnimating is 1; sets
@@ -63,18 +70,23 @@ bool ForeignIniHasJob(const std::string& bytes, int32_t sid, const std::wstring&
 // wraps after 24 hours, as the run log has always shown it.
 std::wstring FormatElapsed(uint32_t milliseconds);
 
-// One job of the run: due test, free-space hint, validation, destination
-// search and creation, SyncDirectory, the configuration copy into "@", and
-// the job's LastBup and EntryCount. False when the run was cancelled in it
-// (the remaining jobs are then not looked at).
-bool RunJob(Run& run, size_t index, bool& somethingRan);
+// What became of one job of the run.
+struct JobResult {
+    bool ran = false;        // it was mirrored (in part, when cancelled)
+    bool cancelled = false;  // the remaining jobs are not looked at
+};
+
+// One job of the run, core::S().Jobs[index]: due test, free-space hint,
+// validation, destination search and creation, SyncDirectory, the
+// configuration copy into "@", and the job's LastBup and EntryCount.
+[[nodiscard]] JobResult RunJob(const RunOptions& options, const RunInputs& inputs, RunTally& tally, size_t index);
 
 // The statistics after the last job: copied files and MB, entries, the
 // pointer to the hints when any were logged, the error count.
-void WriteClosingLines(const Run& run, bool hintsPending);
+void WriteClosingLines(const RunTally& tally, bool hintsPending);
 // Result icon in tray and status image and the result text; after a cancel
 // the tray shows IconIdle and the text says so.
-void ShowRunResult(const Run& run, bool somethingRan);
+void ShowRunResult(const RunTally& tally, bool somethingRan);
 // "Zeitaufwand: ", the end date line, the separator and the run's summary.
 void WriteFinalLines(uint32_t startTick);
 

@@ -29,15 +29,15 @@ std::wstring FormatElapsed(uint32_t milliseconds) {
     return out;
 }
 
-void WriteClosingLines(const Run& run, bool hintsPending) {
-    logs::AddLog(L"Kopiert: " + core::FormatThousands(run.FilesCopied) + L" (" +
-                     core::FormatThousands(run.BytesCopied / 1048576) + L" MB)",
+void WriteClosingLines(const RunTally& tally, bool hintsPending) {
+    logs::AddLog(L"Kopiert: " + core::FormatThousands(tally.FilesCopied) + L" (" +
+                     core::FormatThousands(tally.BytesCopied / 1048576) + L" MB)",
                  core::kLogNormal);
-    logs::AddLog(L"Anzahl Dateien: " + core::FormatThousands(run.EntriesDone), core::kLogNormal);
+    logs::AddLog(L"Anzahl Dateien: " + core::FormatThousands(tally.EntriesDone), core::kLogNormal);
     logs::AddLog(logs::kSeparatorLine, core::kLogNormal);
     if (hintsPending) logs::AddLog(L"Hinweise beachten...!", core::kLogNormal);
-    if (run.RunErrorCount != 0) {
-        std::wstring line = L"ES SIND FEHLER AUFGETRETEN: " + std::to_wstring(run.RunErrorCount);
+    if (tally.RunErrorCount != 0) {
+        std::wstring line = L"ES SIND FEHLER AUFGETRETEN: " + std::to_wstring(tally.RunErrorCount);
         // The end sequence gives the user five more minutes to read the
         // errors before it ends the program or Windows.
         if (EndSequencePending()) line += L" (aut. Programm-Beendigung wird deshalb verzögert)";
@@ -45,10 +45,10 @@ void WriteClosingLines(const Run& run, bool hintsPending) {
     }
 }
 
-void ShowRunResult(const Run& run, bool somethingRan) {
+void ShowRunResult(const RunTally& tally, bool somethingRan) {
     Icon icon = Icon::Idle;
     const wchar_t* text = L"Nichts zu kopieren...";
-    if (run.RunErrorCount != 0) {
+    if (tally.RunErrorCount != 0) {
         icon = Icon::Error;
         text = L"Backup mit Fehler abgeschlossen...";
     } else if (somethingRan) {

@@ -3,35 +3,27 @@
 #include "core/report.h"
 #include "core/state.h"
 #include "log/channels.h"
+#include "log/error_text.h"
 
 namespace engine {
 
-Run MakeRun(const RunOptions& options) {
-    Run run;
-    run.ItJobMode = options.ItJobMode;
-    run.IgnoreInterval = options.IgnoreInterval;
-    run.ListAhead = options.ListAhead;
-    run.CopyAhead = options.CopyAhead;
-    TakeRunInputs(run);
-    return run;
-}
+Run MakeRun(const RunOptions& options) { return Run{options, TakeRunInputs(), {}}; }
 
-void TakeRunInputs(Run& run) {
+RunInputs TakeRunInputs() {
     const core::State& state = core::S();
-    run.LogExt = state.settings.GLogExt;
-    run.FirstNext = state.settings.GFirstNext;
-    run.Excludes = state.Excludes.items;
-    run.ArcIndiv = state.ArcIndiv.items;
+    return RunInputs{core::LogDetailOf(state.settings.GLogExt), state.settings.GFirstNext, state.Excludes.items,
+                     state.ArcIndiv.items};
 }
 
-void RunError(Run& run, const std::wstring& line) {
-    logs::AddLog(line, core::kLogError);
-    ++run.RunErrorCount;
+void RunError(RunTally& tally, const std::wstring& line, uint32_t systemError) {
+    logs::AddLog(systemError == 0 ? line : line + L"\t\t(" + logs::WindowsErrorText(systemError) + L")",
+                 core::kLogError);
+    ++tally.RunErrorCount;
 }
 
-void RunErrorDetail(Run& run, const std::wstring& line) {
+void RunErrorDetail(RunTally& tally, const std::wstring& line) {
     logs::AddLog(line, core::kLogError);
-    ++run.ErrorDetailLines;
+    ++tally.ErrorDetailLines;
 }
 
 }  // namespace engine

@@ -1,88 +1,90 @@
-// What one backup run owns, from its options to its counters: built by
-// RunBackup from the process state and handed by reference to every step of
-// the run (the jobs, the synchronisation, the archive). What stays
-// process-wide is in run_state.h.
+// What one backup run owns, apart by what its steps may do with it: the
+// options it was asked with and the inputs it found (read, never changed),
+// the tally every step adds to, and the job at hand. Built by RunBackup from
+// the process state; what stays process-wide is in run_state.h.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "core/config.h"
 #include "core/records.h"
 
 namespace engine {
 
-constexpr int8_t kItJobNormal = 0;
-constexpr int8_t kItJobManual = 1;  // copy without archive
-constexpr int8_t kItJobForced = 2;  // copy without archive, size or date decides
+// The IT-job copies mirror without "@"; the forced one also copies where
+// only the size differs, and over a newer or future-dated copy.
+enum class ItJobMode : int8_t { Normal, Manual, Forced };
 
 // How a run was asked for.
 struct RunOptions {
-    int8_t ItJobMode = kItJobNormal;
+    ItJobMode itJobMode = ItJobMode::Normal;
     // Every selected job runs whether due or not (Start - Intervall
     // ignorieren, the IT-job copies).
     bool IgnoreInterval = false;
-    // Work ahead of the walk on other threads (Run::ListAhead, CopyAhead);
-    // off only to compare with a walk on one thread.
+    // Listings read and small new files copied ahead of the walk on other
+    // threads; off only to compare with a walk on one thread (the same
+    // results, slower).
     bool ListAhead = true;
     bool CopyAhead = true;
 };
 
-// A version waiting for its slot to be reused: where it was, where it waits.
-struct SetAside {
-    std::wstring slot;
-    std::wstring aside;
-};
-
-struct Run {
-    int8_t ItJobMode = kItJobNormal;
-    bool IgnoreInterval = false;
-    // What the steps read of the settings and lists, as the run found them
-    // (TakeRunInputs). GLogExt: 1 logs every copy, any other value but 0
-    // only the archive moves. GFirstNext: the hour a day of runs starts.
-    int32_t LogExt = 0;
+// What the steps read of the settings and lists, as the run found them
+// (TakeRunInputs): the window cannot change them while a run holds it.
+struct RunInputs {
+    core::LogDetail logDetail = core::LogDetail::Directories;
+    // GFirstNext: the hour a day of runs starts.
     int32_t FirstNext = 0;
     std::vector<core::Exclude> Excludes;
     std::vector<core::ArcIndivEntry> ArcIndiv;
-    // Listings are read ahead of the walk on reader threads; off, each is
-    // read at its turn on the run's thread (the same results, slower).
-    bool ListAhead = true;
-    // Small new files are copied ahead of their turn on writer threads and
-    // named at their turn; off, each is copied at its turn.
-    bool CopyAhead = true;
+};
+
+// What the steps of a run count as they go.
+struct RunTally {
     int32_t EntriesExpected = 0;
     int32_t EntriesDone = 0;
     int32_t JobEntriesDone = 0;
     int32_t FilesCopied = 0;
     int64_t BytesCopied = 0;
     uint32_t CopyMillis = 0;
+    // CopyMillis when the speed was last shown.
     uint32_t SpeedShownAt = 0;
     // Errors of this run; every one has its line in "Fehler" (RunError).
     int32_t RunErrorCount = 0;
     // Lines in "Fehler" that explain a counted error (RunErrorDetail).
     int32_t ErrorDetailLines = 0;
-    // Windows error code of the last file copy.
-    uint32_t LastCopyError = 0;
-    // Older archive versions set aside in this directory, in that order.
-    std::vector<SetAside> SetAsideList;
-    // Set-aside folders made or found during the walk, innermost last; each
-    // directory removes its own when it is done.
-    std::vector<std::wstring> SetAsideDirs;
-    // The job being run, its Dest the effective destination (another drive
-    // when the disk was found there); the archive folder derives from it.
-    core::Job job;
+};
+
+// What every step of one job reads and none changes: the run's options and
+// inputs and the job, its Dest the effective destination (another drive
+// when the disk was found there; the archive folder derives from it).
+struct JobContext {
+    const RunOptions& options;
+    const RunInputs& inputs;
+    const core::Job& job;
+
+    // Normal mode archives, and its copies carry the archive bit alone.
+    bool NormalMode() const { return options.itJobMode == ItJobMode::Normal; }
+};
+
+// A run as RunBackup builds it and returns it finished.
+struct Run {
+    RunOptions options;
+    RunInputs inputs;
+    RunTally tally;
 };
 
 // A run with these options and the current settings, nothing done yet.
 Run MakeRun(const RunOptions& options);
-// Fills the run's inputs (LogExt, FirstNext, Excludes, ArcIndiv) from the
-// settings and lists of the process.
-void TakeRunInputs(Run& run);
+// The run's inputs as the settings and lists of the process hold them now.
+RunInputs TakeRunInputs();
 
-// A counted error of the run: its line goes to "Fehler" and RunErrorCount grows.
-void RunError(Run& run, const std::wstring& line);
+// A counted error of the run: its line goes to "Fehler" and RunErrorCount
+// grows. With a system error the line ends in its text, as "\t\t(<text>)".
+void RunError(RunTally& tally, const std::wstring& line, uint32_t systemError = 0);
 // A line in "Fehler" that explains a counted error and is not counted itself
 // (the restore of an archived file that failed, the long-path lines).
-void RunErrorDetail(Run& run, const std::wstring& line);
+void RunErrorDetail(RunTally& tally, const std::wstring& line);
 
 }  // namespace engine

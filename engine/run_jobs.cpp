@@ -20,13 +20,13 @@ static const wchar_t* const kJobOptionalSkip = L" (Fakultativ: überspringe Job)
 
 // Optional jobs (a disk that is not always there, a folder that may be
 // missing) skip quietly; for any other job a bad path is an error of the run.
-static void JobReportInvalid(Run& run, const std::wstring& label, const std::wstring& path, bool optional) {
+static void JobReportInvalid(RunTally& tally, const std::wstring& label, const std::wstring& path, bool optional) {
     if (optional) {
         logs::AddLog(label + path + kJobOptionalSkip, core::kLogNormal);
         return;
     }
     logs::AddLog(label + path, core::kLogNormal);
-    RunError(run, label + path);
+    RunError(tally, label + path);
 }
 
 bool LowFreeSpace(uint64_t available, uint64_t total) {
@@ -39,18 +39,21 @@ bool LowFreeSpace(uint64_t available, uint64_t total) {
 // The copy of the configuration in "@" lets a later run recognise this disk
 // under another drive letter. It is written whole through a temporary file,
 // so an interrupted run never leaves a truncated copy that could no longer
-// be recognised.
+// be recognised. A copy that cannot be made is no error of the backup: the
+// mirror is complete without it, and only the search on other drives would
+// miss it; every later run tries again.
 static void JobCopyConfig(const std::wstring& dest, const std::wstring& iniFile) {
     const std::wstring archive = core::AddBackslash(dest) + L"@";
-    if (!plat::DirExists(archive)) plat::CreateDir(archive);
+    if (!plat::DirExists(archive)) (void)plat::CreateDir(archive);
     std::string bytes;
     if (iniFile.empty() || !plat::ReadWholeFile(iniFile, bytes)) return;
-    plat::WriteFileReplacing(archive + L"\\" + plat::PathName(iniFile), bytes);
+    (void)plat::WriteFileReplacing(archive + L"\\" + plat::PathName(iniFile), bytes);
 }
 
 // One level only: a destination whose parent is missing (a disk that is not
-// connected) must not be built up from nothing on another medium.
-static void JobCreateDest(const std::wstring& dest) { plat::CreateDir(plat::WithoutTrailingSeparator(dest)); }
+// connected) must not be built up from nothing on another medium. Whether
+// it worked is asked right after ("UNGÜLTIGES ZIEL").
+static void JobCreateDest(const std::wstring& dest) { (void)plat::CreateDir(plat::WithoutTrailingSeparator(dest)); }
 
 // What RunJob needs of the process state: the job as it stands in the list
 // and the settings that steer it.
@@ -70,37 +73,39 @@ static JobInput JobTake(size_t index) {
 // What the job leaves in the list: how many entries it handled, and when it
 // last ran completely. Any error so far in the run keeps it due, so the next
 // run repeats it; the count only grows then, keeping the percentage honest.
-static void JobWriteBack(const Run& run, size_t index, bool cancelled) {
+static void JobWriteBack(const RunTally& tally, size_t index, bool cancelled) {
     // The synchronisation dispatched window events; take the job afresh.
     core::Job& job = core::S().Jobs.items[index];
-    if (!cancelled && run.RunErrorCount == 0) {
-        job.EntryCount = run.JobEntriesDone;
+    if (!cancelled && tally.RunErrorCount == 0) {
+        job.EntryCount = tally.JobEntriesDone;
         job.LastBup = static_cast<int32_t>(plat::Now());
-    } else if (job.EntryCount < run.JobEntriesDone) {
-        job.EntryCount = run.JobEntriesDone;
+    } else if (job.EntryCount < tally.JobEntriesDone) {
+        job.EntryCount = tally.JobEntriesDone;
     }
 }
 
-bool RunJob(Run& run, size_t index, bool& somethingRan) {
-    run.JobEntriesDone = 0;
+JobResult RunJob(const RunOptions& options, const RunInputs& inputs, RunTally& tally, size_t index) {
+    tally.JobEntriesDone = 0;
     const JobInput input = JobTake(index);
-    if (!(input.job.Flags & core::kFlagSelected)) return true;
+    if (!(input.job.Flags & core::kFlagSelected)) return {};
 
-    run.job = input.job;
-    const std::wstring& src = run.job.Src;
-    std::wstring dest = run.job.Dest;
-    const bool optional = (run.job.Flags & core::kFlagOptional) != 0;
+    // The job as this run sees it: its Dest becomes the drive where the disk
+    // was found.
+    core::Job job = input.job;
+    const std::wstring& src = job.Src;
+    std::wstring dest = job.Dest;
+    const bool optional = (job.Flags & core::kFlagOptional) != 0;
     bool runIt = true;
 
     const int64_t now = plat::Now();
     logs::AddLog(core::FormatLogDate(now) + L"   " + src + L"   >>>   " + dest, core::kLogNormal);
 
-    if (run.job.BupInterval > 0 && !run.IgnoreInterval) {
-        const int64_t due = NextDue(run.job, run.FirstNext);
+    if (job.BupInterval > 0 && !options.IgnoreInterval) {
+        const int64_t due = NextDue(job, inputs.FirstNext);
         if (due > now) {
             logs::AddLog(L"Backup noch nicht fällig - nächstes frühestens am " + core::FormatLogDate(due) + L"   ",
                          core::kLogNormal);
-            return true;
+            return {};
         }
     }
 
@@ -112,34 +117,36 @@ bool RunJob(Run& run, size_t index, bool& somethingRan) {
 
     if (!plat::DirExists(src)) {
         runIt = false;
-        JobReportInvalid(run, L"UNGÜLTIGE QUELLE: ", src, optional);
+        JobReportInvalid(tally, L"UNGÜLTIGE QUELLE: ", src, optional);
     }
 
     // Network paths are not searched: another drive letter cannot hold them.
     // A destination found elsewhere is the job's destination for this run
     // (the archive folder derives from it); the list keeps the configured one.
     if (input.searchDest && !plat::DirExists(dest) && dest.rfind(L"\\\\", 0) != 0) {
-        const std::wstring found = FindAlternativeDest(run, run.job);
-        if (!found.empty()) dest = run.job.Dest = found;
+        const std::wstring found = FindAlternativeDest(tally, job);
+        if (!found.empty()) dest = job.Dest = found;
     }
 
     if (input.createDest && !plat::DirExists(dest)) JobCreateDest(dest);
 
     if (!plat::DirExists(dest)) {
         runIt = false;
-        JobReportInvalid(run, L"UNGÜLTIGES ZIEL: ", dest, optional);
+        JobReportInvalid(tally, L"UNGÜLTIGES ZIEL: ", dest, optional);
     }
 
+    JobResult result;
     if (runIt) {
-        SyncDirectory(run, src, dest);
-        somethingRan = true;
-        if (run.ItJobMode == kItJobNormal) JobCopyConfig(dest, input.iniFile);
+        const JobContext context{options, inputs, job};
+        SyncDirectory(context, tally, src, dest);
+        result.ran = true;
+        if (context.NormalMode()) JobCopyConfig(dest, input.iniFile);
     }
 
-    const bool cancelled = CancelPending();
-    if (cancelled) logs::AddLog(L"ABBRUCH bei " + src + L"!!!", core::kLogNormal);
-    JobWriteBack(run, index, cancelled);
-    return !cancelled;
+    result.cancelled = CancelPending();
+    if (result.cancelled) logs::AddLog(L"ABBRUCH bei " + src + L"!!!", core::kLogNormal);
+    JobWriteBack(tally, index, result.cancelled);
+    return result;
 }
 
 }  // namespace engine

@@ -11,7 +11,6 @@
 #include "engine/run_state.h"
 #include "engine/sync.h"
 #include "log/channels.h"
-#include "log/error_text.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/path_text.h"
@@ -24,13 +23,22 @@ namespace {
 struct SyncCall {
     std::wstring sourceDir;
     std::wstring destDir;
-    std::wstring archiveDir;  // empty when archiving is off here
-    std::wstring setAsideDir;
-    ArcSettings arc;
+    ArchivePlace place;  // versions 0 when archiving is off here
     bool dirAnnounced = false;
     uint32_t nextDisplayTick = 0;
     int32_t lastPercent = 0;
     int64_t now = 0;
+};
+
+// What one walk of a job changes besides the trees: the run's tally, the
+// archive's scratch, and what works ahead of it.
+struct Walk {
+    RunTally& tally;
+    SetAsideScratch aside;
+    ReadAhead listings;
+    CopyAhead copies;
+
+    explicit Walk(RunTally& tally) : tally(tally) {}
 };
 }  // namespace
 
@@ -38,22 +46,22 @@ static bool SyncCancelled() { return CancelPending(); }
 
 // Lists both sides; the destination is created (one level) when it cannot
 // be listed. False when this directory's subtree must be skipped.
-static bool SyncListBoth(Run& run, ReadAhead& ahead, const SyncCall& call, plat::Listing& source, plat::Listing& dest) {
+static bool SyncListBoth(Walk& walk, const SyncCall& call, plat::Listing& source, plat::Listing& dest) {
     bool destListed = false;
-    if (!TakeListings(ahead, call.sourceDir, call.destDir, source, dest, destListed)) {
-        RunError(run, L"Konnte Verzeichnis<" + call.sourceDir + L"> nicht untersuchen!");
-        WarnLongPath(run, call.sourceDir);
+    if (!TakeListings(walk.listings, call.sourceDir, call.destDir, source, dest, destListed)) {
+        RunError(walk.tally, L"Konnte Verzeichnis<" + call.sourceDir + L"> nicht untersuchen!", plat::LastError());
+        WarnLongPath(walk.tally, call.sourceDir);
         return false;
     }
     ShowStatusLine(call.sourceDir);
     if (destListed) return true;
     if (!plat::CreateDir(call.destDir)) {
-        RunError(run, L"Konnte Verzeichnis nicht erstellen: <" + call.destDir + L">");
+        RunError(walk.tally, L"Konnte Verzeichnis nicht erstellen: <" + call.destDir + L">", plat::LastError());
         return false;
     }
-    if (!ahead.list(call.destDir, dest)) {
-        RunError(run, L"Konnte Verzeichnis<" + call.destDir + L"> nicht untersuchen!");
-        WarnLongPath(run, call.destDir);
+    if (!walk.listings.list(call.destDir, dest)) {
+        RunError(walk.tally, L"Konnte Verzeichnis<" + call.destDir + L"> nicht untersuchen!", plat::LastError());
+        WarnLongPath(walk.tally, call.destDir);
         return false;
     }
     return true;
@@ -82,54 +90,59 @@ static bool SyncFreeArchiveDirName(const std::wstring& archiveDir, bool logExten
 // The archive directory is normally made one level at a time as the walk
 // goes down. Where a per-directory setting switches archiving on below
 // directories without it, the levels above are missing as well; without
-// them no version could ever be kept there.
-static bool SyncMakeArchiveDir(const std::wstring& dest, const std::wstring& archiveDir, bool logExtended) {
-    if (plat::CreateDir(archiveDir)) return true;
-    if (plat::LastError() != plat::kErrPathNotFound)
-        return SyncFreeArchiveDirName(archiveDir, logExtended) && plat::CreateDir(archiveDir);
+// them no version could ever be kept there. 0, or the error of the step that
+// failed.
+static uint32_t SyncMakeArchiveDir(const std::wstring& dest, const std::wstring& archiveDir, bool logExtended) {
+    if (plat::CreateDir(archiveDir)) return 0;
+    const uint32_t error = plat::LastError();
+    if (error != plat::kErrPathNotFound) {
+        if (!SyncFreeArchiveDirName(archiveDir, logExtended)) return error;
+        return plat::CreateDir(archiveDir) ? 0 : plat::LastError();
+    }
     for (size_t pos = archiveDir.find(L'\\', dest.size()); pos != std::wstring::npos;
          pos = archiveDir.find(L'\\', pos + 1)) {
         const std::wstring level = archiveDir.substr(0, pos);
-        if (!plat::DirExists(level) && !plat::CreateDir(level)) return false;
+        if (!plat::DirExists(level) && !plat::CreateDir(level)) return plat::LastError();
     }
-    return true;
+    return 0;
 }
 
 // Archiving is on in normal mode only; the IT-job copies never make "@".
 // "@" repeats every directory visited while archiving is on.
-static void SyncArchiveSettings(Run& run, SyncCall& call) {
-    if (run.ItJobMode != kItJobNormal) return;
-    const core::Job& job = run.job;
-    call.arc = ArcSettingsFor(run.ArcIndiv, job, call.destDir);
-    if (call.arc.Versions == 0) return;
-    call.archiveDir = ArchiveDirFor(job, call.destDir);
-    call.setAsideDir = SetAsideDirFor(job, call.destDir);
-    if (!plat::DirExists(call.archiveDir) && !SyncMakeArchiveDir(job.Dest, call.archiveDir, run.LogExt != 0)) {
-        RunError(run, L"Konnte Archivverzeichnis nicht erstellen: " + call.archiveDir);
-        return;
+static void SyncArchiveSettings(const JobContext& job, Walk& walk, SyncCall& call) {
+    if (!job.NormalMode()) return;
+    const ArcSettings arc = ArcSettingsFor(job.inputs.ArcIndiv, job.job, call.destDir);
+    if (arc.Versions == 0) return;
+    call.place = {ArchiveDirFor(job.job, call.destDir), SetAsideDirFor(job.job, call.destDir), arc.Versions,
+                  arc.Interval, core::LogsArchiveMoves(job.inputs.logDetail)};
+    if (!plat::DirExists(call.place.archiveDir)) {
+        if (const uint32_t error = SyncMakeArchiveDir(job.job.Dest, call.place.archiveDir, call.place.logMoves)) {
+            RunError(walk.tally, L"Konnte Archivverzeichnis nicht erstellen: " + call.place.archiveDir, error);
+            return;
+        }
     }
-    SweepSetAside(run, call.archiveDir, call.setAsideDir);
+    SweepSetAside(call.place, walk.aside);
 }
 
-static void SyncShowProgress(const Run& run, SyncCall& call) {
+static void SyncShowProgress(const RunTally& tally, SyncCall& call) {
     const uint32_t tick = plat::Tick();
     if (tick <= call.nextDisplayTick) return;
-    ShowProgressCount(ProgressText(run.EntriesDone, run.EntriesExpected, call.lastPercent));
+    ShowProgressCount(ProgressText(tally.EntriesDone, tally.EntriesExpected, call.lastPercent));
     call.nextDisplayTick = tick + 333;
 }
 
 // A failed copy: the version just moved into the archive goes back, and so
 // does the older version that had stepped aside for it.
-static void SyncRestore(Run& run, const std::wstring& archivedPath, const std::wstring& target) {
+static void SyncRestore(Walk& walk, const std::wstring& archivedPath, const std::wstring& target) {
     if (!plat::MoveEntry(archivedPath, target)) {
-        RunErrorDetail(
-            run, L"Wiederhestellung von Archivdatei hat leider nicht geklappt: " + archivedPath + L" nach " + target);
+        RunErrorDetail(walk.tally, L"Wiederhestellung von Archivdatei hat leider nicht geklappt: " + archivedPath +
+                                       L" nach " + target);
         return;
     }
     // Only when the archiving of this very file set a version aside (it is
     // then the newest in the list); with a free slot there is nothing to
     // put back and nothing to complain about.
-    std::vector<SetAside>& list = run.SetAsideList;
+    std::vector<SetAside>& list = walk.aside.list;
     if (list.empty() || list.back().slot != archivedPath) return;
     // A version that cannot go back now is not purged: it waits for the
     // next visit of this directory, whose sweep puts it into its free slot.
@@ -140,12 +153,12 @@ static void SyncRestore(Run& run, const std::wstring& archivedPath, const std::w
     list.pop_back();
 }
 
-static void SyncCopyFile(Run& run, SyncCall& call, const SyncEntry& s, const std::wstring& target,
-                         const std::wstring& archivedPath, CopyPlan& copies, size_t at) {
+static void SyncCopyFile(const JobContext& job, Walk& walk, SyncCall& call, const SyncEntry& s,
+                         const std::wstring& target, const std::wstring& archivedPath, CopyPlan& copies, size_t at) {
     const std::wstring source = call.sourceDir + s.Name;
     ShowStatusLine(source);
     ShowFileSizeMB(std::to_wstring(s.Size / 1048576));
-    if (run.LogExt == 1) {
+    if (job.inputs.logDetail == core::LogDetail::EveryCopy) {
         logs::AddLog(L"Kopiere: " + source, core::kLogNormal);
     } else if (!call.dirAnnounced) {
         logs::AddLog(call.sourceDir, core::kLogNormal);
@@ -154,36 +167,38 @@ static void SyncCopyFile(Run& run, SyncCall& call, const SyncEntry& s, const std
     // Waiting for a copy made ahead counts as copying time.
     const uint32_t start = plat::Tick();
     const std::shared_ptr<AheadCopy> made = archivedPath.empty() ? TakeCopy(copies, at, target) : nullptr;
-    const bool ok = made ? PlaceCopyWithProgress(run, made->copy, target) : CopyFileWithProgress(run, source, target);
+    const CopyOutcome copied =
+        made ? PlaceCopyWithProgress(made->copy, target) : CopyFileWithProgress(source, target, job.NormalMode());
     const uint32_t elapsed = plat::Tick() - start;
-    if (!ok) {
-        if (!archivedPath.empty()) SyncRestore(run, archivedPath, target);
+    RunTally& tally = walk.tally;
+    if (!copied.ok) {
+        if (!archivedPath.empty()) SyncRestore(walk, archivedPath, target);
         // A copy stopped by "Abbrechen" is no error.
         if (!SyncCancelled()) {
-            RunError(run, L"Kopierfehler: " + source + L"\t\t(" + logs::WindowsErrorText(run.LastCopyError) + L")");
-            if (!WarnLongPath(run, source)) WarnLongPath(run, target);
+            RunError(tally, L"Kopierfehler: " + source, copied.error);
+            if (!WarnLongPath(tally, source)) WarnLongPath(tally, target);
         }
         return;
     }
-    run.CopyMillis += elapsed;
-    run.BytesCopied += s.Size;
-    ++run.FilesCopied;
-    ShowCopiedMB(core::FormatThousands(run.BytesCopied / 1048576));
+    tally.CopyMillis += elapsed;
+    tally.BytesCopied += s.Size;
+    ++tally.FilesCopied;
+    ShowCopiedMB(core::FormatThousands(tally.BytesCopied / 1048576));
     // The speed counts copying time only, not listing and comparing.
-    if (run.CopyMillis > run.SpeedShownAt + 100) {
-        ShowSpeedMBs(FormatSpeed(run.BytesCopied, run.CopyMillis));
-        run.SpeedShownAt = run.CopyMillis;
+    if (tally.CopyMillis > tally.SpeedShownAt + 100) {
+        ShowSpeedMBs(FormatSpeed(tally.BytesCopied, tally.CopyMillis));
+        tally.SpeedShownAt = tally.CopyMillis;
     }
 }
 
 // A source entry that cannot take its place in the mirror: the destination
 // entry in its way stays untouched, and the line says why.
-static void SyncReportBlocked(Run& run, const SyncCall& call, const SyncEntry& s, const std::wstring& target,
+static void SyncReportBlocked(RunTally& tally, const SyncCall& call, const SyncEntry& s, const std::wstring& target,
                               const wchar_t* reason) {
     if (s.Size == kDirSize)
-        RunError(run, L"Konnte Verzeichnis nicht erstellen: <" + target + L"\\>\t\t(" + reason + L")");
+        RunError(tally, L"Konnte Verzeichnis nicht erstellen: <" + target + L"\\>\t\t(" + reason + L")");
     else
-        RunError(run, L"Kopierfehler: " + call.sourceDir + s.Name + L"\t\t(" + reason + L")");
+        RunError(tally, L"Kopierfehler: " + call.sourceDir + s.Name + L"\t\t(" + reason + L")");
 }
 
 // A file that became a folder, or a folder that became a file: the old entry
@@ -191,25 +206,23 @@ static void SyncReportBlocked(Run& run, const SyncCall& call, const SyncEntry& s
 // version), and the source entry is then handled as new. True when the way
 // is clear. Without archiving nothing may leave the mirror, so the old entry
 // stays and the source entry waits, reported on every run.
-static bool SyncClearTypeChange(Run& run, const SyncCall& call, const SyncEntry& s, const SyncEntry& d) {
+static bool SyncClearTypeChange(Walk& walk, const SyncCall& call, const SyncEntry& s, const SyncEntry& d) {
     const std::wstring path = call.destDir + d.Name;
-    if (call.arc.Versions == 0) {
-        SyncReportBlocked(run, call, s, path,
+    if (call.place.versions == 0) {
+        SyncReportBlocked(walk.tally, call, s, path,
                           s.Size == kDirSize ? L"Zielverzeichnis ist eine Datei" : L"Zieldatei ist ein Verzeichnis");
         return false;
     }
-    ArchiveOutcome outcome = ArchiveOutcome::NotNeeded;
-    ArchiveEntry(run, path, call.archiveDir, call.setAsideDir, call.arc.Versions, call.arc.Interval,
-                 ArchiveMode::Vanished, &outcome);
     // A failed move is logged and counted there; after a cancel nothing moves.
-    return outcome == ArchiveOutcome::Moved;
+    return ArchiveEntry(call.place, path, ArchiveMode::Vanished, walk.tally, walk.aside).outcome ==
+           ArchiveOutcome::Moved;
 }
 
 // A source file with its destination namesake (or none): decide, archive
 // the old copy when it is replaced, copy.
-static void SyncHandleFile(Run& run, SyncCall& call, const SyncEntry& s, const SyncEntry* d, CopyPlan& copies,
-                           size_t at) {
-    const CopyDecision decision = d ? DecideCopy(s, *d, call.now, run.ItJobMode) : CopyDecision::Copy;
+static void SyncHandleFile(const JobContext& job, Walk& walk, SyncCall& call, const SyncEntry& s, const SyncEntry* d,
+                           CopyPlan& copies, size_t at) {
+    const CopyDecision decision = d ? DecideCopy(s, *d, call.now, job.options.itJobMode) : CopyDecision::Copy;
     switch (decision) {
         case CopyDecision::Skip:
             return;
@@ -228,43 +241,34 @@ static void SyncHandleFile(Run& run, SyncCall& call, const SyncEntry& s, const S
     // in place always did, and on a case-sensitive host it replaces the
     // paired file instead of adding a second one beside it.
     const std::wstring target = call.destDir + (d ? d->Name : s.Name);
-    std::wstring archivedPath;
+    ArchiveResult archived;
     if (decision == CopyDecision::ArchiveAndCopy) {
-        ArchiveOutcome outcome = ArchiveOutcome::NotNeeded;
-        archivedPath = ArchiveEntry(run, target, call.archiveDir, call.setAsideDir, call.arc.Versions,
-                                    call.arc.Interval, ArchiveMode::Replace, &outcome);
+        archived = ArchiveEntry(call.place, target, ArchiveMode::Replace, walk.tally, walk.aside);
         // The old version could not be kept: leave it in place (the error is
         // logged and counted, so the next run tries again).
-        if (outcome == ArchiveOutcome::MoveFailed) return;
+        if (archived.outcome == ArchiveOutcome::Failed) return;
     }
-    SyncCopyFile(run, call, s, target, archivedPath, copies, at);
+    SyncCopyFile(job, walk, call, s, target, archived.slot, copies, at);
     call.now = plat::Now();
 }
 
-namespace {
-// What works ahead of one walk: the listings' readers, the copies' writers.
-struct WalkAhead {
-    ReadAhead listings;
-    CopyAhead copies;
-};
-}  // namespace
-
-static void SyncTree(Run& run, WalkAhead& walk, const std::wstring& sourceDirIn, const std::wstring& destDirIn) {
-    if (IsExcluded(run.Excludes, sourceDirIn, run.job.Sid)) return;
+static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sourceDirIn,
+                     const std::wstring& destDirIn) {
+    if (IsExcluded(job.inputs.Excludes, sourceDirIn, job.job.Sid)) return;
     SyncCall call;
     call.sourceDir = core::AddBackslash(sourceDirIn);
     call.destDir = core::AddBackslash(destDirIn);
 
     SyncList source, dest;
-    if (!SyncListBoth(run, walk.listings, call, source.listing, dest.listing)) return;
+    if (!SyncListBoth(walk, call, source.listing, dest.listing)) return;
 
-    const bool isJobRoot = plat::EqualNoCase(call.sourceDir, core::AddBackslash(run.job.Src));
+    const bool isJobRoot = plat::EqualNoCase(call.sourceDir, core::AddBackslash(job.job.Src));
     std::vector<uint32_t> temps;
     std::vector<std::wstring> excludedTempNames, links;
-    FillSourceEntries(run, source, call.sourceDir, isJobRoot, excludedTempNames);
+    FillSourceEntries(job, walk.tally, source, call.sourceDir, isJobRoot, excludedTempNames);
     FillDestEntries(dest, temps, links);
 
-    SyncArchiveSettings(run, call);
+    SyncArchiveSettings(job, walk, call);
 
     SortSyncList(source);
     if (!temps.empty()) SweepTempLeftovers(call.destDir, temps, source, excludedTempNames, dest);
@@ -280,9 +284,9 @@ static void SyncTree(Run& run, WalkAhead& walk, const std::wstring& sourceDirIn,
     SyncEntry s, paired;  // the entries at hand; their names' room is reused
     for (size_t i = 0; i < source.size(); ++i) {
         source.Get(i, s);
-        ++run.EntriesDone;
-        ++run.JobEntriesDone;
-        SyncShowProgress(run, call);
+        ++walk.tally.EntriesDone;
+        ++walk.tally.JobEntriesDone;
+        SyncShowProgress(walk.tally, call);
         DrainEvents();
         if (SyncCancelled()) break;
 
@@ -303,14 +307,14 @@ static void SyncTree(Run& run, WalkAhead& walk, const std::wstring& sourceDirIn,
         if (SyncCancelled()) break;
 
         if (d && (s.Size == kDirSize) != (d->Size == kDirSize)) {
-            if (!SyncClearTypeChange(run, call, s, *d)) continue;
+            if (!SyncClearTypeChange(walk, call, s, *d)) continue;
             d = nullptr;
         } else if (!d && !links.empty()) {
             // A junction or link would lead the copy, and the archiving of
             // entries without source, into a folder outside the backup.
             if (const std::wstring* link = LinkNamed(links, s.Name)) {
                 SyncReportBlocked(
-                    run, call, s, call.destDir + *link,
+                    walk.tally, call, s, call.destDir + *link,
                     s.Size == kDirSize ? L"Zielverzeichnis ist eine Verknüpfung" : L"Zieldatei ist eine Verknüpfung");
                 continue;
             }
@@ -318,37 +322,39 @@ static void SyncTree(Run& run, WalkAhead& walk, const std::wstring& sourceDirIn,
 
         if (s.Size == kDirSize) {
             // A paired directory keeps its spelling, as files do.
-            SyncTree(run, walk, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
+            SyncTree(job, walk, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
             if (SyncCancelled()) break;
             call.now = plat::Now();
             continue;
         }
         CopyAheadFrom(copies, i);
-        SyncHandleFile(run, call, s, d, copies, i);
+        SyncHandleFile(job, walk, call, s, d, copies, i);
     }
 
     // After a cancel nothing more goes to the archive; without archiving
     // here, entries without source stay where they are.
-    if (!SyncCancelled() && call.arc.Versions != 0) {
+    // A vanished entry that cannot be moved stays in the mirror; the error
+    // is counted there.
+    if (!SyncCancelled() && call.place.versions != 0) {
         for (size_t index : vanished)
-            ArchiveEntry(run, call.destDir + dest.Name(index), call.archiveDir, call.setAsideDir, call.arc.Versions,
-                         call.arc.Interval, ArchiveMode::Vanished);
+            (void)ArchiveEntry(call.place, call.destDir + dest.Name(index), ArchiveMode::Vanished, walk.tally,
+                               walk.aside);
         for (; j < dest.size(); ++j)
-            ArchiveEntry(run, call.destDir + dest.Name(j), call.archiveDir, call.setAsideDir, call.arc.Versions,
-                         call.arc.Interval, ArchiveMode::Vanished);
+            (void)ArchiveEntry(call.place, call.destDir + dest.Name(j), ArchiveMode::Vanished, walk.tally, walk.aside);
     }
-    PurgeSetAside(run);
+    PurgeSetAside(walk.aside, core::LogsArchiveMoves(job.inputs.logDetail));
     // A deeper directory with archiving of its own may have made this
     // directory's level of the set-aside folder, archiving here or not.
-    if (!run.SetAsideDirs.empty())
-        ReleaseSetAsideDir(run, call.setAsideDir.empty() ? SetAsideDirFor(run.job, call.destDir) : call.setAsideDir);
+    if (!walk.aside.dirs.empty())
+        ReleaseSetAsideDir(walk.aside, call.place.setAsideDir.empty() ? SetAsideDirFor(job.job, call.destDir)
+                                                                      : call.place.setAsideDir);
 }
 
-void SyncDirectory(Run& run, const std::wstring& sourceDir, const std::wstring& destDir) {
-    WalkAhead walk;
-    StartReadAhead(walk.listings, run, sourceDir, destDir);
-    StartCopyAhead(walk.copies, run, sourceDir, destDir);
-    SyncTree(run, walk, sourceDir, destDir);
+void SyncDirectory(const JobContext& job, RunTally& tally, const std::wstring& sourceDir, const std::wstring& destDir) {
+    Walk walk{tally};
+    StartReadAhead(walk.listings, job.options, sourceDir, destDir);
+    StartCopyAhead(walk.copies, job.options, sourceDir, destDir);
+    SyncTree(job, walk, sourceDir, destDir);
 }
 
 }  // namespace engine

@@ -25,10 +25,10 @@ struct SyncEntry {
 };
 constexpr int64_t kDirSize = -2;
 
-// Mirrors sourceDir into destDir for the run's job, recursively. Progress,
-// errors and hints go to the display and the log; errors count in the
-// run's RunErrorCount. Returns early after a cancel.
-void SyncDirectory(Run& run, const std::wstring& sourceDir, const std::wstring& destDir);
+// Mirrors sourceDir into destDir for the job, recursively. Progress, errors
+// and hints go to the display and the log; entries, copies and errors count
+// in `tally`. Returns early after a cancel.
+void SyncDirectory(const JobContext& job, RunTally& tally, const std::wstring& sourceDir, const std::wstring& destDir);
 
 // True when an exclusion of the job `sid` in `excludes` occurs anywhere in
 // the upper-cased path (a substring match, no prefix or whole-path test).
@@ -38,19 +38,23 @@ bool HasExclusions(const std::vector<core::Exclude>& excludes, int32_t sid);
 
 // Logs the two long-path lines (details of a counted error) and returns true
 // when the path has more than 240 characters.
-bool WarnLongPath(Run& run, const std::wstring& path);
+bool WarnLongPath(RunTally& tally, const std::wstring& path);
 
 // Copies source over target only when the copy is complete, so a failed or
 // cancelled copy never destroys the old target or leaves a half-written file
 // under its name; in normal mode the copy carries the archive bit alone.
 // Shows progress, drains window events and cancels on CancelRequested.
-// Sets the run's LastCopyError (0 on success; 1235 after a cancel).
-bool CopyFileWithProgress(Run& run, const std::wstring& source, const std::wstring& target);
+struct CopyOutcome {
+    bool ok = false;
+    uint32_t error = 0;  // the system's code when not ok (1235 after a cancel)
+};
+[[nodiscard]] CopyOutcome CopyFileWithProgress(const std::wstring& source, const std::wstring& target,
+                                               bool archiveOnly);
 
 // Places a copy made ahead (plat::PrepareCopy) under target at its turn,
 // with the progress calls, event drains and cancel of a small copy made
-// there; consumes it. Sets the run's LastCopyError as CopyFileWithProgress.
-bool PlaceCopyWithProgress(Run& run, plat::PreparedCopy& copy, const std::wstring& target);
+// there; consumes it. Returns as CopyFileWithProgress.
+[[nodiscard]] CopyOutcome PlaceCopyWithProgress(plat::PreparedCopy& copy, const std::wstring& target);
 
 // The temporary name a copy is written under before it replaces target
 // (where the platform needs a name for it).
@@ -74,7 +78,7 @@ bool IsHourShift(int64_t delta);
 
 // Decides for a source file paired with a destination entry (a directory
 // has Size kDirSize, so it always differs in size). `now` in local seconds.
-CopyDecision DecideCopy(const SyncEntry& source, const SyncEntry& dest, int64_t now, int8_t itJobMode);
+CopyDecision DecideCopy(const SyncEntry& source, const SyncEntry& dest, int64_t now, ItJobMode itJobMode);
 
 // ---- Archive settings per directory ----
 
@@ -146,8 +150,8 @@ inline int CompareSyncNames(const SyncList& a, size_t i, const SyncList& b, size
 // the job's root (a run error in normal mode, a hint in the IT-job modes).
 // Names of excluded files that look like temporary copies go to
 // `excludedTempNames`: their destination namesakes are real copies.
-void FillSourceEntries(Run& run, SyncList& source, const std::wstring& sourceDir, bool isJobRoot,
-                       std::vector<std::wstring>& excludedTempNames);
+void FillSourceEntries(const JobContext& job, RunTally& tally, SyncList& source, const std::wstring& sourceDir,
+                       bool isJobRoot, std::vector<std::wstring>& excludedTempNames);
 
 // Keeps the destination entries of the listing, in listing order: without
 // "@", junctions and links to directories at any depth. Files that look like

@@ -33,27 +33,28 @@ void SortSyncList(SyncList& list) {
               [&listing](uint32_t a, uint32_t b) { return plat::ListingNameLess(listing, a, b); });
 }
 
-void FillSourceEntries(Run& run, SyncList& source, const std::wstring& sourceDir, bool isJobRoot,
-                       std::vector<std::wstring>& excludedTempNames) {
+void FillSourceEntries(const JobContext& job, RunTally& tally, SyncList& source, const std::wstring& sourceDir,
+                       bool isJobRoot, std::vector<std::wstring>& excludedTempNames) {
     const plat::Listing& listing = source.listing;
     source.kept.clear();
     source.kept.reserve(listing.size());
-    const int32_t sid = run.job.Sid;
-    const bool anyExclusion = HasExclusions(run.Excludes, sid);
+    const int32_t sid = job.job.Sid;
+    const std::vector<core::Exclude>& excludes = job.inputs.Excludes;
+    const bool anyExclusion = HasExclusions(excludes, sid);
     std::wstring name;  // one buffer for every entry's name
     for (uint32_t index = 0; index < listing.size(); ++index) {
         const plat::ListingRecord& record = listing.records[index];
         if (anyExclusion || ListingIsDir(record)) plat::ListingNameInto(listing, index, name);
-        if (anyExclusion && IsExcluded(run.Excludes, sourceDir + name, sid)) {
+        if (anyExclusion && IsExcluded(excludes, sourceDir + name, sid)) {
             if (!ListingIsDir(record) && IsTempCopyName(name)) excludedTempNames.push_back(name);
             continue;
         }
         if (ListingIsDir(record)) {
             // "@" in the root would be mirrored onto the archive folder.
             if (isJobRoot && name == L"@") {
-                if (run.ItJobMode == kItJobNormal) {
-                    RunError(run, L"Verzeichnis @ in Root von Quelle nicht erlaubt! Wird nicht kopiert: " + sourceDir +
-                                      L"@");
+                if (job.NormalMode()) {
+                    RunError(tally, L"Verzeichnis @ in Root von Quelle nicht erlaubt! Wird nicht kopiert: " +
+                                        sourceDir + L"@");
                 } else {
                     logs::AddLog(L"Wird nicht kopiert: " + sourceDir + L"@", core::kLogHint);
                 }
@@ -110,8 +111,9 @@ void SweepTempLeftovers(const std::wstring& destDir, std::vector<uint32_t>& temp
             continue;
         }
         // Complete or not, a temporary copy holds nothing the source does not
-        // hold; the next copy of its file writes a fresh one.
-        plat::RemoveForGood(destDir + name);
+        // hold; the next copy of its file writes a fresh one. One that stays
+        // is swept again by the next run.
+        (void)plat::RemoveForGood(destDir + name);
     }
     temps.clear();
 }

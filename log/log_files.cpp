@@ -88,7 +88,8 @@ void DeleteOldLogs(const std::wstring& configDir) {
     for (const plat::DirEntry& e : entries) {
         if (e.attributes & plat::kAttrDirectory) continue;
         if (!LogFilesHasLogSuffix(e.name)) continue;
-        if (e.modified + LogRetentionSeconds < now) plat::DeleteFileAt(dir + e.name);
+        // One that stays is tried again at the next start.
+        if (e.modified + LogRetentionSeconds < now) (void)plat::DeleteFileAt(dir + e.name);
     }
 }
 

@@ -46,7 +46,8 @@ static size_t ViewerLineCountBound(const std::string& bytes, size_t from) {
 void LoadLogFile(const std::wstring& path, int kind) {
     int64_t modified = 0;
     if (!plat::GetModified(path, modified)) modified = 0;
-    if (modified + LogRetentionSeconds < plat::Now()) plat::DeleteFileAt(path);
+    // A file past its time that cannot be deleted is still shown.
+    if (modified + LogRetentionSeconds < plat::Now()) (void)plat::DeleteFileAt(path);
 
     ViewerStatusLine(L"Lade Logdatei (win close breaks): " + path);
 

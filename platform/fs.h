@@ -32,37 +32,37 @@ struct DirEntry {
 // `pattern` ("*" for all; "*" and "?" wildcards, case-insensitive, "*.*"
 // matches names without a dot too). A directory with no matching entry is
 // success with an empty list; only a directory that cannot be read fails.
-bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<DirEntry>& out);
+[[nodiscard]] bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<DirEntry>& out);
 
 bool DirExists(const std::wstring& path);
 bool FileExists(const std::wstring& path);  // a file, not a directory
 
 // Attributes of a file or directory, kInvalidAttributes when it does not exist.
 uint32_t GetAttributes(const std::wstring& path);
-bool SetAttributes(const std::wstring& path, uint32_t attributes);
+[[nodiscard]] bool SetAttributes(const std::wstring& path, uint32_t attributes);
 
 // Last write time (local seconds), false when the entry does not exist.
-bool GetModified(const std::wstring& path, int64_t& modified);
-bool SetModified(const std::wstring& path, int64_t modified);
+[[nodiscard]] bool GetModified(const std::wstring& path, int64_t& modified);
+[[nodiscard]] bool SetModified(const std::wstring& path, int64_t modified);
 
-bool CreateDir(const std::wstring& path);                          // one level; fails if it exists
-bool MoveEntry(const std::wstring& from, const std::wstring& to);  // never replaces
+[[nodiscard]] bool CreateDir(const std::wstring& path);                          // one level; fails if it exists
+[[nodiscard]] bool MoveEntry(const std::wstring& from, const std::wstring& to);  // never replaces
 // Renames a file over an existing one (the last step of a safe copy);
 // a read-only target is refused, as Windows refuses it. Counts as Rename.
-bool MoveReplacing(const std::wstring& from, const std::wstring& to);
-bool DeleteFileAt(const std::wstring& path);
-bool RemoveDir(const std::wstring& path);  // empty directories only
+[[nodiscard]] bool MoveReplacing(const std::wstring& from, const std::wstring& to);
+[[nodiscard]] bool DeleteFileAt(const std::wstring& path);
+[[nodiscard]] bool RemoveDir(const std::wstring& path);  // empty directories only
 
 // Removes a directory with everything below it, read-only files included.
 // A junction or symbolic link met on the way is removed as a link; what it
 // points to is never touched. A plain file is refused (error 267).
-bool RemoveTree(const std::wstring& path);
+[[nodiscard]] bool RemoveTree(const std::wstring& path);
 
 // Removes a file, a link or a directory with everything below it, read-only
 // entries included (Windows refuses to delete those as they are). A
 // directory counts as RemoveTree does; a file counts as Delete, and as
 // SetAttributes first when it is read-only.
-bool RemoveForGood(const std::wstring& path);
+[[nodiscard]] bool RemoveForGood(const std::wstring& path);
 
 // Copy progress: total and copied bytes of the file so far. Returning false
 // cancels the copy; the copy then fails with kErrRequestAborted and leaves
@@ -71,8 +71,8 @@ using CopyProgress = std::function<bool(uint64_t total, uint64_t copied)>;
 
 // Copies contents, attributes and last write time, replacing an existing
 // target unless `failIfExists`.
-bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
-                              bool failIfExists);
+[[nodiscard]] bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to,
+                                            const CopyProgress& progress, bool failIfExists);
 
 // The mirror's copy: copies `from` over `to` so that no partly written file
 // ever carries a real name. The copy is written under `to` + kTempSuffix
@@ -83,8 +83,8 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, 
 // instead of the source's attributes before it takes its place; a failure of
 // that reset is ignored (the copy keeps the source's attributes). Counts as
 // Copy, SetAttributes (the reset) and Rename (taking its place).
-bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
-                       bool archiveOnly);
+[[nodiscard]] bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
+                                     bool archiveOnly);
 
 // A copy made ahead of its turn, on another thread: the first half of
 // CopyFileIntoPlace (bytes, last write time, mode) written into a file
@@ -109,24 +109,24 @@ bool CanPrepareCopies();
 // any thread. False with LastError set when no copy was prepared (then copy
 // at the turn): kErrNotSupported where the platform cannot write a file
 // without a name there, kErrFileTooLarge for a source now above `maxBytes`.
-bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveOnly, uint64_t maxBytes,
-                 PreparedCopy& copy);
+[[nodiscard]] bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveOnly, uint64_t maxBytes,
+                               PreparedCopy& copy);
 
 // Gives a prepared copy the name `to` as CopyFileIntoPlace would have, with
 // its attributes; the copy is consumed either way. Counts as Rename.
-bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to);
+[[nodiscard]] bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to);
 
 // Drops a prepared copy unplaced (nothing to do for an empty one).
 void DropPreparedCopy(PreparedCopy& copy);
 
 // Files over 1 GiB are refused (kErrNotEnoughMemory): whole-file reads are
 // for the program's own small files.
-bool ReadWholeFile(const std::wstring& path, std::string& bytes);
+[[nodiscard]] bool ReadWholeFile(const std::wstring& path, std::string& bytes);
 
 // Writes `bytes` to a temporary file beside `path` and renames it over
 // `path`, so that a crash or a full disk never leaves a half-written file.
 // On failure the old file stays as it was and the temporary file is gone.
-bool WriteFileReplacing(const std::wstring& path, const std::string& bytes);
+[[nodiscard]] bool WriteFileReplacing(const std::wstring& path, const std::string& bytes);
 
 // Suffix of the temporary files WriteFileReplacing leaves after a crash.
 extern const wchar_t* const kTempSuffix;

@@ -41,7 +41,7 @@ struct Listing {
 
 // All entries of `dir` (with or without trailing "\"), in the order, with
 // the names, attributes and failures of ListDir(dir, L"*", ...).
-bool ListDirCompact(const std::wstring& dir, Listing& out);
+[[nodiscard]] bool ListDirCompact(const std::wstring& dir, Listing& out);
 
 // The entry's name as ListDir gives it, into `out` (its room is reused).
 void ListingNameInto(const Listing& listing, size_t index, std::wstring& out);

@@ -32,7 +32,7 @@ static void LoopWidgetEvent(const plat::GuiEvent& event) {
             OnPathFieldEvent();
             break;
         case StartButton:
-            engine::RunBackup({});
+            engine::EndRun(engine::RunBackup({}));
             break;
         case ClearLogsButton:
             logs::ClearLogs();

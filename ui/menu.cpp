@@ -61,9 +61,9 @@ bool MenuAddAll() {
     return true;
 }
 
-void MenuStart(const std::wstring& question, int8_t itJobMode) {
+void MenuStart(const std::wstring& question, engine::ItJobMode itJobMode) {
     if (ShowMessage(question, 1, L"Meldung") != 1) return;
-    engine::RunBackup({itJobMode, true});
+    engine::EndRun(engine::RunBackup({itJobMode, true}));
 }
 
 }  // namespace
@@ -128,7 +128,7 @@ void OnMenuCommand(int item) {
             MenuStart(
                 L"Die Jobs werden normal ausgeführt - das Backupintervall wird jedoch ignoriert, d.h. alle "
                 L"markierten Jobs werden jetzt ausgeführt!\r\n\r\nFortfahren?",
-                engine::kItJobNormal);
+                engine::ItJobMode::Normal);
             break;
         case ItemRestore:
             ShowMessage(L"Noch nicht implementiert!\r\n\r\nBitte verwenden Sie den Windows-Explorer!", 0,
@@ -138,14 +138,14 @@ void OnMenuCommand(int item) {
             MenuStart(
                 L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis "
                 L"erstellt!\r\nDas Backupintervall wird ignoriert.\r\n\r\nFortfahren?",
-                engine::kItJobManual);
+                engine::ItJobMode::Manual);
             break;
         case ItemItJobForced:
             MenuStart(
                 L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis "
                 L"erstellt!\r\n\r\nAuch Dateien im Ziel, welche neuer sind, werden überschrieben!!!\r\n"
                 L"Das Backupintervall wird ignoriert.\r\n\r\nSind Sie sicher? Fortfahren?",
-                engine::kItJobForced);
+                engine::ItJobMode::Forced);
             break;
         case ItemHelp:
             dialogs::OpenHelp();

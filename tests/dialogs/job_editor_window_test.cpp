@@ -93,7 +93,7 @@ struct JobEditorWindow : testing::Test {
     bool ConfigWritten() const { return plat::FileExists(ini); }
     std::string ConfigText() const {
         std::string bytes;
-        plat::ReadWholeFile(ini, bytes);
+        EXPECT_TRUE(plat::ReadWholeFile(ini, bytes));
         return bytes;
     }
 };

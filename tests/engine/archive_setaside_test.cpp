@@ -51,7 +51,7 @@ TEST_F(EngineSetAside, UserFileNamedLikeASetAsideVersionIsKept) {
     JobTree t(1);
     BuildFirstLossCase(t);
     t.Sync();
-    EXPECT_EQ(TestRun().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
     EXPECT_EQ(ReadAll(t.dst + L"report.txt"), "report-neu");
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt"), "report-alt");
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt.arc2del"), "nutzerdatei");
@@ -63,7 +63,7 @@ TEST_F(EngineSetAside, UserFileNamedLikeASetAsideVersionIsKeptWhenTheCopyFails) 
     BuildFirstLossCase(t);
     plat::InjectFault(plat::FaultOp::Copy, 1, plat::kErrDiskFull);
     t.Sync();
-    EXPECT_EQ(TestRun().RunErrorCount, 1);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
     EXPECT_EQ(ReadAll(t.dst + L"report.txt"), "report-alt");
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt"), "report-aelter") << "put back after the failed copy";
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt.arc2del"), "nutzerdatei");
@@ -104,7 +104,7 @@ TEST_F(EngineSetAside, UserFileEndingInArc2delAtEveryVersionLimit) {
             logs::ResetLogState();
             ClearRunErrors();
             t.Sync();
-            EXPECT_EQ(TestRun().RunErrorCount, 0);
+            EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
             EXPECT_EQ(Snapshot(t.dst, true), Snapshot(t.src));
             std::multiset<std::string> expected;
             for (int kept = std::max(0, round - versions); kept < round; ++kept) {
@@ -121,7 +121,6 @@ TEST_F(EngineSetAside, UserFileEndingInArc2delAtEveryVersionLimit) {
 // the directory's own folder.
 TEST_F(EngineSetAside, SetAsidePathOfADeeperDirectory) {
     core::S().settings.GLogExt = 1;
-    TestRun().LogExt = 1;
     JobTree t(1);
     WriteDated(t.src + L"sub\\a.txt", "neu", kNew);
     WriteDated(t.dst + L"sub\\a.txt", "alt", kOld);
@@ -141,17 +140,16 @@ TEST_F(EngineSetAside, FolderLevelsMadeForADeeperDirectoryAreRemoved) {
     WriteDated(t.dst + L"sub\\tief\\a.txt", "alt", kOld);
     WriteDated(t.dst + L"@\\sub\\tief\\a.txt", "aelter", kOld - 10 * kDay);
     t.Sync();
-    EXPECT_EQ(TestRun().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
     EXPECT_EQ(ReadAll(t.dst + L"@\\sub\\tief\\a.txt"), "alt");
     EXPECT_FALSE(Exists(t.dst + L"@\\@"));
-    EXPECT_TRUE(TestRun().SetAsideDirs.empty());
+    EXPECT_TRUE(TestAside().dirs.empty());
 }
 
 // A run killed with versions waiting: the next visit puts back what has a
 // free slot, deletes what has not, and touches nothing else.
 TEST_F(EngineSetAside, NextVisitSweepsWhatAKilledRunLeft) {
     core::S().settings.GLogExt = 1;
-    TestRun().LogExt = 1;
     JobTree t(2);
     WriteDated(t.src + L"frei.txt", "f", kOld);
     WriteDated(t.dst + L"frei.txt", "f", kOld);
@@ -162,7 +160,7 @@ TEST_F(EngineSetAside, NextVisitSweepsWhatAKilledRunLeft) {
     t.tree.Mkdir(L"src\\sub");
     WriteDated(t.dst + L"@\\@\\sub.d\\tief.txt.arc2del", "tief-version", kOld - 40 * kDay);
     t.Sync();
-    EXPECT_EQ(TestRun().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
     EXPECT_EQ(ReadAll(t.dst + L"@\\frei.txt"), "frei-version");
     EXPECT_EQ(ReadAll(t.dst + L"@\\belegt.txt"), "belegt-neu");
     EXPECT_TRUE(LogHas(core::kLogNormal, L"Temp. Archivältester gelöscht: " + t.dst + L"@\\@\\belegt.txt.arc2del"));
@@ -188,8 +186,9 @@ TEST_F(EngineSetAside, UnchangeableArchiveFolderKeepsTheOldestAndSaysSo) {
     EXPECT_TRUE(LogHas(core::kLogHint, L"Archivieren - temporäres Umbenennen fehlgeschlagen - alte " + slot +
                                            L" nicht gelöscht, bleibt erhalten"));
     EXPECT_EQ(CountLogPrefix(core::kLogHint, L"Archivieren - temporäres Umbenennen fehlgeschlagen - alte "), 1u);
-    EXPECT_TRUE(LogHas(core::kLogError, L"Archivieren fehlgeschlagen: " + t.dst + L"a.txt -> " + slot));
-    EXPECT_EQ(TestRun().RunErrorCount, 1);
+    EXPECT_TRUE(LogHas(core::kLogError,
+                       Because(L"Archivieren fehlgeschlagen: " + t.dst + L"a.txt -> " + slot, plat::kErrAccessDenied)));
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
     EXPECT_EQ(ReadAll(slot), "aelter");
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "alt");
 }
@@ -251,7 +250,7 @@ void WalkKills(plat::FaultOp op) {
         logs::ResetLogState();
         ClearRunErrors();
         t.Sync();
-        EXPECT_EQ(TestRun().RunErrorCount, 0);
+        EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
         EXPECT_EQ(Snapshot(t.dst, true), Snapshot(t.src));
         EXPECT_FALSE(Exists(t.dst + L"@\\@")) << "nothing set aside outlives the visit";
         EXPECT_EQ(ContentsBelow(t.dst + L"@"), (std::multiset<std::string>{"a-v1", "a-alt", "weg-v1", "weg-alt", "b-v1",

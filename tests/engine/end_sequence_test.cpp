@@ -170,7 +170,7 @@ TEST_F(EndSequence, AFailedRequestIsShownAndTheProgramEndsAnyway) {
 TEST_F(EndSequence, RunWithErrorsAndEndDelayAnnouncesTheDelayAndCountsFrom360) {
     testing_support::AddJob(tree.Path(L"gone\\"), tree.Path(L"cfg\\"));
     engine::Countdown().EndDelay = 60;
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(testing_support::LogHas(
         core::kLogNormal, L"ES SIND FEHLER AUFGETRETEN: 1 (aut. Programm-Beendigung wird deshalb verzögert)"));
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kEndPrefix + L"360"}));
@@ -186,7 +186,7 @@ TEST_F(EndSequence, CancelledRunSkipsEveryCountdown) {
     Recorded().cancelAtDrain = 1;
     Recorded().shutdownChecked = true;
     engine::Countdown().EndDelay = 60;
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_EQ(engine::R().CancelRequested, 1);
     EXPECT_TRUE(CountdownStarts().empty());
     EXPECT_EQ(Recorded().windowWaits, 0);

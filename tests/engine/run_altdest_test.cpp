@@ -98,7 +98,7 @@ TEST_F(EngineAltDest, RunGoesToTheMovedDiskAndRestoresTheDestination) {
     EXPECT_EQ(after.LastBup, static_cast<int32_t>(now));
     EXPECT_EQ(after.EntryCount, 2);
     // The total could not be known before the search found the disk.
-    EXPECT_EQ(run.EntriesExpected, 2);
+    EXPECT_EQ(run.tally.EntriesExpected, 2);
     // The copy in "@" is now this configuration, naming E:\Backup\ still.
     std::string config;
     ASSERT_TRUE(plat::ReadWholeFile(core::S().paths.IniFile, config));
@@ -113,7 +113,7 @@ TEST_F(EngineAltDest, SameSidWithAnotherDestinationIsNoMatch) {
     tree.Write(L"g\\Backup\\@\\Tresoro.ini", PathsIni(kSid, "e:\\backup\\"));
     core::S().Jobs.Append(job);
 
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
 
     EXPECT_TRUE(HasLine(core::kLogHint, L"Konnte in F:\\Backup\\@\\Tresoro.ini keine passende Sid finden!"));
     EXPECT_TRUE(HasLine(core::kLogHint, L"Konnte in G:\\Backup\\@\\Tresoro.ini keine passende Sid finden!"));
@@ -126,7 +126,7 @@ TEST_F(EngineAltDest, SameSidWithAnotherDestinationIsNoMatch) {
 TEST_F(EngineAltDest, UnreadableCopyIsAHintAndTheSearchGoesOn) {
     tree.Mkdir(L"f\\Backup");  // a folder of that name, but no "@\Tresoro.ini"
     tree.Write(L"g\\Backup\\@\\Tresoro.ini", PathsIni(kSid, "E:\\Backup\\"));
-    engine::Run run;
+    engine::RunTally run;
     run.EntriesExpected = 10;
     EXPECT_EQ(engine::FindAlternativeDest(run, job), L"G:\\Backup\\");
     EXPECT_EQ(job.Dest, L"E:\\Backup\\");  // the run uses the path found; the job keeps its own
@@ -139,7 +139,7 @@ TEST_F(EngineAltDest, UnreadableCopyIsAHintAndTheSearchGoesOn) {
 }
 
 TEST_F(EngineAltDest, NothingFoundLeavesEverythingAsItWas) {
-    engine::Run run;
+    engine::RunTally run;
     run.EntriesExpected = 10;
     EXPECT_EQ(engine::FindAlternativeDest(run, job), L"");
     EXPECT_EQ(job.Dest, L"E:\\Backup\\");
@@ -151,7 +151,7 @@ TEST_F(EngineAltDest, NothingFoundLeavesEverythingAsItWas) {
 TEST_F(EngineAltDest, DeeperDestinationKeepsItsPathOnTheOtherDrive) {
     job.Dest = L"E:\\Sicherung\\Laptop\\";
     tree.Write(L"f\\Sicherung\\Laptop\\@\\Tresoro.ini", PathsIni(kSid, "E:\\Sicherung\\Laptop\\"));
-    engine::Run run;
+    engine::RunTally run;
     EXPECT_EQ(engine::FindAlternativeDest(run, job), L"F:\\Sicherung\\Laptop\\");
 }
 

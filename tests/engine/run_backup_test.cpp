@@ -178,7 +178,7 @@ struct EngineRun : testing::Test {
 const std::wstring kSep = L"---------------------------------------------------";
 
 TEST_F(EngineRun, EmptyJobListLogsZerosAndNothingToCopy) {
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     const std::vector<std::wstring> expected = {L"",
                                                 L"",
                                                 L"",
@@ -214,7 +214,7 @@ TEST_F(EngineRun, UnselectedJobsAreNotLookedAt) {
     core::Job& job = AddJob(L"a");
     job.Flags = core::kFlagOptional;
     job.EntryCount = 7;
-    engine::RunBackup({engine::kItJobNormal, true});
+    engine::EndRun(engine::RunBackup({engine::ItJobMode::Normal, true}));
     EXPECT_EQ(Lines(core::kLogNormal).size(), 10u);
     EXPECT_TRUE(HasLine(core::kLogNormal, L"Anzahl Dateien: 0"));
     EXPECT_EQ(StatusEvents().back(), L"Nichts zu kopieren...");
@@ -231,7 +231,7 @@ TEST_F(EngineRun, JobNotDueLogsItsDueDateOnly) {
     job.LastBup = static_cast<int32_t>(now);
     job.EntryCount = 42;
     const core::Job before = job;
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     const auto lines = Lines(core::kLogNormal);
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(lines[4], Opening(before));
@@ -249,7 +249,7 @@ TEST_F(EngineRun, SuccessfulRunCountsAndShowsTheOkIconAfterTheAnimation) {
     tree.Write(L"a\\src\\sub\\big2.bin", std::string(700000, 'y'));
     AddJob(L"a", 0);
     g_rec.onDrain = [](int) { WaitForAnimationFrame(); };
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     const auto lines = Lines(core::kLogNormal);
     const std::vector<std::wstring> closing(lines.end() - 6, lines.end());
     const std::vector<std::wstring> expected = {L"Kopiert: 2 (1 MB)",
@@ -281,7 +281,7 @@ TEST_F(EngineRun, ErrorsGiveTheErrorIconAndTheirCount) {
     bad.Src = tree.Path(L"gone\\");
     core::Job& bad2 = AddJob(L"b");
     bad2.Src = tree.Path(L"gone2\\");
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(HasLine(core::kLogNormal, L"ES SIND FEHLER AUFGETRETEN: 2"));
     EXPECT_EQ(StatusEvents().back(), L"Backup mit Fehler abgeschlossen...");
     EXPECT_EQ(g_rec.tray.back(), Icon::Error);
@@ -296,19 +296,19 @@ TEST_F(EngineRun, ErrorLineSaysWhenTheAutomaticEndIsDelayed) {
     const std::wstring plain = L"ES SIND FEHLER AUFGETRETEN: 1";
     const std::wstring delayed = plain + L" (aut. Programm-Beendigung wird deshalb verzögert)";
 
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(HasLine(core::kLogNormal, plain));
     EXPECT_FALSE(HasLine(core::kLogNormal, delayed));
 
     engine::Countdown().EndDelay = 30;
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(HasLine(core::kLogNormal, delayed));
 
     logs::ResetLogState();
     engine::Countdown().EndDelay = 0;
     g_rec.shutdownChecked = true;
     plat::SetShutdownHookForTest([](uint32_t) { return 0; });
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(HasLine(core::kLogNormal, delayed));
 }
 
@@ -316,7 +316,7 @@ TEST_F(EngineRun, PendingHintsAreAnnouncedOnceAndCleared) {
     AddJob(L"a");
     // A configuration that cannot be written is a hint, not an error.
     core::S().paths.IniFile = tree.Path(L"nodir\\Tresoro.ini");
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     const auto lines = Lines(core::kLogNormal);
     auto at = std::find(lines.begin(), lines.end(), L"Hinweise beachten...!");
     ASSERT_NE(at, lines.end());
@@ -332,7 +332,7 @@ TEST_F(EngineRun, RunTimeWrapsAfterADay) {
     g_rec.onDrain = [](int count) {
         if (count == 1) plat::AdvanceFakeClock(25u * 3600u * 1000u);
     };
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(HasLine(core::kLogNormal, L"Zeitaufwand: 01:00:00"));
     EXPECT_TRUE(HasLine(core::kLogNormal, core::FormatLogDate(now + 25 * 3600) + L"   Ende"));
 }
@@ -347,7 +347,7 @@ TEST_F(EngineRun, LogsAreSavedBeforeTheEndSequence) {
         EXPECT_NE(bytes.find("   Ende"), std::string::npos);
     };
     engine::Countdown().EndDelay = 2;
-    engine::RunBackup({engine::kItJobManual, true});
+    engine::EndRun(engine::RunBackup({engine::ItJobMode::Manual, true}));
     const auto& ev = g_rec.events;
     auto end = std::find(ev.begin(), ev.end(), L"countdown");
     ASSERT_NE(end, ev.end());
@@ -371,7 +371,7 @@ TEST_F(EngineRun, LogsAreSavedAfterEachJob) {
         std::string bytes;
         seen.push_back(plat::ReadWholeFile(messagesFile, bytes) ? bytes : "");
     };
-    engine::RunBackup({engine::kItJobNormal, true});
+    engine::EndRun(engine::RunBackup({engine::ItJobMode::Normal, true}));
     ASSERT_GE(seen.size(), 2u) << "at least one drain per job";
     EXPECT_EQ(seen.front(), "") << "nothing saved before the first job is done";
     // Drained in the second job.
@@ -397,7 +397,7 @@ TEST_F(EngineRun, CancelInTheFirstJobEndsTheRun) {
     };
     engine::Countdown().EndDelay = 30;
     g_rec.shutdownChecked = true;
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(HasLine(core::kLogNormal, L"ABBRUCH bei " + firstSrc + L"!!!"));
     EXPECT_FALSE(AnyLineContains(core::kLogNormal, secondSrc));
     // Neither the program-end nor the shutdown countdown follows a cancel.
@@ -421,8 +421,8 @@ TEST_F(EngineRun, CancelledJobRaisesASmallerEntryCount) {
     AddJob(L"a", 3);
     g_rec.onDrain = [](int) { engine::R().CancelRequested = 1; };
     const engine::Run run = engine::RunBackup({});
-    EXPECT_GE(run.JobEntriesDone, 1);
-    EXPECT_EQ(core::S().Jobs.items[0].EntryCount, run.JobEntriesDone);
+    EXPECT_GE(run.tally.JobEntriesDone, 1);
+    EXPECT_EQ(core::S().Jobs.items[0].EntryCount, run.tally.JobEntriesDone);
     EXPECT_EQ(core::S().Jobs.items[0].LastBup, 0);
 }
 

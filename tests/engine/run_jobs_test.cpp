@@ -63,7 +63,7 @@ struct EngineRunJobs : testing::Test {
 TEST_F(EngineRunJobs, ErrorFreeJobsRecordTheirRunAndCount) {
     AddJob(L"a").EntryCount = 999;  // shrinks to what the run saw
     AddJob(L"b").LastBup = 5;
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_EQ(logs::LS().RunErrorCount, 0);
     for (size_t i = 0; i < 2; ++i) {
         EXPECT_EQ(Job(i).EntryCount, 1);
@@ -77,7 +77,7 @@ TEST_F(EngineRunJobs, CopyErrorKeepsEveryLaterJobDue) {
     tree.Write(L"b\\src\\g.txt", "more");
     AddJob(L"b").EntryCount = 1;
     plat::InjectFault(plat::FaultOp::Copy, 1, 5);  // the first file copy fails
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(AnyLineStarts(core::kLogError, L"Kopierfehler: "));
     EXPECT_EQ(logs::LS().RunErrorCount, 1);
     // The second job still runs...
@@ -96,7 +96,7 @@ TEST_F(EngineRunJobs, InvalidSourceOfARequiredJobIsAnError) {
     job.Src = tree.Path(L"gone\\");
     job.EntryCount = 50;
     job.LastBup = 7;
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     const std::wstring line = L"UNGÜLTIGE QUELLE: " + tree.Path(L"gone\\");
     EXPECT_TRUE(HasLine(core::kLogNormal, line));
     EXPECT_TRUE(HasLine(core::kLogError, line));
@@ -110,7 +110,7 @@ TEST_F(EngineRunJobs, InvalidSourceOfARequiredJobIsAnError) {
 TEST_F(EngineRunJobs, InvalidDestinationOfARequiredJobIsAnError) {
     core::Job& job = AddJob(L"a");
     job.Dest = tree.Path(L"nowhere\\dest\\");
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     const std::wstring line = L"UNGÜLTIGES ZIEL: " + tree.Path(L"nowhere\\dest\\");
     EXPECT_TRUE(HasLine(core::kLogNormal, line));
     EXPECT_TRUE(HasLine(core::kLogError, line));
@@ -122,7 +122,7 @@ TEST_F(EngineRunJobs, BothPathsInvalidCountTwice) {
     core::Job& job = AddJob(L"a");
     job.Src = tree.Path(L"gone\\");
     job.Dest = tree.Path(L"nowhere\\dest\\");
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_EQ(logs::LS().RunErrorCount, 2);
     EXPECT_EQ(Lines(core::kLogError).size(), 4u);  // two lines, then the summary block
 }
@@ -134,7 +134,7 @@ TEST_F(EngineRunJobs, OptionalJobsAreSkippedQuietlyAndCountAsDone) {
     core::Job& noDest = AddJob(L"b", core::kFlagSelected | core::kFlagOptional);
     noDest.Dest = tree.Path(L"nowhere\\dest\\");
     noDest.EntryCount = 60;
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(
         HasLine(core::kLogNormal, L"UNGÜLTIGE QUELLE: " + tree.Path(L"gone\\") + L" (Fakultativ: überspringe Job)"));
     EXPECT_TRUE(HasLine(core::kLogNormal,
@@ -154,7 +154,7 @@ TEST_F(EngineRunJobs, SkippedOptionalJobAfterAnErrorStaysDue) {
     core::Job& optional = AddJob(L"b", core::kFlagSelected | core::kFlagOptional);
     optional.Src = tree.Path(L"gone2\\");
     optional.EntryCount = 60;
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_EQ(logs::LS().RunErrorCount, 1);
     EXPECT_EQ(Job(1).EntryCount, 60);
     EXPECT_EQ(Job(1).LastBup, 0);
@@ -164,7 +164,7 @@ TEST_F(EngineRunJobs, MissingDestinationIsCreatedOnlyBelowAnExistingParent) {
     core::S().settings.GCreateDest = 1;
     AddJob(L"a").Dest = tree.Path(L"a\\new\\");
     AddJob(L"b").Dest = tree.Path(L"b\\missing\\new\\");
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_EQ(tree.Read(L"a\\new\\f.txt"), "data");
     EXPECT_FALSE(tree.Exists(L"b\\missing"));
     EXPECT_TRUE(HasLine(core::kLogError, L"UNGÜLTIGES ZIEL: " + tree.Path(L"b\\missing\\new\\")));
@@ -173,14 +173,14 @@ TEST_F(EngineRunJobs, MissingDestinationIsCreatedOnlyBelowAnExistingParent) {
 
 TEST_F(EngineRunJobs, MissingDestinationStaysMissingWithoutCreateDest) {
     AddJob(L"a").Dest = tree.Path(L"a\\new\\");
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_FALSE(tree.Exists(L"a\\new"));
     EXPECT_EQ(logs::LS().RunErrorCount, 1);
 }
 
 TEST_F(EngineRunJobs, NormalRunLeavesTheConfigurationInTheArchiveFolder) {
     AddJob(L"a");  // archiving off: only the run makes "@"
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     std::string config;
     ASSERT_TRUE(plat::ReadWholeFile(core::S().paths.IniFile, config));
     EXPECT_EQ(tree.Read(L"a\\dest\\@\\Tresoro.ini"), config);
@@ -195,27 +195,31 @@ TEST_F(EngineRunJobs, NormalRunLeavesTheConfigurationInTheArchiveFolder) {
 TEST_F(EngineRunJobs, ConfigurationCopyUsesTheFileNameInUse) {
     core::S().paths.IniFile = tree.Path(L"cfg\\Other.ini");
     AddJob(L"a");
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(tree.Exists(L"a\\dest\\@\\Other.ini"));
     EXPECT_FALSE(tree.Exists(L"a\\dest\\@\\Tresoro.ini"));
 }
 
-struct EngineRunItJob : EngineRunJobs, testing::WithParamInterface<int> {};
+struct EngineRunItJob : EngineRunJobs, testing::WithParamInterface<engine::ItJobMode> {};
 
 TEST_P(EngineRunItJob, ItJobModesMakeNoArchiveFolder) {
     AddJob(L"a").ArcVersions = 3;
-    engine::RunBackup({static_cast<int8_t>(GetParam()), true});
+    engine::EndRun(engine::RunBackup({GetParam(), true}));
     EXPECT_EQ(tree.Read(L"a\\dest\\f.txt"), "data");
     EXPECT_FALSE(tree.Exists(L"a\\dest\\@"));
 }
 
-INSTANTIATE_TEST_SUITE_P(EngineItJobModes, EngineRunItJob, testing::Values(1, 2));
+INSTANTIATE_TEST_SUITE_P(EngineItJobModes, EngineRunItJob,
+                         testing::Values(engine::ItJobMode::Manual, engine::ItJobMode::Forced),
+                         [](const testing::TestParamInfo<engine::ItJobMode>& info) {
+                             return info.param == engine::ItJobMode::Manual ? "Manual" : "Forced";
+                         });
 
 TEST_F(EngineRunJobs, NetworkDestinationIsNeverSearchedOnOtherDrives) {
     if (!plat::PortableLayer()) GTEST_SKIP();
     core::S().settings.GSearchDest = 1;
     AddJob(L"a").Dest = L"\\\\server\\share\\Backup\\";
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     for (const std::wstring& line : Lines(core::kLogNormal))
         EXPECT_EQ(line.find(L"Alternativpfad"), std::wstring::npos) << line;
     EXPECT_TRUE(Lines(core::kLogHint).empty());
@@ -227,7 +231,7 @@ TEST_F(EngineRunJobs, DestinationSearchRunsEvenForAnInvalidSource) {
     core::Job& job = AddJob(L"a");
     job.Src = tree.Path(L"gone\\");
     job.Dest = tree.Path(L"nowhere\\");
-    engine::RunBackup({});
+    engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(AnyLineStarts(core::kLogNormal, L"Alternativpfad suchen dauerte "));
 }
 

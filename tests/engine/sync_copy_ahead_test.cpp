@@ -47,14 +47,14 @@ bool CopiesAhead() { return plat::PortableLayer(); }
 struct EngineCopyAhead : AheadWalkTest {};
 
 TEST_F(EngineCopyAhead, AFirstCopyComesOutAsCopiedAtEachTurnInEveryMode) {
-    for (const int8_t mode : {engine::kItJobNormal, engine::kItJobManual}) {
-        SCOPED_TRACE(mode);
+    for (const engine::ItJobMode mode : {engine::ItJobMode::Normal, engine::ItJobMode::Manual}) {
+        SCOPED_TRACE(static_cast<int>(mode));
         auto prepare = [mode](JobTree&) {
-            TestRun().ItJobMode = mode;
+            TestRun().options.itJobMode = mode;
             // At the second entry (f00 handed out f00..f14) the writers have f10
             // made before its turn.
             Recorded().onDrain = [](int) {
-                if (CurrentWalk().ahead && CopiesAhead() && TestRun().EntriesDone == 2)
+                if (CurrentWalk().ahead && CopiesAhead() && TestRun().tally.EntriesDone == 2)
                     AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(10));
             };
         };
@@ -63,7 +63,7 @@ TEST_F(EngineCopyAhead, AFirstCopyComesOutAsCopiedAtEachTurnInEveryMode) {
         EXPECT_EQ(ahead.errorCount, 0);
         EXPECT_EQ(ahead.mirror.at(L"f15.dir\\deeper\\x.txt"), "x");
         const uint32_t readOnly = ahead.mirrorMeta.at(L"f22.ro").first;
-        EXPECT_EQ(readOnly & plat::kAttrReadOnly, mode == engine::kItJobNormal ? 0u : plat::kAttrReadOnly);
+        EXPECT_EQ(readOnly & plat::kAttrReadOnly, mode == engine::ItJobMode::Normal ? 0u : plat::kAttrReadOnly);
         EXPECT_EQ(TimesCopiedAhead(LastDest() + L"f20.big"), 0u) << "above the bound: copied at its turn";
         if (CopiesAhead()) {
             EXPECT_EQ(TimesCopiedAhead(LastDest() + FileName(10)), 1u);
@@ -76,7 +76,7 @@ TEST_F(EngineCopyAhead, CancelWhileCopiesWaitPlacesNothingBeyond) {
     // has been copied ahead.
     auto prepare = [](JobTree&) {
         Recorded().onDrain = [](int) {
-            if (TestRun().EntriesDone != 6 || engine::R().CancelRequested) return;
+            if (TestRun().tally.EntriesDone != 6 || engine::R().CancelRequested) return;
             if (CurrentWalk().ahead && CopiesAhead()) AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(12));
             engine::R().CancelRequested = 1;
         };
@@ -92,7 +92,7 @@ TEST_F(EngineCopyAhead, ACopyThatFailsAheadIsMadeAtItsTurn) {
     auto prepare = [](JobTree& t) {
         FailingCopies() = {t.dst + FileName(3), t.dst + FileName(17)};
         Recorded().onDrain = [](int) {
-            if (CurrentWalk().ahead && CopiesAhead() && TestRun().EntriesDone == 2)
+            if (CurrentWalk().ahead && CopiesAhead() && TestRun().tally.EntriesDone == 2)
                 AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(3));
         };
     };
@@ -114,7 +114,7 @@ TEST_F(EngineCopyAhead, ASourceChangedAfterItsCopyWasMadeAheadIsMirroredByTheNex
     static JobTree* tree = nullptr;
     tree = &t;
     Recorded().onDrain = [](int) {
-        if (TestRun().EntriesDone != 2 || !Exists(tree->src + FileName(11))) return;
+        if (TestRun().tally.EntriesDone != 2 || !Exists(tree->src + FileName(11))) return;
         AwaitCopiedAhead(tree->dst + FileName(11));
         AwaitCopiedAhead(tree->dst + FileName(10));
         WriteDated(tree->src + FileName(10), "changed", kNew + kDay);
@@ -123,12 +123,12 @@ TEST_F(EngineCopyAhead, ASourceChangedAfterItsCopyWasMadeAheadIsMirroredByTheNex
     InstallAheadHooks();
     t.Sync();
     Recorded().onDrain = nullptr;
-    EXPECT_EQ(TestRun().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
     EXPECT_EQ(Snapshot(t.dst, true).at(FileName(10)), "content 10") << "as the writer read it";
 
     ResetTestRun();
     t.Sync();
-    EXPECT_EQ(TestRun().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
     const auto mirror = Snapshot(t.dst);
     EXPECT_EQ(mirror.at(FileName(10)), "changed");
     EXPECT_FALSE(mirror.count(FileName(11)));

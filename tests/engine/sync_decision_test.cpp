@@ -18,8 +18,8 @@ namespace {
 
 constexpr int64_t kDestDate = kTestNow - 30 * kDay;
 
-CopyDecision Decide(int64_t delta, int8_t mode = engine::kItJobNormal, int64_t sourceSize = 10, int64_t destSize = 10,
-                    int64_t destDate = kDestDate) {
+CopyDecision Decide(int64_t delta, engine::ItJobMode mode = engine::ItJobMode::Normal, int64_t sourceSize = 10,
+                    int64_t destSize = 10, int64_t destDate = kDestDate) {
     SyncEntry s{L"a.txt", sourceSize, destDate + delta};
     SyncEntry d{L"a.txt", destSize, destDate};
     return DecideCopy(s, d, kTestNow, mode);
@@ -49,8 +49,8 @@ TEST(EngineCopyDecision, NewerSourceIsArchivedAndCopiedUnlessAnHourShift) {
 TEST(EngineCopyDecision, TwoSecondsEitherWayIsUnchanged) {
     for (int64_t delta = -2; delta <= 2; ++delta) {
         EXPECT_EQ(Decide(delta), CopyDecision::Skip) << delta;
-        EXPECT_EQ(Decide(delta, engine::kItJobManual), CopyDecision::Skip) << delta;
-        EXPECT_EQ(Decide(delta, engine::kItJobForced), CopyDecision::Skip) << delta;
+        EXPECT_EQ(Decide(delta, engine::ItJobMode::Manual), CopyDecision::Skip) << delta;
+        EXPECT_EQ(Decide(delta, engine::ItJobMode::Forced), CopyDecision::Skip) << delta;
     }
 }
 
@@ -63,39 +63,39 @@ TEST(EngineCopyDecision, OlderSourceIsLeftWithAHintUnlessAnHourShift) {
 }
 
 TEST(EngineCopyDecision, SizeAloneNeverCopiesInNormalAndManualMode) {
-    EXPECT_EQ(Decide(0, engine::kItJobNormal, 10, 99), CopyDecision::Skip);
-    EXPECT_EQ(Decide(0, engine::kItJobManual, 10, 99), CopyDecision::Skip);
-    EXPECT_EQ(Decide(3600, engine::kItJobNormal, 10, 99), CopyDecision::Skip);
-    EXPECT_EQ(Decide(5, engine::kItJobManual, 10, 99), CopyDecision::ArchiveAndCopy);
+    EXPECT_EQ(Decide(0, engine::ItJobMode::Normal, 10, 99), CopyDecision::Skip);
+    EXPECT_EQ(Decide(0, engine::ItJobMode::Manual, 10, 99), CopyDecision::Skip);
+    EXPECT_EQ(Decide(3600, engine::ItJobMode::Normal, 10, 99), CopyDecision::Skip);
+    EXPECT_EQ(Decide(5, engine::ItJobMode::Manual, 10, 99), CopyDecision::ArchiveAndCopy);
 }
 
 TEST(EngineCopyDecision, ForcedModeCopiesOnSizeFutureAndNewerDestination) {
-    EXPECT_EQ(Decide(0, engine::kItJobForced, 10, 99), CopyDecision::Copy);
-    EXPECT_EQ(Decide(3600, engine::kItJobForced, 10, 99), CopyDecision::Copy) << "size decides before the date";
-    EXPECT_EQ(Decide(-5, engine::kItJobForced), CopyDecision::Copy);
-    EXPECT_EQ(Decide(-3600, engine::kItJobForced), CopyDecision::Skip);
-    EXPECT_EQ(Decide(3600, engine::kItJobForced), CopyDecision::Skip);
-    EXPECT_EQ(Decide(3, engine::kItJobForced), CopyDecision::ArchiveAndCopy);
-    EXPECT_EQ(Decide(0, engine::kItJobForced, 10, 10, kTestNow + 50), CopyDecision::Copy);
+    EXPECT_EQ(Decide(0, engine::ItJobMode::Forced, 10, 99), CopyDecision::Copy);
+    EXPECT_EQ(Decide(3600, engine::ItJobMode::Forced, 10, 99), CopyDecision::Copy) << "size decides before the date";
+    EXPECT_EQ(Decide(-5, engine::ItJobMode::Forced), CopyDecision::Copy);
+    EXPECT_EQ(Decide(-3600, engine::ItJobMode::Forced), CopyDecision::Skip);
+    EXPECT_EQ(Decide(3600, engine::ItJobMode::Forced), CopyDecision::Skip);
+    EXPECT_EQ(Decide(3, engine::ItJobMode::Forced), CopyDecision::ArchiveAndCopy);
+    EXPECT_EQ(Decide(0, engine::ItJobMode::Forced, 10, 10, kTestNow + 50), CopyDecision::Copy);
 }
 
 TEST(EngineCopyDecision, FutureSourceDate) {
     // Same date, in the future: hint in normal mode.
-    EXPECT_EQ(Decide(0, engine::kItJobNormal, 10, 10, kTestNow + 100), CopyDecision::SkipFutureDate);
-    EXPECT_EQ(Decide(2, engine::kItJobNormal, 10, 10, kTestNow + 100), CopyDecision::SkipFutureDate);
+    EXPECT_EQ(Decide(0, engine::ItJobMode::Normal, 10, 10, kTestNow + 100), CopyDecision::SkipFutureDate);
+    EXPECT_EQ(Decide(2, engine::ItJobMode::Normal, 10, 10, kTestNow + 100), CopyDecision::SkipFutureDate);
     // Older copy by more than 2 s: copied, no hint.
-    EXPECT_EQ(Decide(3, engine::kItJobNormal, 10, 10, kTestNow + 100), CopyDecision::ArchiveAndCopy);
+    EXPECT_EQ(Decide(3, engine::ItJobMode::Normal, 10, 10, kTestNow + 100), CopyDecision::ArchiveAndCopy);
     // The future row comes before the newer-destination row.
-    EXPECT_EQ(Decide(-5, engine::kItJobNormal, 10, 10, kTestNow + 100), CopyDecision::SkipFutureDate);
+    EXPECT_EQ(Decide(-5, engine::ItJobMode::Normal, 10, 10, kTestNow + 100), CopyDecision::SkipFutureDate);
     // A source dated exactly now is not in the future.
-    EXPECT_EQ(Decide(0, engine::kItJobNormal, 10, 10, kTestNow), CopyDecision::Skip);
+    EXPECT_EQ(Decide(0, engine::ItJobMode::Normal, 10, 10, kTestNow), CopyDecision::Skip);
 }
 
 TEST(EngineCopyDecision, DestinationDirectoryAgainstSourceFile) {
     SyncEntry s{L"x", 10, kDestDate + 100};
     SyncEntry d{L"x", engine::kDirSize, kDestDate};
-    EXPECT_EQ(DecideCopy(s, d, kTestNow, engine::kItJobNormal), CopyDecision::ArchiveAndCopy);
-    EXPECT_EQ(DecideCopy(s, d, kTestNow, engine::kItJobForced), CopyDecision::Copy);
+    EXPECT_EQ(DecideCopy(s, d, kTestNow, engine::ItJobMode::Normal), CopyDecision::ArchiveAndCopy);
+    EXPECT_EQ(DecideCopy(s, d, kTestNow, engine::ItJobMode::Forced), CopyDecision::Copy);
 }
 
 // The same rows over real files, through SyncDirectory.
@@ -127,7 +127,7 @@ TEST_F(EngineSyncDecision, BoundariesOverRealFiles) {
     Pair(L"d3.txt", 3);
     Pair(L"d10801.txt", 10801);
     for (int d = -2; d <= 2; ++d) Pair(L"e" + std::to_wstring(d + 2) + L".txt", d);
-    engine::SyncDirectory(RunFor(sid), src, dst);
+    SyncAs(sid, src, dst);
 
     EXPECT_FALSE(Copied(L"d3600.txt"));
     EXPECT_FALSE(Copied(L"d7201.txt"));
@@ -137,16 +137,16 @@ TEST_F(EngineSyncDecision, BoundariesOverRealFiles) {
     EXPECT_TRUE(Archived(L"d10801.txt"));
     for (int d = 0; d <= 4; ++d) EXPECT_FALSE(Copied(L"e" + std::to_wstring(d) + L".txt"));
     EXPECT_EQ(DateOf(dst + L"d3.txt"), kDestDate + 3) << "the copy takes the source's date";
-    EXPECT_EQ(TestRun().FilesCopied, 2);
+    EXPECT_EQ(TestRun().tally.FilesCopied, 2);
     EXPECT_TRUE(LogLines(core::kLogHint).empty());
-    EXPECT_EQ(TestRun().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
 }
 
 TEST_F(EngineSyncDecision, FutureDateAndNewerDestinationHints) {
     Pair(L"future.txt", 0, kTestNow + 3600);
     Pair(L"futureolder.txt", 5, kTestNow + 3600);
     Pair(L"older.txt", -5);
-    engine::SyncDirectory(RunFor(sid), src, dst);
+    SyncAs(sid, src, dst);
     EXPECT_FALSE(Copied(L"future.txt"));
     EXPECT_TRUE(
         LogHas(core::kLogHint, L"Achtung, nicht kopiert - Quelldatei trägt zukünftiges Datum: " + src + L"future.txt"));
@@ -154,24 +154,24 @@ TEST_F(EngineSyncDecision, FutureDateAndNewerDestinationHints) {
     EXPECT_FALSE(Copied(L"older.txt"));
     EXPECT_TRUE(LogHas(core::kLogHint, L"Achtung, nicht kopiert - Zieldatei ist neuer: " + dst + L"older.txt"));
     EXPECT_EQ(LogLines(core::kLogHint).size(), 2u);
-    EXPECT_EQ(TestRun().RunErrorCount, 0) << "hints are no errors";
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0) << "hints are no errors";
 }
 
 TEST_F(EngineSyncDecision, SizeAloneLeavesTheFileInNormalMode) {
     WriteDated(src + L"a.txt", "longer content", kDestDate);
     WriteDated(dst + L"a.txt", "old", kDestDate);
-    engine::SyncDirectory(RunFor(sid), src, dst);
+    SyncAs(sid, src, dst);
     EXPECT_EQ(ReadAll(dst + L"a.txt"), "old");
 }
 
 TEST_F(EngineSyncDecision, ForcedModeOverwritesWithoutArchive) {
-    TestRun().ItJobMode = engine::kItJobForced;
+    TestRun().options.itJobMode = engine::ItJobMode::Forced;
     WriteDated(src + L"size.txt", "longer content", kDestDate);
     WriteDated(dst + L"size.txt", "old", kDestDate);
     Pair(L"older.txt", -5);
     Pair(L"future.txt", 0, kTestNow + 3600);
     Pair(L"shift.txt", 3600);
-    engine::SyncDirectory(RunFor(sid), src, dst);
+    SyncAs(sid, src, dst);
     EXPECT_EQ(ReadAll(dst + L"size.txt"), "longer content");
     EXPECT_TRUE(Copied(L"older.txt"));
     EXPECT_TRUE(Copied(L"future.txt"));
@@ -181,10 +181,10 @@ TEST_F(EngineSyncDecision, ForcedModeOverwritesWithoutArchive) {
 }
 
 TEST_F(EngineSyncDecision, ManualItModeCopiesNewerWithoutArchive) {
-    TestRun().ItJobMode = engine::kItJobManual;
+    TestRun().options.itJobMode = engine::ItJobMode::Manual;
     Pair(L"newer.txt", 100);
     Pair(L"older.txt", -5);
-    engine::SyncDirectory(RunFor(sid), src, dst);
+    SyncAs(sid, src, dst);
     EXPECT_TRUE(Copied(L"newer.txt"));
     EXPECT_FALSE(Copied(L"older.txt"));
     EXPECT_FALSE(Exists(dst + L"@"));

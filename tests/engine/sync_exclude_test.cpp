@@ -42,15 +42,15 @@ TEST(EngineExclusions, EmptyExclusionMatchesNothing) {
 TEST(EngineExclusions, LongPathWarningAbove240Characters) {
     std::wstring path240 = L"C:\\" + std::wstring(237, L'x');
     ASSERT_EQ(path240.size(), 240u);
-    EXPECT_FALSE(engine::WarnLongPath(TestRun(), path240));
+    EXPECT_FALSE(engine::WarnLongPath(TestRun().tally, path240));
     EXPECT_TRUE(LogLines(core::kLogError).empty());
     std::wstring path241 = path240 + L"y";
-    EXPECT_TRUE(engine::WarnLongPath(TestRun(), path241));
+    EXPECT_TRUE(engine::WarnLongPath(TestRun().tally, path241));
     std::vector<std::wstring> expected = {
         L"Verzeichnis-Pfade dürfen in Windows max. 247, Dateipfade höchstens 259 Zeichen lang sein...",
         L"Pfad sehr lang! (241) Zeichen\t" + path241};
     EXPECT_EQ(LogLines(core::kLogError), expected);
-    EXPECT_EQ(TestRun().RunErrorCount, 0) << "the warning counts as no error of its own";
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0) << "the warning counts as no error of its own";
 }
 
 struct EngineSyncExclude : testing::Test {
@@ -74,7 +74,7 @@ TEST_F(EngineSyncExclude, WithoutTrailingBackslashTheWholeDirectoryCopyIsArchive
     EXPECT_FALSE(Exists(t.dst + L"Cache"));
     EXPECT_EQ(ReadAll(t.dst + L"@\\Cache\\old.txt"), "old");
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "a");
-    EXPECT_EQ(TestRun().EntriesDone, 1) << "excluded entries are not counted";
+    EXPECT_EQ(TestRun().tally.EntriesDone, 1) << "excluded entries are not counted";
 }
 
 TEST_F(EngineSyncExclude, WithTrailingBackslashTheDirectoryStaysButEmpties) {

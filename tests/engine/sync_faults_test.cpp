@@ -18,6 +18,7 @@
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
+#include "platform/testing.h"
 #include "tests/support/engine_fixture.h"
 
 using namespace testing_support;
@@ -74,7 +75,7 @@ void CheckNothingLost(const JobTree& t, plat::FaultOp op) {
 // Every line in "Fehler" came through the run's error path: a counted error,
 // or a detail line of one (which never stands alone).
 void CheckErrorsCounted() {
-    const engine::Run& run = TestRun();
+    const engine::RunTally& run = TestRun().tally;
     EXPECT_EQ(LogLines(core::kLogError).size(), static_cast<size_t>(run.RunErrorCount + run.ErrorDetailLines));
     if (run.ErrorDetailLines > 0) {
         EXPECT_GT(run.RunErrorCount, 0);
@@ -92,7 +93,7 @@ void CheckFailureReported(const JobTree& t, plat::FaultOp op) {
         case plat::FaultOp::Copy:
         case plat::FaultOp::Rename:
             EXPECT_EQ(CountLogPrefix(core::kLogError, L"Kopierfehler: "), 1u);
-            EXPECT_EQ(TestRun().RunErrorCount, 1);
+            EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
             break;
         case plat::FaultOp::CreateDir:
             // The set-aside folder that cannot be made: the oldest version
@@ -100,7 +101,7 @@ void CheckFailureReported(const JobTree& t, plat::FaultOp op) {
             if (AnyLine(core::kLogHint, {L"Archivieren - temporäres Umbenennen fehlgeschlagen - alte "})) break;
             EXPECT_TRUE(AnyLine(core::kLogError, {L"Konnte Verzeichnis nicht erstellen: <",
                                                   L"Konnte Archivverzeichnis nicht erstellen: "}));
-            EXPECT_GE(TestRun().RunErrorCount, 1);
+            EXPECT_GE(TestRun().tally.RunErrorCount, 1);
             break;
         case plat::FaultOp::Move:
             EXPECT_TRUE(AnyLine(core::kLogError, {L"Archivieren fehlgeschlagen: "}) ||
@@ -109,7 +110,7 @@ void CheckFailureReported(const JobTree& t, plat::FaultOp op) {
         case plat::FaultOp::List:
             // A destination directory that cannot be listed because it does
             // not exist yet is simply created: then nothing went wrong.
-            if (TestRun().RunErrorCount == 0) {
+            if (TestRun().tally.RunErrorCount == 0) {
                 EXPECT_EQ(Snapshot(t.dst, true), Snapshot(t.src));
                 break;
             }
@@ -136,7 +137,7 @@ void WalkFaults(plat::FaultOp op, uint32_t code) {
             ++fired;
             CheckFailureReported(t, op);
         } else {
-            EXPECT_EQ(TestRun().RunErrorCount, 0);
+            EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
         }
 
         // A clean run afterwards completes the mirror and sweeps every
@@ -144,7 +145,7 @@ void WalkFaults(plat::FaultOp op, uint32_t code) {
         logs::ResetLogState();
         ClearRunErrors();
         t.Sync();
-        EXPECT_EQ(TestRun().RunErrorCount, 0);
+        EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
         auto mirror = Snapshot(t.dst, true);
         auto source = Snapshot(t.src);
         EXPECT_EQ(mirror, source);
@@ -179,7 +180,10 @@ TEST_F(EngineSyncFaults, CancelInsideALargeCopy) {
     // Drain 1 is the entry's own; 2 and 3 come from the copy's progress.
     Recorded().cancelAtDrain = 3;
     t.Sync();
-    if (Recorded().drains < 3) GTEST_SKIP() << "this platform's copy reports no progress";
+    // Wine's copy never calls the progress routine; the portable layer's
+    // progress is our own code and must be there.
+    if (Recorded().drains < 3 && !plat::PortableLayer()) GTEST_SKIP() << "this platform's copy reports no progress";
+    ASSERT_FALSE(Recorded().drains < 3) << "no progress reported";
 
     EXPECT_EQ(ReadAll(t.dst + L"a_big.bin"), "big-old");
     EXPECT_EQ(ReadAll(t.dst + L"z.txt"), "z-old");
@@ -187,9 +191,8 @@ TEST_F(EngineSyncFaults, CancelInsideALargeCopy) {
     EXPECT_FALSE(Exists(t.dst + engine::TempCopyName(L"a_big.bin")));
     EXPECT_TRUE(AllContents(t.dst + L"@").empty()) << "nothing archived";
     EXPECT_EQ(CountLogPrefix(core::kLogError, L"Kopierfehler: "), 0u);
-    EXPECT_EQ(TestRun().RunErrorCount, 0);
-    EXPECT_EQ(TestRun().LastCopyError, plat::kErrRequestAborted);
-    EXPECT_EQ(TestRun().FilesCopied, 0);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
+    EXPECT_EQ(TestRun().tally.FilesCopied, 0);
     EXPECT_EQ(Recorded().fileProgress.back(), 0);
 }
 

@@ -36,7 +36,6 @@ std::wstring SourceName(int i) {
 TEST_F(EngineLargeDir, PairsCopiesAndArchivesAsNamesComparedOneByOne) {
     JobTree t(3);
     core::S().settings.GLogExt = 1;
-    TestRun().LogExt = 1;
     // A third of the mirror is up to date under upper-case names, a third is
     // older under lower-case names, a third is missing; and the mirror holds
     // files of its own that the source no longer has.
@@ -50,7 +49,7 @@ TEST_F(EngineLargeDir, PairsCopiesAndArchivesAsNamesComparedOneByOne) {
     }
     for (int i = 0; i < 60; ++i) WriteDated(t.dst + L"Zusatz " + std::to_wstring(i) + L" ä.txt", "weg", kOld);
     t.Sync();
-    EXPECT_EQ(TestRun().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
 
     // Copies keep the spelling of the file they replace.
     const auto mirror = Snapshot(t.dst, true);

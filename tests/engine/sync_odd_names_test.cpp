@@ -82,7 +82,7 @@ TEST_F(OddNames, AreMirroredAndArchivedUnderTheirExactNames) {
     EXPECT_EQ(Snapshot(t.dst, true), first);
     EXPECT_EQ(DateOf(t.dst + L"Bericht."), kOld);
     EXPECT_EQ(LogLines(core::kLogError), std::vector<std::wstring>{});
-    EXPECT_EQ(TestRun().FilesCopied, 5);
+    EXPECT_EQ(TestRun().tally.FilesCopied, 5);
 
     // Every file changes: each old version goes to "@" under its own name,
     // and neither side keeps a temporary copy or a set-aside version.
@@ -110,7 +110,7 @@ TEST_F(OddNames, AFailedCopyOfALongPathIsReportedInTheProgramsSpelling) {
     EXPECT_EQ(errors[1],
               L"Verzeichnis-Pfade dürfen in Windows max. 247, Dateipfade höchstens 259 Zeichen lang sein...");
     EXPECT_EQ(errors[2], L"Pfad sehr lang! (" + std::to_wstring(deepFile.size()) + L") Zeichen\t" + deepFile);
-    EXPECT_EQ(TestRun().RunErrorCount, 1);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
     EXPECT_FALSE(AnyLogLineHasLiteralPrefix());
     EXPECT_FALSE(Exists(target));
 

@@ -44,7 +44,7 @@ TEST_F(EngineReadAhead, CancelWhileFoldersAreReadAheadActsOnNothingBeyond) {
     // four entries), once d07 has been read ahead.
     auto prepare = [](JobTree&) {
         Recorded().onDrain = [](int) {
-            if (TestRun().EntriesDone != 13 || engine::R().CancelRequested) return;
+            if (TestRun().tally.EntriesDone != 13 || engine::R().CancelRequested) return;
             if (CurrentWalk().ahead) AwaitListedAhead(CurrentWalk().tree->src + L"d07\\");
             engine::R().CancelRequested = 1;
         };
@@ -65,15 +65,18 @@ TEST_F(EngineReadAhead, AFolderThatFailsToListAheadFailsAtItsTurn) {
     auto prepare = [](JobTree& t) {
         FailingListings() = {t.src + L"d05\\", t.dst + L"d02\\"};
         Recorded().onDrain = [](int) {
-            if (CurrentWalk().ahead && TestRun().EntriesDone == 1) AwaitListedAhead(CurrentWalk().tree->src + L"d05\\");
+            if (CurrentWalk().ahead && TestRun().tally.EntriesDone == 1)
+                AwaitListedAhead(CurrentWalk().tree->src + L"d05\\");
         };
     };
     const Outcome ahead = ExpectAheadAsSequential(2, build, prepare);
     EXPECT_EQ(TimesListed(LastSource() + L"d05\\"), 2u) << "read ahead, failed, read again at its turn";
     EXPECT_EQ(ahead.errorCount, 2);
     ASSERT_EQ(ahead.errors.size(), 2u);
-    EXPECT_EQ(ahead.errors[0], L"Konnte Verzeichnis nicht erstellen: <<T>\\dst\\d02\\>");
-    EXPECT_EQ(ahead.errors[1], L"Konnte Verzeichnis<<T>\\src\\d05\\> nicht untersuchen!");
+    EXPECT_EQ(ahead.errors[0],
+              Because(L"Konnte Verzeichnis nicht erstellen: <<T>\\dst\\d02\\>", plat::kErrAlreadyExists));
+    EXPECT_EQ(ahead.errors[1],
+              Because(L"Konnte Verzeichnis<<T>\\src\\d05\\> nicht untersuchen!", plat::kErrAccessDenied));
     EXPECT_TRUE(ahead.mirror.count(L"d06\\a.txt"));
 }
 
@@ -93,13 +96,13 @@ TEST_F(EngineReadAhead, AnExcludedFolderIsNeverListed) {
         // d04 is excluded only at the entry of d02, when it may already
         // be read ahead: it must be passed over all the same.
         Recorded().onDrain = [](int) {
-            if (TestRun().EntriesDone != 3 || engine::R().CancelRequested) return;
+            if (TestRun().tally.EntriesDone != 3 || engine::R().CancelRequested) return;
             if (CurrentWalk().acted) return;
             if (CurrentWalk().ahead) AwaitListedAhead(CurrentWalk().tree->src + L"d04\\");
             CurrentWalk().acted = true;
             // The run took the exclusions when it began; a change reaches the
             // walk through the run's own list.
-            TestRun().Excludes.push_back(
+            TestRun().inputs.Excludes.push_back(
                 core::Exclude{CurrentWalk().tree->sid, plat::ToUpper(CurrentWalk().tree->src + L"d04")});
         };
     };
@@ -117,13 +120,14 @@ TEST_F(EngineReadAhead, ASourceFolderGoneBeforeItsTurnIsReportedAtItsTurn) {
     // At the entry of d01, d06 (read ahead by then) is deleted.
     auto prepare = [](JobTree&) {
         Recorded().onDrain = [](int) {
-            if (TestRun().EntriesDone != 2 || !Exists(CurrentWalk().tree->src + L"d06")) return;
+            if (TestRun().tally.EntriesDone != 2 || !Exists(CurrentWalk().tree->src + L"d06")) return;
             if (CurrentWalk().ahead) AwaitListedAhead(CurrentWalk().tree->src + L"d06\\");
-            plat::RemoveTree(CurrentWalk().tree->src + L"d06");
+            EXPECT_TRUE(plat::RemoveTree(CurrentWalk().tree->src + L"d06"));
         };
     };
     const Outcome ahead = ExpectAheadAsSequential(2, TwelveFolders, prepare);
-    EXPECT_EQ(ahead.errors, std::vector<std::wstring>{L"Konnte Verzeichnis<<T>\\src\\d06\\> nicht untersuchen!"});
+    EXPECT_EQ(ahead.errors, std::vector<std::wstring>{Because(L"Konnte Verzeichnis<<T>\\src\\d06\\> nicht untersuchen!",
+                                                              plat::kErrPathNotFound)});
     EXPECT_FALSE(ahead.mirror.count(L"d06\\a.txt"));
     EXPECT_TRUE(ahead.mirror.count(L"d07\\sub\\b.txt"));
 }
@@ -134,7 +138,7 @@ TEST_F(EngineReadAhead, TypeChangesBothWaysWithFoldersAhead) {
     auto build = [](JobTree& t) {
         TwelveFolders(t);
         WriteDated(t.dst + L"d03", "was a file", kOld);
-        plat::RemoveTree(t.src + L"d05");
+        EXPECT_TRUE(plat::RemoveTree(t.src + L"d05"));
         WriteDated(t.src + L"d05", "now a file", kNew);
         WriteDated(t.dst + L"d05\\a.txt", "a5", kOld);
         WriteDated(t.dst + L"d05\\deep\\c.txt", "c5", kOld);

@@ -7,6 +7,7 @@
 #include "engine/run_state.h"
 #include "engine/sync.h"
 #include "log/channels.h"
+#include "log/error_text.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/fault.h"
@@ -45,9 +46,9 @@ TEST_F(EngineSyncTemp, FailedCopyLeavesTheOldTargetWithoutArchive) {
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "old");
     EXPECT_EQ(DateOf(t.dst + L"a.txt"), kOld);
     EXPECT_FALSE(Exists(t.dst + Temp(L"a.txt")));
-    EXPECT_EQ(TestRun().LastCopyError, plat::kErrDiskFull);
-    EXPECT_EQ(CountLogPrefix(core::kLogError, L"Kopierfehler: " + t.src + L"a.txt\t\t("), 1u);
-    EXPECT_EQ(TestRun().RunErrorCount, 1);
+    EXPECT_TRUE(LogHas(core::kLogError,
+                       L"Kopierfehler: " + t.src + L"a.txt\t\t(" + logs::WindowsErrorText(plat::kErrDiskFull) + L")"));
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
 }
 
 TEST_F(EngineSyncTemp, FailedRenameLeavesTheOldTargetAndNoTempFile) {
@@ -58,10 +59,11 @@ TEST_F(EngineSyncTemp, FailedRenameLeavesTheOldTargetAndNoTempFile) {
     t.Sync();
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "old");
     EXPECT_FALSE(Exists(t.dst + Temp(L"a.txt")));
-    EXPECT_EQ(TestRun().LastCopyError, plat::kErrSharingViolation);
-    EXPECT_EQ(CountLogPrefix(core::kLogError, L"Kopierfehler: "), 1u);
-    EXPECT_EQ(TestRun().RunErrorCount, 1);
-    EXPECT_EQ(TestRun().FilesCopied, 0);
+    EXPECT_EQ(LogLines(core::kLogError),
+              std::vector<std::wstring>{L"Kopierfehler: " + t.src + L"a.txt\t\t(" +
+                                        logs::WindowsErrorText(plat::kErrSharingViolation) + L")"});
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
+    EXPECT_EQ(TestRun().tally.FilesCopied, 0);
 }
 
 TEST_F(EngineSyncTemp, FailedCopyPutsTheArchivedVersionsBack) {
@@ -75,7 +77,7 @@ TEST_F(EngineSyncTemp, FailedCopyPutsTheArchivedVersionsBack) {
     EXPECT_EQ(ReadAll(t.dst + L"@\\a.txt"), "older");
     EXPECT_FALSE(Exists(t.dst + L"@\\@")) << "nothing waits in the set-aside folder, and it is gone";
     EXPECT_TRUE(LogLines(core::kLogHint).empty());
-    EXPECT_EQ(TestRun().RunErrorCount, 1);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
 }
 
 TEST_F(EngineSyncTemp, FailedCopyWithAFreeSlotGivesNoRestoreHint) {
@@ -101,7 +103,7 @@ TEST_F(EngineSyncTemp, RestoreThatFailsIsReported) {
     EXPECT_TRUE(LogHas(core::kLogError, L"Wiederhestellung von Archivdatei hat leider nicht geklappt: " + t.dst +
                                             L"@\\a.txt nach " + t.dst + L"a.txt"));
     EXPECT_EQ(ReadAll(t.dst + L"@\\a.txt"), "cur") << "the current version is kept in the archive";
-    EXPECT_EQ(TestRun().RunErrorCount, 1) << "counted once, as the copy error";
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 1) << "counted once, as the copy error";
 }
 
 TEST_F(EngineSyncTemp, RenameBackOfTheOlderVersionThatFailsIsAHint) {
@@ -139,7 +141,7 @@ TEST_F(EngineSyncTemp, LeftoverTempFileIsSweptNeverPairedOrArchived) {
     EXPECT_FALSE(Exists(t.dst + Temp(L"gone.txt")));
     EXPECT_FALSE(Exists(t.dst + L"sub\\" + Temp(L"x")));
     EXPECT_EQ(Snapshot(t.dst + L"@").size(), 1u) << "only the empty archive directory of sub";
-    EXPECT_EQ(TestRun().EntriesDone, 2);
+    EXPECT_EQ(TestRun().tally.EntriesDone, 2);
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "a");
 }
 
@@ -152,7 +154,7 @@ TEST_F(EngineSyncTemp, SourceFileNamedLikeATempFileIsMirrored) {
     EXPECT_EQ(ReadAll(t.dst + Temp(L"real")), "v2");
     EXPECT_EQ(ReadAll(t.dst + L"@\\" + Temp(L"real")), "v1") << "archived like any replaced file";
     EXPECT_EQ(ReadAll(t.dst + Temp(L"fresh")), "f");
-    EXPECT_EQ(TestRun().FilesCopied, 2);
+    EXPECT_EQ(TestRun().tally.FilesCopied, 2);
 }
 
 TEST_F(EngineSyncTemp, CopyOfAnExcludedTempNamedSourceIsNotSwept) {

@@ -42,7 +42,7 @@ TEST_F(EngineSync, FirstCopyMirrorsTheTreeAndRepeatsItUnderTheArchive) {
         EXPECT_TRUE(plat::DirExists(t.dst + dir)) << "archive directory " << testing::PrintToString(dir);
     EXPECT_EQ(Snapshot(t.dst + L"@").size(), 3u) << "only empty directories in the archive";
 
-    const engine::Run& run = TestRun();
+    const engine::RunTally& run = TestRun().tally;
     EXPECT_EQ(run.FilesCopied, 3);
     EXPECT_EQ(run.BytesCopied, 6);
     EXPECT_EQ(run.EntriesDone, 6) << "files and directories alike";
@@ -51,7 +51,7 @@ TEST_F(EngineSync, FirstCopyMirrorsTheTreeAndRepeatsItUnderTheArchive) {
     auto messages = LogLines(core::kLogNormal);
     std::vector<std::wstring> expected = {t.src, t.src + L"sub\\", t.src + L"sub\\deep\\"};
     EXPECT_EQ(messages, expected);
-    EXPECT_EQ(TestRun().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
     EXPECT_EQ(Recorded().copiedMB.back(), L"0");
     EXPECT_EQ(Recorded().fileSizeMB.back(), L"0");
     EXPECT_EQ(Recorded().statusLines.front(), t.src);
@@ -78,7 +78,7 @@ TEST_F(EngineSync, ReplacedFileIsArchivedWithItsDate) {
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "new");
     EXPECT_EQ(ReadAll(t.dst + L"@\\a.txt"), "old");
     EXPECT_EQ(DateOf(t.dst + L"@\\a.txt"), kOld);
-    EXPECT_TRUE(TestRun().SetAsideList.empty());
+    EXPECT_TRUE(TestAside().list.empty());
 }
 
 TEST_F(EngineSync, VanishedFilesAndDirectoriesGoToTheArchive) {
@@ -95,7 +95,7 @@ TEST_F(EngineSync, VanishedFilesAndDirectoriesGoToTheArchive) {
     EXPECT_EQ(ReadAll(t.dst + L"@\\Fotos.2012\\x.jpg"), "x");
     EXPECT_EQ(ReadAll(t.dst + L"@\\sub\\gone2.txt"), "g2");
     EXPECT_EQ(ReadAll(t.dst + L"keep.txt"), "k");
-    EXPECT_EQ(TestRun().FilesCopied, 0);
+    EXPECT_EQ(TestRun().tally.FilesCopied, 0);
 }
 
 TEST_F(EngineSync, WithoutArchiveNothingIsEverDeleted) {
@@ -119,13 +119,13 @@ TEST_F(EngineSync, NormalModeResetsAttributesItModesKeepThem) {
     EXPECT_EQ(plat::GetAttributes(t.dst + L"ro.txt"), plat::kAttrArchive);
 
     JobTree it(3);
-    TestRun().ItJobMode = engine::kItJobManual;
+    TestRun().options.itJobMode = engine::ItJobMode::Manual;
     WriteDated(it.src + L"ro.txt", "r", kNew);
     ASSERT_TRUE(plat::SetAttributes(it.src + L"ro.txt", plat::kAttrReadOnly));
     it.Sync();
     EXPECT_TRUE(plat::GetAttributes(it.dst + L"ro.txt") & plat::kAttrReadOnly);
-    plat::SetAttributes(it.dst + L"ro.txt", plat::kAttrNormal);
-    plat::SetAttributes(it.src + L"ro.txt", plat::kAttrNormal);
+    EXPECT_TRUE(plat::SetAttributes(it.dst + L"ro.txt", plat::kAttrNormal));
+    EXPECT_TRUE(plat::SetAttributes(it.src + L"ro.txt", plat::kAttrNormal));
 }
 
 TEST_F(EngineSync, ArchiveInSourceRootIsRefused) {
@@ -136,9 +136,9 @@ TEST_F(EngineSync, ArchiveInSourceRootIsRefused) {
     EXPECT_FALSE(Exists(t.dst + L"@\\x.txt"));
     EXPECT_TRUE(LogHas(core::kLogError,
                        L"Verzeichnis @ in Root von Quelle nicht erlaubt! Wird nicht kopiert: " + t.src + L"@"));
-    EXPECT_EQ(TestRun().RunErrorCount, 1);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
     EXPECT_EQ(ReadAll(t.dst + L"sub\\@\\y.txt"), "y") << "deeper down \"@\" is an ordinary directory";
-    EXPECT_EQ(TestRun().EntriesDone, 3) << "sub, sub\\@ and y.txt";
+    EXPECT_EQ(TestRun().tally.EntriesDone, 3) << "sub, sub\\@ and y.txt";
 
     // Its copy is never taken for a vanished entry.
     ASSERT_TRUE(plat::RemoveTree(t.src + L"sub\\@"));
@@ -147,16 +147,16 @@ TEST_F(EngineSync, ArchiveInSourceRootIsRefused) {
 }
 
 TEST_F(EngineSync, ArchiveInSourceRootIsAHintInItModes) {
-    for (int8_t mode : {engine::kItJobManual, engine::kItJobForced}) {
+    for (engine::ItJobMode mode : {engine::ItJobMode::Manual, engine::ItJobMode::Forced}) {
         JobTree t(3);
-        TestRun().ItJobMode = mode;
+        TestRun().options.itJobMode = mode;
         logs::ResetLogState();
         ClearRunErrors();
         WriteDated(t.src + L"@\\x.txt", "x", kNew);
         WriteDated(t.src + L"a.txt", "a", kNew);
         t.Sync();
         EXPECT_TRUE(LogHas(core::kLogHint, L"Wird nicht kopiert: " + t.src + L"@"));
-        EXPECT_EQ(TestRun().RunErrorCount, 0);
+        EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
         EXPECT_TRUE(LogLines(core::kLogError).empty());
         EXPECT_FALSE(Exists(t.dst + L"@")) << "no archive and no copy of the source's @";
         EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "a");
@@ -180,7 +180,7 @@ TEST_F(EngineSync, NamesDifferingOnlyInCasePair) {
     EXPECT_EQ(ReadAll(t.dst + L"@\\foto.jpg"), "old");
     EXPECT_EQ(ReadAll(t.dst + L"SAME.TXT"), "s");
     EXPECT_FALSE(Exists(t.dst + L"@\\SAME.TXT")) << "paired, so not vanished";
-    EXPECT_EQ(TestRun().FilesCopied, 2);
+    EXPECT_EQ(TestRun().tally.FilesCopied, 2);
 }
 
 TEST_F(EngineSync, SourceDirectoryAgainstDestinationFile) {
@@ -188,7 +188,7 @@ TEST_F(EngineSync, SourceDirectoryAgainstDestinationFile) {
     WriteDated(t.src + L"x\\in.txt", "in", kNew);
     WriteDated(t.dst + L"x", "file", kOld);
     t.Sync();
-    EXPECT_EQ(TestRun().RunErrorCount, 0);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
     EXPECT_EQ(ReadAll(t.dst + L"x\\in.txt"), "in");
     // Archived as vanished into slot 0, then moved on to slot 1 to make room
     // for the new folder's archive directory.
@@ -208,19 +208,21 @@ TEST_F(EngineSync, SourceFileAgainstDestinationDirectory) {
 
 TEST_F(EngineSync, UnlistableSourceAndUncreatableDestination) {
     JobTree t(0);
-    engine::SyncDirectory(RunFor(t.sid), t.src + L"fehlt", t.dst + L"fehlt");
-    EXPECT_TRUE(LogHas(core::kLogError, L"Konnte Verzeichnis<" + t.src + L"fehlt\\> nicht untersuchen!"));
-    EXPECT_EQ(TestRun().RunErrorCount, 1);
+    SyncAs(t.sid, t.src + L"fehlt", t.dst + L"fehlt");
+    EXPECT_TRUE(LogHas(core::kLogError, Because(L"Konnte Verzeichnis<" + t.src + L"fehlt\\> nicht untersuchen!",
+                                                plat::kErrPathNotFound)));
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
     EXPECT_FALSE(Exists(t.dst + L"fehlt"));
 
     WriteDated(t.src + L"a.txt", "a", kNew);
-    engine::SyncDirectory(RunFor(t.sid), t.src, t.dst + L"nicht\\da");
-    EXPECT_TRUE(LogHas(core::kLogError, L"Konnte Verzeichnis nicht erstellen: <" + t.dst + L"nicht\\da\\>"));
-    EXPECT_EQ(TestRun().RunErrorCount, 2);
+    SyncAs(t.sid, t.src, t.dst + L"nicht\\da");
+    EXPECT_TRUE(LogHas(core::kLogError, Because(L"Konnte Verzeichnis nicht erstellen: <" + t.dst + L"nicht\\da\\>",
+                                                plat::kErrPathNotFound)));
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 2);
 
-    engine::SyncDirectory(RunFor(t.sid), t.src, t.dst + L"neu");
+    SyncAs(t.sid, t.src, t.dst + L"neu");
     EXPECT_EQ(ReadAll(t.dst + L"neu\\a.txt"), "a") << "one missing level is created";
-    EXPECT_EQ(TestRun().RunErrorCount, 2);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 2);
 }
 
 TEST_F(EngineSync, DestinationListedOnlyAfterCreation) {
@@ -228,9 +230,10 @@ TEST_F(EngineSync, DestinationListedOnlyAfterCreation) {
     WriteDated(t.src + L"a.txt", "a", kNew);
     // Source listed, destination missing, created, and then its listing fails.
     plat::InjectFault(plat::FaultOp::List, 3, plat::kErrAccessDenied);
-    engine::SyncDirectory(RunFor(t.sid), t.src, t.dst + L"neu");
-    EXPECT_TRUE(LogHas(core::kLogError, L"Konnte Verzeichnis<" + t.dst + L"neu\\> nicht untersuchen!"));
-    EXPECT_EQ(TestRun().RunErrorCount, 1);
+    SyncAs(t.sid, t.src, t.dst + L"neu");
+    EXPECT_TRUE(LogHas(core::kLogError,
+                       Because(L"Konnte Verzeichnis<" + t.dst + L"neu\\> nicht untersuchen!", plat::kErrAccessDenied)));
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
     EXPECT_FALSE(Exists(t.dst + L"neu\\a.txt"));
 }
 
@@ -241,9 +244,12 @@ TEST_F(EngineSync, ArchiveDirectoryThatCannotBeMadeKeepsTheReplacedFile) {
     WriteDated(t.src + L"b.txt", "b", kNew);
     plat::InjectFault(plat::FaultOp::CreateDir, 1, plat::kErrAccessDenied);
     t.Sync();
-    EXPECT_TRUE(LogHas(core::kLogError, L"Konnte Archivverzeichnis nicht erstellen: " + t.dst + L"@\\"));
-    EXPECT_TRUE(LogHas(core::kLogError, L"Archivieren fehlgeschlagen: " + t.dst + L"a.txt -> " + t.dst + L"@\\a.txt"));
-    EXPECT_EQ(TestRun().RunErrorCount, 2);
+    EXPECT_TRUE(LogHas(core::kLogError, Because(L"Konnte Archivverzeichnis nicht erstellen: " + t.dst + L"@\\",
+                                                plat::kErrAccessDenied)));
+    EXPECT_TRUE(LogHas(
+        core::kLogError,
+        Because(L"Archivieren fehlgeschlagen: " + t.dst + L"a.txt -> " + t.dst + L"@\\a.txt", plat::kErrPathNotFound)));
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 2);
     // The old version could not be kept, so it is not overwritten.
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "old");
     EXPECT_EQ(ReadAll(t.dst + L"b.txt"), "b") << "the run goes on";
@@ -259,8 +265,8 @@ TEST_F(EngineSync, CancelBeforeTheFirstEntryTouchesNothing) {
     t.Sync();
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "old");
     EXPECT_EQ(ReadAll(t.dst + L"gone.txt"), "g") << "no vanished archiving after a cancel";
-    EXPECT_EQ(TestRun().EntriesDone, 1);
-    EXPECT_EQ(TestRun().FilesCopied, 0);
+    EXPECT_EQ(TestRun().tally.EntriesDone, 1);
+    EXPECT_EQ(TestRun().tally.FilesCopied, 0);
 }
 
 TEST_F(EngineSync, CancelInASubdirectoryEndsTheParentsToo) {
@@ -274,7 +280,7 @@ TEST_F(EngineSync, CancelInASubdirectoryEndsTheParentsToo) {
     static int cancelled = 0;
     cancelled = 0;
     Recorded().onDrain = [](int) {
-        if (!cancelled && TestRun().EntriesDone == 3) {
+        if (!cancelled && TestRun().tally.EntriesDone == 3) {
             engine::R().CancelRequested = 1;
             cancelled = 1;
         }
@@ -284,7 +290,7 @@ TEST_F(EngineSync, CancelInASubdirectoryEndsTheParentsToo) {
     EXPECT_FALSE(Exists(t.dst + L"a\\y.txt"));
     EXPECT_FALSE(Exists(t.dst + L"b.txt"));
     EXPECT_EQ(ReadAll(t.dst + L"gone.txt"), "g");
-    EXPECT_EQ(TestRun().EntriesDone, 3);
+    EXPECT_EQ(TestRun().tally.EntriesDone, 3);
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ TEST_F(EngineSyncTypeChange, ConvergeInOneRunWithTheOldEntryArchived) {
         JobTree t(versions);
         BuildTypeChanges(t);
         t.Sync();
-        EXPECT_EQ(TestRun().RunErrorCount, 0);
+        EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
         EXPECT_EQ(Snapshot(t.dst, true), Snapshot(t.src));
         // A folder goes whole, as one version; a file keeps its name.
         EXPECT_EQ(ReadAll(t.dst + L"@\\wurde_datei\\tief\\y.txt"), "alt-y");
@@ -73,7 +73,7 @@ TEST_F(EngineSyncTypeChange, ConvergeInOneRunWithTheOldEntryArchived) {
         // Nothing left to do: the next run changes nothing.
         const auto before = Snapshot(t.dst);
         t.Sync();
-        EXPECT_EQ(TestRun().RunErrorCount, 0);
+        EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
         EXPECT_EQ(Snapshot(t.dst), before);
     }
 }
@@ -89,7 +89,7 @@ TEST_F(EngineSyncTypeChange, ArchivingOffKeepsTheOldEntryAndSaysWhy) {
     EXPECT_TRUE(LogHas(core::kLogError, L"Kopierfehler: " + t.src + L"sub\\f.d\t\t(Zieldatei ist ein Verzeichnis)"));
     EXPECT_TRUE(LogHas(core::kLogError, L"Konnte Verzeichnis nicht erstellen: <" + t.dst +
                                             L"sub\\g\\>\t\t(Zielverzeichnis ist eine Datei)"));
-    EXPECT_EQ(TestRun().RunErrorCount, 4) << "once per entry and run";
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 4) << "once per entry and run";
     EXPECT_EQ(LogLines(core::kLogError).size(), 4u);
     EXPECT_EQ(Snapshot(t.dst), before) << "nothing deleted or overwritten";
 }
@@ -111,8 +111,10 @@ TEST_F(EngineSyncTypeChange, ArchiveMoveThatFailsOverwritesNothing) {
         plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrAccessDenied);
         t.Sync();
         ASSERT_TRUE(FaultFired(plat::FaultOp::Move, 1));
-        EXPECT_TRUE(LogHas(core::kLogError, L"Archivieren fehlgeschlagen: " + t.dst + L"x -> " + t.dst + L"@\\x"));
-        EXPECT_EQ(TestRun().RunErrorCount, 1);
+        EXPECT_TRUE(LogHas(
+            core::kLogError,
+            Because(L"Archivieren fehlgeschlagen: " + t.dst + L"x -> " + t.dst + L"@\\x", plat::kErrAccessDenied)));
+        EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
         EXPECT_EQ(LogLines(core::kLogError).size(), 1u) << "no copy or creation tried";
         EXPECT_EQ(Snapshot(t.dst, true), before);
         EXPECT_EQ(ReadAll(t.dst + (sourceIsDir ? L"x" : L"x\\in.txt")), "alt");
@@ -121,7 +123,7 @@ TEST_F(EngineSyncTypeChange, ArchiveMoveThatFailsOverwritesNothing) {
         logs::ResetLogState();
         ClearRunErrors();
         t.Sync();
-        EXPECT_EQ(TestRun().RunErrorCount, 0);
+        EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
         EXPECT_EQ(Snapshot(t.dst, true), Snapshot(t.src));
         EXPECT_TRUE(Holds(AllContents(t.dst + L"@"), "alt"));
     }
@@ -151,7 +153,7 @@ TEST_F(EngineSyncTypeChange, LinkInTheDestinationIsNeverEntered) {
         EXPECT_TRUE(LogHas(core::kLogError, L"Konnte Verzeichnis nicht erstellen: <" + t.dst +
                                                 L"ordner\\>\t\t(Zielverzeichnis ist eine Verknüpfung)"));
         EXPECT_TRUE(LogHas(core::kLogError, L"Kopierfehler: " + t.src + L"datei\t\t(Zieldatei ist eine Verknüpfung)"));
-        EXPECT_EQ(TestRun().RunErrorCount, 2);
+        EXPECT_EQ(TestRun().tally.RunErrorCount, 2);
         EXPECT_EQ(ReadAll(t.tree.Path(L"fremd\\privat.txt")), "privat");
         EXPECT_EQ(ReadAll(t.tree.Path(L"fremd\\x.txt")), "fremd-x");
         EXPECT_EQ(Snapshot(t.tree.Path(L"fremd")).size(), 2u);

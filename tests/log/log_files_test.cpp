@@ -124,7 +124,7 @@ TEST_F(LogOldFiles, OnlyLogFilesOlderThan300DaysGo) {
     ASSERT_TRUE(plat::SetModified(tree.Path(L"Tresoro4.log"), now - 299 * kDay));
     ASSERT_TRUE(plat::SetModified(tree.Path(L"Tresoro.ini"), now - 500 * kDay));
     ASSERT_TRUE(plat::SetModified(tree.Path(L"notes.logbook"), now - 500 * kDay));
-    plat::SetModified(tree.Path(L"Ordner.log"), now - 500 * kDay);
+    EXPECT_TRUE(plat::SetModified(tree.Path(L"Ordner.log"), now - 500 * kDay));
 
     logs::DeleteOldLogs(tree.root);
     EXPECT_FALSE(tree.Exists(L"Tresoro3.log"));

@@ -114,7 +114,10 @@ TEST_P(PlatformCopyIntoPlace, CancelKeepsTheOldTarget) {
     int calls = 0;
     auto cancel = [&](uint64_t, uint64_t) { return ++calls < 2; };
     const bool ok = plat::CopyFileIntoPlace(t.Path(L"src.bin"), t.Path(L"dst.bin"), cancel, true);
-    if (calls == 0) GTEST_SKIP() << "this system's copy never reports progress";
+    // Wine's copy never calls the progress routine; the portable layer's
+    // progress is our own code and must be there.
+    if (calls == 0 && !plat::PortableLayer()) GTEST_SKIP() << "this system's copy never reports progress";
+    ASSERT_FALSE(calls == 0) << "no progress reported";
     EXPECT_FALSE(ok);
     EXPECT_EQ(plat::LastError(), plat::kErrRequestAborted);
     EXPECT_EQ(t.Read(L"dst.bin"), "old");

@@ -71,7 +71,10 @@ TEST(PlatformCopy, CancelFailsWithAbortAndLeavesNoTarget) {
         return false;
     };
     bool ok = plat::CopyFileWithProgressCall(t.Path(L"src.bin"), t.Path(L"dst.bin"), cancel, false);
-    if (calls == 0) GTEST_SKIP() << "this system's copy never reports progress";
+    // Wine's copy never calls the progress routine; the portable layer's
+    // progress is our own code and must be there.
+    if (calls == 0 && !plat::PortableLayer()) GTEST_SKIP() << "this system's copy never reports progress";
+    ASSERT_FALSE(calls == 0) << "no progress reported";
     EXPECT_FALSE(ok);
     EXPECT_EQ(plat::LastError(), plat::kErrRequestAborted);
     EXPECT_FALSE(t.Exists(L"dst.bin"));

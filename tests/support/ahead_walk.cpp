@@ -123,8 +123,8 @@ Outcome WalkOnce(bool ahead, int32_t versions, const TreeStep& build, const Tree
     g_lastSource = t.src;
     g_lastDest = t.dst;
     prepare(t);
-    TestRun().ListAhead = ahead;
-    TestRun().CopyAhead = ahead;
+    TestRun().options.ListAhead = ahead;
+    TestRun().options.CopyAhead = ahead;
     InstallAheadHooks();
     t.Sync();
     engine::SetListHookForTest(nullptr);
@@ -140,7 +140,7 @@ Outcome WalkOnce(bool ahead, int32_t versions, const TreeStep& build, const Tree
     out.mirror = Snapshot(t.dst);
     AddMeta(t.dst, L"", out.mirrorMeta);
     out.source = Snapshot(t.src);
-    const engine::Run& run = TestRun();
+    const engine::RunTally& run = TestRun().tally;
     out.entries = run.EntriesDone;
     out.files = run.FilesCopied;
     out.bytes = run.BytesCopied;

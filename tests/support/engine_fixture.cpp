@@ -7,6 +7,7 @@
 #include "engine/run_state.h"
 #include "engine/sync.h"
 #include "log/channels.h"
+#include "log/error_text.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/testing.h"
@@ -16,15 +17,19 @@ namespace testing_support {
 
 static DisplayRecord g_record;
 static engine::Run g_testRun;
+static engine::SetAsideScratch g_testAside;
 
 engine::Run& TestRun() { return g_testRun; }
+engine::SetAsideScratch& TestAside() { return g_testAside; }
 
-void ResetTestRun() { g_testRun = engine::Run{}; }
+void ResetTestRun() {
+    g_testRun = engine::Run{};
+    g_testAside = engine::SetAsideScratch{};
+}
 
 void ClearRunErrors() {
-    g_testRun.RunErrorCount = 0;
-    g_testRun.ErrorDetailLines = 0;
-    g_testRun.LastCopyError = 0;
+    g_testRun.tally.RunErrorCount = 0;
+    g_testRun.tally.ErrorDetailLines = 0;
 }
 
 void ResetForNextCase() {
@@ -36,13 +41,19 @@ void ResetForNextCase() {
     InstallRecorder();
 }
 
-engine::Run& RunFor(int32_t sid) {
-    g_testRun.job = core::Job{};
-    g_testRun.job.Sid = sid;
-    for (const core::Job& job : core::S().Jobs.items)
-        if (job.Sid == sid) g_testRun.job = job;
-    engine::TakeRunInputs(g_testRun);
-    return g_testRun;
+void SyncAs(int32_t sid, const std::wstring& sourceDir, const std::wstring& destDir) {
+    core::Job job;
+    job.Sid = sid;
+    for (const core::Job& listed : core::S().Jobs.items)
+        if (listed.Sid == sid) job = listed;
+    g_testRun.inputs = engine::TakeRunInputs();
+    engine::SyncDirectory({g_testRun.options, g_testRun.inputs, job}, g_testRun.tally, sourceDir, destDir);
+}
+
+engine::ArchivePlace PlaceFor(const std::wstring& archiveDir, const std::wstring& setAsideDir, int32_t versions,
+                              int32_t intervalDays) {
+    return {archiveDir, setAsideDir, versions, intervalDays,
+            core::LogsArchiveMoves(core::LogDetailOf(core::S().settings.GLogExt))};
 }
 
 DisplayRecord& Recorded() { return g_record; }
@@ -133,7 +144,7 @@ core::Job& JobTree::Job() {
     return core::S().Jobs.items.back();
 }
 
-void JobTree::Sync() { engine::SyncDirectory(RunFor(sid), src, dst); }
+void JobTree::Sync() { SyncAs(sid, src, dst); }
 
 void AddExclude(int32_t sid, const std::wstring& path) {
     core::S().Excludes.Append(core::Exclude{sid, plat::ToUpper(path)});
@@ -153,7 +164,9 @@ static void FixtureMakeParents(const std::wstring& path) {
     size_t pos = path.find(L'\\', 3);
     while (pos != std::wstring::npos) {
         std::wstring dir = path.substr(0, pos);
-        if (!plat::DirExists(dir)) plat::CreateDir(dir);
+        if (!plat::DirExists(dir)) {
+            EXPECT_TRUE(plat::CreateDir(dir)) << "cannot create a test folder";
+        }
         pos = path.find(L'\\', pos + 1);
     }
 }
@@ -171,7 +184,8 @@ int64_t DateOf(const std::wstring& path) {
 
 std::string ReadAll(const std::wstring& path) {
     std::string bytes;
-    plat::ReadWholeFile(path, bytes);
+    // A file that is not there reads as nothing, which no test expects.
+    (void)plat::ReadWholeFile(path, bytes);
     return bytes;
 }
 
@@ -212,6 +226,10 @@ bool LogHas(int kind, const std::wstring& line) {
     for (const std::wstring& l : LogLines(kind))
         if (l == line) return true;
     return false;
+}
+
+std::wstring Because(const std::wstring& line, uint32_t code) {
+    return line + L"\t\t(" + logs::WindowsErrorText(code) + L")";
 }
 
 size_t CountLogPrefix(int kind, const std::wstring& prefix) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/records.h"
+#include "engine/archive.h"
 #include "engine/display.h"
 #include "engine/run_context.h"
 #include "platform/fault.h"
@@ -56,20 +57,27 @@ DisplayRecord& Recorded();
 // Installs the recorder as the engine's display, with an empty record.
 void InstallRecorder();
 
-// The run that a test's direct engine calls share, empty at each test's start.
+// The run that a test's direct engine calls share, empty at each test's start:
+// its options, inputs and tally, and the archive's scratch of its walks.
 engine::Run& TestRun();
+engine::SetAsideScratch& TestAside();
 void ResetTestRun();
 // What the log's reset cleared for the run before the run had its own
-// counters: the error count, the detail lines and the last copy error.
+// counters: the error count and the detail lines.
 void ClearRunErrors();
 // Everything a case of the engine starts from, anew: the process state,
 // the log, the test run and an empty recorder. For walks that run many
 // cases inside one test.
 void ResetForNextCase();
-// TestRun() on the job `sid` as the list holds it now (a job of Sid `sid`
-// and nothing else when there is none), its inputs taken afresh from the
-// settings and lists (engine::TakeRunInputs); what the run counted so far stays.
-engine::Run& RunFor(int32_t sid);
+// SyncDirectory in TestRun() on the job `sid` as the list holds it now (a
+// job of Sid `sid` and nothing else when there is none), the run's inputs
+// taken afresh from the settings and lists (engine::TakeRunInputs); what the
+// run counted so far stays.
+void SyncAs(int32_t sid, const std::wstring& sourceDir, const std::wstring& destDir);
+// The archive place of a test's direct archive calls, logging its moves as
+// the settings' GLogExt says.
+engine::ArchivePlace PlaceFor(const std::wstring& archiveDir, const std::wstring& setAsideDir, int32_t versions,
+                              int32_t intervalDays);
 
 // Appends a selected job with a fresh Sid (1001, 1002, ...) and returns it.
 // src and dest get a trailing "\" when missing.
@@ -82,7 +90,7 @@ struct JobTree {
     int32_t sid = 0;
     explicit JobTree(int32_t versions = 0, int32_t intervalDays = 0);
     core::Job& Job();
-    // SyncDirectory over the job's own source and destination, in RunFor(sid).
+    // SyncDirectory over the job's own source and destination, as SyncAs.
     void Sync();
 };
 
@@ -106,6 +114,8 @@ std::vector<std::string> AllContents(const std::wstring& dir);
 // Log lines of a kind (core::kLogNormal, kLogError, kLogHint), oldest first.
 std::vector<std::wstring> LogLines(int kind);
 bool LogHas(int kind, const std::wstring& line);
+// An error line with the system's text of `code` appended, as the run logs it.
+std::wstring Because(const std::wstring& line, uint32_t code);
 size_t CountLogPrefix(int kind, const std::wstring& prefix);
 
 // Whether a fault injected with InjectFault(op, nth, ...) has fired since

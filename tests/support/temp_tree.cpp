@@ -24,7 +24,8 @@ TempTree::TempTree() {
     EXPECT_TRUE(plat::CreateDir(root)) << "cannot create temporary test directory";
 }
 
-TempTree::~TempTree() { plat::RemoveTree(root); }
+// What a test left that cannot be removed stays in the temporary folder.
+TempTree::~TempTree() { (void)plat::RemoveTree(root); }
 
 void TempTree::Mkdir(const std::wstring& relative) const {
     std::wstring path = root;
@@ -33,7 +34,9 @@ void TempTree::Mkdir(const std::wstring& relative) const {
         size_t end = relative.find(L'\\', start);
         if (end == std::wstring::npos) end = relative.size();
         path += relative.substr(start, end - start) + L"\\";
-        if (!plat::DirExists(path)) plat::CreateDir(path);
+        if (!plat::DirExists(path)) {
+            EXPECT_TRUE(plat::CreateDir(path)) << "cannot create a test folder";
+        }
         start = end + 1;
     }
 }

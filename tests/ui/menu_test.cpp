@@ -162,7 +162,7 @@ TEST_F(Menu, MovesStopAtTheEnds) {
 // A job over real folders: a file in the source, the destination there.
 core::Job RealJob(const testing_support::TempTree& tree, int32_t sid, const std::wstring& dest) {
     tree.Write(L"src\\a.txt", "neu");
-    plat::SetModified(tree.Path(L"src\\a.txt"), 1600000000);
+    EXPECT_TRUE(plat::SetModified(tree.Path(L"src\\a.txt"), 1600000000));
     tree.Mkdir(dest);
     core::Job job;
     job.Sid = sid;
@@ -221,7 +221,7 @@ TEST_F(Menu, StartQuestionsAnsweredYesRunInTheirModes) {
         core::S().Jobs.Append(RealJob(tree, 1, dest));
         // Newer than the source: only the forced copy replaces it.
         tree.Write(std::wstring(dest) + L"\\a.txt", "alt");
-        plat::SetModified(tree.Path(std::wstring(dest) + L"\\a.txt"), 1650000000);
+        EXPECT_TRUE(plat::SetModified(tree.Path(std::wstring(dest) + L"\\a.txt"), 1650000000));
         ui::RefreshJobList();
         RunPendingEvents();
         const size_t runsBefore = RunsOpenedInTheLog();
