@@ -166,7 +166,8 @@ static void ResetToArchiveOnly(const std::wstring& tempCopy) {
         FaultHit(FaultOp::SetAttributes);
         return;
     }
-    SetAttributes(tempCopy, FILE_ATTRIBUTE_ARCHIVE);
+    // A copy whose reset fails is still a complete copy: it takes its place.
+    (void)SetAttributes(tempCopy, FILE_ATTRIBUTE_ARCHIVE);
 }
 
 // CopyFileExW writes under the name it is given and deletes a partial copy
