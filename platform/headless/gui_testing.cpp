@@ -205,8 +205,8 @@ bool DirListSortForTest(int list, int& column, bool& descending) {
     Guard guard(M().lock);
     Gadget* g = FindGadgetOfKind(list, GadgetKind::DirList);
     if (!g) return false;
-    column = g->sortColumn;
-    descending = g->sortDescending;
+    column = DirListSortColumn(g->dirList);
+    descending = g->dirList.sortDescending;
     return true;
 }
 

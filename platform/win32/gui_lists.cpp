@@ -96,7 +96,7 @@ bool HandleNotify(HWND, LPARAM lp, LRESULT& result) {
             // The second click selects nothing: a directory list enters the
             // row the first one selected, none if the list was filled anew.
             ListPushEvent(*g, id, EventType::LeftDoubleClick);
-            if (g->kind == Kind::DirList) DirListEnter(id, ListSelected(*g));
+            if (g->kind == Kind::DirList) DirListDoubleClick(id);
             return true;
         }
         case NM_RDBLCLK:
@@ -159,12 +159,12 @@ bool AddListColumn(int id, int position, const std::wstring& title, int width) {
     if (!g) return false;
     Quiet quiet;
     if (g->kind != Kind::DirList) return ListInsertColumn(g->hwnd, position, title, width);
-    // The name stays first; further columns go where the program asks, and
-    // the built-in cells follow their columns by role.
-    const int count = int(g->columnRoles.size());
-    if (position < 1 || position > count) position = count;
-    if (!ListInsertColumn(g->hwnd, position, title, width)) return false;
-    g->columnRoles.insert(g->columnRoles.begin() + position, -1);
+    // The model says where the column goes; the cells follow their columns.
+    position = DirListInsertColumn(g->dirList, position);
+    if (!ListInsertColumn(g->hwnd, position, title, width)) {
+        DirListRemoveColumn(g->dirList, position);
+        return false;
+    }
     DirListRefill(*g);
     return true;
 }
@@ -172,11 +172,9 @@ bool AddListColumn(int id, int position, const std::wstring& title, int width) {
 bool RemoveListColumn(int id, int position) {
     GadgetRec* g = ListRec(id);
     if (!g || position < 0 || position >= GetListColumnCount(id)) return false;
-    if (g->kind == Kind::DirList && g->columnRoles[size_t(position)] >= 0) return false;
+    if (g->kind == Kind::DirList && !DirListRemoveColumn(g->dirList, position)) return false;
     Quiet quiet;
-    if (SendMessageW(g->hwnd, LVM_DELETECOLUMN, WPARAM(position), 0) == 0) return false;
-    if (g->kind == Kind::DirList) g->columnRoles.erase(g->columnRoles.begin() + position);
-    return true;
+    return SendMessageW(g->hwnd, LVM_DELETECOLUMN, WPARAM(position), 0) != 0;
 }
 
 int GetListColumnCount(int id) {
@@ -265,6 +263,8 @@ void SetListCell(int id, int row, int column, const std::wstring& text) {
     if (!g || row < 0 || row >= ListRows(*g) || column < 0 || column >= GetListColumnCount(id)) return;
     Quiet quiet;
     ListSetText(g->hwnd, row, column, text);
+    // A directory list keeps the program's cells with their entries.
+    if (g->kind == Kind::DirList) DirListSetOwnCell(g->dirList, row, column, text);
 }
 
 std::wstring GetListCell(int id, int row, int column) {

@@ -232,7 +232,6 @@ void SetGadgetText(int id, const std::wstring& text) {
         case Kind::Splitter:
             return;
         case Kind::DirList:
-            g->dirRows.clear();
             SetWindowTextW(g->hwnd, text.c_str());
             FillDirList(id);
             return;
