@@ -56,6 +56,7 @@ struct GadgetRec {
     int minimum = 0, maximum = 0;
     int icon = 0;
     int spinValue = 0;
+    int order = 0;            // creation sequence, for the tests' listing
     int current = -1;         // list: the current row as last reported
     bool clickOnBox = false;  // list: the last NM_CLICK hit a row's check box
     Font font;
@@ -157,6 +158,8 @@ bool HandleCtlColor(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 void ApplyGadgetCells(int id);
 // A menu item chosen or its accelerator pressed in `window`.
 bool MenuCommand(int window, int item);
+// The item and every drop-down above it are enabled: the user can choose it.
+bool MenuItemLive(WindowRec& w, int itemId);
 void ApplyTray(int id);
 
 // Lists and directory lists.

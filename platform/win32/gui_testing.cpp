@@ -6,6 +6,8 @@
 // hooks do nothing, and tests of them run on the in-memory system only.
 #include <richedit.h>
 
+#include <algorithm>
+
 #include "platform/gui_testing.h"
 #include "platform/win32/gui_input_testing.h"
 
@@ -45,6 +47,31 @@ static GadgetKind TestKindOf(Kind kind) {
             return GadgetKind::Splitter;
     }
     return GadgetKind::None;
+}
+
+// The entries as the menus hold them, each drop-down followed by its own:
+// the order they were added when each menu is filled before the next.
+static void TestReadMenu(const WindowRec& w, HMENU menu, int menuId, std::vector<MenuEntryForTest>& out) {
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        const UINT state = GetMenuState(menu, UINT(i), MF_BYPOSITION);
+        MenuEntryForTest e;
+        e.menu = menuId;
+        e.rule = (state & MF_SEPARATOR) != 0;
+        e.checked = (state & MF_CHECKED) != 0;
+        e.enabled = !(state & (MF_DISABLED | MF_GRAYED));
+        HMENU sub = GetSubMenu(menu, i);
+        for (const auto& [id, m] : w.menus)
+            if (sub && m.handle == sub) e.id = id;
+        e.isMenu = sub != nullptr;
+        if (!e.isMenu && !e.rule) e.id = int(GetMenuItemID(menu, i));
+        if (!e.rule) {
+            wchar_t text[512] = {};
+            GetMenuStringW(menu, UINT(i), text, 512, MF_BYPOSITION);
+            e.text = text;
+        }
+        out.push_back(e);
+        if (sub) TestReadMenu(w, sub, e.id, out);
+    }
 }
 
 }  // namespace plat::wgui
@@ -91,8 +118,15 @@ int GadgetWindowForTest(int gadget) {
     return g ? g->window : 0;
 }
 
-// The layer keeps gadgets by id, not by creation order.
-std::vector<int> GadgetsOfWindowForTest(int) { return {}; }
+std::vector<int> GadgetsOfWindowForTest(int window) {
+    std::vector<std::pair<int, int>> byOrder;
+    for (const auto& [id, g] : Gadgets())
+        if (g.window == window) byOrder.emplace_back(g.order, id);
+    std::sort(byOrder.begin(), byOrder.end());
+    std::vector<int> ids;
+    for (const auto& [order, id] : byOrder) ids.push_back(id);
+    return ids;
+}
 
 bool GadgetReachableForTest(int gadget) {
     GadgetRec* g = FindGadget(gadget);
@@ -146,8 +180,12 @@ bool WindowMinSizeForTest(int window, int& w, int& h) {
     return true;
 }
 
-// The menus' add order is not kept by the layer.
-std::vector<MenuEntryForTest> MenuEntriesForTest(int) { return {}; }
+std::vector<MenuEntryForTest> MenuEntriesForTest(int window) {
+    std::vector<MenuEntryForTest> out;
+    WindowRec* w = FindWindowRec(window);
+    if (w && w->bar) TestReadMenu(*w, w->bar, 0, out);
+    return out;
+}
 
 bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip) {
     auto it = Trays().find(tray);

@@ -108,7 +108,7 @@ TEST_F(GuiWindows, UserCannotSizeAFixedWindowOrAMaximisedOne) {
     plat::UserResizeWindow(kMain, 700, 500);
     plat::UserMoveWindow(kMain, 5, 5);
     plat::GuiEvent e;
-    EXPECT_FALSE(plat::PollEvent(e));
+    EXPECT_FALSE(plat::PollEvent(e)) << "event kind " << int(e.kind);
     EXPECT_EQ(plat::DroppedUserActions(), 4u);
 }
 
