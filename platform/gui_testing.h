@@ -5,7 +5,8 @@
 // controls with the messages the mouse, the keyboard, the frame and the
 // notification area send (platform/win32/gui_input_testing.cpp). What only
 // the model can do answers false, 0 or empty on Windows: scripted answers
-// of the system's boxes, a change of the screen, the fake clock's waits.
+// of the system's boxes, the fake clock's waits; a change of the screen is
+// dropped there.
 //
 // User actions are queued and take effect only when the program next takes
 // events (WaitEvent or PollEvent with nothing else pending), one action at a

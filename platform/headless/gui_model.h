@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/common/dirlist_model.h"
+#include "platform/common/user_actions.h"
 #include "platform/gui.h"
 #include "platform/gui_testing.h"
 
@@ -105,41 +106,6 @@ struct TrayIcon {
     int window = 0;
     int icon = 0;
     std::wstring tip;
-};
-
-enum class ActionKind {
-    Click,
-    ClickRow,
-    DoubleClickRow,
-    TickRow,
-    Type,
-    SelectTab,
-    DragSplitter,
-    Spin,
-    ClickColumnTitle,
-    Focus,
-    ChooseMenu,
-    PressKey,
-    Close,
-    Resize,
-    Move,
-    Minimize,
-    Maximize,
-    Restore,
-    Activate,
-    ClickTray,
-    Registered,
-    ScreenSize
-};
-
-// One thing the user does, applied when the program next takes events.
-struct UserAction {
-    ActionKind kind = ActionKind::Click;
-    int target = 0;  // gadget, window or tray icon
-    int a = 0, b = 0;
-    EventType type = EventType::None;
-    uint32_t value = 0;
-    std::wstring text;
 };
 
 struct Model {

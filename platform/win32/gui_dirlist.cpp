@@ -8,14 +8,6 @@
 
 namespace plat::wgui {
 
-static void DirListSetText(HWND hwnd, int row, int column, const std::wstring& text) {
-    LVITEMW item = {};
-    item.iSubItem = column;
-    std::wstring t = text;
-    item.pszText = t.data();
-    SendMessageW(hwnd, LVM_SETITEMTEXTW, WPARAM(row), LPARAM(&item));
-}
-
 // Rebuilds the list view's items from the model, `current` selected.
 static void DirListShow(GadgetRec& g, int current) {
     Quiet quiet;
@@ -31,7 +23,7 @@ static void DirListShow(GadgetRec& g, int current) {
         SendMessageW(g.hwnd, LVM_INSERTITEMW, 0, LPARAM(&item));
         for (size_t c = 1; c < model.columns.size(); ++c) {
             const std::wstring text = DirListCellText(model, int(i), int(c));
-            if (!text.empty()) DirListSetText(g.hwnd, int(i), int(c), text);
+            if (!text.empty()) ListSetText(g.hwnd, int(i), int(c), text);
         }
     }
     if (current >= int(model.rows.size())) current = -1;

@@ -7,49 +7,17 @@
 // reaches the program only when it takes events with nothing else pending.
 #include "platform/win32/gui_input_testing.h"
 
+#include "platform/common/user_actions.h"
 #include "platform/gui_testing.h"
 
 namespace plat::wgui {
 namespace {
 
-enum class Act {
-    Click,
-    ClickRow,
-    DoubleClickRow,
-    TickRow,
-    Type,
-    SelectTab,
-    DragSplitter,
-    Spin,
-    ClickColumnTitle,
-    Focus,
-    ChooseMenu,
-    PressKey,
-    Close,
-    Resize,
-    Move,
-    Minimize,
-    Maximize,
-    Restore,
-    Activate,
-    ClickTray,
-    Registered
-};
-
-struct Action {
-    Act kind = Act::Click;
-    int target = 0;
-    int a = 0, b = 0;
-    EventType type = EventType::None;
-    uint32_t value = 0;
-    std::wstring text;
-};
-
 constexpr UINT kTestTakeAction = WM_APP + 20;
 constexpr UINT kTestKeysUp = WM_APP + 21;
 
 struct TestInput {
-    std::deque<Action> actions;
+    std::deque<UserAction> actions;
     size_t dropped = 0;
     HWND taker = nullptr;  // the message-only window that applies them
     bool posted = false;
@@ -203,57 +171,59 @@ static bool TestClickTray(int tray, EventType type) {
     return true;
 }
 
-static bool TestApply(const Action& a) {
+static bool TestApply(const UserAction& a) {
     switch (a.kind) {
-        case Act::Click:
+        case ActionKind::Click:
             return TestClick(a.target, a.type);
-        case Act::ClickRow:
+        case ActionKind::ClickRow:
             return TestClickRow(a.target, a.a, a.type);
-        case Act::DoubleClickRow:
+        case ActionKind::DoubleClickRow:
             return TestDoubleClickRow(a.target, a.a, a.type);
-        case Act::TickRow:
+        case ActionKind::TickRow:
             return TestTickRow(a.target, a.a);
-        case Act::Type:
+        case ActionKind::Type:
             return TestType(a.target, a.text);
-        case Act::SelectTab:
+        case ActionKind::SelectTab:
             return TestSelectTab(a.target, a.a);
-        case Act::DragSplitter:
+        case ActionKind::DragSplitter:
             return TestDragSplitter(a.target, a.a);
-        case Act::Spin:
+        case ActionKind::Spin:
             return TestSpin(a.target, a.a);
-        case Act::ClickColumnTitle:
+        case ActionKind::ClickColumnTitle:
             return TestClickColumnTitle(a.target, a.a);
-        case Act::Focus: {
+        case ActionKind::Focus: {
             GadgetRec* g = TestGadget(a.target);
             if (g) TestTouch(*g, true);
             return g != nullptr;
         }
-        case Act::ChooseMenu:
+        case ActionKind::ChooseMenu:
             return TestChooseMenu(a.target, a.a);
-        case Act::PressKey:
+        case ActionKind::PressKey:
             return TestPressKey(a.target, a.a, a.value);
-        case Act::Close:
+        case ActionKind::Close:
             return TestClose(a.target);
-        case Act::Resize:
+        case ActionKind::Resize:
             return TestResize(a.target, a.a, a.b);
-        case Act::Move:
+        case ActionKind::Move:
             return TestMove(a.target, a.a, a.b);
-        case Act::Minimize:
+        case ActionKind::Minimize:
             return TestSysCommand(a.target, SC_MINIMIZE);
-        case Act::Maximize: {
+        case ActionKind::Maximize: {
             WindowRec* w = FindWindowRec(a.target);
             return w && (w->flags & kWinMaximizeBox) && !IsZoomed(w->hwnd) && TestSysCommand(a.target, SC_MAXIMIZE);
         }
-        case Act::Restore:
+        case ActionKind::Restore:
             return TestRestore(a.target);
-        case Act::Activate: {
+        case ActionKind::Activate: {
             WindowRec* w = TestLiveWindow(a.target);
             if (w) TestBringToFront(w->hwnd);
             return w != nullptr;
         }
-        case Act::ClickTray:
+        case ActionKind::ClickTray:
             return TestClickTray(a.target, a.type);
-        case Act::Registered: {
+        case ActionKind::ScreenSize:  // a test cannot change the real screen
+            return false;
+        case ActionKind::Registered: {
             WindowRec* w = FindWindowRec(a.target);
             return w && PostMessageW(w->hwnd, a.value, 0, 0);
         }
@@ -278,7 +248,7 @@ static LRESULT CALLBACK TestTakerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     if (msg != kTestTakeAction) return DefWindowProcW(hwnd, msg, wp, lp);
     t.posted = false;
     if (t.actions.empty()) return 0;
-    const Action a = t.actions.front();
+    const UserAction a = t.actions.front();
     t.actions.pop_front();
     try {
         if (!TestApply(a)) ++t.dropped;
@@ -302,31 +272,6 @@ static bool TestEnsureTaker() {
     return t.taker != nullptr;
 }
 
-static void TestPush(Act kind, int target, int a = 0, int b = 0, EventType type = EventType::None, uint32_t value = 0,
-                     const std::wstring& text = std::wstring()) {
-    if (!TestEnsureTaker()) return;
-    Action action;
-    action.kind = kind;
-    action.target = target;
-    action.a = a;
-    action.b = b;
-    action.type = type;
-    action.value = value;
-    action.text = text;
-    TI().actions.push_back(action);
-    TestPostNext();
-}
-
-static EventType TestSingleOf(EventType type) {
-    if (type == EventType::LeftDoubleClick) return EventType::LeftClick;
-    if (type == EventType::RightDoubleClick) return EventType::RightClick;
-    return type;
-}
-
-static bool TestIsDouble(EventType type) {
-    return type == EventType::LeftDoubleClick || type == EventType::RightDoubleClick;
-}
-
 void ResetTestInput() {
     TI().actions.clear();
     TI().dropped = 0;
@@ -338,37 +283,10 @@ void ResetTestInput() {
 namespace plat {
 using namespace wgui;
 
-void UserClick(int gadget, EventType type) { TestPush(Act::Click, gadget, 0, 0, type); }
-void UserClickRow(int list, int row, EventType type) {
-    TestPush(Act::ClickRow, list, row, 0, TestSingleOf(type));
-    if (TestIsDouble(type)) TestPush(Act::DoubleClickRow, list, row, 0, type);
-}
-void UserTickRow(int list, int row) { TestPush(Act::TickRow, list, row); }
-void UserType(int gadget, const std::wstring& text) { TestPush(Act::Type, gadget, 0, 0, EventType::None, 0, text); }
-void UserSelectTab(int panel, int index) { TestPush(Act::SelectTab, panel, index); }
-void UserDragSplitter(int splitter, int position) { TestPush(Act::DragSplitter, splitter, position); }
-void UserSpin(int spin, int steps) { TestPush(Act::Spin, spin, steps); }
-void UserClickColumnTitle(int list, int column) { TestPush(Act::ClickColumnTitle, list, column); }
-void UserFocus(int gadget) { TestPush(Act::Focus, gadget); }
-void UserChooseMenu(int window, int itemId) { TestPush(Act::ChooseMenu, window, itemId); }
-void UserPressKey(int window, int key, uint32_t modifiers) {
-    TestPush(Act::PressKey, window, key, 0, EventType::None, modifiers);
-}
-void UserCloseWindow(int window) { TestPush(Act::Close, window); }
-void UserResizeWindow(int window, int w, int h) { TestPush(Act::Resize, window, w, h); }
-void UserMoveWindow(int window, int x, int y) { TestPush(Act::Move, window, x, y); }
-void UserMinimize(int window) { TestPush(Act::Minimize, window); }
-void UserMaximize(int window) { TestPush(Act::Maximize, window); }
-// The real screen cannot be changed from a test.
-void ChangeScreenSize(int, int) {}
-void UserRestore(int window) { TestPush(Act::Restore, window); }
-void UserActivate(int window) { TestPush(Act::Activate, window); }
-void UserClickTray(int tray, EventType type) {
-    TestPush(Act::ClickTray, tray, 0, 0, TestSingleOf(type));
-    if (TestIsDouble(type)) TestPush(Act::ClickTray, tray, 0, 0, type);
-}
-void ArriveRegisteredMessage(int window, uint32_t message) {
-    TestPush(Act::Registered, window, 0, 0, EventType::None, message);
+void QueueUserAction(const UserAction& action) {
+    if (!TestEnsureTaker()) return;
+    TI().actions.push_back(action);
+    TestPostNext();
 }
 
 size_t PendingUserActions() { return TI().actions.size(); }

@@ -156,6 +156,14 @@ HWND MakeListView(int id, int parent, Box box, uint32_t flags) {
     return hwnd;
 }
 
+void ListSetText(HWND hwnd, int row, int column, const std::wstring& text) {
+    LVITEMW item = {};
+    item.iSubItem = column;
+    std::wstring t = text;
+    item.pszText = t.data();
+    SendMessageW(hwnd, LVM_SETITEMTEXTW, WPARAM(row), LPARAM(&item));
+}
+
 bool ListAddColumn(HWND hwnd, int position, const std::wstring& title, int width) {
     return ListInsertColumn(hwnd, position, title, width);
 }
@@ -182,14 +190,6 @@ bool AddListColumn(int id, int position, const std::wstring& title, int width) {
     }
     DirListRefill(*g);
     return true;
-}
-
-static void ListSetText(HWND hwnd, int row, int column, const std::wstring& text) {
-    LVITEMW item = {};
-    item.iSubItem = column;
-    std::wstring t = text;
-    item.pszText = t.data();
-    SendMessageW(hwnd, LVM_SETITEMTEXTW, WPARAM(row), LPARAM(&item));
 }
 
 // Column zero holds the items' own texts, which LVM_DELETECOLUMN leaves in

@@ -171,6 +171,7 @@ void DirListDoubleClick(int id);
 void ListSyncCurrent(int id, bool report);
 HWND MakeListView(int id, int parent, Box box, uint32_t flags);
 bool ListAddColumn(HWND hwnd, int position, const std::wstring& title, int width);
+void ListSetText(HWND hwnd, int row, int column, const std::wstring& text);
 // Shows the model's rows again, the current row kept.
 void DirListRefill(GadgetRec& g);
 void LayoutSplitter(GadgetRec& g);
