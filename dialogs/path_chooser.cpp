@@ -81,12 +81,8 @@ static void ChooserGoTo(const std::wstring& dir) {
 // on ".." within the double-click time go up one level.
 static void ChooserListClicked() {
     std::wstring dir = plat::GetGadgetText(ChooserDirList);
-    const int row = plat::GetListCurrentRow(ChooserDirList);
-    if (row >= 0 && plat::GetDirListIsFolder(ChooserDirList, row)) {
-        const std::wstring name = plat::GetDirListName(ChooserDirList, row);
-        dir = name == L".." ? ParentDir(dir) : core::AddBackslash(dir + name);
+    if (plat::GetDirListTarget(ChooserDirList, plat::GetListCurrentRow(ChooserDirList), dir))
         plat::SetGadgetText(ChooserDirList, dir);
-    }
     plat::SetGadgetText(ChooserPathField, dir);
 }
 

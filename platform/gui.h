@@ -185,8 +185,11 @@ bool CreateListView(int id, int parent, Box box, uint32_t flags = 0);
 // files, ".." always first. The gadget text is the directory shown (with a
 // trailing "\"); setting it lists that directory, the empty text lists the
 // drives. A double click on a folder enters it. A directory that cannot be
-// listed shows no rows. The program may add columns of its own and fill
-// their cells; they are emptied whenever the list is filled again.
+// listed shows no rows. The program may add columns of its own, never
+// before the name, and fill their cells; those travel with their entries
+// when the list is sorted and are emptied whenever it is filled again. The
+// built-in columns cannot be removed. Both window systems take all of this
+// from one model (platform/common/dirlist_model.h).
 bool CreateDirList(int id, int parent, Box box, const std::wstring& dir, uint32_t flags = 0);
 // A splitter (a child window of ours) that takes the existing gadgets
 // `first` and `second` as its two parts, reparenting them (SetParent), and
@@ -314,6 +317,11 @@ int GetListCurrentRow(int id);
 // such as "C:" in the drive list) and whether it is a folder (or a drive).
 std::wstring GetDirListName(int id, int row);
 bool GetDirListIsFolder(int id, int row);
+// Where the row leads, as a double click on it takes the list: a folder's
+// directory; for ".." the parent, the drive list (the empty text) above a
+// drive root or a share; for a drive its root. False for a file or a row
+// that does not exist.
+bool GetDirListTarget(int id, int row, std::wstring& dir);
 
 // ---------------------------------------------------------------- menus
 

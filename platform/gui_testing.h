@@ -1,7 +1,12 @@
-// Test hooks of the window system. On the headless model tests act as the
-// user would (click, type, close, resize, answer message boxes) and read
-// what the windows show; on Windows the real system answers and these calls
-// do nothing, answering false, 0 or empty.
+// Test hooks of the window system: tests act as the user would (click,
+// type, close, resize, answer message boxes) and read what the windows show.
+// Both window systems carry them out, so that the tests of the window seam
+// run against both: the headless model in memory, Windows on the real
+// controls with the messages the mouse, the keyboard, the frame and the
+// notification area send (platform/win32/gui_input_testing.cpp). What only
+// the model can do answers false, 0 or empty on Windows: scripted answers
+// of the system's boxes, the fake clock's waits; a change of the screen is
+// dropped there.
 //
 // User actions are queued and take effect only when the program next takes
 // events (WaitEvent or PollEvent with nothing else pending), one action at a
@@ -160,7 +165,9 @@ struct MenuEntryForTest {
     bool checked = false;
     bool enabled = true;
 };
-// The window's menu entries in the order they were added.
+// The window's menu entries in the order they were added. Windows answers
+// from its menus, each drop-down followed by its entries: the same order
+// where each menu is filled before the next one is added.
 std::vector<MenuEntryForTest> MenuEntriesForTest(int window);
 
 bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip);

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "platform/headless/gui_model.h"
-#include "platform/path_text.h"
 
 namespace plat::headless {
 
@@ -87,17 +86,11 @@ static bool ActionsDoubleClickRow(int id, int row, EventType type) {
     Gadget* g = ActionsReachable(id);
     if (!g || (g->kind != GadgetKind::ListView && g->kind != GadgetKind::DirList)) return false;
     if (row < -1) return false;
-    const int selected = g->current;
-    if (g->kind == GadgetKind::DirList && type == EventType::LeftDoubleClick && selected >= 0 &&
-        g->rows[selected].folder) {
-        const ListRow& r = g->rows[selected];
-        if (r.parentEntry)
-            g->text = ParentDir(g->text);
-        else if (r.drive)
-            g->text = r.name + L"\\";
-        else
-            g->text = g->text + r.name + L"\\";
-        FillDirList(*g);
+    if (g->kind == GadgetKind::DirList && type == EventType::LeftDoubleClick &&
+        DirListDoubleClick(g->dirList, g->current)) {
+        g->text = g->dirList.dir;
+        g->current = -1;
+        ShowDirList(*g);
     }
     ActionsQueueGadget(*g, type);
     return true;
@@ -163,16 +156,7 @@ static bool ActionsClickColumnTitle(int id, int column) {
     if (!g || (g->kind != GadgetKind::ListView && g->kind != GadgetKind::DirList)) return false;
     if (column < 0 || column >= int(g->columns.size())) return false;
     ActionsTouch(*g, false);
-    // A column of the program's own is not a sort key.
-    if (g->kind == GadgetKind::DirList && g->columns[size_t(column)].builtin != DirColumn::None) {
-        if (g->sortColumn == column) {
-            g->sortDescending = !g->sortDescending;
-        } else {
-            g->sortColumn = column;
-            g->sortDescending = false;
-        }
-        SortDirList(*g);
-    }
+    if (g->kind == GadgetKind::DirList && DirListSortByColumn(g->dirList, column, g->current)) ShowDirList(*g);
     return true;
 }
 

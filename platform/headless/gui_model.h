@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/dirlist_model.h"
+#include "platform/common/user_actions.h"
 #include "platform/gui.h"
 #include "platform/gui_testing.h"
 
@@ -24,26 +26,15 @@ constexpr int kCaptionH = 23;
 constexpr int kFrameBorder = 8;
 constexpr int kSplitterBar = 7;
 
-// Built-in columns of a directory list; program columns have none.
-enum class DirColumn { None, Name, Size, Type, Modified };
-
 struct ListColumn {
     std::wstring title;
     int width = 0;
-    DirColumn builtin = DirColumn::None;
 };
 
 struct ListRow {
     std::vector<std::wstring> cells;  // one per column
     bool checked = false;
     int32_t data = 0;
-    // Directory lists: what the row stands for, for navigation and sorting.
-    std::wstring name;
-    bool folder = false;  // drives and ".." count as folders
-    bool drive = false;
-    bool parentEntry = false;
-    uint64_t size = 0;
-    int64_t modified = 0;
 };
 
 struct Gadget {
@@ -69,8 +60,8 @@ struct Gadget {
     std::vector<ListColumn> columns;
     std::vector<ListRow> rows;
     int current = -1;
-    int sortColumn = 0;
-    bool sortDescending = false;
+    // Directory lists: what the rows show, kept by the shared model.
+    DirListModel dirList;
     // Panels: the page gadgets in tab order.
     std::vector<int> pages;
     // Splitters.
@@ -115,41 +106,6 @@ struct TrayIcon {
     int window = 0;
     int icon = 0;
     std::wstring tip;
-};
-
-enum class ActionKind {
-    Click,
-    ClickRow,
-    DoubleClickRow,
-    TickRow,
-    Type,
-    SelectTab,
-    DragSplitter,
-    Spin,
-    ClickColumnTitle,
-    Focus,
-    ChooseMenu,
-    PressKey,
-    Close,
-    Resize,
-    Move,
-    Minimize,
-    Maximize,
-    Restore,
-    Activate,
-    ClickTray,
-    Registered,
-    ScreenSize
-};
-
-// One thing the user does, applied when the program next takes events.
-struct UserAction {
-    ActionKind kind = ActionKind::Click;
-    int target = 0;  // gadget, window or tray icon
-    int a = 0, b = 0;
-    EventType type = EventType::None;
-    uint32_t value = 0;
-    std::wstring text;
 };
 
 struct Model {
@@ -205,9 +161,11 @@ void EnterWindowState(Window& w, WindowState state);
 // Outer position and inner size of a maximised window on the model's screen.
 Box MaximizedBox();
 
-// Lists a directory list's directory again (the gadget text).
+// Lists a directory list's directory again (the gadget text), with no
+// current row.
 void FillDirList(Gadget& list);
-void SortDirList(Gadget& list);
+// Shows the model's rows: every cell of every column, the current row kept.
+void ShowDirList(Gadget& list);
 
 // What SetGadgetText does, for the user's typing as well.
 void AssignText(Gadget& g, const std::wstring& text);

@@ -163,10 +163,11 @@ bool CreateDirList(int id, int parent, Box box, const std::wstring& dir, uint32_
     Guard guard(M().lock);
     Gadget* g = WidgetsCreate(id, parent, box, GadgetKind::DirList, flags);
     if (!g) return false;
-    g->columns = {{DirListColumnTitle(ShellColumn::Name), 100, DirColumn::Name},
-                  {DirListColumnTitle(ShellColumn::Size), 100, DirColumn::Size},
-                  {DirListColumnTitle(ShellColumn::Type), 100, DirColumn::Type},
-                  {DirListColumnTitle(ShellColumn::Modified), 100, DirColumn::Modified}};
+    g->columns = {{DirListColumnTitle(ShellColumn::Name), 100},
+                  {DirListColumnTitle(ShellColumn::Size), 100},
+                  {DirListColumnTitle(ShellColumn::Type), 100},
+                  {DirListColumnTitle(ShellColumn::Modified), 100}};
+    g->dirList.flags = flags;
     g->text = dir;
     FillDirList(*g);
     return true;

@@ -9,8 +9,8 @@ namespace plat::wgui {
 // Our window in front owns the box; without one the box is task-modal, so
 // none of our other windows takes input meanwhile.
 static HWND DialogOwner() {
-    HWND fg = GetForegroundWindow();
-    return FindWindowRec(IdOfHwnd(fg)) ? fg : nullptr;
+    const int id = GetForeground();
+    return id ? HwndOf(id) : nullptr;
 }
 
 namespace {

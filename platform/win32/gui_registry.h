@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/dirlist_model.h"
 #include "platform/gui.h"
 
 namespace plat::wgui {
@@ -45,18 +46,6 @@ constexpr UINT kGuiApplyMessage = WM_APP + 1;  // wParam: gadget id; apply font/
 constexpr UINT kGuiTrayMessage = WM_APP + 2;   // wParam: tray id; lParam: mouse message
 constexpr UINT kGuiTrayApply = WM_APP + 3;     // wParam: tray id; re-read icon and tip
 
-struct DirRow {
-    std::wstring name;
-    bool folder = false;
-    bool drive = false;
-    bool parentEntry = false;
-    uint64_t size = 0;
-    int64_t modified = 0;
-    // The program's cells of the row, one per column (empty for the
-    // built-in ones), carried through a sort and shown again with the row.
-    std::vector<std::wstring> ownCells;
-};
-
 struct GadgetRec {
     HWND hwnd = nullptr;
     HWND buddy = nullptr;  // a spin's up-down control
@@ -67,19 +56,16 @@ struct GadgetRec {
     int minimum = 0, maximum = 0;
     int icon = 0;
     int spinValue = 0;
+    int order = 0;            // creation sequence, for the tests' listing
     int current = -1;         // list: the current row as last reported
     bool clickOnBox = false;  // list: the last NM_CLICK hit a row's check box
     Font font;
     uint32_t color = kColorDefault;
     std::wstring tip;
     std::vector<int> pages;  // panel: the page gadget of each tab
-    // Directory lists.
-    std::vector<DirRow> dirRows;
-    // What each column shows, in display order: 0 name, 1 size, 2 type,
-    // 3 date, -1 a column of the program's own.
-    std::vector<int> columnRoles;
-    int sortColumn = 0;  // the role sorted by
-    bool sortDescending = false;
+    // Directory lists: the rows the list view shows, kept by the shared
+    // model; the window text is its directory.
+    DirListModel dirList;
     // Splitters.
     int first = 0, second = 0, position = 0;
     int minFirst = 0, minSecond = 0;
@@ -172,17 +158,21 @@ bool HandleCtlColor(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 void ApplyGadgetCells(int id);
 // A menu item chosen or its accelerator pressed in `window`.
 bool MenuCommand(int window, int item);
+// The item and every drop-down above it are enabled: the user can choose it.
+bool MenuItemLive(WindowRec& w, int itemId);
 void ApplyTray(int id);
 
 // Lists and directory lists.
+// Lists the directory of the window text again, with no current row.
 void FillDirList(int id);
-void SortDirList(GadgetRec& g);
 void DirListColumnClick(int id, int column);
-void DirListEnter(int id, int row);
+// The double click: enters the row selected before it, if any.
+void DirListDoubleClick(int id);
 void ListSyncCurrent(int id, bool report);
 HWND MakeListView(int id, int parent, Box box, uint32_t flags);
 bool ListAddColumn(HWND hwnd, int position, const std::wstring& title, int width);
-// Shows the rows of a directory list again, with its columns' roles.
+void ListSetText(HWND hwnd, int row, int column, const std::wstring& text);
+// Shows the model's rows again, the current row kept.
 void DirListRefill(GadgetRec& g);
 void LayoutSplitter(GadgetRec& g);
 void LayoutPanel(GadgetRec& g);

@@ -160,7 +160,10 @@ static LRESULT WinProcInner(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (IsIconic(hwnd)) return 0;
             w->lastX = mx;
             w->lastY = my;
-            if (!IsQuiet() && !same) {
+            // Maximising and restoring move the window before the WM_SIZE
+            // that reports the new state: that move is the state's.
+            const bool stateMove = (IsZoomed(hwnd) ? WindowState::Maximized : WindowState::Normal) != w->lastState;
+            if (!IsQuiet() && !same && !stateMove) {
                 GuiEvent e;
                 e.kind = EventKind::MoveWindow;
                 e.window = id;
@@ -530,10 +533,12 @@ void SetForeground(int id) {
     }
 }
 
+// Wine leaves a window that was hidden or minimised in the foreground; it
+// is not in front of the user, and a box it owned would not show.
 int GetForeground() {
     HWND fg = GetForegroundWindow();
     const int id = IdOfHwnd(fg);
-    return FindWindowRec(id) ? id : 0;
+    return FindWindowRec(id) && IsWindowVisible(fg) && !IsIconic(fg) ? id : 0;
 }
 
 }  // namespace plat

@@ -2,6 +2,7 @@
 // which order, when they take effect, and how a wait lets time pass.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/clock.h"
@@ -18,7 +19,6 @@ constexpr int kEdit = 12;
 class GuiEvents : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!plat::HeadlessGui()) GTEST_SKIP() << "the headless window model only";
         const uint32_t flags = plat::kWinSystemMenu | plat::kWinMinimizeBox | plat::kWinMaximizeBox | plat::kWinSizable;
         ASSERT_TRUE(plat::OpenWindow(kMain, L"Tresoro 1.09", {100, 80, 750, 550}, flags));
     }
@@ -37,8 +37,16 @@ struct Expect {
     plat::EventType type;
 };
 
+// "kind/id/type" of each event, for a failure's message.
+std::string Described(const std::vector<plat::GuiEvent>& events) {
+    std::string text;
+    for (const plat::GuiEvent& e : events)
+        text += " " + std::to_string(int(e.kind)) + "/" + std::to_string(e.id) + "/" + std::to_string(int(e.type));
+    return text;
+}
+
 void ExpectEvents(const std::vector<plat::GuiEvent>& got, const std::vector<Expect>& want) {
-    ASSERT_EQ(got.size(), want.size());
+    ASSERT_EQ(got.size(), want.size()) << Described(got);
     for (size_t i = 0; i < want.size(); ++i) {
         EXPECT_EQ(got[i].kind, want[i].kind) << "event " << i;
         EXPECT_EQ(got[i].id, want[i].id) << "event " << i;
@@ -143,6 +151,7 @@ TEST_F(GuiEvents, CloseBoxAsksAndTheWindowStays) {
 }
 
 TEST_F(GuiEvents, WaitWithoutEventsLetsTheFakeClockRun) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "the fake clock runs the waits of the in-memory system only";
     plat::SetFakeClock(1000000, 5000);
     plat::GuiEvent e;
     EXPECT_FALSE(plat::WaitEvent(1000, e));
@@ -166,6 +175,7 @@ TEST_F(GuiEvents, WaitWithoutEventsLetsTheFakeClockRun) {
 }
 
 TEST_F(GuiEvents, RegisteredMessageReachesEveryWindowWhoseTitleBeginsWithThePrefix) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "EnumWindows takes the windows in their stacking order, the model by id";
     const uint32_t msg = plat::RegisterAppMessage(L"TresoroBring2Front");
     EXPECT_GE(msg, 0xC000u);
     EXPECT_EQ(plat::RegisterAppMessage(L"TresoroBring2Front"), msg);
@@ -242,6 +252,7 @@ TEST_F(GuiEvents, TrayClicksArriveAsTrayEventsAndADoubleClickAsTwoPresses) {
 }
 
 TEST_F(GuiEvents, AProgramWaitingForAUserNobodyScriptedEndsTheTestInsteadOfHanging) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "the in-memory system's guard against a wait without end";
     EXPECT_DEATH(
         {
             plat::GuiEvent e;

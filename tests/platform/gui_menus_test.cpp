@@ -16,7 +16,6 @@ enum : int { kMenuDatei = 1, kMenuBearbeiten, kBeenden, kStdAuto, kAddJob, kDele
 class GuiMenus : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!plat::HeadlessGui()) GTEST_SKIP() << "the headless window model only";
         ASSERT_TRUE(plat::OpenWindow(kMain, L"Tresoro", {0, 0, 750, 550}, plat::kWinSystemMenu));
         ASSERT_TRUE(plat::CreateEdit(kEdit, kMain, {5, 5, 100, 20}, L""));
         ASSERT_TRUE(plat::CreateMenuBar(kMain));

@@ -12,7 +12,6 @@ constexpr int kMain = 1;
 class GuiWindows : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!plat::HeadlessGui()) GTEST_SKIP() << "the headless window model only";
         const uint32_t flags =
             plat::kWinSystemMenu | plat::kWinMinimizeBox | plat::kWinMaximizeBox | plat::kWinSizable | plat::kWinHidden;
         ASSERT_TRUE(plat::OpenWindow(kMain, L"Tresoro", {109, 119, 750, 550}, flags));
@@ -54,6 +53,7 @@ TEST_F(GuiWindows, ResizeLeavesKeptValuesAndNeverGoesBelowTheMinimum) {
 }
 
 TEST_F(GuiWindows, MinimisedAndMaximisedWindowsReturnToTheirNormalGeometry) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "the in-memory system's screen of 1920 x 1080";
     // Maximised, the window covers the screen above the taskbar, while the
     // geometry it reports is still the one it returns to, as with
     // GetWindowPlacement.
@@ -83,6 +83,7 @@ TEST_F(GuiWindows, MinimisedAndMaximisedWindowsReturnToTheirNormalGeometry) {
 }
 
 TEST_F(GuiWindows, AnotherScreenSizeResizesOnlyMaximisedWindows) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "a test cannot change the real screen";
     ASSERT_TRUE(plat::OpenWindow(2, L"Info", {0, 0, 400, 300}, plat::kWinSystemMenu));
     plat::SetWindowShown(kMain, true);
     plat::SetWindowState(kMain, plat::WindowState::Maximized);
@@ -107,11 +108,12 @@ TEST_F(GuiWindows, UserCannotSizeAFixedWindowOrAMaximisedOne) {
     plat::UserResizeWindow(kMain, 700, 500);
     plat::UserMoveWindow(kMain, 5, 5);
     plat::GuiEvent e;
-    EXPECT_FALSE(plat::PollEvent(e));
+    EXPECT_FALSE(plat::PollEvent(e)) << "event kind " << int(e.kind);
     EXPECT_EQ(plat::DroppedUserActions(), 4u);
 }
 
 TEST_F(GuiWindows, DialogsCentreOnTheScreenOrTheirOwner) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "the in-memory system's screen of 1920 x 1080";
     ASSERT_TRUE(plat::OpenWindow(2, L"Set bearbeiten", {0, 0, 500, 400}, plat::kWinCenterOwner, kMain));
     ExpectBox(plat::GetWindowBox(2), 109 + 125, 119 + 75, 500, 400);
     EXPECT_EQ(plat::WindowOwnerForTest(2), kMain);
