@@ -229,7 +229,7 @@ TEST_F(EngineArchive, LeftoverInTheSetAsideFolderIsReplacedAUserSlotIsNot) {
 TEST_F(EngineArchive, FailedSetAsideDeletesTheOldestAtOnce) {
     Slot(L"a.txt", "old", kTestNow - 5 * kDay);
     std::wstring file = DestFile(L"a.txt", "cur", kTestNow - kDay);
-    plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrAccessDenied);  // the rename to ".arc2del"
+    plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrWriteProtect);  // the rename to ".arc2del"
     EXPECT_EQ(ArchiveEntry(TestRun(), file, arc, aside, 1, 0, ArchiveMode::Replace), arc + L"a.txt");
     EXPECT_EQ(ReadAll(arc + L"a.txt"), "cur");
     EXPECT_FALSE(Exists(aside + L"a.txt.arc2del"));
@@ -242,7 +242,7 @@ TEST_F(EngineArchive, FailedSetAsideDeletesTheOldestAtOnce) {
 TEST_F(EngineArchive, FailedMoveIsAnErrorAndKeepsEverything) {
     Slot(L"a.txt", "old", kTestNow - 5 * kDay);
     std::wstring file = DestFile(L"a.txt", "cur", kTestNow - kDay);
-    plat::InjectFault(plat::FaultOp::Move, 2, plat::kErrAccessDenied);  // the move into the slot
+    plat::InjectFault(plat::FaultOp::Move, 2, plat::kErrWriteProtect);  // the move into the slot
     ArchiveOutcome outcome = ArchiveOutcome::Moved;
     EXPECT_EQ(ArchiveEntry(TestRun(), file, arc, aside, 1, 0, ArchiveMode::Replace, &outcome), L"");
     EXPECT_EQ(outcome, ArchiveOutcome::MoveFailed);

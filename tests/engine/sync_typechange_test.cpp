@@ -108,7 +108,7 @@ TEST_F(EngineSyncTypeChange, ArchiveMoveThatFailsOverwritesNothing) {
             WriteDated(t.dst + L"x\\in.txt", "alt", kOld);
         }
         const auto before = Snapshot(t.dst);
-        plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrAccessDenied);
+        plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrWriteProtect);
         t.Sync();
         ASSERT_TRUE(FaultFired(plat::FaultOp::Move, 1));
         EXPECT_TRUE(LogHas(core::kLogError, L"Archivieren fehlgeschlagen: " + t.dst + L"x -> " + t.dst + L"@\\x"));
