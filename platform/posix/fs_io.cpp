@@ -293,8 +293,8 @@ static uint32_t FsPlaceCopy(int fd, std::string& temp, const std::wstring& to, c
 }
 
 // FsPlaceCopy as one counted Rename, again while another program holds the
-// target (one that is read-only or a directory is refused for good); the
-// directory then keeps the name.
+// target (one that is read-only or a directory is refused for good); once
+// placed, the directory is flushed with the new name.
 static bool FsPlaceRetrying(int fd, std::string& temp, const std::wstring& to, const std::string& dst) {
     const bool placed = RetryWhileLocked(
         FaultOp::Rename,
