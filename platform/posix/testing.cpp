@@ -42,6 +42,9 @@ bool SetNamedTempCopiesForTest(bool on) {
     return true;
 }
 
+bool HoldFileForTest(const std::wstring&) { return false; }
+void ReleaseHeldFilesForTest() {}
+
 void ResetTestTables() {
     ResetTables();
     ResetShutdownForTest();
