@@ -102,6 +102,7 @@ bool OpenJobEditor(const EditorValues& values) {
         return false;
     }
     LayoutFill(values);
+    plat::SetDialogKeys(EditorWindow, EditorOkButton, EditorCancelButton);
     return true;
 }
 

@@ -57,6 +57,7 @@ bool OpenPathChooser(const std::wstring& initialPath, const std::wstring& title)
     plat::SetGadgetToolTip(ChooserUpButton, L"Verzeichnis höher");
     plat::SetGadgetToolTip(ChooserBrowseButton, L"Standard-Auswahl-Dialog (für Netzwerk)");
     plat::SetWindowTitle(w, title);
+    plat::SetDialogKeys(w, ChooserOkButton, ChooserCancelButton);
     return true;
 }
 

@@ -18,6 +18,9 @@ bool SetScreenDpiForTest(int dpi);
 // even where the host could make a file without a name, as Windows always
 // does. Only the posix layer; false elsewhere.
 bool SetNamedTempCopiesForTest(bool on);
+// The state HoldSystemAwake last set (ES_ flags of platform/power.h). Only
+// the posix layer; 0 elsewhere, where Windows keeps it.
+uint32_t AwakeStateForTest();
 // Resets every table above to its start state, and the shutdown intercept
 // of platform/power.h (leaving real shutdown requests refused).
 void ResetTestTables();

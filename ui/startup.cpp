@@ -117,6 +117,9 @@ static bool StartWindow(const std::vector<std::wstring>& args) {
 
 StartResult StartProgram(const std::vector<std::wstring>& args) {
     TRESORO_MARK(logs::kUnitMain);
+    // Before the first look at a drive: the configuration folder, the
+    // folder variables and the drive lists may meet an empty card reader.
+    plat::SuppressErrorBoxes();
     core::S().DialogScale = 1.0;
     ConnectWindow();
     if (!StartReadSetup()) return StartResult{false, kExitStartFailed};

@@ -109,12 +109,17 @@ struct Window {
     bool hasMenuBar = false;
     std::vector<MenuEntry> menu;
     std::vector<Shortcut> shortcuts;
+    // SetDialogKeys: Enter, Escape and Alt+letter as in a dialog.
+    bool dialogKeys = false;
+    int okButton = 0, cancelButton = 0;
 };
 
 struct TrayIcon {
     int window = 0;
     int icon = 0;
     std::wstring tip;
+    bool shown = false;    // in the notification area
+    uint32_t lastTry = 0;  // tick of the last add
 };
 
 enum class ActionKind {
@@ -139,7 +144,8 @@ enum class ActionKind {
     Activate,
     ClickTray,
     Registered,
-    ScreenSize
+    ScreenSize,
+    TaskbarCreated
 };
 
 // One thing the user does, applied when the program next takes events.
@@ -171,6 +177,7 @@ struct Model {
     size_t dropped = 0;
     uint64_t idleWaits = 0;
     int screenW = kScreenW, screenH = kScreenH;
+    int trayAddFailures = 0;  // adds the notification area still refuses
 };
 
 Model& M();
@@ -219,6 +226,14 @@ void ChangeCurrentRow(Gadget& list, int row);
 // raises a command: it and every menu above it are enabled.
 const MenuEntry* FindMenuEntry(const Window& w, int id);
 bool MenuEntryLive(const Window& w, const MenuEntry& entry);
+
+// Adds the icon to the notification area (NIM_ADD), or fails while the
+// test says so; the timer's retry of every icon that is not there yet.
+bool TryTrayAdd(TrayIcon& tray);
+void RetryTrayAdds();
+
+// A key pressed in the active window (platform/headless/gui_keys.cpp).
+bool PressKey(int window, int key, uint32_t modifiers);
 
 // Applies one user action; false when it found nothing it could reach.
 bool ApplyAction(const UserAction& action);

@@ -33,6 +33,7 @@ void ResetGuiForTest() {
     m.idleWaits = 0;
     m.screenW = kScreenW;
     m.screenH = kScreenH;
+    m.trayAddFailures = 0;
 }
 
 static void TestingPush(ActionKind kind, int target, int a = 0, int b = 0, EventType type = EventType::None,
@@ -239,6 +240,19 @@ std::vector<MenuEntryForTest> MenuEntriesForTest(int window) {
     for (const MenuEntry& e : w->menu)
         out.push_back(MenuEntryForTest{e.menu, e.id, e.text, e.isMenu, e.rule, e.checked, e.enabled});
     return out;
+}
+
+void FailTrayAddsForTest(int count) {
+    Guard guard(M().lock);
+    M().trayAddFailures = count;
+}
+
+void RestartTaskbar() { TestingPush(ActionKind::TaskbarCreated, 0); }
+
+bool TrayIconShownForTest(int tray) {
+    Guard guard(M().lock);
+    auto it = M().trays.find(tray);
+    return it != M().trays.end() && it->second.shown;
 }
 
 bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip) {

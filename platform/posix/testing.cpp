@@ -42,6 +42,8 @@ bool SetNamedTempCopiesForTest(bool on) {
     return true;
 }
 
+uint32_t AwakeStateForTest() { return T().awakeState; }
+
 void ResetTestTables() {
     ResetTables();
     ResetShutdownForTest();

@@ -107,13 +107,22 @@ struct WindowRec {
     // The client size and position last seen, so that a WM_SIZE or WM_MOVE
     // that changes nothing (Wine repeats them on showing) raises no event.
     int lastW = -1, lastH = -1, lastX = -32768, lastY = -32768;
+    // SetDialogKeys: every message of the window goes through
+    // IsDialogMessageW, which asks DM_GETDEFID for Enter and sends IDCANCEL
+    // for Escape.
+    bool dialogKeys = false;
+    int okButton = 0, cancelButton = 0;
 };
 
 struct TrayRec {
     int window = 0;
     int icon = 0;
     std::wstring tip;
+    bool shown = false;  // NIM_ADD succeeded: the icon is in the notification area
 };
+
+// The window timer that adds the icons the notification area refused.
+constexpr UINT_PTR kTrayRetryTimer = 0x7E57;
 
 std::recursive_mutex& GuiLock();
 std::map<int, WindowRec>& Windows();
@@ -147,6 +156,8 @@ struct Quiet {
 };
 bool IsQuiet();
 
+// The message Explorer broadcasts when it has made the taskbar anew.
+UINT TaskbarCreatedMessage();
 // Registers the window classes and the common controls at first use.
 bool EnsureGuiInit();
 extern const wchar_t kTopClass[];
@@ -173,6 +184,10 @@ void ApplyGadgetCells(int id);
 // A menu item chosen or its accelerator pressed in `window`.
 bool MenuCommand(int window, int item);
 void ApplyTray(int id);
+// Adds every icon of the window that is not in the notification area (all
+// of them, after "TaskbarCreated": Explorer has none then); a refusal arms
+// the retry timer, which ends once every icon is there.
+void AddMissingTrays(int window, bool taskbarCreated);
 
 // Lists and directory lists.
 void FillDirList(int id);

@@ -36,6 +36,8 @@ void ChangeScreenSize(int, int) {}
 void UserRestore(int) {}
 void UserActivate(int) {}
 void UserClickTray(int, EventType) {}
+void FailTrayAddsForTest(int) {}
+void RestartTaskbar() {}
 void ArriveRegisteredMessage(int, uint32_t) {}
 
 size_t PendingUserActions() { return 0; }
@@ -64,5 +66,6 @@ int WindowOwnerForTest(int) { return 0; }
 bool WindowMinSizeForTest(int, int&, int&) { return false; }
 std::vector<MenuEntryForTest> MenuEntriesForTest(int) { return {}; }
 bool TrayIconForTest(int, int&, int&, std::wstring&) { return false; }
+bool TrayIconShownForTest(int) { return false; }
 
 }  // namespace plat
