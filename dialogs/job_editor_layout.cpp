@@ -24,9 +24,11 @@ static bool LayoutOpenWindow() {
 static bool LayoutJobPart() {
     const int w = EditorWindow;
     using plat::Box;
-    bool ok = plat::CreateButton(EditorSourceButton, w, Scaled(Box{5, 5, 40, 20}), L"Quelle:");
+    // Arial's "Quelle:" needs 41 units with the button's margins; both
+    // buttons take 43, so that no DPI's rounding cuts the colon.
+    bool ok = plat::CreateButton(EditorSourceButton, w, Scaled(Box{5, 5, 43, 20}), L"Quelle:");
     ok = ok && plat::CreateEdit(EditorSourceField, w, Scaled(Box{50, 5, 445, 20}), L"");
-    ok = ok && plat::CreateButton(EditorDestButton, w, Scaled(Box{5, 30, 40, 20}), L"Ziel:");
+    ok = ok && plat::CreateButton(EditorDestButton, w, Scaled(Box{5, 30, 43, 20}), L"Ziel:");
     ok = ok && plat::CreateEdit(EditorDestField, w, Scaled(Box{50, 30, 445, 20}), L"");
     ok = ok && plat::CreateFrame(EditorArchiveFrame, w, Scaled(Box{5, 55, 490, 100}), L"Archivieren");
     // Three lines with Arial's widths need 485 units: the box reaches into

@@ -95,6 +95,15 @@ Box GetWindowBox(int id);
 // gadgets follows this one.
 Box GetWindowScreenBox(int id);
 void SetWindowMinSize(int id, int w, int h);
+// Moves the window, and shrinks it where it does not fit, so that its frame
+// lies inside the work area of its monitor (never below its minimum size).
+// OpenWindow does this for every new window.
+void KeepWindowOnScreen(int id);
+
+// The DPI the window is laid out for: that of its monitor (GetDpiForWindow,
+// Windows 10 1607 on; before, the system's), after a DpiChanged event the
+// new one. 0 for an unknown window.
+int GetWindowDpi(int id);
 
 // Normal, minimised or maximised (ShowWindow with SW_RESTORE, SW_MINIMIZE,
 // SW_MAXIMIZE without changing the visibility of a hidden window). Returning
@@ -236,7 +245,8 @@ void SetActiveGadget(int id);
 int GetActiveGadget();
 
 // Fonts: a face name, a size in points and a weight (CreateFontW with the
-// height from the screen DPI, one HFONT kept per distinct font, WM_SETFONT).
+// height from the DPI of the gadget's window, one HFONT kept per distinct
+// font and DPI, WM_SETFONT).
 // An empty face means the system's message font.
 struct Font {
     std::wstring face;
@@ -396,6 +406,12 @@ enum class EventKind {
     ActivateWindow,  // the user clicked into the window, making it the active one
     Tray,            // id = the tray icon, type = the mouse button
     Registered,      // a registered message arrived; message = its number
+    // The window is now shown at another DPI (moved to another monitor, or
+    // the scaling changed; WM_DPICHANGED): it has taken the rectangle
+    // Windows suggests, its gadgets were scaled from the boxes the program
+    // gave them and their fonts and icons made for the new DPI. The program
+    // lays out what it keeps in design units.
+    DpiChanged,
 };
 
 enum class EventType { None, LeftClick, RightClick, LeftDoubleClick, RightDoubleClick, Change };

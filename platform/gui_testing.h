@@ -83,6 +83,11 @@ void UserActivate(int window);
 void ChangeScreenSize(int w, int h);
 // A click on a tray icon; dropped while the icon is not in the
 // notification area.
+// The window comes onto a monitor of `dpi`, as WM_DPICHANGED tells it:
+// Windows suggests the same outer position and the inner size scaled by the
+// new DPI against the old; the gadgets are scaled from the boxes the
+// program gave them (splitter bars in proportion) and DpiChanged follows.
+void ChangeWindowDpi(int window, int dpi);
 void UserClickTray(int tray, EventType type = EventType::LeftClick);
 // The notification area refuses the next `count` adds of an icon, as while
 // Explorer is still starting.

@@ -315,6 +315,8 @@ bool ApplyAction(const UserAction& a) {
             Queue(EventKind::Tray, it->second.window, a.target, a.type);
             return true;
         }
+        case ActionKind::DpiChange:
+            return ChangeDpi(a.target, a.a);
         case ActionKind::TaskbarCreated:
             for (auto& [id, tray] : M().trays) tray.shown = false;
             for (auto& [id, tray] : M().trays) TryTrayAdd(tray);

@@ -76,6 +76,9 @@ struct Gadget {
     // Splitters.
     int first = 0, second = 0;
     int minFirst = 0, minSecond = 0;
+    // The box the program last gave, at the window's DPI then.
+    Box given;
+    int givenDpi = 0;
 };
 
 struct MenuEntry {
@@ -112,6 +115,7 @@ struct Window {
     // SetDialogKeys: Enter, Escape and Alt+letter as in a dialog.
     bool dialogKeys = false;
     int okButton = 0, cancelButton = 0;
+    int dpi = 96;
 };
 
 struct TrayIcon {
@@ -145,7 +149,8 @@ enum class ActionKind {
     ClickTray,
     Registered,
     ScreenSize,
-    TaskbarCreated
+    TaskbarCreated,
+    DpiChange
 };
 
 // One thing the user does, applied when the program next takes events.
@@ -231,6 +236,14 @@ bool MenuEntryLive(const Window& w, const MenuEntry& entry);
 // test says so; the timer's retry of every icon that is not there yet.
 bool TryTrayAdd(TrayIcon& tray);
 void RetryTrayAdds();
+
+// Display scaling (gui_dpi.cpp): the DPI a new window gets, the box the
+// program gives a gadget kept for a change of DPI, the window moved into
+// the work area, WM_DPICHANGED.
+int NewWindowDpi();
+void RememberGiven(Gadget& g);
+void KeepOnScreen(Window& w);
+bool ChangeDpi(int window, int dpi);
 
 // A key pressed in the active window (platform/headless/gui_keys.cpp).
 bool PressKey(int window, int key, uint32_t modifiers);

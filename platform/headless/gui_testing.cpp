@@ -247,6 +247,8 @@ void FailTrayAddsForTest(int count) {
     M().trayAddFailures = count;
 }
 
+void ChangeWindowDpi(int window, int dpi) { TestingPush(ActionKind::DpiChange, window, dpi); }
+
 void RestartTaskbar() { TestingPush(ActionKind::TaskbarCreated, 0); }
 
 bool TrayIconShownForTest(int tray) {

@@ -85,6 +85,10 @@ struct GadgetRec {
     int minFirst = 0, minSecond = 0;
     int dragOffset = -1;
     int length = 0;  // the size along the bar at the last layout
+    // The box the program last gave, at the window's DPI then: what a
+    // change of DPI scales from.
+    Box given;
+    int givenDpi = 0;
 };
 
 struct MenuRec {
@@ -112,6 +116,7 @@ struct WindowRec {
     // for Escape.
     bool dialogKeys = false;
     int okButton = 0, cancelButton = 0;
+    int dpi = 96;  // the DPI the window is laid out for
 };
 
 struct TrayRec {
@@ -164,7 +169,8 @@ extern const wchar_t kTopClass[];
 extern const wchar_t kContainerClass[];
 extern const wchar_t kSplitterClass[];
 
-HFONT FontHandle(const Font& font);
+// A font for a window of this DPI.
+HFONT FontHandle(const Font& font, int dpi);
 const Font& DefaultFont();
 HICON IconHandle(int icon, int size);
 
@@ -188,6 +194,17 @@ void ApplyTray(int id);
 // of them, after "TaskbarCreated": Explorer has none then); a refusal arms
 // the retry timer, which ends once every icon is there.
 void AddMissingTrays(int window, bool taskbarCreated);
+
+// Display scaling (gui_dpi.cpp): the DPI of a window (GetDpiForWindow where
+// Windows has it), of the system, of one of our windows by id; the box the
+// program gave a gadget, kept for a change of DPI; the window's icons at its
+// DPI; WM_DPICHANGED.
+int WindowDpiOf(HWND hwnd);
+int SystemDpi();
+int WindowDpiById(int window);
+void RememberGivenBox(GadgetRec& g);
+void SetWindowIcons(const WindowRec& w);
+void OnDpiChanged(int window, int dpi, const RECT& suggested);
 
 // Lists and directory lists.
 void FillDirList(int id);

@@ -35,6 +35,7 @@ void UserMaximize(int) {}
 void ChangeScreenSize(int, int) {}
 void UserRestore(int) {}
 void UserActivate(int) {}
+void ChangeWindowDpi(int, int) {}
 void UserClickTray(int, EventType) {}
 void FailTrayAddsForTest(int) {}
 void RestartTaskbar() {}

@@ -213,6 +213,9 @@ static LRESULT WinProcInner(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (wp != kTrayRetryTimer) break;
             AddMissingTrays(id, false);
             return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(id, LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+            return 0;
         case WM_GETMINMAXINFO: {
             const SIZE extra = WinFrameExtra(hwnd);
             auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
@@ -393,8 +396,13 @@ bool OpenWindow(int id, const std::wstring& title, Box box, uint32_t flags, int 
         w.hwnd = hwnd;
         w.flags = flags;
         w.owner = owner;
+        w.dpi = WindowDpiOf(hwnd);
         HwndIds()[hwnd] = id;
     }
+    SetWindowIcons(Windows()[id]);
+    // Centred on a small screen or on an owner near its edge, a window
+    // could reach past the work area.
+    KeepWindowOnScreen(id);
     if (!(flags & kWinHidden)) {
         ShowWindow(hwnd, SW_SHOW);
         SetForegroundWindow(hwnd);
