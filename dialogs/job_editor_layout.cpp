@@ -66,7 +66,10 @@ static bool LayoutExceptionPart() {
     ok = ok && plat::CreateButton(EditorExceptionNewButton, w, Scaled(Box{155, 210, 50, 20}), L"Neu");
     ok = ok && plat::CreateButton(EditorExceptionDeleteButton, w, Scaled(Box{210, 210, 65, 20}), L"Löschen");
     ok = ok && plat::CreateButton(EditorExceptionChangeButton, w, Scaled(Box{280, 210, 55, 20}), L"Ändern");
-    ok = ok && plat::CreateText(EditorExceptionNumbersLabel, w, Scaled(Box{390, 215, 95, 15}), L"Int., Anz., rekursiv");
+    // Arial's hinting makes the text wider than in proportion at 150 and
+    // 200 %: 95 units hold it at 100 % only.
+    ok =
+        ok && plat::CreateText(EditorExceptionNumbersLabel, w, Scaled(Box{385, 215, 105, 15}), L"Int., Anz., rekursiv");
     ok = ok && plat::CreateEdit(EditorExceptionPathField, w, Scaled(Box{15, 235, 380, 20}), L"");
     ok = ok && plat::CreateEdit(EditorExceptionIntervalField, w, Scaled(Box{400, 235, 25, 20}), L"");
     ok = ok && plat::CreateEdit(EditorExceptionVersionsField, w, Scaled(Box{430, 235, 25, 20}), L"");
@@ -93,6 +96,7 @@ static void LayoutFill(const EditorValues& values) {
     // A job with exceptions opens with them in view.
     if (!values.exceptions.empty()) {
         plat::ResizeWindow(EditorWindow, plat::kKeep, plat::kKeep, plat::kKeep, Scaled(kEditorExpandedHeight));
+        plat::KeepWindowOnScreen(EditorWindow);
         plat::SetGadgetText(EditorMoreButton, L"Weniger...");
     }
 }
