@@ -106,15 +106,19 @@ BOOL CALLBACK CollectOfProcess(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+std::vector<HWND> ProgramWindows(HWND main) {
+    ProcessWindows windows{0, {}};
+    GetWindowThreadProcessId(main, &windows.pid);
+    EnumWindows(CollectOfProcess, reinterpret_cast<LPARAM>(&windows));
+    return windows.found;
+}
+
 // A control by its id: the main window's first, then those of the
 // program's dialogs, whose ids come from ranges of their own.
 HWND Control(HWND main, int id) {
     for (HWND h : Descendants(main))
         if (GetDlgCtrlID(h) == id) return h;
-    ProcessWindows windows{0, {}};
-    GetWindowThreadProcessId(main, &windows.pid);
-    EnumWindows(CollectOfProcess, reinterpret_cast<LPARAM>(&windows));
-    for (HWND top : windows.found)
+    for (HWND top : ProgramWindows(main))
         if (top != main)
             for (HWND h : Descendants(top))
                 if (GetDlgCtrlID(h) == id) return h;

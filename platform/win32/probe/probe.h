@@ -18,6 +18,8 @@ std::wstring Escaped(const std::wstring& text, size_t limit);
 // The main window (class "TresoroWindow", title "Tresoro...", a menu bar).
 HWND MainWindow();
 std::vector<HWND> Descendants(HWND main);
+// The top-level windows of the main window's process, in Z order.
+std::vector<HWND> ProgramWindows(HWND main);
 // The first visible top-level window whose title begins with `prefix`, the
 // main window never.
 HWND TopWindow(const wchar_t* prefix);

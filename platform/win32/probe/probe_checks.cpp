@@ -21,19 +21,6 @@ int ScreenDpi() {
     return dpi;
 }
 
-struct ProgramWindows {
-    DWORD pid;
-    std::vector<HWND> shown;
-};
-
-BOOL CALLBACK CollectShown(HWND hwnd, LPARAM param) {
-    auto* all = reinterpret_cast<ProgramWindows*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == all->pid && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"TresoroWindow") all->shown.push_back(hwnd);
-    return TRUE;
-}
-
 // The fonts of the program are not readable from outside: each control is
 // measured with Arial at the size the command names (the program's
 // default), or the size named for its id.
@@ -118,11 +105,11 @@ int Fits(int more, wchar_t** argv) {
         Out(L"no main window");
         return 2;
     }
-    ProgramWindows windows{0, {}};
-    GetWindowThreadProcessId(main, &windows.pid);
-    EnumWindows(CollectShown, reinterpret_cast<LPARAM>(&windows));
+    std::vector<HWND> shown;
+    for (HWND top : ProgramWindows(main))
+        if (IsWindowVisible(top) && ClassOf(top) == L"TresoroWindow") shown.push_back(top);
     int problems = 0, checked = 0;
-    for (HWND top : windows.shown) {
+    for (HWND top : shown) {
         wchar_t title[256] = {};
         GetWindowTextW(top, title, 256);
         RECT frame;
@@ -154,9 +141,9 @@ int Fits(int more, wchar_t** argv) {
             ++problems;
         }
     }
-    Out(L"checked " + std::to_wstring(checked) + L" texts in " + std::to_wstring(windows.shown.size()) +
-        L" windows at " + std::to_wstring(fonts.dpi > 0 ? fonts.dpi : ScreenDpi()) + L" dpi, " +
-        std::to_wstring(problems) + L" problems");
+    Out(L"checked " + std::to_wstring(checked) + L" texts in " + std::to_wstring(shown.size()) + L" windows at " +
+        std::to_wstring(fonts.dpi > 0 ? fonts.dpi : ScreenDpi()) + L" dpi, " + std::to_wstring(problems) +
+        L" problems");
     return problems == 0 ? 0 : 1;
 }
 
