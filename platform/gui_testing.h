@@ -70,7 +70,8 @@ void UserClickColumnTitle(int list, int column);
 // Moves the keyboard focus to the gadget (tab key or a click into it).
 void UserFocus(int gadget);
 void UserChooseMenu(int window, int itemId);
-// A key press in the window; only accelerators have an effect here.
+// A key press in the window: accelerators, Tab and the dialog keys as
+// gui.h describes them. Typing into a field is UserType.
 void UserPressKey(int window, int key, uint32_t modifiers = 0);
 void UserCloseWindow(int window);
 // The user drags the frame to this inner size (sizable windows only).
@@ -85,7 +86,20 @@ void UserActivate(int window);
 // The screen changes its resolution (or the taskbar its place): maximised
 // windows take the new area and report SizeWindow, staying maximised.
 void ChangeScreenSize(int w, int h);
+// A click on a tray icon; dropped while the icon is not in the
+// notification area.
+// The window comes onto a monitor of `dpi`, as WM_DPICHANGED tells it:
+// Windows suggests the same outer position and the inner size scaled by the
+// new DPI against the old; the gadgets are scaled from the boxes the
+// program gave them (splitter bars in proportion) and DpiChanged follows.
+void ChangeWindowDpi(int window, int dpi);
 void UserClickTray(int tray, EventType type = EventType::LeftClick);
+// The notification area refuses the next `count` adds of an icon, as while
+// Explorer is still starting.
+void FailTrayAddsForTest(int count);
+// Explorer starts again: every icon is gone from the notification area and
+// "TaskbarCreated" reaches the windows.
+void RestartTaskbar();
 // A registered message from another program arrives at the window.
 void ArriveRegisteredMessage(int window, uint32_t message);
 
@@ -171,5 +185,7 @@ struct MenuEntryForTest {
 std::vector<MenuEntryForTest> MenuEntriesForTest(int window);
 
 bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip);
+// The icon is in the notification area (its last add succeeded).
+bool TrayIconShownForTest(int tray);
 
 }  // namespace plat

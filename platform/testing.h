@@ -24,6 +24,9 @@ bool SetNamedTempCopiesForTest(bool on);
 // layer, where the system enforces it; false elsewhere.
 bool HoldFileForTest(const std::wstring& path);
 void ReleaseHeldFilesForTest();
+// The state HoldSystemAwake last set (ES_ flags of platform/power.h). Only
+// the posix layer; 0 elsewhere, where Windows keeps it.
+uint32_t AwakeStateForTest();
 // Resets every table above to its start state, releases held files, and
 // resets the shutdown intercept of platform/power.h (leaving real shutdown
 // requests refused).

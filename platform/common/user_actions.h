@@ -34,7 +34,9 @@ enum class ActionKind {
     Activate,
     ClickTray,
     Registered,
-    ScreenSize
+    ScreenSize,
+    TaskbarCreated,
+    DpiChange
 };
 
 struct UserAction {

@@ -61,6 +61,9 @@ void UserClickTray(int tray, EventType type) {
     if (ActionIsDouble(type)) ActionPush(ActionKind::ClickTray, tray, 0, 0, type);
 }
 
+void ChangeWindowDpi(int window, int dpi) { ActionPush(ActionKind::DpiChange, window, dpi); }
+void RestartTaskbar() { ActionPush(ActionKind::TaskbarCreated, 0); }
+
 void ArriveRegisteredMessage(int window, uint32_t message) {
     ActionPush(ActionKind::Registered, window, 0, 0, EventType::None, message);
 }

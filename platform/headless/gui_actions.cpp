@@ -170,20 +170,6 @@ static bool ActionsChooseMenu(int window, int item) {
     return true;
 }
 
-// Keys go to the active window; TranslateAcceleratorW turns a shortcut into
-// the command of its item unless that item is greyed.
-static bool ActionsPressKey(int window, int key, uint32_t modifiers) {
-    Window* w = ActionsLiveWindow(window);
-    if (!w || M().foreground != window) return false;
-    for (const Shortcut& s : w->shortcuts) {
-        if (s.key != key || s.modifiers != modifiers) continue;
-        const MenuEntry* e = FindMenuEntry(*w, s.item);
-        if (!e || MenuEntryLive(*w, *e)) Queue(EventKind::Menu, window, s.item);
-        break;
-    }
-    return true;
-}
-
 static bool ActionsResize(int window, int width, int height) {
     Window* w = ActionsLiveWindow(window);
     if (!w || !(w->flags & kWinSizable) || w->state != WindowState::Normal) return false;
@@ -285,7 +271,7 @@ bool ApplyAction(const UserAction& a) {
         case ActionKind::ChooseMenu:
             return ActionsChooseMenu(a.target, a.a);
         case ActionKind::PressKey:
-            return ActionsPressKey(a.target, a.a, a.value);
+            return PressKey(a.target, a.a, a.value);
         case ActionKind::Close: {
             // Also from the taskbar button of a minimised window.
             const Window* w = FindWin(a.target);
@@ -309,10 +295,16 @@ bool ApplyAction(const UserAction& a) {
             return ActionsScreenSize(a.a, a.b);
         case ActionKind::ClickTray: {
             auto it = M().trays.find(a.target);
-            if (it == M().trays.end()) return false;
+            if (it == M().trays.end() || !it->second.shown) return false;
             Queue(EventKind::Tray, it->second.window, a.target, a.type);
             return true;
         }
+        case ActionKind::DpiChange:
+            return ChangeDpi(a.target, a.a);
+        case ActionKind::TaskbarCreated:
+            for (auto& [id, tray] : M().trays) tray.shown = false;
+            for (auto& [id, tray] : M().trays) TryTrayAdd(tray);
+            return true;
         case ActionKind::Registered: {
             if (!FindWin(a.target)) return false;
             Queue(EventKind::Registered, a.target, 0, EventType::None, a.value);

@@ -67,6 +67,9 @@ struct Gadget {
     // Splitters.
     int first = 0, second = 0;
     int minFirst = 0, minSecond = 0;
+    // The box the program last gave, at the window's DPI then.
+    Box given;
+    int givenDpi = 0;
 };
 
 struct MenuEntry {
@@ -100,12 +103,18 @@ struct Window {
     bool hasMenuBar = false;
     std::vector<MenuEntry> menu;
     std::vector<Shortcut> shortcuts;
+    // SetDialogKeys: Enter, Escape and Alt+letter as in a dialog.
+    bool dialogKeys = false;
+    int okButton = 0, cancelButton = 0;
+    int dpi = 96;
 };
 
 struct TrayIcon {
     int window = 0;
     int icon = 0;
     std::wstring tip;
+    bool shown = false;    // in the notification area
+    uint32_t lastTry = 0;  // tick of the last add
 };
 
 struct Model {
@@ -127,6 +136,7 @@ struct Model {
     size_t dropped = 0;
     uint64_t idleWaits = 0;
     int screenW = kScreenW, screenH = kScreenH;
+    int trayAddFailures = 0;  // adds the notification area still refuses
 };
 
 Model& M();
@@ -177,6 +187,22 @@ void ChangeCurrentRow(Gadget& list, int row);
 // raises a command: it and every menu above it are enabled.
 const MenuEntry* FindMenuEntry(const Window& w, int id);
 bool MenuEntryLive(const Window& w, const MenuEntry& entry);
+
+// Adds the icon to the notification area (NIM_ADD), or fails while the
+// test says so; the timer's retry of every icon that is not there yet.
+bool TryTrayAdd(TrayIcon& tray);
+void RetryTrayAdds();
+
+// Display scaling (gui_dpi.cpp): the DPI a new window gets, the box the
+// program gives a gadget kept for a change of DPI, the window moved into
+// the work area, WM_DPICHANGED.
+int NewWindowDpi();
+void RememberGiven(Gadget& g);
+void KeepOnScreen(Window& w);
+bool ChangeDpi(int window, int dpi);
+
+// A key pressed in the active window (platform/headless/gui_keys.cpp).
+bool PressKey(int window, int key, uint32_t modifiers);
 
 // Applies one user action; false when it found nothing it could reach.
 bool ApplyAction(const UserAction& action);

@@ -33,6 +33,7 @@ void ResetGuiForTest() {
     m.idleWaits = 0;
     m.screenW = kScreenW;
     m.screenH = kScreenH;
+    m.trayAddFailures = 0;
 }
 
 void QueueUserAction(const UserAction& action) {
@@ -181,6 +182,17 @@ std::vector<MenuEntryForTest> MenuEntriesForTest(int window) {
     for (const MenuEntry& e : w->menu)
         out.push_back(MenuEntryForTest{e.menu, e.id, e.text, e.isMenu, e.rule, e.checked, e.enabled});
     return out;
+}
+
+void FailTrayAddsForTest(int count) {
+    Guard guard(M().lock);
+    M().trayAddFailures = count;
+}
+
+bool TrayIconShownForTest(int tray) {
+    Guard guard(M().lock);
+    auto it = M().trays.find(tray);
+    return it != M().trays.end() && it->second.shown;
 }
 
 bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip) {

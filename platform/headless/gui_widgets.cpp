@@ -31,6 +31,7 @@ static Gadget* WidgetsCreate(int id, int parent, Box box, GadgetKind kind, uint3
     g.box = box;
     g.flags = flags;
     g.font = M().defaultFont;
+    RememberGiven(g);
     return &g;
 }
 
@@ -356,6 +357,7 @@ void ResizeGadget(int id, int x, int y, int w, int h) {
     if (!g) return;
     const Box old = g->box;
     g->box = KeepMerge(g->box, x, y, w, h);
+    RememberGiven(*g);
     if (g->kind == GadgetKind::Splitter) {
         if (g->flags & kSplitSecondFixed) {
             const bool sideBySide = (g->flags & kSplitSideBySide) != 0;

@@ -44,6 +44,7 @@ bool SetNamedTempCopiesForTest(bool on) {
 
 bool HoldFileForTest(const std::wstring&) { return false; }
 void ReleaseHeldFilesForTest() {}
+uint32_t AwakeStateForTest() { return T().awakeState; }
 
 void ResetTestTables() {
     ResetTables();

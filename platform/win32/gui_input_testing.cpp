@@ -171,6 +171,30 @@ static bool TestClickTray(int tray, EventType type) {
     return true;
 }
 
+// What Windows sends a window that comes onto a monitor of `dpi`: the same
+// outer position, the inner size scaled by the new DPI against the old.
+static bool TestDpiChange(int window, int dpi) {
+    WindowRec* w = FindWindowRec(window);
+    if (!w || dpi <= 0) return false;
+    RECT outer{}, inner{};
+    GetWindowRect(w->hwnd, &outer);
+    GetClientRect(w->hwnd, &inner);
+    const int oldDpi = w->dpi > 0 ? w->dpi : 96;
+    const int extraW = (outer.right - outer.left) - inner.right, extraH = (outer.bottom - outer.top) - inner.bottom;
+    RECT suggested = outer;
+    suggested.right = outer.left + MulDiv(inner.right, dpi, oldDpi) + extraW;
+    suggested.bottom = outer.top + MulDiv(inner.bottom, dpi, oldDpi) + extraH;
+    SendMessageW(w->hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    return true;
+}
+
+// Explorer started again: its icons are gone, and "TaskbarCreated" reaches
+// every top-level window.
+static bool TestTaskbarCreated() {
+    for (auto& [id, w] : Windows()) SendMessageW(w.hwnd, TaskbarCreatedMessage(), 0, 0);
+    return true;
+}
+
 static bool TestApply(const UserAction& a) {
     switch (a.kind) {
         case ActionKind::Click:
@@ -223,6 +247,10 @@ static bool TestApply(const UserAction& a) {
             return TestClickTray(a.target, a.type);
         case ActionKind::ScreenSize:  // a test cannot change the real screen
             return false;
+        case ActionKind::DpiChange:
+            return TestDpiChange(a.target, a.a);
+        case ActionKind::TaskbarCreated:
+            return TestTaskbarCreated();
         case ActionKind::Registered: {
             WindowRec* w = FindWindowRec(a.target);
             return w && PostMessageW(w->hwnd, a.value, 0, 0);

@@ -187,4 +187,13 @@ bool AddShortcut(int window, int key, uint32_t modifiers, int itemId) {
     return true;
 }
 
+void SetDialogKeys(int window, int okButton, int cancelButton) {
+    WindowRec* w = FindWindowRec(window);
+    if (!w) return;
+    w->dialogKeys = true;
+    w->okButton = okButton;
+    w->cancelButton = cancelButton;
+    if (HWND ok = HwndOf(okButton)) SendMessageW(ok, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
 }  // namespace plat

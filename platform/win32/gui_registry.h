@@ -71,6 +71,10 @@ struct GadgetRec {
     int minFirst = 0, minSecond = 0;
     int dragOffset = -1;
     int length = 0;  // the size along the bar at the last layout
+    // The box the program last gave, at the window's DPI then: what a
+    // change of DPI scales from.
+    Box given;
+    int givenDpi = 0;
 };
 
 struct MenuRec {
@@ -93,13 +97,23 @@ struct WindowRec {
     // The client size and position last seen, so that a WM_SIZE or WM_MOVE
     // that changes nothing (Wine repeats them on showing) raises no event.
     int lastW = -1, lastH = -1, lastX = -32768, lastY = -32768;
+    // SetDialogKeys: every message of the window goes through
+    // IsDialogMessageW, which asks DM_GETDEFID for Enter and sends IDCANCEL
+    // for Escape.
+    bool dialogKeys = false;
+    int okButton = 0, cancelButton = 0;
+    int dpi = 96;  // the DPI the window is laid out for
 };
 
 struct TrayRec {
     int window = 0;
     int icon = 0;
     std::wstring tip;
+    bool shown = false;  // NIM_ADD succeeded: the icon is in the notification area
 };
+
+// The window timer that adds the icons the notification area refused.
+constexpr UINT_PTR kTrayRetryTimer = 0x7E57;
 
 std::recursive_mutex& GuiLock();
 std::map<int, WindowRec>& Windows();
@@ -133,13 +147,16 @@ struct Quiet {
 };
 bool IsQuiet();
 
+// The message Explorer broadcasts when it has made the taskbar anew.
+UINT TaskbarCreatedMessage();
 // Registers the window classes and the common controls at first use.
 bool EnsureGuiInit();
 extern const wchar_t kTopClass[];
 extern const wchar_t kContainerClass[];
 extern const wchar_t kSplitterClass[];
 
-HFONT FontHandle(const Font& font);
+// A font for a window of this DPI.
+HFONT FontHandle(const Font& font, int dpi);
 const Font& DefaultFont();
 HICON IconHandle(int icon, int size);
 
@@ -161,6 +178,21 @@ bool MenuCommand(int window, int item);
 // The item and every drop-down above it are enabled: the user can choose it.
 bool MenuItemLive(WindowRec& w, int itemId);
 void ApplyTray(int id);
+// Adds every icon of the window that is not in the notification area (all
+// of them, after "TaskbarCreated": Explorer has none then); a refusal arms
+// the retry timer, which ends once every icon is there.
+void AddMissingTrays(int window, bool taskbarCreated);
+
+// Display scaling (gui_dpi.cpp): the DPI of a window (GetDpiForWindow where
+// Windows has it), of the system, of one of our windows by id; the box the
+// program gave a gadget, kept for a change of DPI; the window's icons at its
+// DPI; WM_DPICHANGED.
+int WindowDpiOf(HWND hwnd);
+int SystemDpi();
+int WindowDpiById(int window);
+void RememberGivenBox(GadgetRec& g);
+void SetWindowIcons(const WindowRec& w);
+void OnDpiChanged(int window, int dpi, const RECT& suggested);
 
 // Lists and directory lists.
 // Lists the directory of the window text again, with no current row.

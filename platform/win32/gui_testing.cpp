@@ -187,6 +187,14 @@ std::vector<MenuEntryForTest> MenuEntriesForTest(int window) {
     return out;
 }
 
+// The real notification area cannot be told to refuse an icon.
+void FailTrayAddsForTest(int) {}
+
+bool TrayIconShownForTest(int tray) {
+    auto it = Trays().find(tray);
+    return it != Trays().end() && it->second.shown;
+}
+
 bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip) {
     auto it = Trays().find(tray);
     if (it == Trays().end()) return false;

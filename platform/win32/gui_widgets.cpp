@@ -40,8 +40,9 @@ bool RegisterGadget(int id, HWND hwnd, Kind kind, int parent, uint32_t flags) {
         g.flags = flags;
         g.font = DefaultFont();
         HwndIds()[hwnd] = id;
+        RememberGivenBox(g);
     }
-    SendMessageW(hwnd, WM_SETFONT, WPARAM(FontHandle(DefaultFont())), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, WPARAM(FontHandle(DefaultFont(), WindowDpiById(window))), FALSE);
     return true;
 }
 
@@ -423,6 +424,7 @@ void ResizeGadget(int id, int x, int y, int w, int h) {
     const Box b{x == kKeep ? now.x : x, y == kKeep ? now.y : y, w == kKeep ? now.w : w, h == kKeep ? now.h : h};
     Quiet quiet;
     SetWindowPos(g->hwnd, nullptr, b.x, b.y, b.w, b.h, SWP_NOZORDER | SWP_NOACTIVATE);
+    RememberGivenBox(*g);
     if (g->buddy) SendMessageW(g->buddy, UDM_SETBUDDY, WPARAM(g->hwnd), 0);
     if (g->kind == Kind::Panel) LayoutPanel(*g);
     if (g->kind == Kind::Splitter) LayoutSplitter(*g);

@@ -47,6 +47,7 @@ bool SetEnvForTest(const std::wstring& name, const std::wstring& value) {
 
 bool SetScreenDpiForTest(int) { return false; }
 bool SetNamedTempCopiesForTest(bool) { return false; }
+uint32_t AwakeStateForTest() { return 0; }
 
 void SetForeignMutexForTest(const std::wstring&) {}
 void ResetMutexesForTest() {}

@@ -143,3 +143,40 @@ TEST_F(GuiWindows, GadgetGeometryKeepsWhatIsMarkedKeep) {
     plat::ResizeGadget(10, 105, plat::kKeep, plat::kKeep, 30);
     ExpectBox(plat::GetGadgetBox(10), 105, 55, 840, 30);
 }
+
+// WM_DPICHANGED as the model has it: the suggested rectangle keeps the
+// place and scales the inner size; the gadgets are scaled from the boxes the
+// program gave them, so that a move there and back restores them exactly.
+TEST_F(GuiWindows, AChangeOfDpiScalesFromTheGivenBoxesAndAWindowStaysOnTheScreen) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "the in-memory system's screen of 1920 x 1080";
+    ASSERT_TRUE(plat::CreateButton(10, kMain, {5, 5, 61, 21}, L"Start"));
+    ASSERT_TRUE(plat::CreateButton(11, kMain, {0, 0, 10, 10}, L"a"));
+    ASSERT_TRUE(plat::CreateButton(12, kMain, {0, 0, 10, 10}, L"b"));
+    ASSERT_TRUE(plat::CreateSplitter(13, kMain, {5, 30, 700, 400}, 11, 12));
+    plat::SetGadgetState(13, 101);
+    EXPECT_EQ(plat::GetWindowDpi(kMain), 96);
+    plat::ChangeWindowDpi(kMain, 144);
+    plat::GuiEvent e;
+    ASSERT_TRUE(plat::PollEvent(e));
+    EXPECT_EQ(e.kind, plat::EventKind::DpiChanged);
+    EXPECT_EQ(e.window, kMain);
+    EXPECT_EQ(plat::GetWindowDpi(kMain), 144);
+    ExpectBox(plat::GetWindowBox(kMain), 109, 119, 1125, 825);
+    ExpectBox(plat::GetGadgetBox(10), 8, 8, 92, 32);  // 7.5, 91.5 and 31.5 away from zero
+    ExpectBox(plat::GetGadgetBox(13), 8, 45, 1050, 600);
+    EXPECT_EQ(plat::GetGadgetState(13), 152);
+    ExpectBox(plat::GetGadgetBox(11), 0, 0, 1050, 152);  // the splitter's parts follow its bar
+    plat::ChangeWindowDpi(kMain, 96);
+    ASSERT_TRUE(plat::PollEvent(e));
+    ExpectBox(plat::GetGadgetBox(10), 5, 5, 61, 21);
+    ExpectBox(plat::GetWindowBox(kMain), 109, 119, 750, 550);
+
+    // Too large for the model's 1920 x 1080 (taskbar 40): shrunk and moved
+    // into the work area, never below the minimum size.
+    plat::ResizeWindow(kMain, 1500, 700, 2000, 1200);
+    plat::KeepWindowOnScreen(kMain);
+    ExpectBox(plat::GetWindowBox(kMain), 0, 0, 1920 - 16, 1080 - 40 - 23 - 16);
+    plat::ResizeWindow(kMain, -300, 900, 700, 500);
+    plat::KeepWindowOnScreen(kMain);
+    ExpectBox(plat::GetWindowBox(kMain), 0, 1080 - 40 - 23 - 16 - 500, 700, 500);
+}
