@@ -54,7 +54,9 @@ void StartCountdownTick() {
         // controls itself; clearing the countdown's display afterwards would
         // wipe the result of the unattended run.
         countdown.CountdownShown = false;
-        EndRun(RunBackup({}));
+        RunOptions options;
+        options.Unattended = true;
+        EndRun(RunBackup(options));
         return;
     }
     if (countdown.CountdownShown) {

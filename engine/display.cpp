@@ -59,5 +59,9 @@ void WaitWindowEvent(uint32_t milliseconds) {
 void EndProgramNow() {
     if (g_display.endProgramNow) g_display.endProgramNow();
 }
+bool AskYesNo(const std::wstring& text) { return g_display.askYesNo && g_display.askYesNo(text); }
+void ShowBalloon(const std::wstring& title, const std::wstring& text, BalloonTopic topic) {
+    if (g_display.trayBalloon) g_display.trayBalloon(title, text, topic);
+}
 
 }  // namespace engine

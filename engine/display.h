@@ -9,6 +9,8 @@
 namespace engine {
 
 enum class Icon { Idle, Busy, Error, Ok };
+// Which log a balloon is about: a click on it shows that tab.
+enum class BalloonTopic { Errors, Hints };
 
 struct Display {
     void (*statusLine)(const std::wstring& text) = nullptr;
@@ -49,6 +51,11 @@ struct Display {
     // QuitRequested is set before, so a display without it still ends the
     // program through the main loop.
     void (*endProgramNow)() = nullptr;
+    // A question with "Ja" and "Nein" (the message box); true for "Ja".
+    // Never asked in an unattended run.
+    bool (*askYesNo)(const std::wstring& text) = nullptr;
+    // A balloon at the notification-area icon; the window stays where it is.
+    void (*trayBalloon)(const std::wstring& title, const std::wstring& text, BalloonTopic topic) = nullptr;
 };
 
 void SetDisplay(const Display& display);
@@ -73,5 +80,8 @@ bool ShutdownChecked();
 void BlinkStatusAndCancel();
 void WaitWindowEvent(uint32_t milliseconds);
 void EndProgramNow();
+// Without a window to ask, the answer is "Nein".
+bool AskYesNo(const std::wstring& text);
+void ShowBalloon(const std::wstring& title, const std::wstring& text, BalloonTopic topic);
 
 }  // namespace engine

@@ -81,6 +81,8 @@ void UserActivate(int window);
 // windows take the new area and report SizeWindow, staying maximised.
 void ChangeScreenSize(int w, int h);
 void UserClickTray(int tray, EventType type = EventType::LeftClick);
+// A click on the balloon the icon shows now (dropped when none is shown).
+void UserClickTrayBalloon(int tray);
 // A registered message from another program arrives at the window.
 void ArriveRegisteredMessage(int window, uint32_t message);
 
@@ -164,5 +166,8 @@ struct MenuEntryForTest {
 std::vector<MenuEntryForTest> MenuEntriesForTest(int window);
 
 bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip);
+// How many balloons the icon has shown, the last one's title and its text
+// (empty once clicked); 0 without the icon.
+int TrayBalloonsForTest(int tray, std::wstring& title, std::wstring& text);
 
 }  // namespace plat

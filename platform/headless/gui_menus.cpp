@@ -131,7 +131,7 @@ static std::wstring MenusTrayTip(const std::wstring& tip) { return tip.substr(0,
 bool AddTrayIcon(int id, int window, int icon, const std::wstring& tip) {
     Guard guard(M().lock);
     if (id <= 0 || M().trays.count(id) || !FindWin(window)) return false;
-    M().trays[id] = TrayIcon{window, icon, MenusTrayTip(tip)};
+    M().trays[id] = TrayIcon{window, icon, MenusTrayTip(tip), {}, {}, 0};
     return true;
 }
 
@@ -150,6 +150,17 @@ void SetTrayToolTip(int id, const std::wstring& tip) {
 void RemoveTrayIcon(int id) {
     Guard guard(M().lock);
     M().trays.erase(id);
+}
+
+// NOTIFYICONDATAW's szInfoTitle and szInfo hold 63 and 255 characters.
+bool ShowTrayBalloon(int id, const std::wstring& title, const std::wstring& text) {
+    Guard guard(M().lock);
+    auto it = M().trays.find(id);
+    if (it == M().trays.end()) return false;
+    it->second.balloonTitle = title.substr(0, 63);
+    it->second.balloonText = text.substr(0, 255);
+    ++it->second.balloons;
+    return true;
 }
 
 }  // namespace plat

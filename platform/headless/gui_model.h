@@ -115,6 +115,9 @@ struct TrayIcon {
     int window = 0;
     int icon = 0;
     std::wstring tip;
+    // The balloon shown last (its text empty once clicked) and how many.
+    std::wstring balloonTitle, balloonText;
+    int balloons = 0;
 };
 
 enum class ActionKind {

@@ -94,6 +94,8 @@ void UserClickTray(int tray, EventType type) {
     if (TestingIsDouble(type)) TestingPush(ActionKind::ClickTray, tray, 0, 0, type);
 }
 
+void UserClickTrayBalloon(int tray) { TestingPush(ActionKind::ClickTray, tray, 0, 0, EventType::BalloonClick); }
+
 void ArriveRegisteredMessage(int window, uint32_t message) {
     TestingPush(ActionKind::Registered, window, 0, 0, EventType::None, message);
 }
@@ -249,6 +251,15 @@ bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip) {
     icon = it->second.icon;
     tip = it->second.tip;
     return true;
+}
+
+int TrayBalloonsForTest(int tray, std::wstring& title, std::wstring& text) {
+    Guard guard(M().lock);
+    auto it = M().trays.find(tray);
+    if (it == M().trays.end()) return 0;
+    title = it->second.balloonTitle;
+    text = it->second.balloonText;
+    return it->second.balloons;
 }
 
 }  // namespace plat

@@ -42,6 +42,13 @@ bool SetNamedTempCopiesForTest(bool on) {
     return true;
 }
 
+bool MarkEntryForTest(const std::wstring& path, uint32_t attributes, uint32_t reparseTag) {
+    std::string host;
+    if (!ToHostEntry(path, host)) return false;
+    SetEntryMark(host, EntryMark{attributes, reparseTag});
+    return true;
+}
+
 void ResetTestTables() {
     ResetTables();
     ResetShutdownForTest();
