@@ -45,14 +45,13 @@ static void AheadCountTree(const JobContext& job, const std::wstring& sourceDir,
 // of the destination: their contents are what the walk will compare there.
 static void AheadCountPairs(const JobContext& job, const std::wstring& sourceDir, const std::wstring& destDir,
                             const SyncList& source, const SyncList& dest, size_t from, LevelChanges& total) {
-    size_t j = 0;
-    for (size_t i = 0; i < source.size(); ++i) {
-        while (j < dest.size() && CompareSyncNames(source, i, dest, j) > 0) ++j;
-        const bool paired = j < dest.size() && CompareSyncNames(source, i, dest, j) == 0;
-        const size_t d = paired ? j++ : 0;
-        if (i < from || !paired || !SyncIsDir(source, i) || !SyncIsDir(dest, d)) continue;
-        AheadCountTree(job, sourceDir + source.Name(i) + L'\\', destDir + dest.Name(d) + L'\\', total);
-    }
+    MergeSyncLists(
+        source, dest,
+        [&](size_t i, size_t d) {
+            if (i < from || d == kNoPair || !SyncIsDir(source, i) || !SyncIsDir(dest, d)) return;
+            AheadCountTree(job, sourceDir + source.Name(i) + L'\\', destDir + dest.Name(d) + L'\\', total);
+        },
+        [](size_t) {});
 }
 
 LevelChanges CountRestOfWalk(const JobContext& job, const JobGuard& guard) {

@@ -57,33 +57,23 @@ LevelChanges CountLevelChanges(const JobContext& job, const std::wstring& destDi
                                const SyncList& dest, bool archiving) {
     LevelChanges level;
     const int64_t now = plat::Now();
-    size_t j = 0;
-    for (size_t i = 0; i < source.size(); ++i) {
-        // The merge of SyncTree: a destination entry passed over has no source.
-        bool paired = false;
-        while (j < dest.size()) {
-            const int order = CompareSyncNames(source, i, dest, j);
-            if (order > 0) {
-                if (archiving) GuardAdd(level.vanishedAtEnd, GuardLeaving(dest, j, destDir));
-                ++j;
-                continue;
+    MergeSyncLists(
+        source, dest,
+        [&](size_t i, size_t j) {
+            if (j == kNoPair) return;
+            const bool sourceIsDir = SyncIsDir(source, i);
+            if (sourceIsDir != SyncIsDir(dest, j)) {
+                if (archiving) GuardAdd(level.typeChanged, GuardLeaving(dest, j, destDir));
+            } else if (!sourceIsDir) {
+                const CopyDecision decision =
+                    DecideCopy(GuardEntryOf(source, i), GuardEntryOf(dest, j), now, job.options.itJobMode);
+                if (decision == CopyDecision::Copy || decision == CopyDecision::ArchiveAndCopy)
+                    GuardAdd(level.replaced, 1);
             }
-            paired = order == 0;
-            break;
-        }
-        if (!paired) continue;
-        const bool sourceIsDir = SyncIsDir(source, i);
-        if (sourceIsDir != SyncIsDir(dest, j)) {
-            if (archiving) GuardAdd(level.typeChanged, GuardLeaving(dest, j, destDir));
-        } else if (!sourceIsDir) {
-            const CopyDecision decision =
-                DecideCopy(GuardEntryOf(source, i), GuardEntryOf(dest, j), now, job.options.itJobMode);
-            if (decision == CopyDecision::Copy || decision == CopyDecision::ArchiveAndCopy) GuardAdd(level.replaced, 1);
-        }
-        ++j;
-    }
-    if (archiving)
-        for (; j < dest.size(); ++j) GuardAdd(level.vanishedAtEnd, GuardLeaving(dest, j, destDir));
+        },
+        [&](size_t j) {
+            if (archiving) GuardAdd(level.vanishedAtEnd, GuardLeaving(dest, j, destDir));
+        });
     return level;
 }
 
@@ -100,31 +90,19 @@ int32_t SetOnlineOnlyApart(SyncList& source, SyncList& dest) {
     keptSource.reserve(source.size());
     keptDest.reserve(dest.size());
     int32_t count = 0;
-    size_t j = 0;
-    for (size_t i = 0; i < source.size(); ++i) {
-        bool paired = false;
-        while (j < dest.size()) {
-            const int order = CompareSyncNames(source, i, dest, j);
-            if (order > 0) {
-                keptDest.push_back(dest.kept[j++]);
-                continue;
-            }
-            paired = order == 0;
-            break;
-        }
-        const bool online = GuardOnlineOnly(source, i);
-        if (paired) {
+    MergeSyncLists(
+        source, dest,
+        [&](size_t i, size_t j) {
             // The mirror's copy of an online-only file is neither paired nor
             // left without source: it stays as it is.
-            if (!online) keptDest.push_back(dest.kept[j]);
-            ++j;
-        }
-        if (online)
-            ++count;
-        else
+            if (GuardOnlineOnly(source, i)) {
+                ++count;
+                return;
+            }
             keptSource.push_back(source.kept[i]);
-    }
-    keptDest.insert(keptDest.end(), dest.kept.begin() + static_cast<std::ptrdiff_t>(j), dest.kept.end());
+            if (j != kNoPair) keptDest.push_back(dest.kept[j]);
+        },
+        [&](size_t j) { keptDest.push_back(dest.kept[j]); });
     source.kept = std::move(keptSource);
     dest.kept = std::move(keptDest);
     return count;
