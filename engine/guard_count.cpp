@@ -25,8 +25,7 @@ int32_t EntriesBelow(const std::wstring& dir) {
         for (uint32_t i = 0; i < listing.size(); ++i) {
             const uint32_t attributes = listing.records[i].attributes;
             if (!(attributes & plat::kAttrDirectory)) continue;
-            if ((attributes & plat::kAttrReparsePoint) && plat::IsLinkEntry(attributes, listing.ReparseTag(i)))
-                continue;
+            if (plat::IsLinkEntry(attributes, listing.ReparseTag(i))) continue;
             plat::ListingNameInto(listing, i, name);
             pending.push_back(at + name + L'\\');
         }

@@ -19,8 +19,7 @@ static bool ListingIsDir(const plat::ListingRecord& record) { return record.attr
 // another kind (a cloud client's, with files on demand) is a folder.
 static bool ListingIsLinkedDir(const plat::Listing& listing, uint32_t index) {
     const plat::ListingRecord& record = listing.records[index];
-    return ListingIsDir(record) && (record.attributes & plat::kAttrReparsePoint) &&
-           plat::IsLinkEntry(record.attributes, listing.ReparseTag(index));
+    return ListingIsDir(record) && plat::IsLinkEntry(record.attributes, listing.ReparseTag(index));
 }
 
 void SyncList::Get(size_t k, SyncEntry& out) const {

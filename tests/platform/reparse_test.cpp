@@ -1,14 +1,12 @@
-// Reparse points and online-only files as listings report them: which tags
-// are links (the values and the name-surrogate rule are Microsoft's), the
-// tag of a directory link in both builds, and the portable layer's marks
-// that stand in for a cloud client's folders and files.
+// Reparse points as listings report them: which tags are links (the values
+// and the name-surrogate rule are Microsoft's), and the tag of a directory
+// link (the engine's cloud test uses the portable layer's marks).
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "platform/fs.h"
 #include "platform/listing.h"
-#include "platform/testing.h"
 #include "tests/support/engine_fixture.h"
 #include "tests/support/temp_tree.h"
 
@@ -88,35 +86,4 @@ TEST(PlatformReparse, ListingsGiveTheTagOfADirectoryLinkAndOfNothingElse) {
     ASSERT_NE(Named(entries, L"link"), nullptr);
     EXPECT_EQ(Named(entries, L"link")->reparseTag, tag);
     EXPECT_EQ(Named(entries, L"sub")->reparseTag, 0u);
-}
-
-TEST(PlatformReparse, MarksStandInForACloudClientsFoldersAndFiles) {
-    TempTree t;
-    t.Write(L"Dokumente\\Bericht.docx", "b");
-    t.Write(L"Dokumente\\Foto.jpg", "f");
-    if (!plat::MarkEntryForTest(t.Path(L"Dokumente"), 0, plat::kReparseTagCloud))
-        GTEST_SKIP() << "the real system marks its own entries";
-    ASSERT_TRUE(plat::MarkEntryForTest(t.Path(L"Dokumente\\Foto.jpg"), plat::kAttrRecallOnDataAccess, 0));
-
-    plat::Listing listing;
-    ASSERT_TRUE(plat::ListDirCompact(t.root, listing));
-    ASSERT_EQ(listing.size(), 1u);
-    EXPECT_EQ(listing.records[0].attributes, plat::kAttrDirectory | plat::kAttrReparsePoint);
-    EXPECT_EQ(listing.ReparseTag(0), plat::kReparseTagCloud);
-    EXPECT_FALSE(plat::IsLinkEntry(listing.records[0].attributes, listing.ReparseTag(0)));
-
-    std::vector<plat::DirEntry> entries;
-    ASSERT_TRUE(plat::ListDir(t.Path(L"Dokumente"), L"*", entries));
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(Named(entries, L"Foto.jpg")->attributes, plat::kAttrArchive | plat::kAttrRecallOnDataAccess);
-    EXPECT_EQ(Named(entries, L"Bericht.docx")->attributes, plat::kAttrArchive);
-    EXPECT_EQ(plat::GetAttributes(t.Path(L"Dokumente\\Foto.jpg")), plat::kAttrArchive | plat::kAttrRecallOnDataAccess);
-
-    // The mark goes with a move and is gone with the entry.
-    ASSERT_TRUE(plat::MoveEntry(t.Path(L"Dokumente\\Foto.jpg"), t.Path(L"Dokumente\\Bild.jpg")));
-    EXPECT_EQ(plat::GetAttributes(t.Path(L"Dokumente\\Bild.jpg")) & plat::kAttrOnlineOnly,
-              plat::kAttrRecallOnDataAccess);
-    ASSERT_TRUE(plat::DeleteFileAt(t.Path(L"Dokumente\\Bild.jpg")));
-    t.Write(L"Dokumente\\Bild.jpg", "neu");
-    EXPECT_EQ(plat::GetAttributes(t.Path(L"Dokumente\\Bild.jpg")), plat::kAttrArchive);
 }
