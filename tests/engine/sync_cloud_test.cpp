@@ -66,8 +66,7 @@ TEST(EngineSyncCloud, CloudFoldersAreMirroredAndOnlineFilesNeverOpened) {
     MarkCloudEntry(t.src + L"Dokumente\\Neu.jpg", plat::kAttrOffline, 0);
     MarkCloudEntry(t.src + L"Dokumente\\Liste.txt", plat::kAttrRecallOnOpen, 0);
     MarkCloudEntry(t.src + L"Dokumente\\Entwurf", 0, 0x9000601A);
-    // Two copies are due (Bericht.docx, a.txt); a third would fail (where
-    // faults can be injected).
+    // Two copies are due (Bericht.docx, a.txt); a third would fail.
     plat::InjectFault(plat::FaultOp::Copy, 3, 5, true);
 
     t.Sync();
