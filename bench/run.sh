@@ -11,6 +11,9 @@
 #   (s) a run with nothing to do               vs  find SRC MIRROR -printf '%s %T@\n', the
 #       single-threaded stat scan of both trees (the mirror's "@" pruned),
 #       and Tresoro reading every listing at its turn (--list-ahead 0)
+#   (g) optional: a job counted by an earlier run, whose guard counts what
+#       each level would archive or replace, vs the same job never counted
+#       (no bound): nothing to do, and 1 % changed (each on its own mirror)
 #   (l) optional, no peer: loading the month's logs at start (5, 10, 20 MB)
 #       and 100,000 log lines during a run (bench_load_logs)
 #   (w) optional: the win build's engine (bench_run_job.exe) under Wine, on a
@@ -27,8 +30,8 @@
 #   --runs N        measured runs per peer for (b) and (c), default 5
 #   --first-runs N  measured runs per peer for (a), default 3
 #   --cases abc     which comparisons, default abc; add d for the large
-#                   directory, s for the stat scan, l for the log case,
-#                   w for the win build under Wine
+#                   directory, s for the stat scan, g for the guards' count,
+#                   l for the log case, w for the win build under Wine
 #   --cold          drop the page cache before every measured run (root);
 #                   by default every series runs warm after a warm-up
 #   --wait-idle S   before each measured run wait up to S seconds for the
@@ -73,7 +76,7 @@ while [ $# -gt 0 ]; do
 done
 [[ $RUNS =~ ^[1-9][0-9]*$ && $FIRST_RUNS =~ ^[1-9][0-9]*$ ]] || die "--runs and --first-runs take a number >= 1"
 [[ $WAIT_IDLE =~ ^[0-9]+$ ]] || die "--wait-idle takes seconds"
-[[ $CASES =~ ^[abcdlsw]+$ ]] || die "--cases takes letters of abcdlsw"
+[[ $CASES =~ ^[abcdglsw]+$ ]] || die "--cases takes letters of abcdglsw"
 
 mkdir -p "$DATA"
 DATA=$(cd "$DATA" && pwd)
@@ -129,7 +132,7 @@ settle() {
 SRC=$DATA/src
 STAMP="${TREE_ARGS[*]:-default}"
 # The log case (l) alone needs no tree.
-if [[ $CASES == *[abcs]* ]] && { [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
+if [[ $CASES == *[abcgs]* ]] && { [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
    [ "$(cat "$DATA/generation" 2>/dev/null || echo 0)" -gt 1400 ]; }; then
   echo "making the tree in $SRC ..."
   rm -f "$DATA/tree.stamp"
@@ -367,6 +370,35 @@ if [[ $CASES == *s* ]]; then
   done
 fi
 
+# ---- (g) the guards' count ---------------------------------------------------
+# The same job with and without the count of an earlier run: with it, each
+# level is counted before anything in it changes (the bound is never
+# reached here, as in an ordinary run). The uncounted job keeps a mirror of
+# its own for the changed rounds.
+M_GUARD=$DATA/m_guard
+if [[ $CASES == *g* ]]; then
+  echo "(g) the guards' count, $RUNS runs each ..."
+  sync_mirrors
+  mkdir -p "$M_GUARD"
+  TRESORO_G=("$JOB" --entry-count 2000000000 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
+  "${TRESORO[@]}" "$M_GUARD" >/dev/null
+  for ((i = 0; i < RUNS; i++)); do
+    if (( i % 2 == 0 )); then
+      measure gb_count "${TRESORO_G[@]}" "$M_TRES"; measure gb_plain "${TRESORO[@]}" "$M_TRES"
+    else
+      measure gb_plain "${TRESORO[@]}" "$M_TRES"; measure gb_count "${TRESORO_G[@]}" "$M_TRES"
+    fi
+  done
+  for ((i = 0; i < RUNS; i++)); do
+    next_generation
+    if (( i % 2 == 0 )); then
+      measure gc_count "${TRESORO_G[@]}" "$M_TRES"; measure gc_plain "${TRESORO[@]}" "$M_GUARD"
+    else
+      measure gc_plain "${TRESORO[@]}" "$M_GUARD"; measure gc_count "${TRESORO_G[@]}" "$M_TRES"
+    fi
+  done
+fi
+
 # ---- (l) the log ----------------------------------------------------------
 # No peer: the program times itself (median of several runs per size, after
 # an unmeasured one) and prints MB/s, so that a load that is not linear in
@@ -483,6 +515,10 @@ fi
 [[ $CASES != *b* ]] || report "(b) nothing to do" b_tres b_rsync "rsync -a --delete" 0.80 1
 [[ $CASES != *c* ]] || report "(c) 1 % changed" c_tres c_rsync "rsync --delete --backup" "" 1
 [[ $CASES != *d* ]] || report "(d) 100,000 in one" d_tres d_rsync "rsync -a --delete" "" 1
+if [[ $CASES == *g* ]]; then
+  report "(g) nothing to do" gb_count gb_plain "never counted" "" 0
+  report "(g) 1 % changed" gc_count gc_plain "never counted" "" 0
+fi
 if [[ $CASES == *w* ]]; then
   echo "(w) the win build under Wine (Tresoro = bench_run_job.exe; memory is the Wine process's):"
   report "(w) first copy" wa_win wa_xcopy "wine xcopy /E /I /Q /K" 1.50 0
@@ -501,7 +537,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync a_one a_nofl b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
+for key in a_tres a_cp a_rsync a_one a_nofl b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"

@@ -7,12 +7,15 @@
 //
 //   bench_run_job --src DIR --dest DIR --config DIR
 //                 [--versions N] [--interval DAYS] [--logext 0|1]
-//                 [--list-ahead 0|1] [--copy-ahead 0|1] [--flush 0|1]
+//                 [--list-ahead 0|1] [--copy-ahead 0|1] [--flush 0|1] [--entry-count N]
 //
 // --list-ahead 0 and --copy-ahead 0 keep the listings or the copies on the
 // run's thread, for a side-by-side figure of what the other threads buy;
 // --flush 0 leaves out the flush of each copy before it gets its name
 // (which the program always makes), for the figure of what it costs.
+// --entry-count gives the job the count of an earlier run, so that the
+// mass-change guard counts what each level would change (0, the default: a
+// job never counted, which the guard leaves alone).
 //
 // Prints one line of counts; exits 1 when the run counted errors (the error
 // lines go to stderr), 2 on bad arguments.
@@ -43,13 +46,14 @@ struct Args {
     bool listAhead = true;
     bool copyAhead = true;
     bool flush = true;
+    int32_t entryCount = 0;
 };
 
 void Usage() {
     std::fprintf(stderr,
                  "usage: bench_run_job --src DIR --dest DIR --config DIR\n"
                  "                     [--versions N] [--interval DAYS] [--logext 0|1]\n"
-                 "                     [--list-ahead 0|1] [--copy-ahead 0|1] [--flush 0|1]\n");
+                 "                     [--list-ahead 0|1] [--copy-ahead 0|1] [--flush 0|1] [--entry-count N]\n");
 }
 
 bool ParseInt(const char* text, long low, long high, long& value) {
@@ -81,6 +85,8 @@ bool ParseArgs(int argc, char** argv, Args& args) {
             args.copyAhead = number != 0;
         } else if (key == "--flush" && ParseInt(value, 0, 1, number)) {
             args.flush = number != 0;
+        } else if (key == "--entry-count" && ParseInt(value, 0, 2147483647, number)) {
+            args.entryCount = static_cast<int32_t>(number);
         } else {
             return false;
         }
@@ -164,6 +170,7 @@ int main(int argc, char** argv) {
     job.Flags = core::kFlagSelected;
     job.ArcVersions = args.versions;
     job.ArcInterval = args.interval;
+    job.EntryCount = args.entryCount;
     state.Jobs.Append(job);
 
     plat::SetFlushSkippedForTest(!args.flush);

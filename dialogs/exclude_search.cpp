@@ -44,8 +44,8 @@ void ScanExcludeTree(const std::wstring& directory, int32_t sid) {
         if (entry.attributes & plat::kAttrDirectory) {
             // A junction or directory link leads into a tree that is searched
             // on its own (or, looping, into this one), and the backup does
-            // not follow it either.
-            if (!(entry.attributes & plat::kAttrReparsePoint)) {
+            // not follow it either. A cloud client's folder is a folder.
+            if (!plat::IsLinkEntry(entry.attributes, entry.reparseTag)) {
                 const std::wstring sub = core::AddBackslash(dir + entry.name);
                 if (!MatchExcludePatterns(sub, sid)) ScanExcludeTree(sub, sid);
             }

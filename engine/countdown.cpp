@@ -53,7 +53,9 @@ void StartCountdownTick() {
         // controls itself; clearing the countdown's display afterwards would
         // wipe the result of the unattended run.
         countdown.CountdownShown = false;
-        StartTimedRun();
+        RunOptions options;
+        options.Unattended = true;
+        StartTimedRun(options);
         return;
     }
     if (countdown.CountdownShown) {

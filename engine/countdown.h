@@ -20,6 +20,9 @@ struct CountdownState {
     // Set by a completed end countdown (and by "Beenden" and the close box);
     // the main loop then saves the logs and the configuration and ends.
     int32_t QuitRequested = 0;
+    // What the program ends with: set by the end of an unattended run
+    // (engine/notice.h), 0 until then.
+    int ExitCode = 0;
 };
 
 // The one countdown state of the process: set by the command line and the

@@ -61,12 +61,16 @@ void WaitWindowEvent(uint32_t milliseconds) {
 void EndProgramNow() {
     if (g_display.endProgramNow) g_display.endProgramNow();
 }
+bool AskYesNo(const std::wstring& text) { return g_display.askYesNo && g_display.askYesNo(text); }
+void ShowBalloon(const std::wstring& title, const std::wstring& text, BalloonTopic topic) {
+    if (g_display.trayBalloon) g_display.trayBalloon(title, text, topic);
+}
 
-void StartTimedRun() {
+void StartTimedRun(const RunOptions& options) {
     if (g_display.startTimedRun)
-        g_display.startTimedRun();
+        g_display.startTimedRun(options);
     else
-        EndRun(RunBackup({}));
+        EndRun(RunBackup(options));
 }
 
 }  // namespace engine

@@ -8,7 +8,11 @@
 
 namespace engine {
 
+struct RunOptions;
+
 enum class Icon { Idle, Busy, Error, Ok };
+// Which log a balloon is about: a click on it shows that tab.
+enum class BalloonTopic { Errors, Hints };
 
 struct Display {
     void (*statusLine)(const std::wstring& text) = nullptr;
@@ -51,8 +55,13 @@ struct Display {
     void (*endProgramNow)() = nullptr;
     // Starts the run the timed start ("/S") has counted down to, as the
     // window starts every run (keeping Windows awake through it and its
-    // end); null runs RunBackup with the intervals respected.
-    void (*startTimedRun)() = nullptr;
+    // end); null runs RunBackup itself.
+    void (*startTimedRun)(const RunOptions& options) = nullptr;
+    // A question with "Ja" and "Nein" (the message box); true for "Ja".
+    // Never asked in an unattended run.
+    bool (*askYesNo)(const std::wstring& text) = nullptr;
+    // A balloon at the notification-area icon; the window stays where it is.
+    void (*trayBalloon)(const std::wstring& title, const std::wstring& text, BalloonTopic topic) = nullptr;
 };
 
 void SetDisplay(const Display& display);
@@ -77,6 +86,9 @@ bool ShutdownChecked();
 void BlinkStatusAndCancel();
 void WaitWindowEvent(uint32_t milliseconds);
 void EndProgramNow();
-void StartTimedRun();
+void StartTimedRun(const RunOptions& options);
+// Without a window to ask, the answer is "Nein".
+bool AskYesNo(const std::wstring& text);
+void ShowBalloon(const std::wstring& title, const std::wstring& text, BalloonTopic topic);
 
 }  // namespace engine

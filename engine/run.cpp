@@ -7,6 +7,7 @@
 #include "engine/blink.h"
 #include "engine/countdown.h"
 #include "engine/display.h"
+#include "engine/notice.h"
 #include "engine/run_state.h"
 #include "log/channels.h"
 #include "log/log_files.h"
@@ -71,6 +72,7 @@ Run RunBackup(const RunOptions& options) {
 }
 
 void EndRun(const Run& run) {
+    NoticeRunEnd(run);
     // A cancelled run neither ends the program nor shuts Windows down.
     if (!CancelPending()) RunEndSequence(run.tally.RunErrorCount != 0);
     LockRunControls(false);

@@ -28,6 +28,10 @@ struct RunOptions {
     // results, slower).
     bool ListAhead = true;
     bool CopyAhead = true;
+    // Started by "/S": no question waits for an answer (a guard holds the
+    // job back instead), and the end tells the user through the tray and
+    // the exit code.
+    bool Unattended = false;
 };
 
 // What the steps read of the settings and lists, as the run found them
@@ -54,6 +58,11 @@ struct RunTally {
     int32_t RunErrorCount = 0;
     // Lines in "Fehler" that explain a counted error (RunErrorDetail).
     int32_t ErrorDetailLines = 0;
+    // Jobs a guard held back with a counted error (engine/guard.h).
+    int32_t JobsHeldBack = 0;
+    // The job at hand was held back, also quietly (an optional job): its
+    // LastBup stays, its EntryCount only grows, as after an error.
+    bool JobHeldBack = false;
 };
 
 // What every step of one job reads and none changes: the run's options and

@@ -73,10 +73,11 @@ static JobInput JobTake(size_t index) {
 // What the job leaves in the list: how many entries it handled, and when it
 // last ran completely. Any error so far in the run keeps it due, so the next
 // run repeats it; the count only grows then, keeping the percentage honest.
+// A job a guard held back stays due in the same way.
 static void JobWriteBack(const RunTally& tally, size_t index, bool cancelled) {
     // The synchronisation dispatched window events; take the job afresh.
     core::Job& job = core::S().Jobs.items[index];
-    if (!cancelled && tally.RunErrorCount == 0) {
+    if (!cancelled && tally.RunErrorCount == 0 && !tally.JobHeldBack) {
         job.EntryCount = tally.JobEntriesDone;
         job.LastBup = static_cast<int32_t>(plat::Now());
     } else if (job.EntryCount < tally.JobEntriesDone) {
@@ -86,6 +87,7 @@ static void JobWriteBack(const RunTally& tally, size_t index, bool cancelled) {
 
 JobResult RunJob(const RunOptions& options, const RunInputs& inputs, RunTally& tally, size_t index) {
     tally.JobEntriesDone = 0;
+    tally.JobHeldBack = false;
     const JobInput input = JobTake(index);
     if (!(input.job.Flags & core::kFlagSelected)) return {};
 

@@ -7,6 +7,7 @@
 #include "engine/archive.h"
 #include "engine/copy_ahead.h"
 #include "engine/display.h"
+#include "engine/guard.h"
 #include "engine/read_ahead.h"
 #include "engine/run_state.h"
 #include "engine/sync.h"
@@ -37,6 +38,7 @@ struct Walk {
     SetAsideScratch aside;
     ReadAhead listings;
     CopyAhead copies;
+    JobGuard guard;
 
     explicit Walk(RunTally& tally) : tally(tally) {}
 };
@@ -213,6 +215,10 @@ static bool SyncClearTypeChange(Walk& walk, const SyncCall& call, const SyncEntr
                           s.Size == kDirSize ? L"Zielverzeichnis ist eine Datei" : L"Zieldatei ist ein Verzeichnis");
         return false;
     }
+    if (GuardHolds(walk.guard)) {
+        walk.guard.heldBack += d.Size == kDirSize ? 1 + EntriesBelow(path) : 1;
+        return false;
+    }
     // A failed move is logged and counted there; after a cancel nothing moves.
     return ArchiveEntry(call.place, path, ArchiveMode::Vanished, walk.tally, walk.aside).outcome ==
            ArchiveOutcome::Moved;
@@ -236,6 +242,11 @@ static void SyncHandleFile(const JobContext& job, Walk& walk, SyncCall& call, co
         case CopyDecision::Copy:
         case CopyDecision::ArchiveAndCopy:
             break;
+    }
+    // A job held back replaces nothing more; new files are still copied.
+    if (d && GuardHolds(walk.guard)) {
+        ++walk.guard.heldBack;
+        return;
     }
     // Copying onto the existing name keeps its spelling, as overwriting a file
     // in place always did, and on a case-sensitive host it replaces the
@@ -267,12 +278,16 @@ static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sour
     std::vector<std::wstring> excludedTempNames, links;
     FillSourceEntries(job, walk.tally, source, call.sourceDir, isJobRoot, excludedTempNames);
     FillDestEntries(dest, temps, links);
+    if (isJobRoot && GuardEmptySource(job, walk.tally, call.destDir, source, dest)) return;
 
     SyncArchiveSettings(job, walk, call);
 
     SortSyncList(source);
     if (!temps.empty()) SweepTempLeftovers(call.destDir, temps, source, excludedTempNames, dest);
     SortSyncList(dest);
+    walk.guard.onlineOnly += SetOnlineOnlyApart(source, dest);
+    const GuardLevelScope guardLevel(walk.guard, call.sourceDir, call.destDir, source, dest);
+    const LevelChanges changes = GuardLevel(job, walk.guard, call.destDir, source, dest, call.place.versions != 0);
     const AheadScope subdirsAhead(walk.listings, call.sourceDir, call.destDir, source, dest);
     CopyPlan copies(walk.copies, call.sourceDir, call.destDir, source, dest, links);
 
@@ -321,6 +336,7 @@ static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sour
         }
 
         if (s.Size == kDirSize) {
+            GuardEnter(walk.guard, i);
             // A paired directory keeps its spelling, as files do.
             SyncTree(job, walk, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
             if (SyncCancelled()) break;
@@ -334,8 +350,10 @@ static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sour
     // After a cancel nothing more goes to the archive; without archiving
     // here, entries without source stay where they are.
     // A vanished entry that cannot be moved stays in the mirror; the error
-    // is counted there.
-    if (!SyncCancelled() && call.place.versions != 0) {
+    // is counted there. A job held back leaves them all.
+    const bool holdVanished = GuardHolds(walk.guard);
+    if (holdVanished && !SyncCancelled()) walk.guard.heldBack += changes.vanishedAtEnd;
+    if (!SyncCancelled() && call.place.versions != 0 && !holdVanished) {
         for (size_t index : vanished)
             (void)ArchiveEntry(call.place, call.destDir + dest.Name(index), ArchiveMode::Vanished, walk.tally,
                                walk.aside);
@@ -352,9 +370,11 @@ static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sour
 
 void SyncDirectory(const JobContext& job, RunTally& tally, const std::wstring& sourceDir, const std::wstring& destDir) {
     Walk walk{tally};
+    walk.guard = StartJobGuard(job.job);
     StartReadAhead(walk.listings, job.options, sourceDir, destDir);
     StartCopyAhead(walk.copies, job.options, sourceDir, destDir);
     SyncTree(job, walk, sourceDir, destDir);
+    FinishJobGuard(job, walk.guard, tally);
 }
 
 }  // namespace engine

@@ -145,6 +145,22 @@ inline int CompareSyncNames(const SyncList& a, size_t i, const SyncList& b, size
     return plat::CompareListingNoCase(a.listing, a.kept[i], b.listing, b.kept[j]);
 }
 
+// The pairing of the walk over two sorted lists, for what looks at a level
+// without acting on it: `paired(i, j)` for each source position with its
+// destination namesake (kNoPair without one), `alone(j)` for each
+// destination entry without source, in the order the walk meets them.
+constexpr size_t kNoPair = SIZE_MAX;
+template <typename Paired, typename Alone>
+void MergeSyncLists(const SyncList& source, const SyncList& dest, Paired paired, Alone alone) {
+    size_t j = 0;
+    for (size_t i = 0; i < source.size(); ++i) {
+        int order = 1;
+        while (j < dest.size() && (order = CompareSyncNames(source, i, dest, j)) > 0) alone(j++);
+        paired(i, j < dest.size() && order == 0 ? j++ : kNoPair);
+    }
+    for (; j < dest.size(); ++j) alone(j);
+}
+
 // Keeps the source entries of the listing, in listing order: without
 // excluded entries, junctions and links to directories, and without "@" in
 // the job's root (a run error in normal mode, a hint in the IT-job modes).

@@ -15,9 +15,11 @@ namespace engine {
 static bool ListingIsDir(const plat::ListingRecord& record) { return record.attributes & plat::kAttrDirectory; }
 
 // Junctions and directory links are neither followed nor mirrored: they may
-// point anywhere, even back up the tree.
-static bool ListingIsLinkedDir(const plat::ListingRecord& record) {
-    return ListingIsDir(record) && (record.attributes & plat::kAttrReparsePoint);
+// point anywhere, even back up the tree. A folder that is a reparse point of
+// another kind (a cloud client's, with files on demand) is a folder.
+static bool ListingIsLinkedDir(const plat::Listing& listing, uint32_t index) {
+    const plat::ListingRecord& record = listing.records[index];
+    return ListingIsDir(record) && plat::IsLinkEntry(record.attributes, listing.ReparseTag(index));
 }
 
 void SyncList::Get(size_t k, SyncEntry& out) const {
@@ -60,7 +62,7 @@ void FillSourceEntries(const JobContext& job, RunTally& tally, SyncList& source,
                 }
                 continue;
             }
-            if (ListingIsLinkedDir(record)) continue;
+            if (ListingIsLinkedDir(listing, index)) continue;
         }
         source.kept.push_back(index);
     }
@@ -78,7 +80,7 @@ void FillDestEntries(SyncList& dest, std::vector<uint32_t>& temps, std::vector<s
             // The archive folder (and any directory of that name deeper down)
             // is never paired and never archived.
             if (name == L"@") continue;
-            if (ListingIsLinkedDir(record)) {
+            if (ListingIsLinkedDir(listing, index)) {
                 links.push_back(name);
                 continue;
             }

@@ -26,12 +26,34 @@ constexpr uint32_t kAttrArchive = 0x20;
 constexpr uint32_t kAttrNormal = 0x80;
 constexpr uint32_t kAttrReparsePoint = 0x400;
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
+// A file whose data a cloud client keeps online only (files on demand):
+// opening it, even reading it, fetches it from the network.
+constexpr uint32_t kAttrOffline = 0x1000;
+constexpr uint32_t kAttrRecallOnOpen = 0x40000;
+constexpr uint32_t kAttrRecallOnDataAccess = 0x400000;
+constexpr uint32_t kAttrOnlineOnly = kAttrOffline | kAttrRecallOnOpen | kAttrRecallOnDataAccess;
+
+// Reparse tags as Windows defines them.
+constexpr uint32_t kReparseTagMountPoint = 0xA0000003;  // junctions and mounted volumes
+constexpr uint32_t kReparseTagSymlink = 0xA000000C;
+constexpr uint32_t kReparseTagCloud = 0x9000001A;  // a cloud client's placeholder folder (one of 16)
+
+// IsReparseTagNameSurrogate: the entry stands for another named entry.
+inline bool IsNameSurrogateTag(uint32_t tag) { return (tag & 0x20000000u) != 0; }
+// Whether an entry leads elsewhere and is never entered: a reparse point
+// whose tag is a name surrogate (junction, directory link, mount point),
+// or one whose tag the system did not give. Other reparse points (a cloud
+// client's folders) are the folders or files they appear to be.
+inline bool IsLinkEntry(uint32_t attributes, uint32_t reparseTag) {
+    return (attributes & kAttrReparsePoint) != 0 && (reparseTag == 0 || IsNameSurrogateTag(reparseTag));
+}
 
 struct DirEntry {
     std::wstring name;  // name only, never "." or ".."
     uint32_t attributes = 0;
-    uint64_t size = 0;     // 0 for directories
-    int64_t modified = 0;  // last write, local seconds since 1970
+    uint64_t size = 0;        // 0 for directories
+    int64_t modified = 0;     // last write, local seconds since 1970
+    uint32_t reparseTag = 0;  // with kAttrReparsePoint: its tag (0 when not known)
 };
 
 // Lists the entries of `dir` (with or without trailing "\") whose names match

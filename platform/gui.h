@@ -398,6 +398,11 @@ void SetTrayIcon(int id, int icon);
 void SetTrayToolTip(int id, const std::wstring& tip);
 // NIM_DELETE.
 void RemoveTrayIcon(int id);
+// A balloon at the icon (NIM_MODIFY with NIF_INFO and the warning icon):
+// a title of up to 63 characters and a text of up to 255; the window stays
+// where it is. A click on the balloon arrives as a Tray event of type
+// BalloonClick. Main thread; false when the icon is not there.
+bool ShowTrayBalloon(int id, const std::wstring& title, const std::wstring& text);
 
 // ---------------------------------------------------------------- events
 
@@ -412,7 +417,7 @@ enum class EventKind {
     MaximizeWindow,
     RestoreWindow,   // back to normal from minimised or maximised
     ActivateWindow,  // the user clicked into the window, making it the active one
-    Tray,            // id = the tray icon, type = the mouse button
+    Tray,            // id = the tray icon, type = the mouse button (or BalloonClick)
     Registered,      // a registered message arrived; message = its number
     // The window is now shown at another DPI (moved to another monitor, or
     // the scaling changed; WM_DPICHANGED): it has taken the rectangle
@@ -422,7 +427,7 @@ enum class EventKind {
     DpiChanged,
 };
 
-enum class EventType { None, LeftClick, RightClick, LeftDoubleClick, RightDoubleClick, Change };
+enum class EventType { None, LeftClick, RightClick, LeftDoubleClick, RightDoubleClick, Change, BalloonClick };
 
 struct GuiEvent {
     EventKind kind = EventKind::None;

@@ -100,6 +100,8 @@ void FailTrayAddsForTest(int count);
 // Explorer starts again: every icon is gone from the notification area and
 // "TaskbarCreated" reaches the windows.
 void RestartTaskbar();
+// A click on the balloon the icon shows now (dropped when none is shown).
+void UserClickTrayBalloon(int tray);
 // A registered message from another program arrives at the window.
 void ArriveRegisteredMessage(int window, uint32_t message);
 
@@ -187,5 +189,8 @@ std::vector<MenuEntryForTest> MenuEntriesForTest(int window);
 bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip);
 // The icon is in the notification area (its last add succeeded).
 bool TrayIconShownForTest(int tray);
+// How many balloons the icon has shown, the last one's title and its text
+// (empty once clicked); 0 without the icon.
+int TrayBalloonsForTest(int tray, std::wstring& title, std::wstring& text);
 
 }  // namespace plat

@@ -7,6 +7,7 @@
 // comparing and sorting stay exactly those of the names as std::wstring.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,10 +27,26 @@ struct ListingRecord {
     int64_t modified = 0;  // last write, local seconds since 1970
 };
 
+// The reparse tag of an entry with kAttrReparsePoint (FindFirstFileExW's
+// dwReserved0). Such entries are few, so they sit apart and the records
+// keep their size.
+struct ListingTag {
+    uint32_t index = 0;
+    uint32_t tag = 0;
+};
+
 // A movable value: one listing of one directory.
 struct Listing {
     std::basic_string<ListingChar> names;
     std::vector<ListingRecord> records;
+    std::vector<ListingTag> tags;  // by ascending index
+
+    // 0 for an entry without a tag (and where the system gave none).
+    uint32_t ReparseTag(size_t index) const {
+        auto it = std::lower_bound(tags.begin(), tags.end(), index,
+                                   [](const ListingTag& t, size_t i) { return t.index < i; });
+        return it != tags.end() && it->index == index ? it->tag : 0;
+    }
 
     size_t size() const { return records.size(); }
     std::basic_string_view<ListingChar> RawName(size_t index) const {

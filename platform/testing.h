@@ -3,6 +3,7 @@
 // On Windows the real system answers and these calls return false.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace plat {
@@ -27,6 +28,12 @@ void ReleaseHeldFilesForTest();
 // The state HoldSystemAwake last set (ES_ flags of platform/power.h). Only
 // the posix layer; 0 elsewhere, where Windows keeps it.
 uint32_t AwakeStateForTest();
+// Marks an entry as a cloud client's would be: `attributes` (the online-only
+// bits of fs.h) added to its own, and with a `reparseTag` other than 0 a
+// reparse point of that tag, in every listing and attribute query. Moving
+// the entry takes the mark along, removing it drops it. Only the posix layer; false
+// elsewhere, where no test can make such an entry.
+bool MarkEntryForTest(const std::wstring& path, uint32_t attributes, uint32_t reparseTag);
 // Resets every table above to its start state, releases held files, and
 // resets the shutdown intercept of platform/power.h (leaving real shutdown
 // requests refused).

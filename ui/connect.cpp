@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "engine/blink.h"
+#include "engine/countdown.h"
 #include "engine/display.h"
 #include "log/fatal_report.h"
 #include "log/log_viewer.h"
@@ -13,6 +14,7 @@
 #include "ui/log_views.h"
 #include "ui/message.h"
 #include "ui/run_start.h"
+#include "ui/view_state.h"
 #include "ui/widgets.h"
 #include "ui/window_events.h"
 
@@ -75,8 +77,13 @@ engine::Display ConnectDisplay() {
     d.waitWindowEvent = WaitWindowEvent;
     // After the shutdown request the configuration is written and nothing
     // else may wait: Windows is already closing the session.
-    d.endProgramNow = [] { std::exit(0); };
-    d.startTimedRun = [] { StartRun({}); };
+    d.endProgramNow = [] { std::exit(engine::Countdown().ExitCode); };
+    d.startTimedRun = [](const engine::RunOptions& options) { StartRun(options); };
+    d.askYesNo = [](const std::wstring& text) { return ShowMessage(text, 1, L"Meldung") == 1; };
+    d.trayBalloon = [](const std::wstring& title, const std::wstring& text, engine::BalloonTopic topic) {
+        V().BalloonTab = topic == engine::BalloonTopic::Errors ? kTabErrors : kTabHints;
+        (void)plat::ShowTrayBalloon(TrayIcon, title, text);
+    };
     return d;
 }
 

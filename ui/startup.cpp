@@ -9,9 +9,11 @@
 #include "core/text_helpers.h"
 #include "dialogs/standard_setup.h"
 #include "engine/countdown.h"
+#include "engine/notice.h"
 #include "log/fatal_report.h"
 #include "log/log_files.h"
 #include "log/log_viewer.h"
+#include "platform/clock.h"
 #include "platform/gui.h"
 #include "platform/process.h"
 #include "platform/shell.h"
@@ -136,6 +138,7 @@ StartResult StartProgram(const std::vector<std::wstring>& args) {
         return StartResult{false, kExitHandedOver};
     }
     if (!StartWindow(args)) return StartResult{false, kExitStartFailed};
+    engine::NoticeStaleJobs(plat::Now());
     if (core::S().settings.GStdAuto == 1) dialogs::StandardSetup(false);
     return StartResult{true, 0};
 }

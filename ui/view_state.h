@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/records.h"
+#include "ui/widgets.h"
 
 namespace ui {
 
@@ -17,6 +18,8 @@ struct ViewState {
     std::wstring CurrentPath;
     // The last text of PathField acted on.
     std::wstring LastPathText;
+    // The tab a click on the tray's balloon shows: the log it was about.
+    int BalloonTab = kTabErrors;
 };
 
 ViewState& V();

@@ -8,6 +8,7 @@
 #include "ui/log_views.h"
 #include "ui/main_window.h"
 #include "ui/startup.h"
+#include "ui/view_state.h"
 #include "ui/widgets.h"
 
 namespace ui {
@@ -19,6 +20,12 @@ static void WindowTrayToggle() {
     } else {
         RestoreMainWindow();
     }
+}
+
+// The balloon told of errors or hints: the window comes up on that log.
+static void ShowBalloonLog() {
+    RestoreMainWindow();
+    plat::SetGadgetState(MainTabs, V().BalloonTab);
 }
 
 // Maximising and restoring change the inner size as much as dragging the
@@ -45,7 +52,12 @@ void HandleWindowEvent(const plat::GuiEvent& event) {
     TRESORO_MARK(logs::kUnitMain);
     engine::RunState& run = engine::R();
     const bool mainWindow = event.window == MainWindow;
-    if (event.kind == plat::EventKind::Tray && event.id == TrayIcon) WindowTrayToggle();
+    if (event.kind == plat::EventKind::Tray && event.id == TrayIcon) {
+        if (event.type == plat::EventType::BalloonClick)
+            ShowBalloonLog();
+        else
+            WindowTrayToggle();
+    }
     if (event.kind == plat::EventKind::MinimizeWindow && mainWindow) plat::SetWindowShown(MainWindow, false);
     if (event.kind == plat::EventKind::Gadget && event.id == CancelButton) run.CancelRequested = 1;
     if (event.kind == plat::EventKind::CloseWindow && mainWindow) run.CancelRequested = 1;

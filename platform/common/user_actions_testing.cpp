@@ -61,6 +61,8 @@ void UserClickTray(int tray, EventType type) {
     if (ActionIsDouble(type)) ActionPush(ActionKind::ClickTray, tray, 0, 0, type);
 }
 
+void UserClickTrayBalloon(int tray) { ActionPush(ActionKind::ClickTray, tray, 0, 0, EventType::BalloonClick); }
+
 void ChangeWindowDpi(int window, int dpi) { ActionPush(ActionKind::DpiChange, window, dpi); }
 void RestartTaskbar() { ActionPush(ActionKind::TaskbarCreated, 0); }
 

@@ -296,6 +296,11 @@ bool ApplyAction(const UserAction& a) {
         case ActionKind::ClickTray: {
             auto it = M().trays.find(a.target);
             if (it == M().trays.end() || !it->second.shown) return false;
+            // Only a balloon on the screen can be clicked; then it is gone.
+            if (a.type == EventType::BalloonClick) {
+                if (it->second.balloonText.empty()) return false;
+                it->second.balloonText.clear();
+            }
             Queue(EventKind::Tray, it->second.window, a.target, a.type);
             return true;
         }

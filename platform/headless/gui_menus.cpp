@@ -181,4 +181,15 @@ void RemoveTrayIcon(int id) {
     M().trays.erase(id);
 }
 
+// NOTIFYICONDATAW's szInfoTitle and szInfo hold 63 and 255 characters.
+bool ShowTrayBalloon(int id, const std::wstring& title, const std::wstring& text) {
+    Guard guard(M().lock);
+    auto it = M().trays.find(id);
+    if (it == M().trays.end()) return false;
+    it->second.balloonTitle = title.substr(0, 63);
+    it->second.balloonText = text.substr(0, 255);
+    ++it->second.balloons;
+    return true;
+}
+
 }  // namespace plat

@@ -115,6 +115,9 @@ struct TrayIcon {
     std::wstring tip;
     bool shown = false;    // in the notification area
     uint32_t lastTry = 0;  // tick of the last add
+    // The balloon shown last (its text empty once clicked) and how many.
+    std::wstring balloonTitle, balloonText;
+    int balloons = 0;
 };
 
 struct Model {

@@ -205,4 +205,13 @@ bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip) {
     return true;
 }
 
+int TrayBalloonsForTest(int tray, std::wstring& title, std::wstring& text) {
+    Guard guard(M().lock);
+    auto it = M().trays.find(tray);
+    if (it == M().trays.end()) return 0;
+    title = it->second.balloonTitle;
+    text = it->second.balloonText;
+    return it->second.balloons;
+}
+
 }  // namespace plat

@@ -96,6 +96,8 @@ bool ListDirCompact(const std::wstring& dir, Listing& out) {
         record.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
         record.modified = UtcToLocal(st.st_mtime);
         out.names += name;
+        if (record.attributes & kAttrReparsePoint)
+            if (const uint32_t tag = ReparseTagOf(full, st)) out.tags.push_back({uint32_t(out.records.size()), tag});
         out.records.push_back(record);
     }
     bool failed = errno != 0;
@@ -118,6 +120,7 @@ bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<D
         if (!anyName && !FsWildcardMatch(pattern, entry.name)) continue;
         const ListingRecord& record = listing.records[i];
         entry.attributes = record.attributes;
+        entry.reparseTag = listing.ReparseTag(i);
         entry.size = record.size;
         entry.modified = record.modified;
         out.push_back(std::move(entry));

@@ -10,7 +10,7 @@
 namespace plat::posix {
 
 static Tables g_tables;
-static std::mutex g_extraLock;  // guards g_tables.extraAttributes
+static std::mutex g_extraLock;  // guards g_tables.extraAttributes and g_tables.marks
 
 Tables& T() { return g_tables; }
 
@@ -201,30 +201,52 @@ uint32_t AttributesOf(const std::string& host, const struct stat& linkStat) {
     } else if (!(attributes & (kAttrDirectory | kAttrReparsePoint))) {
         attributes |= kAttrArchive;  // Windows marks every new file for backup
     }
+    auto mark = g_tables.marks.find(host);
+    if (mark != g_tables.marks.end())
+        attributes |= mark->second.attributes | (mark->second.reparseTag ? kAttrReparsePoint : 0);
     return attributes == 0 ? kAttrNormal : attributes;
+}
+
+uint32_t ReparseTagOf(const std::string& host, const struct stat& linkStat) {
+    std::lock_guard<std::mutex> hold(g_extraLock);
+    auto mark = g_tables.marks.find(host);
+    if (mark != g_tables.marks.end() && mark->second.reparseTag) return mark->second.reparseTag;
+    return S_ISLNK(linkStat.st_mode) ? kReparseTagSymlink : 0;
+}
+
+void SetEntryMark(const std::string& host, const EntryMark& mark) {
+    std::lock_guard<std::mutex> hold(g_extraLock);
+    g_tables.marks[host] = mark;
+}
+
+// Moves the rows of `from` and of everything below it to `to`.
+template <typename Value>
+static void HostMoveRows(std::map<std::string, Value>& table, const std::string& from, const std::string& to) {
+    table.erase(to);
+    std::map<std::string, Value> moved;
+    for (auto it = table.lower_bound(from); it != table.end() && it->first.compare(0, from.size(), from) == 0;) {
+        const std::string& key = it->first;
+        if (key.size() == from.size() || key[from.size()] == '/') {
+            moved[to + key.substr(from.size())] = it->second;
+            it = table.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto& entry : moved) table[entry.first] = entry.second;
 }
 
 // A moved directory takes the remembered bits of everything below it along.
 void MoveExtraAttributes(const std::string& from, const std::string& to) {
     std::lock_guard<std::mutex> hold(g_extraLock);
-    auto& extra = g_tables.extraAttributes;
-    extra.erase(to);
-    std::map<std::string, uint32_t> moved;
-    for (auto it = extra.lower_bound(from); it != extra.end() && it->first.compare(0, from.size(), from) == 0;) {
-        const std::string& key = it->first;
-        if (key.size() == from.size() || key[from.size()] == '/') {
-            moved[to + key.substr(from.size())] = it->second;
-            it = extra.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    for (auto& entry : moved) extra[entry.first] = entry.second;
+    HostMoveRows(g_tables.extraAttributes, from, to);
+    HostMoveRows(g_tables.marks, from, to);
 }
 
 void ForgetExtraAttributes(const std::string& host) {
     std::lock_guard<std::mutex> hold(g_extraLock);
     g_tables.extraAttributes.erase(host);
+    g_tables.marks.erase(host);
 }
 
 void SetExtraAttributes(const std::string& host, uint32_t extra) {

@@ -17,6 +17,13 @@ struct MappedDrive {
     std::wstring label;
 };
 
+// What a test marks an entry with that no host file system holds: bits
+// such as the online-only ones, and a reparse tag (with kAttrReparsePoint).
+struct EntryMark {
+    uint32_t attributes = 0;
+    uint32_t reparseTag = 0;
+};
+
 struct Tables {
     std::map<std::wstring, MappedDrive> drives;  // key: "E:" or "\\SERVER\SHARE"
     std::map<int, std::wstring> specialFolders;
@@ -25,6 +32,9 @@ struct Tables {
     // Attribute bits a host file system cannot hold (hidden, system, archive),
     // by host path; read-only lives in the permission bits.
     std::map<std::string, uint32_t> extraAttributes;
+    // By host path; kept apart from the bits above, which SetAttributes
+    // rewrites, as Windows never lets it clear these.
+    std::map<std::string, EntryMark> marks;
     bool namedTempCopies = false;  // never a copy without a name
     bool errorBoxesOff = false;    // SuppressErrorBoxes was called
     // HoldSystemAwake's state; Windows starts a thread with ES_CONTINUOUS
@@ -56,6 +66,10 @@ time_t LocalToUtc(int64_t local);
 // threads while the run's thread changes it: every access goes through
 // these, under one lock.
 uint32_t AttributesOf(const std::string& host, const struct stat& linkStat);
+// The tag of an entry AttributesOf calls a reparse point: a symbolic link
+// is one of IO_REPARSE_TAG_SYMLINK, unless a mark says otherwise.
+uint32_t ReparseTagOf(const std::string& host, const struct stat& linkStat);
+void SetEntryMark(const std::string& host, const EntryMark& mark);
 void MoveExtraAttributes(const std::string& from, const std::string& to);
 void ForgetExtraAttributes(const std::string& host);
 void SetExtraAttributes(const std::string& host, uint32_t extra);

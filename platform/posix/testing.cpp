@@ -45,6 +45,12 @@ bool SetNamedTempCopiesForTest(bool on) {
 bool HoldFileForTest(const std::wstring&) { return false; }
 void ReleaseHeldFilesForTest() {}
 uint32_t AwakeStateForTest() { return T().awakeState; }
+bool MarkEntryForTest(const std::wstring& path, uint32_t attributes, uint32_t reparseTag) {
+    std::string host;
+    if (!ToHostEntry(path, host)) return false;
+    SetEntryMark(host, EntryMark{attributes, reparseTag});
+    return true;
+}
 
 void ResetTestTables() {
     ResetTables();

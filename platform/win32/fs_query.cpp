@@ -43,12 +43,19 @@ static uint64_t ListSizeOf(const WIN32_FIND_DATAW& fd) {
     return (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
 }
 
+// FindFirstFileExW hands the reparse tag of a reparse point over in
+// dwReserved0; for any other entry that field means nothing.
+static uint32_t ListReparseTag(const WIN32_FIND_DATAW& fd) {
+    return (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? fd.dwReserved0 : 0;
+}
+
 bool ListDir(const std::wstring& dir, const std::wstring& pattern, std::vector<DirEntry>& out) {
     out.clear();
     const bool listed = ListFind(dir, pattern, [&out](const WIN32_FIND_DATAW& fd) {
         DirEntry entry;
         entry.name = fd.cFileName;
         entry.attributes = fd.dwFileAttributes;
+        entry.reparseTag = ListReparseTag(fd);
         entry.size = ListSizeOf(fd);
         entry.modified = win32::UtcFileTimeToLocalSeconds(fd.ftLastWriteTime);
         out.push_back(std::move(entry));
@@ -71,6 +78,7 @@ bool ListDirCompact(const std::wstring& dir, Listing& out) {
         record.size = ListSizeOf(fd);
         record.modified = win32::UtcFileTimeToLocalSeconds(fd.ftLastWriteTime);
         out.names += fd.cFileName;
+        if (const uint32_t tag = ListReparseTag(fd)) out.tags.push_back({uint32_t(out.records.size()), tag});
         out.records.push_back(record);
     });
     if (listed && tooLarge) ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);

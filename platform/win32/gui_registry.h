@@ -45,6 +45,9 @@ enum class Kind {
 constexpr UINT kGuiApplyMessage = WM_APP + 1;  // wParam: gadget id; apply font/colour/image
 constexpr UINT kGuiTrayMessage = WM_APP + 2;   // wParam: tray id; lParam: mouse message
 constexpr UINT kGuiTrayApply = WM_APP + 3;     // wParam: tray id; re-read icon and tip
+// NIN_BALLOONUSERCLICK of shellapi.h: the tray message's lParam when the
+// user clicks the icon's balloon.
+constexpr UINT kGuiBalloonClick = WM_USER + 5;
 
 struct GadgetRec {
     HWND hwnd = nullptr;

@@ -141,4 +141,32 @@ void RemoveTrayIcon(int id) {
     Shell_NotifyIconW(NIM_DELETE, &nid);
 }
 
+// The balloon is the icon's: NIM_MODIFY with NIF_INFO alone leaves icon,
+// tip and callback as they are. Windows shows it for as long as the user's
+// accessibility setting says (uTimeout is ignored since Vista) and reports
+// a click on it as NIN_BALLOONUSERCLICK.
+bool ShowTrayBalloon(int id, const std::wstring& title, const std::wstring& text) {
+    HWND hwnd = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        auto it = Trays().find(id);
+        if (it == Trays().end()) return false;
+        WindowRec* w = FindWindowRec(it->second.window);
+        if (!w) return false;
+        hwnd = w->hwnd;
+    }
+    NOTIFYICONDATAW nid = {};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = hwnd;
+    nid.uID = UINT(id);
+    nid.uFlags = NIF_INFO;
+    wcsncpy(nid.szInfo, text.c_str(), 255);
+    nid.szInfo[255] = 0;
+    wcsncpy(nid.szInfoTitle, title.c_str(), 63);
+    nid.szInfoTitle[63] = 0;
+    nid.dwInfoFlags = NIIF_WARNING;
+    nid.uTimeout = 30000;
+    return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
 }  // namespace plat

@@ -251,6 +251,9 @@ static LRESULT WinProcInner(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 case WM_RBUTTONDBLCLK:
                     e.type = EventType::RightDoubleClick;
                     break;
+                case kGuiBalloonClick:
+                    e.type = EventType::BalloonClick;
+                    break;
                 default:
                     return 0;
             }

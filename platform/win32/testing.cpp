@@ -48,6 +48,7 @@ bool SetEnvForTest(const std::wstring& name, const std::wstring& value) {
 bool SetScreenDpiForTest(int) { return false; }
 bool SetNamedTempCopiesForTest(bool) { return false; }
 uint32_t AwakeStateForTest() { return 0; }
+bool MarkEntryForTest(const std::wstring&, uint32_t, uint32_t) { return false; }
 
 void SetForeignMutexForTest(const std::wstring&) {}
 void ResetMutexesForTest() {}

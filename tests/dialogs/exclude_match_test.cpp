@@ -11,6 +11,7 @@
 #include "dialogs/exclude_search.h"
 #include "engine/run_state.h"
 #include "platform/clock.h"
+#include "platform/fs.h"
 #include "platform/testing.h"
 #include "platform/text.h"
 #include "tests/support/engine_fixture.h"
@@ -259,6 +260,17 @@ TEST_F(ExcludeWalk, LinksToDirectoriesAreNeitherMatchedNorEntered) {
     Patterns({L"\\TEMP\\", L"\\NTUSER."});
     dialogs::SearchExcludesFor(sid);
     EXPECT_EQ(ExcludesOf(sid), std::vector<std::wstring>{Up(L"echt\\Temp\\")});
+}
+
+// A cloud client's folder is a reparse point too, but no link: it is
+// searched like any folder, as the backup walks it.
+TEST_F(ExcludeWalk, CloudFoldersAreSearchedAsFolders) {
+    tree.Write(L"src\\OneDrive\\AppData\\Local\\Temp\\t.tmp", "t");
+    if (!plat::MarkEntryForTest(src + L"OneDrive", 0, plat::kReparseTagCloud))
+        GTEST_SKIP() << "the real system marks its own entries";
+    Patterns({L"\\APPDATA\\LOCAL\\TEMP"});
+    dialogs::SearchExcludesFor(sid);
+    EXPECT_EQ(ExcludesOf(sid), std::vector<std::wstring>{Up(L"OneDrive\\AppData\\Local\\Temp")});
 }
 
 }  // namespace

@@ -75,6 +75,14 @@ void RecWait(uint32_t) { ++g_record.waits; }
 bool RecShutdownChecked() { return g_record.shutdownChecked; }
 void RecStatusBlink() { ++g_record.statusBlinkStarts; }
 void RecProgramEnd() { ++g_record.programEnds; }
+bool RecAsk(const std::wstring& text) {
+    g_record.questions.push_back(text);
+    return g_record.answer;
+}
+void RecBalloon(const std::wstring& title, const std::wstring& text, engine::BalloonTopic topic) {
+    g_record.balloons.push_back(title + L"|" + text);
+    g_record.balloonTopics.push_back(topic);
+}
 // A countdown that never sees its end would spin for ever: give up loudly.
 constexpr int kRecMaxWindowWaits = 1000000;
 void RecWindowWait(uint32_t milliseconds) {
@@ -116,6 +124,8 @@ void InstallRecorder() {
     display.blinkStatusAndCancel = RecStatusBlink;
     display.waitWindowEvent = RecWindowWait;
     display.endProgramNow = RecProgramEnd;
+    display.askYesNo = RecAsk;
+    display.trayBalloon = RecBalloon;
     engine::SetDisplay(display);
 }
 

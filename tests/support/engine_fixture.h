@@ -50,6 +50,12 @@ struct DisplayRecord {
     int cancelAtWindowWait = 0;
     // Called on every window wait with its number, after the cancel check.
     void (*onWindowWait)(int waitNumber) = nullptr;
+    // askYesNo: the questions asked, answered with `answer`.
+    std::vector<std::wstring> questions;
+    bool answer = false;
+    // trayBalloon: title + "|" + text of each balloon, and its topic.
+    std::vector<std::wstring> balloons;
+    std::vector<engine::BalloonTopic> balloonTopics;
 };
 
 // The record of the installed recorder.

@@ -319,7 +319,7 @@ int Usage() {
         L" resize <w> <h> | menu <item> | wait-window <s> | wait-gone <s> | wait-text <id> <part> <s> |"
         L" watch <id> <s> | type <id> <text> | close-top <title> | columns <id> | rows <id> | top <title> |"
         L" wait-top <title> <s> | wait-top-gone <title> <s> | point <id> | row-point <id> <row> |"
-        L" box-point <id> <row> | popup <s> [<old x>] | idle <s> | hold <file> <s> |"
+        L" box-point <id> <row> | popup <s> [<old x>] | idle <s> | hold <file> <s> | balloon <s> |"
         L" fits <points> [<id>=<points>...] | dpi-changed <from dpi> <to dpi> [<title>] | focus | unsaved <s>");
     return 2;
 }
@@ -361,6 +361,30 @@ int Hold(const wchar_t* path, double seconds) {
     Sleep(DWORD(seconds * 1000));
     CloseHandle(file);
     return 0;
+}
+
+// A balloon of the notification area as the shell shows it: a visible
+// tooltip window of the balloon style (Wine's tray makes one per balloon,
+// in its own process; the program's own tool tips are not of that style).
+BOOL CALLBACK FindBalloon(HWND hwnd, LPARAM param) {
+    if (!IsWindowVisible(hwnd) || ClassOf(hwnd) != TOOLTIPS_CLASSW) return TRUE;
+    if (!(GetWindowLongW(hwnd, GWL_STYLE) & TTS_BALLOON)) return TRUE;
+    *reinterpret_cast<HWND*>(param) = hwnd;
+    return FALSE;
+}
+
+// Waits for a balloon and prints its text (a tooltip answers WM_GETTEXT
+// with the text it shows).
+int Balloon(double seconds) {
+    std::wstring text;
+    const bool found = Await(seconds, [&] {
+        HWND balloon = nullptr;
+        EnumWindows(FindBalloon, reinterpret_cast<LPARAM>(&balloon));
+        text = balloon ? TextOf(balloon) : L"";
+        return !text.empty();
+    });
+    Out(Escaped(text, 1000));
+    return found ? 0 : 1;
 }
 
 // ---- the window's states and the file list's column titles -------------
@@ -459,6 +483,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"wait-gone" && more == 1) return Await(_wtof(argv[2]), [] { return !MainWindow(); }) ? 0 : 1;
     if (command == L"watch" && more == 2) return Watch(Number(argv[2]), _wtof(argv[3]));
     if (command == L"hold" && more == 2) return Hold(argv[2], _wtof(argv[3]));
+    if (command == L"balloon" && more == 1) return Balloon(_wtof(argv[2]));
     if (command == L"close-top" && more == 1) {
         HWND top = TopWindow(argv[2]);
         if (!top) return 1;
