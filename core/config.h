@@ -59,6 +59,9 @@ std::wstring FormatScale(float value);
 // DialogScale for a configured GDMScale: the screen's DPI / 96 when below 0,
 // the value itself when above 0.
 double DialogScaleFor(float configured);
+// The same for a window shown at `dpi`: a configured factor holds at the
+// system's DPI and grows with the window's against it; -1 follows `dpi`.
+double DialogScaleAt(float configured, int dpi);
 // Sets S().DialogScale from S().settings.GDMScale.
 void UpdateDialogScale();
 

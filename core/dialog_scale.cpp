@@ -17,9 +17,11 @@ static double ScaleLimited(double scale) {
 
 // A configured 0 is already -1 when read; should one arrive here it means
 // the same. A screen that reports no DPI counts as 96.
-double DialogScaleFor(float configured) {
-    if (configured > 0.0f) return ScaleLimited(configured);
-    int dpi = plat::ScreenDpiX();
+double DialogScaleFor(float configured) { return DialogScaleAt(configured, plat::ScreenDpiX()); }
+
+double DialogScaleAt(float configured, int dpi) {
+    const int system = plat::ScreenDpiX();
+    if (configured > 0.0f) return ScaleLimited(dpi > 0 && system > 0 ? configured * dpi / double(system) : configured);
     if (dpi <= 0) return 1.0;
     return ScaleLimited(dpi / 96.0);
 }

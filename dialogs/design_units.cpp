@@ -27,4 +27,9 @@ plat::Box Scaled(const plat::Box& design) {
     return plat::Box{Scaled(design.x), Scaled(design.y), Scaled(design.w), Scaled(design.h)};
 }
 
+int Unscaled(int pixels) {
+    const double scale = core::S().DialogScale;
+    return scale > 0 ? ScaledBy(pixels, 1.0 / scale) : pixels;
+}
+
 }  // namespace dialogs

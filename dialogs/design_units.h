@@ -17,4 +17,8 @@ int Scaled(double designUnits);
 // Each of x, y, w, h scaled on its own.
 plat::Box Scaled(const plat::Box& design);
 
+// Pixels back in design units at DialogScale, to the nearest unit: what the
+// window remembers of its size.
+int Unscaled(int pixels);
+
 }  // namespace dialogs

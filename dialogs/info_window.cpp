@@ -45,8 +45,13 @@ static bool InfoOpen() {
     if (!plat::OpenWindow(InfoWindow, L"Info", box, flags, owner)) return false;
     bool ok = plat::CreateEditor(InfoTextView, InfoWindow, Scaled(plat::Box{5, 5, 390, 255}), plat::kReadOnly);
     ok = plat::CreateButton(InfoOkButton, InfoWindow, Scaled(plat::Box{160, 270, 60, 20}), L"OK") && ok;
-    if (!ok) plat::RemoveWindow(InfoWindow);
-    return ok;
+    if (!ok) {
+        plat::RemoveWindow(InfoWindow);
+        return false;
+    }
+    // No "Abbrechen" here: Escape is the close box.
+    plat::SetDialogKeys(InfoWindow, InfoOkButton, 0);
+    return true;
 }
 
 static void InfoFillText(const PackedText& source) {

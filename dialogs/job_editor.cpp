@@ -23,10 +23,13 @@ static void EditorChooseInto(int field, const std::wstring& title) {
     if (!path.empty()) plat::SetGadgetText(field, path);
 }
 
+// The button says which part is shown: the height need not be the design's
+// (a screen too small for it, a change of DPI while open).
 static void EditorToggleSize() {
-    const bool expanded = plat::GetWindowBox(EditorWindow).h == Scaled(kEditorExpandedHeight);
+    const bool expanded = plat::GetGadgetText(EditorMoreButton) == L"Weniger...";
     const int height = Scaled(expanded ? kEditorCollapsedHeight : kEditorExpandedHeight);
     plat::ResizeWindow(EditorWindow, plat::kKeep, plat::kKeep, plat::kKeep, height);
+    plat::KeepWindowOnScreen(EditorWindow);
     plat::SetGadgetText(EditorMoreButton, expanded ? L"Mehr..." : L"Weniger...");
 }
 

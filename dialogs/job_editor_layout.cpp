@@ -24,9 +24,11 @@ static bool LayoutOpenWindow() {
 static bool LayoutJobPart() {
     const int w = EditorWindow;
     using plat::Box;
-    bool ok = plat::CreateButton(EditorSourceButton, w, Scaled(Box{5, 5, 40, 20}), L"Quelle:");
+    // Arial's "Quelle:" needs 41 units with the button's margins; both
+    // buttons take 43, so that no DPI's rounding cuts the colon.
+    bool ok = plat::CreateButton(EditorSourceButton, w, Scaled(Box{5, 5, 43, 20}), L"Quelle:");
     ok = ok && plat::CreateEdit(EditorSourceField, w, Scaled(Box{50, 5, 445, 20}), L"");
-    ok = ok && plat::CreateButton(EditorDestButton, w, Scaled(Box{5, 30, 40, 20}), L"Ziel:");
+    ok = ok && plat::CreateButton(EditorDestButton, w, Scaled(Box{5, 30, 43, 20}), L"Ziel:");
     ok = ok && plat::CreateEdit(EditorDestField, w, Scaled(Box{50, 30, 445, 20}), L"");
     ok = ok && plat::CreateFrame(EditorArchiveFrame, w, Scaled(Box{5, 55, 490, 100}), L"Archivieren");
     // Three lines with Arial's widths need 485 units: the box reaches into
@@ -64,7 +66,10 @@ static bool LayoutExceptionPart() {
     ok = ok && plat::CreateButton(EditorExceptionNewButton, w, Scaled(Box{155, 210, 50, 20}), L"Neu");
     ok = ok && plat::CreateButton(EditorExceptionDeleteButton, w, Scaled(Box{210, 210, 65, 20}), L"Löschen");
     ok = ok && plat::CreateButton(EditorExceptionChangeButton, w, Scaled(Box{280, 210, 55, 20}), L"Ändern");
-    ok = ok && plat::CreateText(EditorExceptionNumbersLabel, w, Scaled(Box{390, 215, 95, 15}), L"Int., Anz., rekursiv");
+    // Arial's hinting makes the text wider than in proportion at 150 and
+    // 200 %: 95 units hold it at 100 % only.
+    ok =
+        ok && plat::CreateText(EditorExceptionNumbersLabel, w, Scaled(Box{385, 215, 105, 15}), L"Int., Anz., rekursiv");
     ok = ok && plat::CreateEdit(EditorExceptionPathField, w, Scaled(Box{15, 235, 380, 20}), L"");
     ok = ok && plat::CreateEdit(EditorExceptionIntervalField, w, Scaled(Box{400, 235, 25, 20}), L"");
     ok = ok && plat::CreateEdit(EditorExceptionVersionsField, w, Scaled(Box{430, 235, 25, 20}), L"");
@@ -91,6 +96,7 @@ static void LayoutFill(const EditorValues& values) {
     // A job with exceptions opens with them in view.
     if (!values.exceptions.empty()) {
         plat::ResizeWindow(EditorWindow, plat::kKeep, plat::kKeep, plat::kKeep, Scaled(kEditorExpandedHeight));
+        plat::KeepWindowOnScreen(EditorWindow);
         plat::SetGadgetText(EditorMoreButton, L"Weniger...");
     }
 }
@@ -102,6 +108,7 @@ bool OpenJobEditor(const EditorValues& values) {
         return false;
     }
     LayoutFill(values);
+    plat::SetDialogKeys(EditorWindow, EditorOkButton, EditorCancelButton);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <deque>
 
 #include "ui/widgets.h"
+#include "ui/window_events.h"
 
 namespace dialogs {
 
@@ -29,6 +30,12 @@ ModalHold BeginModal(int window, int owner) {
 
 bool ModalEvent(const ModalHold& hold, const plat::GuiEvent& event, const ModalHandler& handle) {
     if (event.window != hold.window) {
+        // The main window moved to a monitor of another DPI meanwhile: it
+        // lays itself out anew, which is no input of the user's.
+        if (event.kind == plat::EventKind::DpiChanged) {
+            ui::HandleWindowEvent(event);
+            return false;
+        }
         // The user reached past the dialog (the tray icon, a message from
         // a second start): nothing happens there, the dialog comes back.
         plat::SetForeground(hold.window);

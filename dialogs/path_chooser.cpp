@@ -42,7 +42,8 @@ bool OpenPathChooser(const std::wstring& initialPath, const std::wstring& title)
     ok = ok && plat::CreateEdit(ChooserPathField, w, Scaled(plat::Box{35, 220, 250, 20}), initialPath);
     ok = ok && plat::CreateButton(ChooserBrowseButton, w, Scaled(plat::Box{290, 220, 20, 20}), L"...");
     ok = ok && plat::CreateButton(ChooserOkButton, w, Scaled(plat::Box{40, 245, 60, 20}), L"OK");
-    ok = ok && plat::CreateButton(ChooserCancelButton, w, Scaled(plat::Box{105, 245, 60, 20}), L"Abbrechen");
+    // "Abbrechen" needs 62 units with the button's margins.
+    ok = ok && plat::CreateButton(ChooserCancelButton, w, Scaled(plat::Box{105, 245, 65, 20}), L"Abbrechen");
     // Arial's "Neues Verzeichnis" needs more than 100 units with the
     // button's margins: the box grows to the left into free space.
     ok =
@@ -57,6 +58,7 @@ bool OpenPathChooser(const std::wstring& initialPath, const std::wstring& title)
     plat::SetGadgetToolTip(ChooserUpButton, L"Verzeichnis höher");
     plat::SetGadgetToolTip(ChooserBrowseButton, L"Standard-Auswahl-Dialog (für Netzwerk)");
     plat::SetWindowTitle(w, title);
+    plat::SetDialogKeys(w, ChooserOkButton, ChooserCancelButton);
     return true;
 }
 
@@ -81,12 +83,8 @@ static void ChooserGoTo(const std::wstring& dir) {
 // on ".." within the double-click time go up one level.
 static void ChooserListClicked() {
     std::wstring dir = plat::GetGadgetText(ChooserDirList);
-    const int row = plat::GetListCurrentRow(ChooserDirList);
-    if (row >= 0 && plat::GetDirListIsFolder(ChooserDirList, row)) {
-        const std::wstring name = plat::GetDirListName(ChooserDirList, row);
-        dir = name == L".." ? ParentDir(dir) : core::AddBackslash(dir + name);
+    if (plat::GetDirListTarget(ChooserDirList, plat::GetListCurrentRow(ChooserDirList), dir))
         plat::SetGadgetText(ChooserDirList, dir);
-    }
     plat::SetGadgetText(ChooserPathField, dir);
 }
 

@@ -85,6 +85,8 @@ bool OpenSetupWindow() {
         ui::ShowMessage(L"Fehler! Konnte Standard-Job Fenster nicht öffnen", 0, L"Meldung");
         return false;
     }
+    // Escape is the plain "Abbrechen", which leaves the automatic set-up on.
+    plat::SetDialogKeys(StdSetupWindow, StdOkButton, StdCancelButton);
     gStdModal = BeginModal(StdSetupWindow, MainOwner());
     plat::SetGadgetText(StdDestField, InitialSetupDest());
     return true;

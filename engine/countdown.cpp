@@ -4,7 +4,6 @@
 
 #include "engine/blink.h"
 #include "engine/display.h"
-#include "engine/run.h"
 #include "engine/run_state.h"
 #include "platform/clock.h"
 
@@ -54,7 +53,7 @@ void StartCountdownTick() {
         // controls itself; clearing the countdown's display afterwards would
         // wipe the result of the unattended run.
         countdown.CountdownShown = false;
-        EndRun(RunBackup({}));
+        StartTimedRun();
         return;
     }
     if (countdown.CountdownShown) {

@@ -31,7 +31,8 @@ CountdownState& Countdown();
 // StartCountdown > 0 it blinks the status line and "Abbrechen", drops the
 // timed run when CancelRequested is set (clearing both), and otherwise,
 // once a second has passed since its last step, counts one second down and
-// shows it; at 0 it starts RunBackup with the intervals respected. After a
+// shows it; at 0 it starts RunBackup with the intervals respected (through
+// the display's startTimedRun). After a
 // dropped countdown the next turn clears the status line and unlocks the
 // controls.
 void StartCountdownTick();

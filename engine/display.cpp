@@ -1,5 +1,7 @@
 #include "engine/display.h"
 
+#include "engine/run.h"
+
 namespace engine {
 
 static Display g_display;
@@ -58,6 +60,13 @@ void WaitWindowEvent(uint32_t milliseconds) {
 }
 void EndProgramNow() {
     if (g_display.endProgramNow) g_display.endProgramNow();
+}
+
+void StartTimedRun() {
+    if (g_display.startTimedRun)
+        g_display.startTimedRun();
+    else
+        EndRun(RunBackup({}));
 }
 
 }  // namespace engine

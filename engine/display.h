@@ -49,6 +49,10 @@ struct Display {
     // QuitRequested is set before, so a display without it still ends the
     // program through the main loop.
     void (*endProgramNow)() = nullptr;
+    // Starts the run the timed start ("/S") has counted down to, as the
+    // window starts every run (keeping Windows awake through it and its
+    // end); null runs RunBackup with the intervals respected.
+    void (*startTimedRun)() = nullptr;
 };
 
 void SetDisplay(const Display& display);
@@ -73,5 +77,6 @@ bool ShutdownChecked();
 void BlinkStatusAndCancel();
 void WaitWindowEvent(uint32_t milliseconds);
 void EndProgramNow();
+void StartTimedRun();
 
 }  // namespace engine

@@ -5,9 +5,13 @@
 
 namespace engine {
 
-uint32_t ShutdownFlags(bool force) { return plat::kExitPowerOff | (force ? plat::kExitForce : 0u); }
+uint32_t ShutdownFlags() { return plat::kExitPowerOff | plat::kExitForceIfHung; }
 
-int ExitWindowsRequest(uint32_t flags) { return plat::RequestShutdown(flags); }
+uint32_t ShutdownReason() {
+    return plat::kReasonPlanned | plat::kReasonMajorApplication | plat::kReasonMinorMaintenance;
+}
+
+int ExitWindowsRequest(uint32_t flags) { return plat::RequestShutdown(flags, ShutdownReason()); }
 
 // The boxes keep their English texts and their own caption: they are the
 // only ones that do not go through the program's "Tresoro Meldung" box.
@@ -27,7 +31,7 @@ const wchar_t* ShutdownFailureText(int code) {
 }
 
 void ShutDown() {
-    const wchar_t* text = ShutdownFailureText(ExitWindowsRequest(ShutdownFlags(true)));
+    const wchar_t* text = ShutdownFailureText(ExitWindowsRequest(ShutdownFlags()));
     if (text != nullptr) plat::ShowMessageBox(L"ShutDown", text, plat::MsgButtons::Ok);
 }
 

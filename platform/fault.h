@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace plat {
 
@@ -23,6 +24,7 @@ enum class FaultOp {
     Write,   // writing the temporary file of WriteFileReplacing
     Rename,  // the rename that puts a temporary file in place (WriteFileReplacing, MoveReplacing)
     SetAttributes,
+    Flush,  // a copy's data put on the disk before the copy gets its name
     Count_
 };
 
@@ -36,13 +38,29 @@ void InjectHalt(FaultOp op, int nth);
 bool HaltReached();
 void ClearFaults();
 
+// The pauses between the attempts at a locked file (platform/common/
+// lock_retry.h) are not waited in the tests: they are added up, and handed
+// to `pause` when one is set (a test may release its lock there).
+// ClearFaults resets both.
+void SetLockPauseForTest(std::function<void(uint32_t milliseconds)> pause);
+uint32_t LockPausedForTest();  // milliseconds since ClearFaults
+// For the benchmarks' figure without it: the copies skip their flush.
+void SetFlushSkippedForTest(bool skip);
+
 // Called by the implementations at the top of each operation: true when this
-// call must fail; the error code is then already set.
+// call must fail; the error code is then already set. FaultRepeats asks the
+// same for another attempt within the same call (a retry): it fails only
+// where a fault fires from then on, and counts nothing.
 #ifdef TRESORO_TEST_HOOKS
 bool FaultHit(FaultOp op);
+bool FaultRepeats(FaultOp op);
 bool AnyFaultArmed();
+bool FlushSkippedForTest();
+void TakeLockPauseForTest(uint32_t milliseconds);
 #else
 inline bool FaultHit(FaultOp) { return false; }
+inline bool FaultRepeats(FaultOp) { return false; }
+inline bool FlushSkippedForTest() { return false; }
 #endif
 
 // Whether a fault or a halt is armed (never in the shipped program). Walks

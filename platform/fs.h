@@ -2,6 +2,12 @@
 // build: paths are Windows paths ("C:\dir\file", "\\server\share\dir\"),
 // dates are local wall-clock seconds since 1970, failures return false and
 // leave a Windows error code in LastError().
+//
+// The opens of a copy's source and target, renames, moves and deletions
+// that fail because another program holds the file for a moment (errors 5,
+// 32, 33) are tried again after short pauses, about a second in all, before
+// they fail (platform/common/lock_retry.h); a read-only file that a
+// deletion or a replacing rename refuses is refused at once.
 #pragma once
 
 #include <cstdint>
@@ -82,14 +88,16 @@ using CopyProgress = std::function<bool(uint64_t total, uint64_t copied)>;
 // is as it was and no temporary file remains. A read-only or directory `to`
 // is refused. With `archiveOnly` the copy gets FILE_ATTRIBUTE_ARCHIVE alone
 // instead of the source's attributes before it takes its place; a failure of
-// that reset is ignored (the copy keeps the source's attributes). Counts as
-// Copy, SetAttributes (the reset) and Rename (taking its place).
+// that reset is ignored (the copy keeps the source's attributes). The copy's
+// data are on the disk before it gets its name (a failed flush fails the
+// copy), and the name is on the disk before the call returns. Counts as
+// Copy, SetAttributes (the reset), Flush and Rename (taking its place).
 [[nodiscard]] bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
                                      bool archiveOnly);
 
 // A copy made ahead of its turn, on another thread: the first half of
-// CopyFileIntoPlace (bytes, last write time, mode) written into a file
-// without any name in the target's directory. Nothing under any name
+// CopyFileIntoPlace (bytes, last write time, mode, the flush) written into a
+// file without any name in the target's directory. Nothing under any name
 // changes before PlacePreparedCopy; a copy never placed leaves nothing
 // behind, not even when the process dies.
 // It owns what it holds: moved, never copied, and dropped when it goes.

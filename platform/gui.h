@@ -95,6 +95,15 @@ Box GetWindowBox(int id);
 // gadgets follows this one.
 Box GetWindowScreenBox(int id);
 void SetWindowMinSize(int id, int w, int h);
+// Moves the window, and shrinks it where it does not fit, so that its frame
+// lies inside the work area of its monitor (never below its minimum size).
+// OpenWindow does this for every new window.
+void KeepWindowOnScreen(int id);
+
+// The DPI the window is laid out for: that of its monitor (GetDpiForWindow,
+// Windows 10 1607 on; before, the system's), after a DpiChanged event the
+// new one. 0 for an unknown window.
+int GetWindowDpi(int id);
 
 // Normal, minimised or maximised (ShowWindow with SW_RESTORE, SW_MINIMIZE,
 // SW_MAXIMIZE without changing the visibility of a hidden window). Returning
@@ -185,8 +194,11 @@ bool CreateListView(int id, int parent, Box box, uint32_t flags = 0);
 // files, ".." always first. The gadget text is the directory shown (with a
 // trailing "\"); setting it lists that directory, the empty text lists the
 // drives. A double click on a folder enters it. A directory that cannot be
-// listed shows no rows. The program may add columns of its own and fill
-// their cells; they are emptied whenever the list is filled again.
+// listed shows no rows. The program may add columns of its own, never
+// before the name, and fill their cells; those travel with their entries
+// when the list is sorted and are emptied whenever it is filled again. The
+// built-in columns cannot be removed. Both window systems take all of this
+// from one model (platform/common/dirlist_model.h).
 bool CreateDirList(int id, int parent, Box box, const std::wstring& dir, uint32_t flags = 0);
 // A splitter (a child window of ours) that takes the existing gadgets
 // `first` and `second` as its two parts, reparenting them (SetParent), and
@@ -236,7 +248,8 @@ void SetActiveGadget(int id);
 int GetActiveGadget();
 
 // Fonts: a face name, a size in points and a weight (CreateFontW with the
-// height from the screen DPI, one HFONT kept per distinct font, WM_SETFONT).
+// height from the DPI of the gadget's window, one HFONT kept per distinct
+// font and DPI, WM_SETFONT).
 // An empty face means the system's message font.
 struct Font {
     std::wstring face;
@@ -314,6 +327,11 @@ int GetListCurrentRow(int id);
 // such as "C:" in the drive list) and whether it is a folder (or a drive).
 std::wstring GetDirListName(int id, int row);
 bool GetDirListIsFolder(int id, int row);
+// Where the row leads, as a double click on it takes the list: a folder's
+// directory; for ".." the parent, the drive list (the empty text) above a
+// drive root or a share; for a drive its root. False for a file or a row
+// that does not exist.
+bool GetDirListTarget(int id, int row, std::wstring& dir);
 
 // ---------------------------------------------------------------- menus
 
@@ -331,7 +349,9 @@ bool GetMenuItemChecked(int window, int itemId);
 void SetMenuItemEnabled(int window, int itemId, bool enabled);
 bool GetMenuItemEnabled(int window, int itemId);
 
-// Virtual-key codes as Windows numbers them, and modifier bits.
+// Virtual-key codes as Windows numbers them (letters are their capitals),
+// and modifier bits.
+constexpr int kKeyTab = 0x09;
 constexpr int kKeyReturn = 0x0D;
 constexpr int kKeyEscape = 0x1B;
 constexpr int kKeyUp = 0x26;
@@ -343,16 +363,35 @@ constexpr uint32_t kModCtrl = 1u << 1;
 constexpr uint32_t kModAlt = 1u << 2;
 
 // An accelerator of the window: the key with exactly these modifiers, pressed
-// anywhere in the window whatever gadget has the focus, raises the menu
-// event of `itemId` (an accelerator table applied with TranslateAcceleratorW
-// before dispatching, in every loop that takes events).
+// anywhere in the window, raises the menu event of `itemId` (an accelerator
+// table applied with TranslateAcceleratorW before dispatching, in every loop
+// that takes events). While an edit, editor or spin field has the focus, a
+// shortcut without Ctrl or Alt (Ins, Del) is left to the field, which edits
+// with it.
 bool AddShortcut(int window, int key, uint32_t modifiers, int itemId);
+
+// The keys of a dialog in `window` (IsDialogMessageW for every message of
+// it): Enter clicks the push button that has the focus, else `okButton`
+// (0: none), and stays in a multi-line editor; Escape clicks `cancelButton`
+// or, with 0, is the close box (CloseWindow), and in an editor that is a
+// child of the window the editor itself asks it to close; Alt with a
+// letter that a caption underlines with "&" clicks that button or moves the
+// focus past that label. Tab and Shift+Tab move the focus in every window
+// of ours, in the order the gadgets were created. A disabled button is not
+// clicked. OK shows as the default button (BS_DEFPUSHBUTTON).
+void SetDialogKeys(int window, int okButton, int cancelButton);
 
 // ---------------------------------------------------------------- tray
 
 // A notification-area icon bound to `window` (Shell_NotifyIconW NIM_ADD with
-// a callback message to that window; added again when the taskbar is
-// re-created). Its mouse clicks arrive as Tray events.
+// a callback message to that window). Its mouse clicks arrive as Tray
+// events. The icon is kept when the notification area refuses it (NIM_ADD
+// fails while Explorer is still starting at logon) and added again every
+// kTrayRetryMillis until it is there, and again whenever the taskbar is
+// re-created ("TaskbarCreated", let through the message filter of a
+// program that runs elevated). False only without such a window or with
+// the id in use.
+constexpr uint32_t kTrayRetryMillis = 2000;
 bool AddTrayIcon(int id, int window, int icon, const std::wstring& tip);
 // Any thread (NIM_MODIFY).
 void SetTrayIcon(int id, int icon);
@@ -375,6 +414,12 @@ enum class EventKind {
     ActivateWindow,  // the user clicked into the window, making it the active one
     Tray,            // id = the tray icon, type = the mouse button
     Registered,      // a registered message arrived; message = its number
+    // The window is now shown at another DPI (moved to another monitor, or
+    // the scaling changed; WM_DPICHANGED): it has taken the rectangle
+    // Windows suggests, its gadgets were scaled from the boxes the program
+    // gave them and their fonts and icons made for the new DPI. The program
+    // lays out what it keeps in design units.
+    DpiChanged,
 };
 
 enum class EventType { None, LeftClick, RightClick, LeftDoubleClick, RightDoubleClick, Change };

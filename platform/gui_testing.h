@@ -1,7 +1,12 @@
-// Test hooks of the window system. On the headless model tests act as the
-// user would (click, type, close, resize, answer message boxes) and read
-// what the windows show; on Windows the real system answers and these calls
-// do nothing, answering false, 0 or empty.
+// Test hooks of the window system: tests act as the user would (click,
+// type, close, resize, answer message boxes) and read what the windows show.
+// Both window systems carry them out, so that the tests of the window seam
+// run against both: the headless model in memory, Windows on the real
+// controls with the messages the mouse, the keyboard, the frame and the
+// notification area send (platform/win32/gui_input_testing.cpp). What only
+// the model can do answers false, 0 or empty on Windows: scripted answers
+// of the system's boxes, the fake clock's waits; a change of the screen is
+// dropped there.
 //
 // User actions are queued and take effect only when the program next takes
 // events (WaitEvent or PollEvent with nothing else pending), one action at a
@@ -65,7 +70,8 @@ void UserClickColumnTitle(int list, int column);
 // Moves the keyboard focus to the gadget (tab key or a click into it).
 void UserFocus(int gadget);
 void UserChooseMenu(int window, int itemId);
-// A key press in the window; only accelerators have an effect here.
+// A key press in the window: accelerators, Tab and the dialog keys as
+// gui.h describes them. Typing into a field is UserType.
 void UserPressKey(int window, int key, uint32_t modifiers = 0);
 void UserCloseWindow(int window);
 // The user drags the frame to this inner size (sizable windows only).
@@ -80,7 +86,20 @@ void UserActivate(int window);
 // The screen changes its resolution (or the taskbar its place): maximised
 // windows take the new area and report SizeWindow, staying maximised.
 void ChangeScreenSize(int w, int h);
+// A click on a tray icon; dropped while the icon is not in the
+// notification area.
+// The window comes onto a monitor of `dpi`, as WM_DPICHANGED tells it:
+// Windows suggests the same outer position and the inner size scaled by the
+// new DPI against the old; the gadgets are scaled from the boxes the
+// program gave them (splitter bars in proportion) and DpiChanged follows.
+void ChangeWindowDpi(int window, int dpi);
 void UserClickTray(int tray, EventType type = EventType::LeftClick);
+// The notification area refuses the next `count` adds of an icon, as while
+// Explorer is still starting.
+void FailTrayAddsForTest(int count);
+// Explorer starts again: every icon is gone from the notification area and
+// "TaskbarCreated" reaches the windows.
+void RestartTaskbar();
 // A registered message from another program arrives at the window.
 void ArriveRegisteredMessage(int window, uint32_t message);
 
@@ -160,9 +179,13 @@ struct MenuEntryForTest {
     bool checked = false;
     bool enabled = true;
 };
-// The window's menu entries in the order they were added.
+// The window's menu entries in the order they were added. Windows answers
+// from its menus, each drop-down followed by its entries: the same order
+// where each menu is filled before the next one is added.
 std::vector<MenuEntryForTest> MenuEntriesForTest(int window);
 
 bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip);
+// The icon is in the notification area (its last add succeeded).
+bool TrayIconShownForTest(int tray);
 
 }  // namespace plat

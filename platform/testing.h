@@ -18,8 +18,18 @@ bool SetScreenDpiForTest(int dpi);
 // even where the host could make a file without a name, as Windows always
 // does. Only the posix layer; false elsewhere.
 bool SetNamedTempCopiesForTest(bool on);
-// Resets every table above to its start state, and the shutdown intercept
-// of platform/power.h (leaving real shutdown requests refused).
+// Holds `path` open as another program can (a scanner, an editor): sharing
+// nothing, so that opening, renaming or deleting it fails with
+// ERROR_SHARING_VIOLATION until ReleaseHeldFilesForTest. Only the Win32
+// layer, where the system enforces it; false elsewhere.
+bool HoldFileForTest(const std::wstring& path);
+void ReleaseHeldFilesForTest();
+// The state HoldSystemAwake last set (ES_ flags of platform/power.h). Only
+// the posix layer; 0 elsewhere, where Windows keeps it.
+uint32_t AwakeStateForTest();
+// Resets every table above to its start state, releases held files, and
+// resets the shutdown intercept of platform/power.h (leaving real shutdown
+// requests refused).
 void ResetTestTables();
 
 }  // namespace plat

@@ -1,5 +1,9 @@
 #!/usr/bin/env python3
-"""Draws Tresoro's four program icons and writes them as 32x32 16-colour ICO files.
+"""Draws Tresoro's four program icons and writes them as ICO files in full colour.
+
+Each file holds the sizes Windows picks from at every display scaling (16,
+20, 24, 32, 48 and 256 pixels, 32-bit with alpha; the 256 one as PNG),
+all made from one 32x32 drawing in the 16 standard colours.
 
 The icons are pixel art kept in this file as strings, one character per pixel,
 so a change to an icon is a reviewable text diff. The resulting .ico files are
@@ -196,87 +200,149 @@ def compose(name, layers):
     return ["".join(row) for row in grid]
 
 
-def ico_bytes(pixels):
-    """One 32x32 image, 4 bits per pixel with the palette above, plus its AND mask.
+# The sizes Windows asks for: 16 and 32 at 100 %, 20 and 40.. at 125 %,
+# 24 and 48 at 150 %, 32 and 64 at 200 % (the tray takes the small one, the
+# title bar and Alt+Tab the large one), 256 for Explorer's large views.
+SIZES = [16, 20, 24, 32, 48, 256]
 
-    Transparent pixels are colour 0 with the mask bit set, which Windows draws
-    as 'leave the background'. Both bitmaps run bottom row first; each row is
-    padded to 4 bytes (16 bytes for colour, 4 for the mask at this width).
+
+def render(pixels, size):
+    """The drawing at `size` pixels in full colour with alpha.
+
+    Each target pixel averages the part of the drawing it covers, weighted by
+    area and by opacity, so that 16, 20, 24 and 48 come out smooth and 32
+    and 256 (whole multiples) as sharp as the drawing.
     """
-    xor_stride = (SIZE * 4 + 31) // 32 * 4
-    and_stride = (SIZE + 31) // 32 * 4
+    rgba = to_rgba(pixels)
+    if size % SIZE == 0:
+        return scale(rgba, size // SIZE)  # each target pixel inside one of the drawing
+    out = []
+    for ty in range(size):
+        row = []
+        y0, y1 = ty * SIZE / size, (ty + 1) * SIZE / size
+        for tx in range(size):
+            x0, x1 = tx * SIZE / size, (tx + 1) * SIZE / size
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(int(y0), min(SIZE, int(-(-y1 // 1)))):
+                wy = min(y1, sy + 1) - max(y0, sy)
+                for sx in range(int(x0), min(SIZE, int(-(-x1 // 1)))):
+                    w = wy * (min(x1, sx + 1) - max(x0, sx))
+                    r, g, b, a = rgba[sy][sx]
+                    alpha = w * a / 255.0
+                    acc[0] += r * alpha
+                    acc[1] += g * alpha
+                    acc[2] += b * alpha
+                    acc[3] += alpha
+            area = (y1 - y0) * (x1 - x0)
+            opacity = acc[3] / area
+            if acc[3] <= 0:
+                row.append((0, 0, 0, 0))
+            else:
+                row.append(tuple(int(round(c / acc[3])) for c in acc[:3]) + (int(round(opacity * 255)),))
+        out.append(row)
+    return out
+
+
+def bmp_image(rgba):
+    """One 32-bit BGRA icon image with its AND mask (set where fully clear)."""
+    size = len(rgba)
+    and_stride = (size + 31) // 32 * 4
     xor = bytearray()
     mask = bytearray()
-    for row in reversed(pixels):
-        line = bytearray(xor_stride)
+    for row in reversed(rgba):
         bits = bytearray(and_stride)
-        for x, ch in enumerate(row):
-            if ch == TRANSPARENT:
+        for x, (r, g, b, a) in enumerate(row):
+            xor += bytes((b, g, r, a))
+            if a == 0:
                 bits[x // 8] |= 0x80 >> (x % 8)
-                index = 0
-            else:
-                index = INDEX[ch]
-            line[x // 2] |= index << 4 if x % 2 == 0 else index
-        xor += line
         mask += bits
-    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for _, (r, g, b) in PALETTE)
     # The height covers both bitmaps, colour and mask, as icons require.
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 4, 0,
-                         len(xor) + len(mask), 0, 0, len(PALETTE), 0)
-    image = header + palette + bytes(xor) + bytes(mask)
-    icondir = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(image), 6 + 16)
-    return icondir + entry + image
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+    return header + bytes(xor) + bytes(mask)
+
+
+def ico_bytes(pixels):
+    """An .ico with every size of SIZES: BMP images, the 256 one as PNG."""
+    images = []
+    for size in SIZES:
+        rgba = render(pixels, size)
+        images.append(png_bytes(rgba) if size == 256 else bmp_image(rgba))
+    directory = struct.pack("<HHH", 0, 1, len(SIZES))
+    offset = 6 + 16 * len(SIZES)
+    for size, image in zip(SIZES, images):
+        directory += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return directory + b"".join(images)
+
+
+def png_rows(data):
+    """The RGBA rows of a PNG as png_bytes writes it (8-bit RGBA, filter 0)."""
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        return None, "not a PNG"
+    pos, width, height, idat = 8, 0, 0, b""
+    while pos < len(data):
+        (length,) = struct.unpack_from(">I", data, pos)
+        kind = data[pos + 4:pos + 8]
+        payload = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            width, height, depth, colour, _, _, _ = struct.unpack(">IIBBBBB", payload)
+            if (depth, colour) != (8, 6):
+                return None, "PNG is not 8-bit RGBA"
+        elif kind == b"IDAT":
+            idat += payload
+        pos += 12 + length
+    raw = zlib.decompress(idat)
+    rows = []
+    for y in range(height):
+        line = raw[y * (width * 4 + 1):(y + 1) * (width * 4 + 1)]
+        if line[0] != 0:
+            return None, "PNG row filter %d" % line[0]
+        rows.append([tuple(line[1 + 4 * x:5 + 4 * x]) for x in range(width)])
+    return rows, None
 
 
 def parse_ico(data):
-    """Reads an icon written by ico_bytes back into drawing rows; returns (rows, error)."""
-    if len(data) < 22:
+    """The images of an .ico as RGBA rows per size, checked as Windows reads them."""
+    if len(data) < 6:
         return None, "shorter than its directory"
     reserved, kind, count = struct.unpack_from("<HHH", data, 0)
-    if (reserved, kind, count) != (0, 1, 1):
-        return None, "directory is not one icon image"
-    w, h, colours, res, planes, bpp, size, offset = struct.unpack_from("<BBBBHHII", data, 6)
-    if (w, h, colours, res, planes, bpp) != (SIZE, SIZE, 16, 0, 1, 4):
-        return None, "directory entry is not 32x32 with 16 colours"
-    if offset != 22 or offset + size != len(data):
-        return None, "image offset or size does not match the file"
-    (hsize, bw, bh, bplanes, bbpp, compression, image_size,
-     _, _, used, _) = struct.unpack_from("<IiiHHIIiiII", data, offset)
-    if (hsize, bw, bh, bplanes, bbpp, compression) != (40, SIZE, SIZE * 2, 1, 4, 0):
-        return None, "bitmap header is not 32x64, 4 bits, uncompressed"
-    if used not in (0, 16):
-        return None, "palette size %d" % used
-    pos = offset + 40
-    palette = []
-    for i in range(16):
-        b, g, r, zero = struct.unpack_from("<BBBB", data, pos + 4 * i)
-        palette.append((r, g, b))
-    if palette != [rgb for _, rgb in PALETTE]:
-        return None, "palette is not the standard 16 colours"
-    pos += 64
-    xor_stride = (SIZE * 4 + 31) // 32 * 4
-    and_stride = (SIZE + 31) // 32 * 4
-    if image_size != SIZE * (xor_stride + and_stride) or pos + image_size != len(data):
-        return None, "bitmap sizes do not add up"
-    xor = data[pos:pos + SIZE * xor_stride]
-    mask = data[pos + SIZE * xor_stride:]
-    rows = []
-    for y in range(SIZE):
-        src = SIZE - 1 - y
-        row = []
-        for x in range(SIZE):
-            byte = xor[src * xor_stride + x // 2]
-            index = byte >> 4 if x % 2 == 0 else byte & 0x0F
-            hidden = mask[src * and_stride + x // 8] & (0x80 >> (x % 8))
-            if hidden:
-                if index != 0:
-                    return None, "pixel %d,%d is masked but not black" % (x, y)
-                row.append(TRANSPARENT)
-            else:
-                row.append(PALETTE[index][0])
-        rows.append("".join(row))
-    return rows, None
+    if (reserved, kind) != (0, 1) or count != len(SIZES):
+        return None, "directory does not hold %d icon images" % len(SIZES)
+    images = {}
+    for i in range(count):
+        w, h, colours, res, planes, bpp, size, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
+        pixels = w or 256
+        if (h or 256) != pixels or (colours, res, planes, bpp) != (0, 0, 1, 32):
+            return None, "entry %d is not a square 32-bit image" % i
+        if offset + size > len(data):
+            return None, "entry %d reaches past the file" % i
+        image = data[offset:offset + size]
+        if pixels == 256:
+            rows, error = png_rows(image)
+            if error:
+                return None, error
+        else:
+            (hsize, bw, bh, bplanes, bbpp, compression) = struct.unpack_from("<IiiHHI", image, 0)
+            if (hsize, bw, bh, bplanes, bbpp, compression) != (40, pixels, pixels * 2, 1, 32, 0):
+                return None, "bitmap header of %d px is not 32 bits uncompressed" % pixels
+            and_stride = (pixels + 31) // 32 * 4
+            if len(image) != 40 + pixels * pixels * 4 + pixels * and_stride:
+                return None, "bitmap sizes of %d px do not add up" % pixels
+            rows = []
+            for y in range(pixels):
+                src = 40 + (pixels - 1 - y) * pixels * 4
+                row = []
+                for x in range(pixels):
+                    b, g, r, a = image[src + 4 * x:src + 4 * x + 4]
+                    masked = image[40 + pixels * pixels * 4 + (pixels - 1 - y) * and_stride + x // 8] & (0x80 >> (x % 8))
+                    if bool(masked) != (a == 0):
+                        return None, "mask and alpha disagree at %d,%d of %d px" % (x, y, pixels)
+                    row.append((r, g, b, a))
+                rows.append(row)
+        images[pixels] = rows
+    if sorted(images) != SIZES:
+        return None, "sizes %s, not %s" % (sorted(images), SIZES)
+    return images, None
 
 
 def png_bytes(rgba_rows):
@@ -367,10 +433,10 @@ def main(argv):
         pixels = compose(stem, layers)
         drawings.append(pixels)
         data = ico_bytes(pixels)
-        rows, error = parse_ico(data)
+        images, error = parse_ico(data)
         if error:
             fail("%s.ico: %s" % (stem, error))
-        if rows != pixels:
+        if any(images[size] != render(pixels, size) for size in SIZES) or images[32] != to_rgba(pixels):
             fail("%s.ico: reads back differently from its drawing" % stem)
         path = os.path.join(here, stem + ".ico")
         if check_only:

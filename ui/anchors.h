@@ -1,7 +1,9 @@
-// Widgets that follow the window's size. Each entry remembers a widget's
-// scaled design position and size, with kKeep for every side that stays put;
-// a resize moves or stretches the others by the window's change against its
-// design size.
+// The main window's widgets in design units, and how they follow the
+// window's size and DPI. Each entry keeps a widget's design box and which
+// of its sides follow the window; the window's own reference entry keeps
+// its design size. A resize moves or stretches the following sides by the
+// window's change against its design size at DialogScale; a change of DPI
+// places every widget anew at the new DialogScale.
 #pragma once
 
 #include <string>
@@ -11,8 +13,10 @@ namespace ui {
 
 struct Anchor {
     int window = 0;
-    int widget = 0;  // plat::kKeep: the window's own reference entry
-    int x = 0, y = 0, w = 0, h = 0;
+    int widget = 0;                  // plat::kKeep: the window's own reference entry
+    int x = 0, y = 0, w = 0, h = 0;  // design units
+    // Which sides follow the window: "L", "O", "R", "U" of AnchorWidget.
+    bool left = false, top = false, width = false, height = false;
 };
 
 // Process-wide, filled while windows are built, never shrunk.
@@ -22,13 +26,18 @@ void ResetAnchorsForTest();
 #endif
 
 // "L" moves the left edge with the window's right edge, "O" the top edge
-// with the bottom edge, "R" lets the width grow, "U" the height. An empty
-// string registers nothing. x, y, w, h are already scaled.
+// with the bottom edge, "R" lets the width grow, "U" the height; with no
+// letter the widget keeps its place and only a change of DPI moves it.
+// x, y, w, h are design units.
 void AnchorWidget(const std::wstring& letters, int window, int widget, int x, int y, int w, int h);
-// Sets the first entry of this window and widget, appending one if needed.
+// The window's reference entry: its design size (x and y are kept too).
 void RegisterAnchor(int window, int widget, int x, int y, int w, int h);
-// Moves and sizes every anchored widget of the window for its current inner
-// size; does nothing without a reference entry or window.
+// Moves and sizes the following sides of every anchored widget of the
+// window for its current inner size; does nothing without a reference
+// entry or window.
 void ApplyAnchors(int window);
+// Places every widget of the window at its design box for DialogScale, the
+// following sides as ApplyAnchors does (after a change of DPI).
+void RelayoutAnchors(int window);
 
 }  // namespace ui

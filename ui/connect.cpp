@@ -12,6 +12,7 @@
 #include "ui/job_list.h"
 #include "ui/log_views.h"
 #include "ui/message.h"
+#include "ui/run_start.h"
 #include "ui/widgets.h"
 #include "ui/window_events.h"
 
@@ -75,6 +76,7 @@ engine::Display ConnectDisplay() {
     // After the shutdown request the configuration is written and nothing
     // else may wait: Windows is already closing the session.
     d.endProgramNow = [] { std::exit(0); };
+    d.startTimedRun = [] { StartRun({}); };
     return d;
 }
 

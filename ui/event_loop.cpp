@@ -3,7 +3,6 @@
 #include "core/config.h"
 #include "dialogs/modal_loop.h"
 #include "engine/countdown.h"
-#include "engine/run.h"
 #include "engine/run_state.h"
 #include "log/fatal_report.h"
 #include "log/log_files.h"
@@ -13,6 +12,7 @@
 #include "ui/log_views.h"
 #include "ui/main_window.h"
 #include "ui/menu.h"
+#include "ui/run_start.h"
 #include "ui/widgets.h"
 #include "ui/window_events.h"
 
@@ -32,7 +32,7 @@ static void LoopWidgetEvent(const plat::GuiEvent& event) {
             OnPathFieldEvent();
             break;
         case StartButton:
-            engine::EndRun(engine::RunBackup({}));
+            StartRun({});
             break;
         case ClearLogsButton:
             logs::ClearLogs();

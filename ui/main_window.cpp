@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/config.h"
 #include "core/state.h"
 #include "dialogs/design_units.h"
 #include "log/fatal_report.h"
@@ -24,12 +25,11 @@ plat::Box MainScaled(const MainWidget& w) {
     return plat::Box{dialogs::Scaled(w.x), dialogs::Scaled(w.y), dialogs::Scaled(w.w), dialogs::Scaled(w.h)};
 }
 
-// Creation goes through here so that each widget's anchor is registered
-// with exactly the box it was created with.
+// Creation goes through here so that each widget is registered with the
+// design box it was created from, to follow resizes and changes of DPI.
 bool MainAnchored(bool created, const MainWidget& w) {
     if (!created) return false;
-    const plat::Box b = MainScaled(w);
-    AnchorWidget(w.anchor, MainWindow, w.id, b.x, b.y, b.w, b.h);
+    AnchorWidget(w.anchor, MainWindow, w.id, w.x, w.y, w.w, w.h);
     return true;
 }
 
@@ -130,7 +130,7 @@ bool OpenMainWindow() {
                           plat::kWinSystemMenu | plat::kWinMinimizeBox | plat::kWinMaximizeBox | plat::kWinSizable |
                               plat::kWinHidden | plat::kWinCenterScreen))
         return false;
-    RegisterAnchor(MainWindow, plat::kKeep, dialogs::Scaled(109), dialogs::Scaled(119), w, h);
+    RegisterAnchor(MainWindow, plat::kKeep, 109, 119, 750, 550);
     plat::SetWindowMinSize(MainWindow, kMainMinWidth, kMainMinHeight);
     const MainWidget tabs{MainTabs, 5, 115, 740, 410, L"RU"};
     return MainRunStrip() && MainAnchored(plat::CreatePanel(tabs.id, MainWindow, MainScaled(tabs)), tabs) &&
@@ -156,12 +156,21 @@ void FinishMainWindow() {
     plat::SetSplitterMinSizes(ExclusionSplitter, 300, 300);
 }
 
+// Sizes are remembered in design units, so that the window keeps its size
+// against its texts at any DPI; a configuration of an older version holds
+// pixels, which at 96 DPI are the same numbers. The position is the
+// screen's, in pixels.
+static int MainSized(int units) { return units == plat::kKeep ? plat::kKeep : dialogs::Scaled(units); }
+
 void PlaceMainWindow() {
     TRESORO_MARK(logs::kUnitLayouts);
     const core::Settings& s = core::S().settings;
-    plat::ResizeWindow(MainWindow, s.GMainWinX, s.GMainWinY, s.GMainWinXD, s.GMainWinYD);
+    plat::ResizeWindow(MainWindow, s.GMainWinX, s.GMainWinY, MainSized(s.GMainWinXD), MainSized(s.GMainWinYD));
+    // A remembered size from a larger screen, or a higher DPI than this one
+    // has room for, would leave the window out of reach.
+    plat::KeepWindowOnScreen(MainWindow);
     ApplyAnchors(MainWindow);
-    plat::SetGadgetState(JobSplitter, s.GMainPan1Splitt);
+    plat::SetGadgetState(JobSplitter, dialogs::Scaled(s.GMainPan1Splitt));
     LayoutExclusionArea();
 }
 
@@ -171,7 +180,15 @@ void LayoutExclusionArea() {
     plat::ResizeGadget(ExclusionSplitter, plat::kKeep, plat::kKeep, area.w - dialogs::Scaled(17),
                        area.h - dialogs::Scaled(40));
     if (plat::GetWindowState(MainWindow) != plat::WindowState::Minimized)
-        core::S().settings.GMainPan1Splitt = plat::GetGadgetState(JobSplitter);
+        core::S().settings.GMainPan1Splitt = dialogs::Unscaled(plat::GetGadgetState(JobSplitter));
+}
+
+void FollowMainWindowDpi() {
+    TRESORO_MARK(logs::kUnitLayouts);
+    core::S().DialogScale = core::DialogScaleAt(core::S().settings.GDMScale, plat::GetWindowDpi(MainWindow));
+    RelayoutAnchors(MainWindow);
+    plat::SetGadgetState(JobSplitter, dialogs::Scaled(core::S().settings.GMainPan1Splitt));
+    LayoutExclusionArea();
 }
 
 }  // namespace ui

@@ -18,13 +18,19 @@ bool OpenMainWindow();
 // the splitters' minimum sizes and ExclusionSplitter's bar at 0.67.
 void FinishMainWindow();
 
-// The remembered geometry (GMainWinX..GMainWinYD, kKeep leaves a value),
-// then anchors, JobSplitter's bar from GMainPan1Splitt and the exclusion
-// area.
+// The remembered geometry (GMainWinX, GMainWinY in pixels, GMainWinXD and
+// GMainWinYD in design units; kKeep leaves a value), kept on the screen,
+// then anchors, JobSplitter's bar from GMainPan1Splitt (design units) and
+// the exclusion area.
 void PlaceMainWindow();
 
 // Fits ExclusionSplitter into ExclusionArea and, unless the window is
 // minimised, remembers JobSplitter's bar in GMainPan1Splitt.
 void LayoutExclusionArea();
+
+// The main window is shown at another DPI (or opened at one other than the
+// system's): DialogScale follows it, for this window and the dialogs it
+// opens, and every widget takes its design place anew.
+void FollowMainWindowDpi();
 
 }  // namespace ui

@@ -6,11 +6,11 @@
 #include "dialogs/info_window.h"
 #include "dialogs/standard_setup.h"
 #include "engine/countdown.h"
-#include "engine/run.h"
 #include "log/fatal_report.h"
 #include "platform/gui.h"
 #include "platform/shell.h"
 #include "ui/message.h"
+#include "ui/run_start.h"
 #include "ui/widgets.h"
 
 namespace ui {
@@ -63,7 +63,7 @@ bool MenuAddAll() {
 
 void MenuStart(const std::wstring& question, engine::ItJobMode itJobMode) {
     if (ShowMessage(question, 1, L"Meldung") != 1) return;
-    engine::EndRun(engine::RunBackup({itJobMode, true}));
+    StartRun({itJobMode, true});
 }
 
 }  // namespace

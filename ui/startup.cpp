@@ -14,6 +14,7 @@
 #include "log/log_viewer.h"
 #include "platform/gui.h"
 #include "platform/process.h"
+#include "platform/shell.h"
 #include "platform/text.h"
 #include "resources/resource_ids.h"
 #include "ui/connect.h"
@@ -102,6 +103,9 @@ static bool StartWindow(const std::vector<std::wstring>& args) {
     }
     plat::AddTrayIcon(TrayIcon, MainWindow, IDI_ICON_IDLE, L"Tresoro 1.09");
     FinishMainWindow();
+    // On a primary monitor whose scaling changed since the logon, the
+    // window's DPI is not the system's that DialogScale was made for.
+    if (plat::GetWindowDpi(MainWindow) != plat::ScreenDpiX()) FollowMainWindowDpi();
     ApplyCommandLine(args);
     PlaceMainWindow();
     if (plat::GetWindowState(MainWindow) == plat::WindowState::Minimized) {
@@ -117,6 +121,9 @@ static bool StartWindow(const std::vector<std::wstring>& args) {
 
 StartResult StartProgram(const std::vector<std::wstring>& args) {
     TRESORO_MARK(logs::kUnitMain);
+    // Before the first look at a drive: the configuration folder, the
+    // folder variables and the drive lists may meet an empty card reader.
+    plat::SuppressErrorBoxes();
     core::S().DialogScale = 1.0;
     ConnectWindow();
     if (!StartReadSetup()) return StartResult{false, kExitStartFailed};

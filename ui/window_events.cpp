@@ -1,6 +1,7 @@
 #include "ui/window_events.h"
 
 #include "core/state.h"
+#include "dialogs/design_units.h"
 #include "engine/run_state.h"
 #include "log/fatal_report.h"
 #include "ui/anchors.h"
@@ -36,8 +37,8 @@ static void WindowRememberGeometry() {
         s.GMainWinX = box.x;
         s.GMainWinY = box.y;
     }
-    s.GMainWinXD = box.w;
-    s.GMainWinYD = box.h;
+    s.GMainWinXD = dialogs::Unscaled(box.w);
+    s.GMainWinYD = dialogs::Unscaled(box.h);
 }
 
 void HandleWindowEvent(const plat::GuiEvent& event) {
@@ -56,8 +57,10 @@ void HandleWindowEvent(const plat::GuiEvent& event) {
         ApplyAnchors(MainWindow);
         LayoutExclusionArea();
     }
-    if ((WindowSized(event.kind) || event.kind == plat::EventKind::MoveWindow) && mainWindow &&
-        plat::GetWindowState(MainWindow) == plat::WindowState::Normal)
+    if (event.kind == plat::EventKind::DpiChanged && mainWindow) FollowMainWindowDpi();
+    if ((WindowSized(event.kind) || event.kind == plat::EventKind::MoveWindow ||
+         event.kind == plat::EventKind::DpiChanged) &&
+        mainWindow && plat::GetWindowState(MainWindow) == plat::WindowState::Normal)
         WindowRememberGeometry();
     if (event.kind == plat::EventKind::Registered && event.message != 0 && event.message == BringToFrontMessage())
         RestoreMainWindow();

@@ -1,6 +1,7 @@
 #include "platform/fault.h"
 
 #include <array>
+#include <atomic>
 
 #include "platform/errors.h"
 
@@ -18,6 +19,10 @@ std::array<FaultSlot, static_cast<size_t>(FaultOp::Count_)> g_slots;
 // whether it has ended it.
 int g_haltOp = -1;
 bool g_halted = false;
+std::function<void(uint32_t)> g_lockPause;
+uint32_t g_lockPaused = 0;
+// Read by the writer threads that prepare copies.
+std::atomic<bool> g_flushSkipped{false};
 }  // namespace
 
 void InjectFault(FaultOp op, int nth, uint32_t code, bool persistent) {
@@ -40,7 +45,22 @@ void ClearFaults() {
     g_slots = {};
     g_haltOp = -1;
     g_halted = false;
+    g_lockPause = nullptr;
+    g_lockPaused = 0;
 }
+
+void SetLockPauseForTest(std::function<void(uint32_t)> pause) { g_lockPause = std::move(pause); }
+
+uint32_t LockPausedForTest() { return g_lockPaused; }
+
+void TakeLockPauseForTest(uint32_t milliseconds) {
+    g_lockPaused += milliseconds;
+    if (g_lockPause) g_lockPause(milliseconds);
+}
+
+void SetFlushSkippedForTest(bool skip) { g_flushSkipped = skip; }
+
+bool FlushSkippedForTest() { return g_flushSkipped; }
 
 bool AnyFaultArmed() {
     if (g_halted) return true;
@@ -64,6 +84,13 @@ bool FaultHit(FaultOp op) {
     if (slot.persistent) slot.firing = true;
     if (static_cast<int>(op) == g_haltOp) g_halted = true;
     SetLastError(slot.code);
+    return true;
+}
+
+bool FaultRepeats(FaultOp op) {
+    const FaultSlot& slot = g_slots[static_cast<size_t>(op)];
+    if (!g_halted && !slot.firing) return false;
+    SetLastError(g_halted ? kErrRequestAborted : slot.code);
     return true;
 }
 

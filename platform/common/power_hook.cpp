@@ -10,16 +10,23 @@ static std::atomic<ShutdownHook> g_powerHook{nullptr};
 // Once a test has touched the intercept, this process is a test process and
 // never powers anything off, even if a later test forgets its intercept.
 static std::atomic<bool> g_powerRefuseReal{false};
+static std::atomic<uint32_t> g_powerReason{0};
 
 void SetShutdownHookForTest(ShutdownHook hook) {
     g_powerRefuseReal = true;
     g_powerHook = hook;
 }
 
-void ResetShutdownForTest() { SetShutdownHookForTest(nullptr); }
+void ResetShutdownForTest() {
+    SetShutdownHookForTest(nullptr);
+    g_powerReason = 0;
+}
 
-bool ShutdownIntercepted(uint32_t flags, int& code) {
+uint32_t LastShutdownReasonForTest() { return g_powerReason.load(); }
+
+bool ShutdownIntercepted(uint32_t flags, uint32_t reason, int& code) {
     if (const ShutdownHook hook = g_powerHook.load()) {
+        g_powerReason = reason;
         code = hook(flags);
         return true;
     }

@@ -9,9 +9,9 @@ namespace plat {
 // intercept's answer, or kShutdownRefused in a test process without one.
 // The shipped program has no intercept (see platform/fault.h).
 #ifdef TRESORO_TEST_HOOKS
-bool ShutdownIntercepted(uint32_t flags, int& code);
+bool ShutdownIntercepted(uint32_t flags, uint32_t reason, int& code);
 #else
-inline bool ShutdownIntercepted(uint32_t, int&) { return false; }
+inline bool ShutdownIntercepted(uint32_t, uint32_t, int&) { return false; }
 #endif
 
 }  // namespace plat

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "platform/headless/gui_model.h"
-#include "platform/path_text.h"
 
 namespace plat::headless {
 
@@ -87,17 +86,11 @@ static bool ActionsDoubleClickRow(int id, int row, EventType type) {
     Gadget* g = ActionsReachable(id);
     if (!g || (g->kind != GadgetKind::ListView && g->kind != GadgetKind::DirList)) return false;
     if (row < -1) return false;
-    const int selected = g->current;
-    if (g->kind == GadgetKind::DirList && type == EventType::LeftDoubleClick && selected >= 0 &&
-        g->rows[selected].folder) {
-        const ListRow& r = g->rows[selected];
-        if (r.parentEntry)
-            g->text = ParentDir(g->text);
-        else if (r.drive)
-            g->text = r.name + L"\\";
-        else
-            g->text = g->text + r.name + L"\\";
-        FillDirList(*g);
+    if (g->kind == GadgetKind::DirList && type == EventType::LeftDoubleClick &&
+        DirListDoubleClick(g->dirList, g->current)) {
+        g->text = g->dirList.dir;
+        g->current = -1;
+        ShowDirList(*g);
     }
     ActionsQueueGadget(*g, type);
     return true;
@@ -163,16 +156,7 @@ static bool ActionsClickColumnTitle(int id, int column) {
     if (!g || (g->kind != GadgetKind::ListView && g->kind != GadgetKind::DirList)) return false;
     if (column < 0 || column >= int(g->columns.size())) return false;
     ActionsTouch(*g, false);
-    // A column of the program's own is not a sort key.
-    if (g->kind == GadgetKind::DirList && g->columns[size_t(column)].builtin != DirColumn::None) {
-        if (g->sortColumn == column) {
-            g->sortDescending = !g->sortDescending;
-        } else {
-            g->sortColumn = column;
-            g->sortDescending = false;
-        }
-        SortDirList(*g);
-    }
+    if (g->kind == GadgetKind::DirList && DirListSortByColumn(g->dirList, column, g->current)) ShowDirList(*g);
     return true;
 }
 
@@ -183,20 +167,6 @@ static bool ActionsChooseMenu(int window, int item) {
     if (!e || e->isMenu || e->rule || !MenuEntryLive(*w, *e)) return false;
     ActionsBringToFront(window);
     Queue(EventKind::Menu, window, item);
-    return true;
-}
-
-// Keys go to the active window; TranslateAcceleratorW turns a shortcut into
-// the command of its item unless that item is greyed.
-static bool ActionsPressKey(int window, int key, uint32_t modifiers) {
-    Window* w = ActionsLiveWindow(window);
-    if (!w || M().foreground != window) return false;
-    for (const Shortcut& s : w->shortcuts) {
-        if (s.key != key || s.modifiers != modifiers) continue;
-        const MenuEntry* e = FindMenuEntry(*w, s.item);
-        if (!e || MenuEntryLive(*w, *e)) Queue(EventKind::Menu, window, s.item);
-        break;
-    }
     return true;
 }
 
@@ -301,7 +271,7 @@ bool ApplyAction(const UserAction& a) {
         case ActionKind::ChooseMenu:
             return ActionsChooseMenu(a.target, a.a);
         case ActionKind::PressKey:
-            return ActionsPressKey(a.target, a.a, a.value);
+            return PressKey(a.target, a.a, a.value);
         case ActionKind::Close: {
             // Also from the taskbar button of a minimised window.
             const Window* w = FindWin(a.target);
@@ -325,10 +295,16 @@ bool ApplyAction(const UserAction& a) {
             return ActionsScreenSize(a.a, a.b);
         case ActionKind::ClickTray: {
             auto it = M().trays.find(a.target);
-            if (it == M().trays.end()) return false;
+            if (it == M().trays.end() || !it->second.shown) return false;
             Queue(EventKind::Tray, it->second.window, a.target, a.type);
             return true;
         }
+        case ActionKind::DpiChange:
+            return ChangeDpi(a.target, a.a);
+        case ActionKind::TaskbarCreated:
+            for (auto& [id, tray] : M().trays) tray.shown = false;
+            for (auto& [id, tray] : M().trays) TryTrayAdd(tray);
+            return true;
         case ActionKind::Registered: {
             if (!FindWin(a.target)) return false;
             Queue(EventKind::Registered, a.target, 0, EventType::None, a.value);

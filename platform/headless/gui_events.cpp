@@ -21,6 +21,7 @@ static constexpr uint64_t kEventsIdleLimit = 100000;
 
 static bool EventsTake(GuiEvent& out) {
     Model& m = M();
+    RetryTrayAdds();
     for (;;) {
         if (!m.events.empty()) {
             out = m.events.front();

@@ -20,11 +20,12 @@ bool AddListColumn(int id, int position, const std::wstring& title, int width) {
     Gadget* g = FindList(id);
     if (!g) return false;
     const int count = int(g->columns.size());
-    if (position < 0 || position > count) position = count;
-    g->columns.insert(g->columns.begin() + position, ListColumn{title, width, DirColumn::None});
+    if (g->kind == GadgetKind::DirList)
+        position = DirListInsertColumn(g->dirList, position);
+    else if (position < 0 || position > count)
+        position = count;
+    g->columns.insert(g->columns.begin() + position, ListColumn{title, width});
     for (ListRow& r : g->rows) r.cells.insert(r.cells.begin() + position, std::wstring());
-    // A directory list sorted by a column to the right keeps that column.
-    if (g->kind == GadgetKind::DirList && g->sortColumn >= position) ++g->sortColumn;
     return true;
 }
 
@@ -32,12 +33,9 @@ bool RemoveListColumn(int id, int position) {
     Guard guard(M().lock);
     Gadget* g = FindList(id);
     if (!g || position < 0 || position >= int(g->columns.size())) return false;
+    if (g->kind == GadgetKind::DirList && !DirListRemoveColumn(g->dirList, position)) return false;
     g->columns.erase(g->columns.begin() + position);
     for (ListRow& r : g->rows) r.cells.erase(r.cells.begin() + position);
-    if (g->sortColumn == position)
-        g->sortColumn = 0;
-    else if (g->sortColumn > position)
-        --g->sortColumn;
     return true;
 }
 
@@ -110,7 +108,9 @@ int GetListRowCount(int id) {
 void SetListCell(int id, int row, int column, const std::wstring& text) {
     Guard guard(M().lock);
     Gadget* g = FindList(id);
-    if (g && ListsValidCell(*g, row, column)) g->rows[row].cells[column] = text;
+    if (!g || !ListsValidCell(*g, row, column)) return;
+    g->rows[row].cells[column] = text;
+    if (g->kind == GadgetKind::DirList) DirListSetOwnCell(g->dirList, row, column, text);
 }
 
 std::wstring GetListCell(int id, int row, int column) {
@@ -160,13 +160,19 @@ int GetListCurrentRow(int id) {
 std::wstring GetDirListName(int id, int row) {
     Guard guard(M().lock);
     Gadget* g = FindGadgetOfKind(id, GadgetKind::DirList);
-    return g && ListsValidRow(*g, row) ? g->rows[row].name : std::wstring();
+    return g && ListsValidRow(*g, row) ? g->dirList.rows[size_t(row)].name : std::wstring();
 }
 
 bool GetDirListIsFolder(int id, int row) {
     Guard guard(M().lock);
     Gadget* g = FindGadgetOfKind(id, GadgetKind::DirList);
-    return g && ListsValidRow(*g, row) && g->rows[row].folder;
+    return g && ListsValidRow(*g, row) && g->dirList.rows[size_t(row)].folder;
+}
+
+bool GetDirListTarget(int id, int row, std::wstring& dir) {
+    Guard guard(M().lock);
+    Gadget* g = FindGadgetOfKind(id, GadgetKind::DirList);
+    return g && DirListRowTarget(g->dirList, row, dir);
 }
 
 }  // namespace plat

@@ -1,4 +1,5 @@
 // Menu bars, accelerators and tray icons of the headless model.
+#include "platform/clock.h"
 #include "platform/headless/gui_model.h"
 
 namespace plat {
@@ -125,13 +126,41 @@ bool AddShortcut(int window, int key, uint32_t modifiers, int itemId) {
     return true;
 }
 
+void SetDialogKeys(int window, int okButton, int cancelButton) {
+    Guard guard(M().lock);
+    if (Window* w = FindWin(window)) {
+        w->dialogKeys = true;
+        w->okButton = okButton;
+        w->cancelButton = cancelButton;
+    }
+}
+
 // NOTIFYICONDATAW holds at most 127 characters of tool tip.
 static std::wstring MenusTrayTip(const std::wstring& tip) { return tip.substr(0, 127); }
+
+namespace headless {
+
+bool TryTrayAdd(TrayIcon& tray) {
+    tray.lastTry = Tick();
+    tray.shown = M().trayAddFailures <= 0;
+    if (!tray.shown) --M().trayAddFailures;
+    return tray.shown;
+}
+
+// The window's timer: one more add of each icon still missing, once the
+// interval has passed.
+void RetryTrayAdds() {
+    for (auto& [id, tray] : M().trays)
+        if (!tray.shown && Tick() - tray.lastTry >= kTrayRetryMillis) TryTrayAdd(tray);
+}
+
+}  // namespace headless
 
 bool AddTrayIcon(int id, int window, int icon, const std::wstring& tip) {
     Guard guard(M().lock);
     if (id <= 0 || M().trays.count(id) || !FindWin(window)) return false;
-    M().trays[id] = TrayIcon{window, icon, MenusTrayTip(tip)};
+    TrayIcon& tray = M().trays[id] = TrayIcon{window, icon, MenusTrayTip(tip)};
+    TryTrayAdd(tray);
     return true;
 }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/dirlist_model.h"
+#include "platform/common/user_actions.h"
 #include "platform/gui.h"
 #include "platform/gui_testing.h"
 
@@ -24,26 +26,15 @@ constexpr int kCaptionH = 23;
 constexpr int kFrameBorder = 8;
 constexpr int kSplitterBar = 7;
 
-// Built-in columns of a directory list; program columns have none.
-enum class DirColumn { None, Name, Size, Type, Modified };
-
 struct ListColumn {
     std::wstring title;
     int width = 0;
-    DirColumn builtin = DirColumn::None;
 };
 
 struct ListRow {
     std::vector<std::wstring> cells;  // one per column
     bool checked = false;
     int32_t data = 0;
-    // Directory lists: what the row stands for, for navigation and sorting.
-    std::wstring name;
-    bool folder = false;  // drives and ".." count as folders
-    bool drive = false;
-    bool parentEntry = false;
-    uint64_t size = 0;
-    int64_t modified = 0;
 };
 
 struct Gadget {
@@ -69,13 +60,16 @@ struct Gadget {
     std::vector<ListColumn> columns;
     std::vector<ListRow> rows;
     int current = -1;
-    int sortColumn = 0;
-    bool sortDescending = false;
+    // Directory lists: what the rows show, kept by the shared model.
+    DirListModel dirList;
     // Panels: the page gadgets in tab order.
     std::vector<int> pages;
     // Splitters.
     int first = 0, second = 0;
     int minFirst = 0, minSecond = 0;
+    // The box the program last gave, at the window's DPI then.
+    Box given;
+    int givenDpi = 0;
 };
 
 struct MenuEntry {
@@ -109,47 +103,18 @@ struct Window {
     bool hasMenuBar = false;
     std::vector<MenuEntry> menu;
     std::vector<Shortcut> shortcuts;
+    // SetDialogKeys: Enter, Escape and Alt+letter as in a dialog.
+    bool dialogKeys = false;
+    int okButton = 0, cancelButton = 0;
+    int dpi = 96;
 };
 
 struct TrayIcon {
     int window = 0;
     int icon = 0;
     std::wstring tip;
-};
-
-enum class ActionKind {
-    Click,
-    ClickRow,
-    DoubleClickRow,
-    TickRow,
-    Type,
-    SelectTab,
-    DragSplitter,
-    Spin,
-    ClickColumnTitle,
-    Focus,
-    ChooseMenu,
-    PressKey,
-    Close,
-    Resize,
-    Move,
-    Minimize,
-    Maximize,
-    Restore,
-    Activate,
-    ClickTray,
-    Registered,
-    ScreenSize
-};
-
-// One thing the user does, applied when the program next takes events.
-struct UserAction {
-    ActionKind kind = ActionKind::Click;
-    int target = 0;  // gadget, window or tray icon
-    int a = 0, b = 0;
-    EventType type = EventType::None;
-    uint32_t value = 0;
-    std::wstring text;
+    bool shown = false;    // in the notification area
+    uint32_t lastTry = 0;  // tick of the last add
 };
 
 struct Model {
@@ -171,6 +136,7 @@ struct Model {
     size_t dropped = 0;
     uint64_t idleWaits = 0;
     int screenW = kScreenW, screenH = kScreenH;
+    int trayAddFailures = 0;  // adds the notification area still refuses
 };
 
 Model& M();
@@ -205,9 +171,11 @@ void EnterWindowState(Window& w, WindowState state);
 // Outer position and inner size of a maximised window on the model's screen.
 Box MaximizedBox();
 
-// Lists a directory list's directory again (the gadget text).
+// Lists a directory list's directory again (the gadget text), with no
+// current row.
 void FillDirList(Gadget& list);
-void SortDirList(Gadget& list);
+// Shows the model's rows: every cell of every column, the current row kept.
+void ShowDirList(Gadget& list);
 
 // What SetGadgetText does, for the user's typing as well.
 void AssignText(Gadget& g, const std::wstring& text);
@@ -219,6 +187,22 @@ void ChangeCurrentRow(Gadget& list, int row);
 // raises a command: it and every menu above it are enabled.
 const MenuEntry* FindMenuEntry(const Window& w, int id);
 bool MenuEntryLive(const Window& w, const MenuEntry& entry);
+
+// Adds the icon to the notification area (NIM_ADD), or fails while the
+// test says so; the timer's retry of every icon that is not there yet.
+bool TryTrayAdd(TrayIcon& tray);
+void RetryTrayAdds();
+
+// Display scaling (gui_dpi.cpp): the DPI a new window gets, the box the
+// program gives a gadget kept for a change of DPI, the window moved into
+// the work area, WM_DPICHANGED.
+int NewWindowDpi();
+void RememberGiven(Gadget& g);
+void KeepOnScreen(Window& w);
+bool ChangeDpi(int window, int dpi);
+
+// A key pressed in the active window (platform/headless/gui_keys.cpp).
+bool PressKey(int window, int key, uint32_t modifiers);
 
 // Applies one user action; false when it found nothing it could reach.
 bool ApplyAction(const UserAction& action);

@@ -33,69 +33,12 @@ void ResetGuiForTest() {
     m.idleWaits = 0;
     m.screenW = kScreenW;
     m.screenH = kScreenH;
+    m.trayAddFailures = 0;
 }
 
-static void TestingPush(ActionKind kind, int target, int a = 0, int b = 0, EventType type = EventType::None,
-                        uint32_t value = 0, const std::wstring& text = std::wstring()) {
+void QueueUserAction(const UserAction& action) {
     Guard guard(M().lock);
-    UserAction action;
-    action.kind = kind;
-    action.target = target;
-    action.a = a;
-    action.b = b;
-    action.type = type;
-    action.value = value;
-    action.text = text;
     M().actions.push_back(action);
-}
-
-// A double click reaches the program as a click and then the double click.
-static EventType TestingSingleOf(EventType type) {
-    if (type == EventType::LeftDoubleClick) return EventType::LeftClick;
-    if (type == EventType::RightDoubleClick) return EventType::RightClick;
-    return type;
-}
-
-static bool TestingIsDouble(EventType type) {
-    return type == EventType::LeftDoubleClick || type == EventType::RightDoubleClick;
-}
-
-void UserClick(int gadget, EventType type) { TestingPush(ActionKind::Click, gadget, 0, 0, type); }
-
-void UserClickRow(int list, int row, EventType type) {
-    TestingPush(ActionKind::ClickRow, list, row, 0, TestingSingleOf(type));
-    if (TestingIsDouble(type)) TestingPush(ActionKind::DoubleClickRow, list, row, 0, type);
-}
-
-void UserTickRow(int list, int row) { TestingPush(ActionKind::TickRow, list, row); }
-void UserType(int gadget, const std::wstring& text) {
-    TestingPush(ActionKind::Type, gadget, 0, 0, EventType::None, 0, text);
-}
-void UserSelectTab(int panel, int index) { TestingPush(ActionKind::SelectTab, panel, index); }
-void UserDragSplitter(int splitter, int position) { TestingPush(ActionKind::DragSplitter, splitter, position); }
-void UserSpin(int spin, int steps) { TestingPush(ActionKind::Spin, spin, steps); }
-void UserClickColumnTitle(int list, int column) { TestingPush(ActionKind::ClickColumnTitle, list, column); }
-void UserFocus(int gadget) { TestingPush(ActionKind::Focus, gadget); }
-void UserChooseMenu(int window, int itemId) { TestingPush(ActionKind::ChooseMenu, window, itemId); }
-void UserPressKey(int window, int key, uint32_t modifiers) {
-    TestingPush(ActionKind::PressKey, window, key, 0, EventType::None, modifiers);
-}
-void UserCloseWindow(int window) { TestingPush(ActionKind::Close, window); }
-void UserResizeWindow(int window, int w, int h) { TestingPush(ActionKind::Resize, window, w, h); }
-void UserMoveWindow(int window, int x, int y) { TestingPush(ActionKind::Move, window, x, y); }
-void UserMinimize(int window) { TestingPush(ActionKind::Minimize, window); }
-void UserMaximize(int window) { TestingPush(ActionKind::Maximize, window); }
-void ChangeScreenSize(int w, int h) { TestingPush(ActionKind::ScreenSize, 0, w, h); }
-void UserRestore(int window) { TestingPush(ActionKind::Restore, window); }
-void UserActivate(int window) { TestingPush(ActionKind::Activate, window); }
-
-void UserClickTray(int tray, EventType type) {
-    TestingPush(ActionKind::ClickTray, tray, 0, 0, TestingSingleOf(type));
-    if (TestingIsDouble(type)) TestingPush(ActionKind::ClickTray, tray, 0, 0, type);
-}
-
-void ArriveRegisteredMessage(int window, uint32_t message) {
-    TestingPush(ActionKind::Registered, window, 0, 0, EventType::None, message);
 }
 
 size_t PendingUserActions() {
@@ -205,8 +148,8 @@ bool DirListSortForTest(int list, int& column, bool& descending) {
     Guard guard(M().lock);
     Gadget* g = FindGadgetOfKind(list, GadgetKind::DirList);
     if (!g) return false;
-    column = g->sortColumn;
-    descending = g->sortDescending;
+    column = DirListSortColumn(g->dirList);
+    descending = g->dirList.sortDescending;
     return true;
 }
 
@@ -239,6 +182,17 @@ std::vector<MenuEntryForTest> MenuEntriesForTest(int window) {
     for (const MenuEntry& e : w->menu)
         out.push_back(MenuEntryForTest{e.menu, e.id, e.text, e.isMenu, e.rule, e.checked, e.enabled});
     return out;
+}
+
+void FailTrayAddsForTest(int count) {
+    Guard guard(M().lock);
+    M().trayAddFailures = count;
+}
+
+bool TrayIconShownForTest(int tray) {
+    Guard guard(M().lock);
+    auto it = M().trays.find(tray);
+    return it != M().trays.end() && it->second.shown;
 }
 
 bool TrayIconForTest(int tray, int& window, int& icon, std::wstring& tip) {

@@ -31,6 +31,7 @@ static Gadget* WidgetsCreate(int id, int parent, Box box, GadgetKind kind, uint3
     g.box = box;
     g.flags = flags;
     g.font = M().defaultFont;
+    RememberGiven(g);
     return &g;
 }
 
@@ -163,10 +164,11 @@ bool CreateDirList(int id, int parent, Box box, const std::wstring& dir, uint32_
     Guard guard(M().lock);
     Gadget* g = WidgetsCreate(id, parent, box, GadgetKind::DirList, flags);
     if (!g) return false;
-    g->columns = {{DirListColumnTitle(ShellColumn::Name), 100, DirColumn::Name},
-                  {DirListColumnTitle(ShellColumn::Size), 100, DirColumn::Size},
-                  {DirListColumnTitle(ShellColumn::Type), 100, DirColumn::Type},
-                  {DirListColumnTitle(ShellColumn::Modified), 100, DirColumn::Modified}};
+    g->columns = {{DirListColumnTitle(ShellColumn::Name), 100},
+                  {DirListColumnTitle(ShellColumn::Size), 100},
+                  {DirListColumnTitle(ShellColumn::Type), 100},
+                  {DirListColumnTitle(ShellColumn::Modified), 100}};
+    g->dirList.flags = flags;
     g->text = dir;
     FillDirList(*g);
     return true;
@@ -355,6 +357,7 @@ void ResizeGadget(int id, int x, int y, int w, int h) {
     if (!g) return;
     const Box old = g->box;
     g->box = KeepMerge(g->box, x, y, w, h);
+    RememberGiven(*g);
     if (g->kind == GadgetKind::Splitter) {
         if (g->flags & kSplitSecondFixed) {
             const bool sideBySide = (g->flags & kSplitSideBySide) != 0;

@@ -34,6 +34,8 @@ bool OpenWindow(int id, const std::wstring& title, Box box, uint32_t flags, int 
     }
     w.normalBox = w.box;
     w.shown = (flags & kWinHidden) == 0;
+    w.dpi = NewWindowDpi();
+    KeepOnScreen(w);
     M().windows[id] = w;
     if (w.shown) M().foreground = id;
     return true;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/common/lock_retry.h"
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
@@ -39,10 +40,8 @@ static int FsRenameNoReplace(const std::string& from, const std::string& to) {
     return errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EXDEV ? -1 : 0;
 }
 
-bool MoveEntry(const std::wstring& from, const std::wstring& to) {
-    if (FaultHit(FaultOp::Move)) return false;
-    std::string a, b;
-    if (!ToHostEntry(from, a) || !ToHostEntry(to, b)) return false;
+// The rename of MoveEntry on host paths, one attempt.
+static bool FsMoveEntry(const std::string& a, const std::string& b) {
     struct stat st;
     // MoveFileW never replaces; a target differing only in case is another
     // name on this file system, which is as close as a host can get.
@@ -67,11 +66,21 @@ bool MoveEntry(const std::wstring& from, const std::wstring& to) {
     return true;
 }
 
+bool MoveEntry(const std::wstring& from, const std::wstring& to) {
+    return RetryWhileLocked(FaultOp::Move, [&] {
+        std::string a, b;
+        return ToHostEntry(from, a) && ToHostEntry(to, b) && FsMoveEntry(a, b);
+    });
+}
+
 bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
-    if (FaultHit(FaultOp::Rename)) return false;
-    std::string a, b;
-    if (!ToHostEntry(from, a) || !ToHostEntry(to, b)) return false;
-    return RenameReplacing(a, b);
+    return RetryWhileLocked(
+        FaultOp::Rename,
+        [&] {
+            std::string a, b;
+            return ToHostEntry(from, a) && ToHostEntry(to, b) && RenameReplacing(a, b);
+        },
+        [&](uint32_t code) { return RefusedForGood(code, to, kAttrReadOnly | kAttrDirectory); });
 }
 
 namespace posix {
@@ -101,36 +110,42 @@ bool RenameReplacing(const std::string& a, const std::string& b) {
 }  // namespace posix
 
 bool DeleteFileAt(const std::wstring& path) {
-    if (FaultHit(FaultOp::Delete)) return false;
     std::string host;
-    if (!ToHostEntry(path, host)) return false;
-    struct stat st;
-    if (lstat(host.c_str(), &st) != 0) return FailErrno();
-    // DeleteFileW refuses directories and read-only files.
-    if (S_ISDIR(st.st_mode) || FsIsReadOnly(st)) return Fail(kErrAccessDenied);
-    if (unlink(host.c_str()) != 0) return FailErrno();
-    ForgetExtraAttributes(host);
-    return true;
+    const bool ok = RetryWhileLocked(
+        FaultOp::Delete,
+        [&] {
+            struct stat st;
+            if (!ToHostEntry(path, host)) return false;
+            if (lstat(host.c_str(), &st) != 0) return FailErrno();
+            // DeleteFileW refuses directories and read-only files.
+            if (S_ISDIR(st.st_mode) || FsIsReadOnly(st)) return Fail(kErrAccessDenied);
+            return unlink(host.c_str()) == 0 || FailErrno();
+        },
+        [&](uint32_t code) { return RefusedForGood(code, path, kAttrReadOnly | kAttrDirectory); });
+    if (ok) ForgetExtraAttributes(host);
+    return ok;
 }
 
 bool RemoveDir(const std::wstring& path) {
-    if (FaultHit(FaultOp::RemoveDir)) return false;
     std::string host;
-    if (!ToHostEntry(path, host)) return false;
-    struct stat st;
-    if (lstat(host.c_str(), &st) != 0) return FailErrno();
-    // A link to a directory is removed as the link, like a junction.
-    if (S_ISLNK(st.st_mode) ? unlink(host.c_str()) != 0 : rmdir(host.c_str()) != 0) return FailErrno();
-    ForgetExtraAttributes(host);
-    return true;
+    const bool ok = RetryWhileLocked(FaultOp::RemoveDir, [&] {
+        struct stat st;
+        if (!ToHostEntry(path, host)) return false;
+        if (lstat(host.c_str(), &st) != 0) return FailErrno();
+        // A link to a directory is removed as the link, like a junction.
+        return (S_ISLNK(st.st_mode) ? unlink(host.c_str()) : rmdir(host.c_str())) == 0 || FailErrno();
+    });
+    if (ok) ForgetExtraAttributes(host);
+    return ok;
 }
 
+// Children first, then the entry itself, as the Win32 twin counts them:
+// each removal is one counted call.
 static bool FsRemoveTreeHost(const std::string& host) {
-    if (FaultHit(FaultOp::RemoveDir)) return false;
     struct stat st;
     if (lstat(host.c_str(), &st) != 0) return FailErrno();
-    bool ok = true;
-    if (S_ISDIR(st.st_mode)) {
+    const bool isDir = S_ISDIR(st.st_mode);
+    if (isDir) {
         DIR* handle = opendir(host.c_str());
         if (!handle) return FailErrno();
         std::vector<std::string> names;
@@ -139,11 +154,13 @@ static bool FsRemoveTreeHost(const std::string& host) {
             if (name != "." && name != "..") names.push_back(name);
         }
         closedir(handle);
-        for (const std::string& name : names) ok = FsRemoveTreeHost(host + "/" + name) && ok;
-        if (ok && rmdir(host.c_str()) != 0) ok = FailErrno();
-    } else if (unlink(host.c_str()) != 0) {  // files and links alike; a link is never followed
-        ok = FailErrno();
+        bool all = true;
+        for (const std::string& name : names) all = FsRemoveTreeHost(host + "/" + name) && all;
+        if (!all) return false;
     }
+    // Files and links alike are unlinked; a link is never followed.
+    const bool ok = RetryWhileLocked(
+        FaultOp::RemoveDir, [&] { return (isDir ? rmdir(host.c_str()) : unlink(host.c_str())) == 0 || FailErrno(); });
     if (ok) ForgetExtraAttributes(host);
     return ok;
 }
@@ -166,8 +183,7 @@ bool RemoveForGood(const std::wstring& path) {
     // The host unlinks read-only files as they are; Windows needs the bit
     // cleared first, and that step can fail there, so it counts here too.
     if ((attributes & kAttrReadOnly) && FaultHit(FaultOp::SetAttributes)) return false;
-    if (FaultHit(FaultOp::Delete)) return false;
-    if (unlink(host.c_str()) != 0) return FailErrno();
+    if (!RetryWhileLocked(FaultOp::Delete, [&] { return unlink(host.c_str()) == 0 || FailErrno(); })) return false;
     ForgetExtraAttributes(host);
     return true;
 }

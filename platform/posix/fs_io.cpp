@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/common/lock_retry.h"
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
@@ -39,6 +40,22 @@ static bool FsWriteAll(int fd, const char* data, size_t size) {
         size -= static_cast<size_t>(done);
     }
     return true;
+}
+
+// The host directory `path` lies in.
+static std::string FsDirOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// The new name of a file reaches the disk with its directory, as
+// MOVEFILE_WRITE_THROUGH makes Windows write a rename through. A failure
+// here is no failed copy: the data are on the disk and in place already,
+// and at worst a crash forgets the name and the next run copies again.
+static void FsSyncDirOf(const std::string& path) {
+    if (FlushSkippedForTest()) return;
+    FsFd dir{open(FsDirOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (dir.fd >= 0) fsync(dir.fd);
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
@@ -91,16 +108,14 @@ bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
             return Fail(code);
         }
     }
-    if (FaultHit(FaultOp::Rename)) {
+    if (!RetryWhileLocked(
+            FaultOp::Rename, [&] { return rename(temp.c_str(), host.c_str()) == 0 || FailErrno(); },
+            [&](uint32_t code) { return RefusedForGood(code, path, kAttrReadOnly | kAttrDirectory); })) {
         uint32_t code = LastError();
         unlink(temp.c_str());
         return Fail(code);
     }
-    if (rename(temp.c_str(), host.c_str()) != 0) {
-        uint32_t code = ErrnoToWin(errno);
-        unlink(temp.c_str());
-        return Fail(code);
-    }
+    FsSyncDirOf(host);
     ForgetExtraAttributes(host);
     return true;
 }
@@ -175,14 +190,27 @@ static bool FsOpenSource(const std::string& from, FsFd& in, struct stat& st) {
     return true;
 }
 
+// The same as one counted Copy of the mirror, opened again while another
+// program holds the source (a directory is refused for good). `src` gets
+// the host path.
+static bool FsOpenCopySource(const std::wstring& from, std::string& src, FsFd& in, struct stat& st) {
+    return RetryWhileLocked(
+        FaultOp::Copy,
+        [&] {
+            FsFd fresh;
+            if (!ToHost(from, src) || !FsOpenSource(src, fresh, st)) return false;
+            std::swap(in.fd, fresh.fd);
+            return true;
+        },
+        [&](uint32_t code) { return RefusedForGood(code, from, kAttrDirectory); });
+}
+
 bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
                               bool failIfExists) {
-    if (FaultHit(FaultOp::Copy)) return false;
     std::string src, dst;
-    if (!ToHost(from, src) || !ToHost(to, dst)) return false;
     FsFd in;
     struct stat st;
-    if (!FsOpenSource(src, in, st)) return false;
+    if (!FsOpenCopySource(from, src, in, st) || !ToHost(to, dst)) return false;
     // The target is nearly always a fresh name: create it exclusively, and
     // look at an existing file only when there is one.
     FsFd out{open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)};
@@ -220,9 +248,7 @@ static int FsOpenUnnamed(const std::string& path) {
         errno = EOPNOTSUPP;
         return -1;
     }
-    const size_t slash = path.rfind('/');
-    const std::string dir = slash == 0 ? std::string("/") : path.substr(0, slash);
-    return open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    return open(FsDirOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
 }
 
 static bool FsLinkUnnamed(int fd, const std::string& name) {
@@ -266,6 +292,26 @@ static uint32_t FsPlaceCopy(int fd, std::string& temp, const std::wstring& to, c
     return 0;
 }
 
+// FsPlaceCopy as one counted Rename, again while another program holds the
+// target (one that is read-only or a directory is refused for good); once
+// placed, the directory is flushed with the new name.
+static bool FsPlaceRetrying(int fd, std::string& temp, const std::wstring& to, const std::string& dst) {
+    const bool placed = RetryWhileLocked(
+        FaultOp::Rename,
+        [&] {
+            const uint32_t code = FsPlaceCopy(fd, temp, to, dst);
+            return code == 0 || Fail(code);
+        },
+        [&](uint32_t code) { return RefusedForGood(code, to, kAttrReadOnly | kAttrDirectory); });
+    if (placed) FsSyncDirOf(dst);
+    return placed;
+}
+
+// The copy's data and date are on the disk before any name points at them:
+// otherwise a power cut can leave the name, size and date over blocks never
+// written, a file the size-and-date rule never copies again.
+static bool FsFlushCopy(int fd) { return FlushSkippedForTest() || fsync(fd) == 0 || FailErrno(); }
+
 static void FsPlacedAttributes(const std::string& src, const std::string& dst, bool reset) {
     if (reset)
         ForgetExtraAttributes(dst);
@@ -277,12 +323,10 @@ static void FsPlacedAttributes(const std::string& src, const std::string& dst, b
 // behind when it breaks off.
 bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
                        bool archiveOnly) {
-    if (FaultHit(FaultOp::Copy)) return false;
     std::string src, dst, temp;
-    if (!ToHost(from, src) || !ToHost(to, dst)) return false;
     FsFd in;
     struct stat st;
-    if (!FsOpenSource(src, in, st)) return false;
+    if (!FsOpenCopySource(from, src, in, st) || !ToHost(to, dst)) return false;
     FsFd out{FsOpenUnnamed(dst)};
     if (out.fd < 0 && errno != ENOENT && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return FailErrno();
     if (out.fd < 0 && errno != ENOENT) {
@@ -299,8 +343,8 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
     if (uint32_t code = FsCopyContent(in.fd, out.fd, static_cast<uint64_t>(st.st_size), progress)) return abandon(code);
     const bool reset = archiveOnly && !FaultHit(FaultOp::SetAttributes);
     if (uint32_t code = FsFinishCopy(out.fd, st, reset)) return abandon(code);
-    if (FaultHit(FaultOp::Rename)) return abandon(LastError());
-    if (uint32_t code = FsPlaceCopy(out.fd, temp, to, dst)) return abandon(code);
+    if (!RetryWhileLocked(FaultOp::Flush, [&] { return FsFlushCopy(out.fd); })) return abandon(LastError());
+    if (!FsPlaceRetrying(out.fd, temp, to, dst)) return abandon(LastError());
     FsPlacedAttributes(src, dst, reset);
     return true;
 }
@@ -326,6 +370,8 @@ bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveO
     if (uint32_t code = FsCopyContent(in.fd, out.fd, static_cast<uint64_t>(st.st_size), nullptr, &copied))
         return Fail(code);
     if (uint32_t code = FsFinishCopy(out.fd, st, archiveOnly)) return Fail(code);
+    // Here on the writer's thread, the flush costs the run's thread nothing.
+    if (!FsFlushCopy(out.fd)) return false;
     copy.file = out.fd;
     out.fd = -1;
     copy.total = static_cast<uint64_t>(st.st_size);
@@ -339,10 +385,10 @@ bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to) {
     FsFd out{static_cast<int>(copy.file)};
     copy.file = -1;
     if (out.fd < 0) return Fail(kErrInvalidParameter);
-    if (FaultHit(FaultOp::Rename)) return false;
     std::string src, dst, temp;
     if (!ToHost(copy.from, src) || !ToHost(to, dst)) return false;
-    if (uint32_t code = FsPlaceCopy(out.fd, temp, to, dst)) {
+    if (!FsPlaceRetrying(out.fd, temp, to, dst)) {
+        const uint32_t code = LastError();
         if (!temp.empty()) unlink(temp.c_str());
         return Fail(code);
     }

@@ -128,9 +128,12 @@ uint32_t ErrnoToWin(int err) {
             return kErrPathNotFound;
         case EACCES:
         case EPERM:
-        case EROFS:
         case EISDIR:
             return kErrAccessDenied;
+        case EROFS:  // as Windows answers for a write-protected medium
+            return kErrWriteProtect;
+        case EXDEV:
+            return kErrNotSameDevice;
         case ENOMEM:
             return kErrNotEnoughMemory;
         case EEXIST:

@@ -26,6 +26,10 @@ struct Tables {
     // by host path; read-only lives in the permission bits.
     std::map<std::string, uint32_t> extraAttributes;
     bool namedTempCopies = false;  // never a copy without a name
+    bool errorBoxesOff = false;    // SuppressErrorBoxes was called
+    // HoldSystemAwake's state; Windows starts a thread with ES_CONTINUOUS
+    // clear, which this twin answers as "continuous, nothing required".
+    uint32_t awakeState = 0x80000000u;
 };
 
 Tables& T();

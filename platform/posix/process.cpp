@@ -1,6 +1,7 @@
 // Named mutexes exist only inside this process here: enough for the tests of
 // the single-instance guard, which mark a name as held by "another process".
 #include "platform/process.h"
+#include "platform/posix/host.h"
 
 #include <mutex>
 #include <set>
@@ -20,6 +21,10 @@ bool CreateInstanceMutex(const std::wstring& name, bool& alreadyExists) {
 }
 
 void SleepMilliseconds(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+void SuppressErrorBoxes() { posix::T().errorBoxesOff = true; }
+
+bool ErrorBoxesSuppressed() { return posix::T().errorBoxesOff; }
 
 void SetForeignMutexForTest(const std::wstring& name) {
     std::lock_guard<std::mutex> guard(g_lock);

@@ -42,6 +42,10 @@ bool SetNamedTempCopiesForTest(bool on) {
     return true;
 }
 
+bool HoldFileForTest(const std::wstring&) { return false; }
+void ReleaseHeldFilesForTest() {}
+uint32_t AwakeStateForTest() { return T().awakeState; }
+
 void ResetTestTables() {
     ResetTables();
     ResetShutdownForTest();

@@ -2,6 +2,7 @@
 // used inside the archive folder.
 #include <windows.h>
 
+#include "platform/common/lock_retry.h"
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
@@ -42,26 +43,42 @@ bool CreateDir(const std::wstring& path) {
 }
 
 bool MoveEntry(const std::wstring& from, const std::wstring& to) {
-    if (FaultHit(FaultOp::Move)) return false;
+    const std::wstring source = LiteralEntry(from), target = LiteralEntry(to);
     // MoveFileW never replaces an existing target (ALREADY_EXISTS).
-    return MoveFileW(LiteralEntry(from).c_str(), LiteralEntry(to).c_str()) != 0;
+    return RetryWhileLocked(FaultOp::Move, [&] { return MoveFileW(source.c_str(), target.c_str()) != 0; });
 }
 
+// DeleteFileW and a replacing MoveFileExW refuse a read-only file or a
+// directory with ERROR_ACCESS_DENIED, and no wait changes that.
+static bool ChangeRefusesForGood(uint32_t code, const std::wstring& path) {
+    return RefusedForGood(code, path, kAttrReadOnly | kAttrDirectory);
+}
+
+// WRITE_THROUGH: the rename itself is on the disk before the call returns.
+// For a rename on the same volume it writes nothing of the file's data:
+// CopyFileIntoPlace flushes those before (fs_io.cpp).
 bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
-    if (FaultHit(FaultOp::Rename)) return false;
-    // WRITE_THROUGH: the rename is on disk before we report the copy done.
-    return MoveFileExW(Literal(from).c_str(), Literal(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    const std::wstring source = Literal(from), target = Literal(to);
+    return RetryWhileLocked(
+        FaultOp::Rename,
+        [&] {
+            return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        },
+        [&](uint32_t code) { return ChangeRefusesForGood(code, to); });
 }
 
 bool DeleteFileAt(const std::wstring& path) {
-    if (FaultHit(FaultOp::Delete)) return false;
-    return DeleteFileW(Literal(path).c_str()) != 0;
+    const std::wstring literal = Literal(path);
+    return RetryWhileLocked(
+        FaultOp::Delete, [&] { return DeleteFileW(literal.c_str()) != 0; },
+        [&](uint32_t code) { return ChangeRefusesForGood(code, path); });
 }
 
 bool RemoveDir(const std::wstring& path) {
-    if (FaultHit(FaultOp::RemoveDir)) return false;
-    return RemoveDirectoryW(LiteralEntry(path).c_str()) != 0;
+    const std::wstring literal = LiteralEntry(path);
+    return RetryWhileLocked(
+        FaultOp::RemoveDir, [&] { return RemoveDirectoryW(literal.c_str()) != 0; },
+        [&](uint32_t code) { return RefusedForGood(code, path, kAttrReadOnly); });
 }
 
 // Read-only files and directories refuse DeleteFileW / RemoveDirectoryW with
@@ -100,9 +117,8 @@ static bool TreeRemoveEntry(const std::wstring& path, DWORD attributes) {
     // A junction or symbolic link is removed as the link itself and never
     // entered: what it points to may lie outside the tree, even on another disk.
     if (isDir && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !TreeRemoveChildren(path)) return false;
-    if (FaultHit(FaultOp::RemoveDir)) return false;
-    if (isDir) return RemoveDirectoryW(path.c_str()) != 0;
-    return DeleteFileW(path.c_str()) != 0;
+    return RetryWhileLocked(FaultOp::RemoveDir,
+                            [&] { return (isDir ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str())) != 0; });
 }
 
 // The tree is walked in the literal form: names below it are appended as
@@ -125,8 +141,7 @@ bool RemoveForGood(const std::wstring& path) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return TreeRemoveEntry(literal, attributes);
     if ((attributes & FILE_ATTRIBUTE_READONLY) && FaultHit(FaultOp::SetAttributes)) return false;
     TreeClearReadOnly(literal, attributes);
-    if (FaultHit(FaultOp::Delete)) return false;
-    return DeleteFileW(literal.c_str()) != 0;
+    return RetryWhileLocked(FaultOp::Delete, [&] { return DeleteFileW(literal.c_str()) != 0; });
 }
 
 }  // namespace plat

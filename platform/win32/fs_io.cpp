@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/common/lock_retry.h"
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
@@ -103,11 +104,9 @@ bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
     HANDLE closing = file;
     file = INVALID_HANDLE_VALUE;
     if (!CloseHandle(closing)) return WriteFail(file, temp);
-    if (FaultHit(FaultOp::Rename)) return WriteFail(file, temp);
-    // A read-only or locked target makes the rename fail; the old file then
-    // stays as it was.
-    if (!MoveFileExW(temp.c_str(), win32::Literal(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return WriteFail(file, temp);
+    // A read-only target, or one that stays locked, makes the rename fail;
+    // the old file then stays as it was.
+    if (!MoveReplacing(path + kTempSuffix, path)) return WriteFail(file, temp);
     return true;
 }
 
@@ -115,12 +114,14 @@ namespace {
 struct CopyCall {
     const CopyProgress* progress;
     bool cancelled = false;
+    uint64_t copied = 0;  // as far as the progress routine saw
 };
 }  // namespace
 
 static DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER copied, LARGE_INTEGER, LARGE_INTEGER,
                                           DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
     CopyCall* call = static_cast<CopyCall*>(data);
+    call->copied = static_cast<uint64_t>(copied.QuadPart);
     if ((*call->progress)(static_cast<uint64_t>(total.QuadPart), static_cast<uint64_t>(copied.QuadPart)))
         return PROGRESS_CONTINUE;
     call->cancelled = true;
@@ -141,12 +142,20 @@ static void RemoveTempCopy(const std::wstring& tempCopy) {
 
 bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
                               bool failIfExists) {
-    if (FaultHit(FaultOp::Copy)) return false;
     CopyCall call{&progress};
     LPPROGRESS_ROUTINE routine = progress ? CopyProgressRoutine : nullptr;
     DWORD flags = failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0;
-    const std::wstring target = win32::Literal(to);
-    if (CopyFileExW(win32::Literal(from).c_str(), target.c_str(), routine, &call, nullptr, flags)) return true;
+    const std::wstring source = win32::Literal(from), target = win32::Literal(to);
+    // Only a copy that failed before its first byte is tried again: another
+    // program held the source or the target as it was opened. A read-only
+    // or directory target and a directory source are refused for good.
+    const bool ok = RetryWhileLocked(
+        FaultOp::Copy, [&] { return CopyFileExW(source.c_str(), target.c_str(), routine, &call, nullptr, flags) != 0; },
+        [&](uint32_t code) {
+            return call.copied > 0 || RefusedForGood(code, to, kAttrReadOnly | kAttrDirectory) ||
+                   RefusedForGood(code, from, kAttrDirectory);
+        });
+    if (ok) return true;
     if (!call.cancelled) return false;
     // Cancelled: the target was ours (an existing one under failIfExists
     // stops the copy before the first call-back). Some redirectors leave
@@ -170,6 +179,43 @@ static void ResetToArchiveOnly(const std::wstring& tempCopy) {
     (void)SetAttributes(tempCopy, FILE_ATTRIBUTE_ARCHIVE);
 }
 
+// FlushFileBuffers needs a handle with write access; sharing everything,
+// the open does not fail because a scanner already reads the copy.
+static bool FlushOpened(const std::wstring& literal) {
+    HANDLE file = CreateFileW(literal.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const BOOL ok = FlushFileBuffers(file);
+    win32::KeepError keep;
+    CloseHandle(file);
+    return ok != 0;
+}
+
+// CopyFileExW leaves the copy's data in the cache, and renaming it on the
+// same volume writes none of them, MOVEFILE_WRITE_THROUGH or not: without
+// the flush a power cut, or a USB disk pulled while Windows still caches,
+// can leave the name, size and date over blocks never written, a file the
+// size-and-date rule never copies again. A copy that keeps its source's
+// read-only bit refuses the write access: the bit is lifted for the flush.
+static bool FlushCopy(const std::wstring& tempCopy) {
+    const std::wstring temp = win32::Literal(tempCopy);
+    return RetryWhileLocked(FaultOp::Flush, [&] {
+        if (FlushSkippedForTest() || FlushOpened(temp)) return true;
+        if (::GetLastError() != ERROR_ACCESS_DENIED) return false;
+        const DWORD attributes = GetFileAttributesW(temp.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) {
+            ::SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        const DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
+        if (!SetFileAttributesW(temp.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) return false;
+        const bool flushed = FlushOpened(temp);
+        win32::KeepError keep;
+        SetFileAttributesW(temp.c_str(), attributes);
+        return flushed;
+    });
+}
+
 // CopyFileExW writes under the name it is given and deletes a partial copy
 // only where it can, so the copy gets a temporary name beside its target and
 // is renamed over it when complete. The temporary name is normally free (the
@@ -186,7 +232,7 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
     }
     if (ok) {
         if (archiveOnly) ResetToArchiveOnly(temp);
-        ok = MoveReplacing(temp, to);
+        ok = FlushCopy(temp) && MoveReplacing(temp, to);
     }
     if (ok) return true;
     // A failed copy normally takes its partial file with it; make sure, and

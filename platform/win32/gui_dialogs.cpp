@@ -9,8 +9,8 @@ namespace plat::wgui {
 // Our window in front owns the box; without one the box is task-modal, so
 // none of our other windows takes input meanwhile.
 static HWND DialogOwner() {
-    HWND fg = GetForegroundWindow();
-    return FindWindowRec(IdOfHwnd(fg)) ? fg : nullptr;
+    const int id = GetForeground();
+    return id ? HwndOf(id) : nullptr;
 }
 
 namespace {
@@ -88,8 +88,11 @@ bool InputBox(const std::wstring& title, const std::wstring& prompt, const std::
         if (!registered) return false;
     }
     HWND owner = DialogOwner();
+    // Laid out for 96 DPI and scaled to the owner's (or the system's).
+    const int dpi = owner ? WindowDpiOf(owner) : SystemDpi();
+    auto px = [dpi](int units) { return MulDiv(units, dpi, 96); };
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    RECT r = {0, 0, 380, 130};
+    RECT r = {0, 0, px(380), px(130)};
     AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
     const int w = r.right - r.left, h = r.bottom - r.top;
     RECT area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -100,10 +103,10 @@ bool InputBox(const std::wstring& title, const std::wstring& prompt, const std::
     if (!box) return false;
     InputState st;
     SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&st));
-    HFONT font = FontHandle(DefaultFont());
+    HFONT font = FontHandle(DefaultFont(), dpi);
     auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD s, DWORD ex, int cx, int cy, int cw, int ch,
                      int id) {
-        HWND c = CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | s, cx, cy, cw, ch, box,
+        HWND c = CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | s, px(cx), px(cy), px(cw), px(ch), box,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
         SendMessageW(c, WM_SETFONT, WPARAM(font), FALSE);
         return c;

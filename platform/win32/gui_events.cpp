@@ -4,14 +4,37 @@
 
 namespace plat::wgui {
 
+// A text field edits with the plain keys (Ins toggles overwriting, Del
+// deletes): while one of ours has the focus, only shortcuts with Ctrl or Alt
+// are the window's.
+static bool EventsKeyForField(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    HWND focus = GetFocus();
+    const GadgetRec* g = FindGadget(IdOfHwnd(focus));
+    // A spin's focus is on its edit child, which is the gadget's own window.
+    return g && (g->kind == Kind::Edit || g->kind == Kind::Editor || g->kind == Kind::Spin);
+}
+
 // The accelerators belong to the top-level window that holds the focus or
 // the message's target, whichever gadget it is.
 static bool EventsTranslateAccelerator(MSG& msg) {
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
-    if (!msg.hwnd) return false;
+    if (!msg.hwnd || EventsKeyForField(msg)) return false;
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     WindowRec* w = FindWindowRec(IdOfHwnd(root));
     return w && w->accelTable && TranslateAcceleratorW(root, w->accelTable, &msg);
+}
+
+// A dialog takes every message through IsDialogMessageW (Enter, Escape,
+// Tab, Alt with a letter); other windows of ours only Tab, so that Enter
+// stays a key of the list or field that has the focus.
+static bool EventsDialogKey(MSG& msg) {
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    WindowRec* w = root ? FindWindowRec(IdOfHwnd(root)) : nullptr;
+    if (!w) return false;
+    if (!w->dialogKeys && !(msg.message == WM_KEYDOWN && msg.wParam == VK_TAB)) return false;
+    return IsDialogMessageW(root, &msg) != FALSE;
 }
 
 static void EventsPump() {
@@ -21,12 +44,7 @@ static void EventsPump() {
             PostQuitMessage(int(msg.wParam));
             return;
         }
-        if (EventsTranslateAccelerator(msg)) continue;
-        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        // Tab and arrow keys between the gadgets, as in a dialog.
-        if (root && FindWindowRec(IdOfHwnd(root)) && msg.message == WM_KEYDOWN && msg.wParam == VK_TAB &&
-            IsDialogMessageW(root, &msg))
-            continue;
+        if (EventsTranslateAccelerator(msg) || EventsDialogKey(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

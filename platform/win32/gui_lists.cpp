@@ -34,6 +34,21 @@ void ListSyncCurrent(int id, bool report) {
     PushEvent(e);
 }
 
+// A click on another row deselects the old row and then selects the new
+// one, each with an LVN_ITEMCHANGED. The program hears of the new current
+// row once: a Change to "no row" still waiting at the queue's end stands
+// for the row selected right after it.
+static void ListSelectionChanged(GadgetRec& g, int id) {
+    const auto& q = EventQueue();
+    const bool afterDeselect = g.current == -1 && !q.empty() && q.back().kind == EventKind::Gadget &&
+                               q.back().id == id && q.back().type == EventType::Change;
+    const int now = ListSelected(g);
+    if (afterDeselect && now >= 0)
+        g.current = now;
+    else
+        ListSyncCurrent(id, true);
+}
+
 static void ListPushEvent(const GadgetRec& g, int id, EventType type) {
     GuiEvent e;
     e.kind = EventKind::Gadget;
@@ -63,7 +78,7 @@ bool HandleNotify(HWND, LPARAM lp, LRESULT& result) {
             if (IsQuiet()) return true;
             const NMLISTVIEW* nm = reinterpret_cast<const NMLISTVIEW*>(lp);
             if (!(nm->uChanged & LVIF_STATE)) return true;
-            if ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED) ListSyncCurrent(id, true);
+            if ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED) ListSelectionChanged(*g, id);
             // A tick. Rows are inserted only under Quiet, so a state image
             // that changes here is the user's click on the box.
             if ((nm->uOldState ^ nm->uNewState) & LVIS_STATEIMAGEMASK) {
@@ -96,7 +111,7 @@ bool HandleNotify(HWND, LPARAM lp, LRESULT& result) {
             // The second click selects nothing: a directory list enters the
             // row the first one selected, none if the list was filled anew.
             ListPushEvent(*g, id, EventType::LeftDoubleClick);
-            if (g->kind == Kind::DirList) DirListEnter(id, ListSelected(*g));
+            if (g->kind == Kind::DirList) DirListDoubleClick(id);
             return true;
         }
         case NM_RDBLCLK:
@@ -141,6 +156,14 @@ HWND MakeListView(int id, int parent, Box box, uint32_t flags) {
     return hwnd;
 }
 
+void ListSetText(HWND hwnd, int row, int column, const std::wstring& text) {
+    LVITEMW item = {};
+    item.iSubItem = column;
+    std::wstring t = text;
+    item.pszText = t.data();
+    SendMessageW(hwnd, LVM_SETITEMTEXTW, WPARAM(row), LPARAM(&item));
+}
+
 bool ListAddColumn(HWND hwnd, int position, const std::wstring& title, int width) {
     return ListInsertColumn(hwnd, position, title, width);
 }
@@ -159,24 +182,39 @@ bool AddListColumn(int id, int position, const std::wstring& title, int width) {
     if (!g) return false;
     Quiet quiet;
     if (g->kind != Kind::DirList) return ListInsertColumn(g->hwnd, position, title, width);
-    // The name stays first; further columns go where the program asks, and
-    // the built-in cells follow their columns by role.
-    const int count = int(g->columnRoles.size());
-    if (position < 1 || position > count) position = count;
-    if (!ListInsertColumn(g->hwnd, position, title, width)) return false;
-    g->columnRoles.insert(g->columnRoles.begin() + position, -1);
+    // The model says where the column goes; the cells follow their columns.
+    position = DirListInsertColumn(g->dirList, position);
+    if (!ListInsertColumn(g->hwnd, position, title, width)) {
+        DirListRemoveColumn(g->dirList, position);
+        return false;
+    }
     DirListRefill(*g);
     return true;
+}
+
+// Column zero holds the items' own texts, which LVM_DELETECOLUMN leaves in
+// place ("column zero cannot be deleted", says the list view's reference):
+// the second column's texts, title and width move into it, and the second
+// column goes.
+static bool ListRemoveFirstColumn(GadgetRec& g, int id) {
+    if (GetListColumnCount(id) < 2) return SendMessageW(g.hwnd, LVM_DELETECOLUMN, 0, 0) != 0;
+    for (int row = 0, rows = ListRows(g); row < rows; ++row) ListSetText(g.hwnd, row, 0, GetListCell(id, row, 1));
+    std::wstring title = GetListColumnTitle(id, 1);
+    LVCOLUMNW col = {};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.pszText = title.data();
+    col.cx = GetListColumnWidth(id, 1);
+    SendMessageW(g.hwnd, LVM_SETCOLUMNW, 0, LPARAM(&col));
+    return SendMessageW(g.hwnd, LVM_DELETECOLUMN, 1, 0) != 0;
 }
 
 bool RemoveListColumn(int id, int position) {
     GadgetRec* g = ListRec(id);
     if (!g || position < 0 || position >= GetListColumnCount(id)) return false;
-    if (g->kind == Kind::DirList && g->columnRoles[size_t(position)] >= 0) return false;
+    if (g->kind == Kind::DirList && !DirListRemoveColumn(g->dirList, position)) return false;
     Quiet quiet;
-    if (SendMessageW(g->hwnd, LVM_DELETECOLUMN, WPARAM(position), 0) == 0) return false;
-    if (g->kind == Kind::DirList) g->columnRoles.erase(g->columnRoles.begin() + position);
-    return true;
+    if (position == 0) return ListRemoveFirstColumn(*g, id);
+    return SendMessageW(g->hwnd, LVM_DELETECOLUMN, WPARAM(position), 0) != 0;
 }
 
 int GetListColumnCount(int id) {
@@ -208,14 +246,6 @@ int GetListColumnWidth(int id, int column) {
     GadgetRec* g = ListRec(id);
     if (!g || column < 0 || column >= GetListColumnCount(id)) return 0;
     return int(SendMessageW(g->hwnd, LVM_GETCOLUMNWIDTH, WPARAM(column), 0));
-}
-
-static void ListSetText(HWND hwnd, int row, int column, const std::wstring& text) {
-    LVITEMW item = {};
-    item.iSubItem = column;
-    std::wstring t = text;
-    item.pszText = t.data();
-    SendMessageW(hwnd, LVM_SETITEMTEXTW, WPARAM(row), LPARAM(&item));
 }
 
 int AddListRow(int id, int position, const std::vector<std::wstring>& cells) {
@@ -265,6 +295,8 @@ void SetListCell(int id, int row, int column, const std::wstring& text) {
     if (!g || row < 0 || row >= ListRows(*g) || column < 0 || column >= GetListColumnCount(id)) return;
     Quiet quiet;
     ListSetText(g->hwnd, row, column, text);
+    // A directory list keeps the program's cells with their entries.
+    if (g->kind == Kind::DirList) DirListSetOwnCell(g->dirList, row, column, text);
 }
 
 std::wstring GetListCell(int id, int row, int column) {

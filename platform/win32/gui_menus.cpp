@@ -11,19 +11,51 @@ static HMENU MenuHolding(WindowRec& w, int itemId) {
     return m == w.menus.end() ? nullptr : m->second.handle;
 }
 
-static bool MenuItemEnabled(WindowRec& w, int itemId) {
-    HMENU menu = MenuHolding(w, itemId);
-    if (!menu) return false;
-    const UINT state = GetMenuState(menu, UINT(itemId), MF_BYCOMMAND);
+// A drop-down has no command id of its own: it is found by its position in
+// the menu that holds it.
+static bool MenuPopupEntry(WindowRec& w, int menuId, HMENU& holder, UINT& position) {
+    auto it = w.menus.find(menuId);
+    if (it == w.menus.end()) return false;
+    holder = w.bar;
+    if (it->second.parentMenu != 0) {
+        auto p = w.menus.find(it->second.parentMenu);
+        if (p == w.menus.end()) return false;
+        holder = p->second.handle;
+    }
+    for (int i = 0, n = GetMenuItemCount(holder); i < n; ++i) {
+        if (GetSubMenu(holder, i) != it->second.handle) continue;
+        position = UINT(i);
+        return true;
+    }
+    return false;
+}
+
+// An item or a drop-down, by its id.
+static bool MenuEntryEnabled(WindowRec& w, int id) {
+    HMENU holder = nullptr;
+    UINT position = 0, state = UINT(-1);
+    if (MenuPopupEntry(w, id, holder, position))
+        state = GetMenuState(holder, position, MF_BYPOSITION);
+    else if ((holder = MenuHolding(w, id)))
+        state = GetMenuState(holder, UINT(id), MF_BYCOMMAND);
     return state != UINT(-1) && !(state & (MF_DISABLED | MF_GRAYED));
 }
 
+bool MenuItemLive(WindowRec& w, int itemId) {
+    auto it = w.itemMenu.find(itemId);
+    if (it == w.itemMenu.end() || !MenuEntryEnabled(w, itemId)) return false;
+    for (int menu = it->second; menu != 0; menu = w.menus[menu].parentMenu)
+        if (!MenuEntryEnabled(w, menu)) return false;
+    return true;
+}
+
 // Chosen items and accelerators both arrive here; an accelerator whose item
-// is disabled, or one without an item, raises nothing.
+// is disabled, or stands in a disabled drop-down, or one without an item,
+// raises nothing.
 bool MenuCommand(int window, int item) {
     WindowRec* w = FindWindowRec(window);
     if (!w || item == 0) return false;
-    if (w->itemMenu.count(item) && !MenuItemEnabled(*w, item)) return true;
+    if (w->itemMenu.count(item) && !MenuItemLive(*w, item)) return true;
     bool known = w->itemMenu.count(item) != 0;
     for (const ACCEL& a : w->accels) known = known || a.cmd == item;
     if (!known) return false;
@@ -119,13 +151,20 @@ bool GetMenuItemChecked(int window, int itemId) {
 void SetMenuItemEnabled(int window, int itemId, bool enabled) {
     WindowRec* w = FindWindowRec(window);
     if (!w) return;
-    if (HMENU menu = MenuHolding(*w, itemId))
-        EnableMenuItem(menu, UINT(itemId), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    const UINT state = enabled ? MF_ENABLED : MF_GRAYED;
+    HMENU holder = nullptr;
+    UINT position = 0;
+    if (MenuPopupEntry(*w, itemId, holder, position)) {
+        EnableMenuItem(holder, position, MF_BYPOSITION | state);
+        if (holder == w->bar) DrawMenuBar(w->hwnd);
+    } else if (HMENU menu = MenuHolding(*w, itemId)) {
+        EnableMenuItem(menu, UINT(itemId), MF_BYCOMMAND | state);
+    }
 }
 
 bool GetMenuItemEnabled(int window, int itemId) {
     WindowRec* w = FindWindowRec(window);
-    return w && MenuItemEnabled(*w, itemId);
+    return w && MenuEntryEnabled(*w, itemId);
 }
 
 // The table is built anew with each shortcut; windows have only a handful.
@@ -146,6 +185,15 @@ bool AddShortcut(int window, int key, uint32_t modifiers, int itemId) {
     if (w->accelTable) DestroyAcceleratorTable(w->accelTable);
     w->accelTable = table;
     return true;
+}
+
+void SetDialogKeys(int window, int okButton, int cancelButton) {
+    WindowRec* w = FindWindowRec(window);
+    if (!w) return;
+    w->dialogKeys = true;
+    w->okButton = okButton;
+    w->cancelButton = cancelButton;
+    if (HWND ok = HwndOf(okButton)) SendMessageW(ok, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 }
 
 }  // namespace plat

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/dirlist_model.h"
 #include "platform/gui.h"
 
 namespace plat::wgui {
@@ -45,18 +46,6 @@ constexpr UINT kGuiApplyMessage = WM_APP + 1;  // wParam: gadget id; apply font/
 constexpr UINT kGuiTrayMessage = WM_APP + 2;   // wParam: tray id; lParam: mouse message
 constexpr UINT kGuiTrayApply = WM_APP + 3;     // wParam: tray id; re-read icon and tip
 
-struct DirRow {
-    std::wstring name;
-    bool folder = false;
-    bool drive = false;
-    bool parentEntry = false;
-    uint64_t size = 0;
-    int64_t modified = 0;
-    // The program's cells of the row, one per column (empty for the
-    // built-in ones), carried through a sort and shown again with the row.
-    std::vector<std::wstring> ownCells;
-};
-
 struct GadgetRec {
     HWND hwnd = nullptr;
     HWND buddy = nullptr;  // a spin's up-down control
@@ -67,24 +56,25 @@ struct GadgetRec {
     int minimum = 0, maximum = 0;
     int icon = 0;
     int spinValue = 0;
+    int order = 0;            // creation sequence, for the tests' listing
     int current = -1;         // list: the current row as last reported
     bool clickOnBox = false;  // list: the last NM_CLICK hit a row's check box
     Font font;
     uint32_t color = kColorDefault;
     std::wstring tip;
     std::vector<int> pages;  // panel: the page gadget of each tab
-    // Directory lists.
-    std::vector<DirRow> dirRows;
-    // What each column shows, in display order: 0 name, 1 size, 2 type,
-    // 3 date, -1 a column of the program's own.
-    std::vector<int> columnRoles;
-    int sortColumn = 0;  // the role sorted by
-    bool sortDescending = false;
+    // Directory lists: the rows the list view shows, kept by the shared
+    // model; the window text is its directory.
+    DirListModel dirList;
     // Splitters.
     int first = 0, second = 0, position = 0;
     int minFirst = 0, minSecond = 0;
     int dragOffset = -1;
     int length = 0;  // the size along the bar at the last layout
+    // The box the program last gave, at the window's DPI then: what a
+    // change of DPI scales from.
+    Box given;
+    int givenDpi = 0;
 };
 
 struct MenuRec {
@@ -107,13 +97,23 @@ struct WindowRec {
     // The client size and position last seen, so that a WM_SIZE or WM_MOVE
     // that changes nothing (Wine repeats them on showing) raises no event.
     int lastW = -1, lastH = -1, lastX = -32768, lastY = -32768;
+    // SetDialogKeys: every message of the window goes through
+    // IsDialogMessageW, which asks DM_GETDEFID for Enter and sends IDCANCEL
+    // for Escape.
+    bool dialogKeys = false;
+    int okButton = 0, cancelButton = 0;
+    int dpi = 96;  // the DPI the window is laid out for
 };
 
 struct TrayRec {
     int window = 0;
     int icon = 0;
     std::wstring tip;
+    bool shown = false;  // NIM_ADD succeeded: the icon is in the notification area
 };
+
+// The window timer that adds the icons the notification area refused.
+constexpr UINT_PTR kTrayRetryTimer = 0x7E57;
 
 std::recursive_mutex& GuiLock();
 std::map<int, WindowRec>& Windows();
@@ -147,13 +147,16 @@ struct Quiet {
 };
 bool IsQuiet();
 
+// The message Explorer broadcasts when it has made the taskbar anew.
+UINT TaskbarCreatedMessage();
 // Registers the window classes and the common controls at first use.
 bool EnsureGuiInit();
 extern const wchar_t kTopClass[];
 extern const wchar_t kContainerClass[];
 extern const wchar_t kSplitterClass[];
 
-HFONT FontHandle(const Font& font);
+// A font for a window of this DPI.
+HFONT FontHandle(const Font& font, int dpi);
 const Font& DefaultFont();
 HICON IconHandle(int icon, int size);
 
@@ -172,17 +175,36 @@ bool HandleCtlColor(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 void ApplyGadgetCells(int id);
 // A menu item chosen or its accelerator pressed in `window`.
 bool MenuCommand(int window, int item);
+// The item and every drop-down above it are enabled: the user can choose it.
+bool MenuItemLive(WindowRec& w, int itemId);
 void ApplyTray(int id);
+// Adds every icon of the window that is not in the notification area (all
+// of them, after "TaskbarCreated": Explorer has none then); a refusal arms
+// the retry timer, which ends once every icon is there.
+void AddMissingTrays(int window, bool taskbarCreated);
+
+// Display scaling (gui_dpi.cpp): the DPI of a window (GetDpiForWindow where
+// Windows has it), of the system, of one of our windows by id; the box the
+// program gave a gadget, kept for a change of DPI; the window's icons at its
+// DPI; WM_DPICHANGED.
+int WindowDpiOf(HWND hwnd);
+int SystemDpi();
+int WindowDpiById(int window);
+void RememberGivenBox(GadgetRec& g);
+void SetWindowIcons(const WindowRec& w);
+void OnDpiChanged(int window, int dpi, const RECT& suggested);
 
 // Lists and directory lists.
+// Lists the directory of the window text again, with no current row.
 void FillDirList(int id);
-void SortDirList(GadgetRec& g);
 void DirListColumnClick(int id, int column);
-void DirListEnter(int id, int row);
+// The double click: enters the row selected before it, if any.
+void DirListDoubleClick(int id);
 void ListSyncCurrent(int id, bool report);
 HWND MakeListView(int id, int parent, Box box, uint32_t flags);
 bool ListAddColumn(HWND hwnd, int position, const std::wstring& title, int width);
-// Shows the rows of a directory list again, with its columns' roles.
+void ListSetText(HWND hwnd, int row, int column, const std::wstring& text);
+// Shows the model's rows again, the current row kept.
 void DirListRefill(GadgetRec& g);
 void LayoutSplitter(GadgetRec& g);
 void LayoutPanel(GadgetRec& g);

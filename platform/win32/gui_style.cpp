@@ -11,24 +11,30 @@ namespace plat::wgui {
 static Font g_defaultFont;
 const Font& DefaultFont() { return g_defaultFont; }
 
-// One HFONT per distinct font for the life of the program; gadgets share them.
-HFONT FontHandle(const Font& font) {
-    static std::vector<std::pair<Font, HFONT>> cache;
+// One HFONT per distinct font and DPI for the life of the program; gadgets
+// share them. The message font comes at the system's DPI and is scaled to
+// the window's.
+HFONT FontHandle(const Font& font, int dpi) {
+    struct Made {
+        Font font;
+        int dpi;
+        HFONT handle;
+    };
+    static std::vector<Made> cache;
     std::lock_guard<std::recursive_mutex> lock(GuiLock());
-    for (auto& [f, h] : cache)
-        if (f == font) return h;
+    for (const Made& m : cache)
+        if (m.font == font && m.dpi == dpi) return m.handle;
     NONCLIENTMETRICSW ncm = {};
     ncm.cbSize = sizeof(ncm);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
     LOGFONTW lf = ncm.lfMessageFont;
+    lf.lfHeight = MulDiv(lf.lfHeight, dpi, SystemDpi());
     if (!font.face.empty()) {
         wcsncpy(lf.lfFaceName, font.face.c_str(), LF_FACESIZE - 1);
         lf.lfFaceName[LF_FACESIZE - 1] = 0;
     }
     if (font.points > 0) {
-        HDC dc = GetDC(nullptr);
-        lf.lfHeight = -MulDiv(font.points, GetDeviceCaps(dc, LOGPIXELSY), 72);
-        ReleaseDC(nullptr, dc);
+        lf.lfHeight = -MulDiv(font.points, dpi, 72);
         lf.lfWidth = 0;
     }
     if (font.bold)
@@ -36,7 +42,7 @@ HFONT FontHandle(const Font& font) {
     else if (!font.face.empty() || font.points > 0)
         lf.lfWeight = FW_NORMAL;
     HFONT h = CreateFontIndirectW(&lf);
-    cache.emplace_back(font, h);
+    cache.push_back(Made{font, dpi, h});
     return h;
 }
 
@@ -80,11 +86,13 @@ void ApplyGadgetCells(int id) {
         font = g->font;
         icon = g->icon;
     }
-    SendMessageW(g->hwnd, WM_SETFONT, WPARAM(FontHandle(font)), FALSE);
+    SendMessageW(g->hwnd, WM_SETFONT, WPARAM(FontHandle(font, WindowDpiById(g->window))), FALSE);
     if (g->kind == Kind::Image) {
+        // As large as the gadget: 32 design units are 48 pixels at 144 DPI.
         RECT r;
         GetClientRect(g->hwnd, &r);
-        SendMessageW(g->hwnd, STM_SETICON, WPARAM(IconHandle(icon, r.right > 16 ? 32 : 16)), 0);
+        const int size = r.right < r.bottom ? r.right : r.bottom;
+        SendMessageW(g->hwnd, STM_SETICON, WPARAM(IconHandle(icon, size > 16 ? size : 16)), 0);
     }
     InvalidateRect(g->hwnd, nullptr, TRUE);
 }

@@ -8,23 +8,8 @@
 
 namespace plat::wgui {
 
-// Applies the stored icon and tip on the main thread. A negative id adds
-// the icon again, after Explorer re-created the taskbar.
-void ApplyTray(int id) {
-    const bool readd = id < 0;
-    if (readd) id = -id;
-    TrayRec tray;
-    HWND hwnd = nullptr;
-    {
-        std::lock_guard<std::recursive_mutex> lock(GuiLock());
-        auto it = Trays().find(id);
-        if (it == Trays().end()) return;
-        tray = it->second;
-        WindowRec* w = FindWindowRec(tray.window);
-        if (!w) return;
-        hwnd = w->hwnd;
-    }
-    NOTIFYICONDATAW nid = {};
+static void TrayFill(NOTIFYICONDATAW& nid, HWND hwnd, int id, const TrayRec& tray) {
+    nid = {};
     nid.cbSize = sizeof(nid);
     nid.hWnd = hwnd;
     nid.uID = UINT(id);
@@ -33,7 +18,54 @@ void ApplyTray(int id) {
     nid.hIcon = IconHandle(tray.icon, GetSystemMetrics(SM_CXSMICON));
     wcsncpy(nid.szTip, tray.tip.c_str(), 127);
     nid.szTip[127] = 0;
-    Shell_NotifyIconW(readd ? NIM_ADD : NIM_MODIFY, &nid);
+}
+
+// Applies the stored icon and tip on the main thread; an icon that is not
+// in the notification area yet is left to the retry, which adds it with
+// what is stored then.
+void ApplyTray(int id) {
+    TrayRec tray;
+    HWND hwnd = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        auto it = Trays().find(id);
+        if (it == Trays().end() || !it->second.shown) return;
+        tray = it->second;
+        WindowRec* w = FindWindowRec(tray.window);
+        if (!w) return;
+        hwnd = w->hwnd;
+    }
+    NOTIFYICONDATAW nid;
+    TrayFill(nid, hwnd, id, tray);
+    Shell_NotifyIconW(NIM_MODIFY, &nid);
+}
+
+void AddMissingTrays(int window, bool taskbarCreated) {
+    WindowRec* w = FindWindowRec(window);
+    if (!w) return;
+    bool missing = false;
+    std::vector<std::pair<int, TrayRec>> todo;
+    {
+        std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        for (auto& [id, tray] : Trays()) {
+            if (tray.window != window) continue;
+            if (taskbarCreated) tray.shown = false;
+            if (!tray.shown) todo.emplace_back(id, tray);
+        }
+    }
+    for (const auto& [id, tray] : todo) {
+        NOTIFYICONDATAW nid;
+        TrayFill(nid, w->hwnd, id, tray);
+        const bool added = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
+        std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        auto it = Trays().find(id);
+        if (it != Trays().end()) it->second.shown = added;
+        missing = missing || !added;
+    }
+    if (missing)
+        SetTimer(w->hwnd, kTrayRetryTimer, kTrayRetryMillis, nullptr);
+    else
+        KillTimer(w->hwnd, kTrayRetryTimer);
 }
 
 // The tray's mouse message arrives with the icon id in wParam only when
@@ -64,22 +96,12 @@ bool AddTrayIcon(int id, int window, int icon, const std::wstring& tip) {
     if (!w || Trays().count(id)) return false;
     {
         std::lock_guard<std::recursive_mutex> lock(GuiLock());
-        Trays()[id] = TrayRec{window, icon, tip};
+        Trays()[id] = TrayRec{window, icon, tip, false};
     }
-    NOTIFYICONDATAW nid = {};
-    nid.cbSize = sizeof(nid);
-    nid.hWnd = w->hwnd;
-    nid.uID = UINT(id);
-    nid.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
-    nid.uCallbackMessage = kGuiTrayMessage;
-    nid.hIcon = IconHandle(icon, GetSystemMetrics(SM_CXSMICON));
-    wcsncpy(nid.szTip, tip.c_str(), 127);
-    nid.szTip[127] = 0;
-    if (!Shell_NotifyIconW(NIM_ADD, &nid)) {
-        std::lock_guard<std::recursive_mutex> lock(GuiLock());
-        Trays().erase(id);
-        return false;
-    }
+    // Explorer sends "TaskbarCreated" from outside; a program started
+    // elevated would otherwise never hear it (UIPI drops it).
+    ChangeWindowMessageFilterEx(w->hwnd, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
+    AddMissingTrays(window, false);
     return true;
 }
 

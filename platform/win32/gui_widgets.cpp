@@ -6,6 +6,7 @@
 #include <richedit.h>
 
 #include <cwchar>
+#include <cwctype>
 
 namespace plat::wgui {
 
@@ -29,7 +30,9 @@ bool RegisterGadget(int id, HWND hwnd, Kind kind, int parent, uint32_t flags) {
     ParentHandle(parent, unused, window);
     {
         std::lock_guard<std::recursive_mutex> lock(GuiLock());
+        static int created = 0;
         GadgetRec& g = Gadgets()[id];
+        g.order = ++created;
         g.hwnd = hwnd;
         g.kind = kind;
         g.window = window;
@@ -37,8 +40,9 @@ bool RegisterGadget(int id, HWND hwnd, Kind kind, int parent, uint32_t flags) {
         g.flags = flags;
         g.font = DefaultFont();
         HwndIds()[hwnd] = id;
+        RememberGivenBox(g);
     }
-    SendMessageW(hwnd, WM_SETFONT, WPARAM(FontHandle(DefaultFont())), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, WPARAM(FontHandle(DefaultFont(), WindowDpiById(window))), FALSE);
     return true;
 }
 
@@ -79,12 +83,13 @@ static std::wstring WindowText(HWND hwnd) {
 }
 
 // Spins keep their value themselves: a typed text that is no number leaves
-// the last good value.
+// the last good value. Blanks around the number are no reason to drop it.
 static void SpinReadText(GadgetRec& g) {
     const std::wstring text = WindowText(g.hwnd);
     wchar_t* end = nullptr;
     const long v = wcstol(text.c_str(), &end, 10);
-    if (text.empty() || !end || *end != 0) return;
+    while (end && iswspace(*end)) ++end;
+    if (!end || end == text.c_str() || *end != 0) return;
     g.spinValue = int(v < g.minimum ? g.minimum : v > g.maximum ? g.maximum : v);
 }
 
@@ -189,9 +194,12 @@ bool CreateEditor(int id, int parent, Box box, uint32_t flags) {
     return true;
 }
 
+// The value starts at 0, or the end of the range nearer to it, where the
+// up-down control's own position starts.
 bool CreateSpin(int id, int parent, Box box, int minimum, int maximum) {
-    HWND edit = MakeControl(id, parent, box, WC_EDITW, std::to_wstring(minimum),
-                            WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+    const int start = minimum > 0 ? minimum : maximum < 0 ? maximum : 0;
+    HWND edit = MakeControl(id, parent, box, WC_EDITW, std::to_wstring(start), WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
+                            WS_EX_CLIENTEDGE);
     if (!RegisterGadget(id, edit, Kind::Spin, parent, 0)) return false;
     Quiet quiet;
     HWND updown =
@@ -202,10 +210,10 @@ bool CreateSpin(int id, int parent, Box box, int minimum, int maximum) {
     g->buddy = updown;
     g->minimum = minimum;
     g->maximum = maximum;
-    g->spinValue = minimum;
+    g->spinValue = start;
     SendMessageW(updown, UDM_SETBUDDY, WPARAM(edit), 0);
     SendMessageW(updown, UDM_SETRANGE32, WPARAM(minimum), LPARAM(maximum));
-    SendMessageW(updown, UDM_SETPOS32, 0, LPARAM(minimum));
+    SendMessageW(updown, UDM_SETPOS32, 0, LPARAM(start));
     return true;
 }
 
@@ -232,7 +240,6 @@ void SetGadgetText(int id, const std::wstring& text) {
         case Kind::Splitter:
             return;
         case Kind::DirList:
-            g->dirRows.clear();
             SetWindowTextW(g->hwnd, text.c_str());
             FillDirList(id);
             return;
@@ -284,8 +291,6 @@ std::wstring GetGadgetText(int id) {
             const int row = GetListCurrentRow(id);
             return row < 0 ? L"" : GetListCell(id, row, 0);
         }
-        case Kind::Spin:
-            return std::to_wstring(g->spinValue);
         case Kind::Panel: {
             const int cur = int(SendMessageW(g->hwnd, TCM_GETCURSEL, 0, 0));
             if (cur < 0 || size_t(cur) >= g->pages.size()) return L"";
@@ -419,6 +424,7 @@ void ResizeGadget(int id, int x, int y, int w, int h) {
     const Box b{x == kKeep ? now.x : x, y == kKeep ? now.y : y, w == kKeep ? now.w : w, h == kKeep ? now.h : h};
     Quiet quiet;
     SetWindowPos(g->hwnd, nullptr, b.x, b.y, b.w, b.h, SWP_NOZORDER | SWP_NOACTIVATE);
+    RememberGivenBox(*g);
     if (g->buddy) SendMessageW(g->buddy, UDM_SETBUDDY, WPARAM(g->hwnd), 0);
     if (g->kind == Kind::Panel) LayoutPanel(*g);
     if (g->kind == Kind::Splitter) LayoutSplitter(*g);
@@ -471,10 +477,14 @@ void InsertEditorTextAtTop(int id, const std::wstring& text) {
     SendMessageW(g->hwnd, WM_VSCROLL, SB_TOP, 0);
 }
 
+// The mode changes only while the editor has no text and nothing to undo;
+// Wine's rich edit keeps an undo step for WM_SETFONT, which an empty editor
+// can lose.
 void SetEditorPlainText(int id) {
     GadgetRec* g = FindGadget(id);
-    if (g && g->kind == Kind::Editor)
-        SendMessageW(g->hwnd, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
+    if (!g || g->kind != Kind::Editor) return;
+    if (GetWindowTextLengthW(g->hwnd) == 0) SendMessageW(g->hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageW(g->hwnd, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
 }
 
 // Rich edit wraps at the window's width when its target device is a null

@@ -3,6 +3,7 @@
 #include "platform/win32/gui_registry.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 namespace plat::wgui {
 
@@ -63,6 +64,7 @@ bool IdInUse(int id) { return id <= 0 || FindWindowRec(id) || FindGadget(id); }
 void PushEvent(const GuiEvent& e) { EventQueue().push_back(e); }
 
 static UINT g_taskbarCreated = 0;
+UINT TaskbarCreatedMessage() { return g_taskbarCreated; }
 
 // Top-level: the kind of event a WM_SIZE means depends on where the window
 // came from, so each window keeps its last state.
@@ -116,8 +118,37 @@ static SIZE WinFrameExtra(HWND hwnd) {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+// What IsDialogMessageW asks of a dialog of ours. DM_GETDEFID: the push
+// button with the focus is the default while it has it, as in any dialog,
+// else the dialog's OK. IDCANCEL (Escape) clicks the cancel button, so that a
+// disabled one does nothing, or is the close box; IDOK without a default
+// (Enter where no button is the default) does nothing.
+static bool WinDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    WindowRec* w = FindWindowRec(IdOfHwnd(hwnd));
+    if (!w || !w->dialogKeys) return false;
+    if (msg == DM_GETDEFID) {
+        const GadgetRec* focus = FindGadget(IdOfHwnd(GetFocus()));
+        const bool pushButton =
+            focus && focus->window == IdOfHwnd(hwnd) && focus->kind == Kind::Button && !(focus->flags & kButtonToggle);
+        const int id = pushButton ? IdOfHwnd(GetFocus()) : w->okButton;
+        result = id ? MAKELRESULT(id, DC_HASDEFID) : 0;
+        return true;
+    }
+    if (msg != WM_COMMAND || lp != 0 || HIWORD(wp) != 0 || (LOWORD(wp) != IDCANCEL && LOWORD(wp) != IDOK)) return false;
+    if (LOWORD(wp) == IDCANCEL) {
+        if (w->cancelButton == 0) {
+            PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        } else if (HWND cancel = HwndOf(w->cancelButton)) {
+            SendMessageW(cancel, BM_CLICK, 0, 0);
+        }
+    }
+    result = 0;
+    return true;
+}
+
 static LRESULT WinProcInner(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
+    if (WinDialogMessage(hwnd, msg, wp, lp, result)) return result;
     switch (msg) {
         case WM_COMMAND:
             if (HandleCommand(hwnd, wp, lp)) return 0;
@@ -160,7 +191,10 @@ static LRESULT WinProcInner(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (IsIconic(hwnd)) return 0;
             w->lastX = mx;
             w->lastY = my;
-            if (!IsQuiet() && !same) {
+            // Maximising and restoring move the window before the WM_SIZE
+            // that reports the new state: that move is the state's.
+            const bool stateMove = (IsZoomed(hwnd) ? WindowState::Maximized : WindowState::Normal) != w->lastState;
+            if (!IsQuiet() && !same && !stateMove) {
                 GuiEvent e;
                 e.kind = EventKind::MoveWindow;
                 e.window = id;
@@ -178,6 +212,13 @@ static LRESULT WinProcInner(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 PushEvent(e);
             }
             break;
+        case WM_TIMER:
+            if (wp != kTrayRetryTimer) break;
+            AddMissingTrays(id, false);
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(id, LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+            return 0;
         case WM_GETMINMAXINFO: {
             const SIZE extra = WinFrameExtra(hwnd);
             auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
@@ -221,8 +262,7 @@ static LRESULT WinProcInner(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (msg >= 0xC000 && msg <= 0xFFFF) {
         if (msg == g_taskbarCreated) {
-            for (auto& [trayId, tray] : Trays())
-                if (tray.window == id) ApplyTray(-trayId);
+            AddMissingTrays(id, true);
             return 0;
         }
         if (!IsAppMessage(msg)) return DefWindowProcW(hwnd, msg, wp, lp);
@@ -261,7 +301,11 @@ static LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             EndPaint(hwnd, &ps);
             return 0;
         }
-        if (msg == WM_CLOSE || msg == WM_SIZE || msg == WM_MOVE || msg == WM_ACTIVATE || msg == WM_GETMINMAXINFO ||
+        // A rich edit in dialog mode answers Escape with WM_CLOSE to its
+        // parent: a container is not to be destroyed by it (DefWindowProc
+        // would), and a log view's Escape closes nothing.
+        if (msg == WM_CLOSE) return 0;
+        if (msg == WM_SIZE || msg == WM_MOVE || msg == WM_ACTIVATE || msg == WM_GETMINMAXINFO ||
             msg == kGuiTrayMessage || msg >= 0xC000)
             return DefWindowProcW(hwnd, msg, wp, lp);
         return WinProcInner(hwnd, msg, wp, lp);
@@ -277,6 +321,10 @@ bool EnsureGuiInit() {
     static bool ok = false;
     if (done) return ok;
     done = true;
+    // The shell's calls on this thread (type names of the directory lists,
+    // the folder browser, opening documents) need COM in a single-threaded
+    // apartment here; it stays for the life of the thread.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     // Looked up at run time so the program needs no import of comctl32
     // beyond what the manifest activates.
     if (HMODULE cc = LoadLibraryW(L"comctl32.dll")) {
@@ -351,8 +399,13 @@ bool OpenWindow(int id, const std::wstring& title, Box box, uint32_t flags, int 
         w.hwnd = hwnd;
         w.flags = flags;
         w.owner = owner;
+        w.dpi = WindowDpiOf(hwnd);
         HwndIds()[hwnd] = id;
     }
+    SetWindowIcons(Windows()[id]);
+    // Centred on a small screen or on an owner near its edge, a window
+    // could reach past the work area.
+    KeepWindowOnScreen(id);
     if (!(flags & kWinHidden)) {
         ShowWindow(hwnd, SW_SHOW);
         SetForegroundWindow(hwnd);
@@ -530,10 +583,12 @@ void SetForeground(int id) {
     }
 }
 
+// Wine leaves a window that was hidden or minimised in the foreground; it
+// is not in front of the user, and a box it owned would not show.
 int GetForeground() {
     HWND fg = GetForegroundWindow();
     const int id = IdOfHwnd(fg);
-    return FindWindowRec(id) ? id : 0;
+    return FindWindowRec(id) && IsWindowVisible(fg) && !IsIconic(fg) ? id : 0;
 }
 
 }  // namespace plat

@@ -36,14 +36,16 @@ static int PowerEnablePrivilege() {
     return adjusted ? kShutdownAccepted : kShutdownNotAdjusted;
 }
 
-int RequestShutdown(uint32_t flags) {
+uint32_t HoldSystemAwake(bool hold) { return SetThreadExecutionState(ES_CONTINUOUS | (hold ? ES_SYSTEM_REQUIRED : 0)); }
+
+int RequestShutdown(uint32_t flags, uint32_t reason) {
     int code = kShutdownRefused;
-    if (ShutdownIntercepted(flags, code)) return code;
+    if (ShutdownIntercepted(flags, reason, code)) return code;
     if (PowerOnNtPlatform()) {
         code = PowerEnablePrivilege();
         if (code != kShutdownAccepted) return code;
     }
-    return ExitWindowsEx(flags, 0) ? kShutdownAccepted : kShutdownRefused;
+    return ExitWindowsEx(flags, reason) ? kShutdownAccepted : kShutdownRefused;
 }
 
 }  // namespace plat

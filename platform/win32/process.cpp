@@ -14,4 +14,12 @@ bool CreateInstanceMutex(const std::wstring& name, bool& alreadyExists) {
 
 void SleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }
 
+static constexpr UINT kProcessQuietErrors = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+
+// SetErrorMode replaces the whole mode; GetErrorMode first keeps what the
+// parent handed down (a child inherits its parent's mode).
+void SuppressErrorBoxes() { SetErrorMode(GetErrorMode() | kProcessQuietErrors); }
+
+bool ErrorBoxesSuppressed() { return (GetErrorMode() & kProcessQuietErrors) == kProcessQuietErrors; }
+
 }  // namespace plat

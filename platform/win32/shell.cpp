@@ -139,7 +139,9 @@ std::wstring ShellColumnTitle(ShellColumn column) {
 
 // Files by their extension only (SHGFI_USEFILEATTRIBUTES), so that a list
 // of thousands of files asks the registry once per extension and never
-// reads a program file for its icon resources.
+// reads a program file for its icon resources. The window's thread, where
+// the lists are filled, has COM in a single-threaded apartment, as the shell
+// needs (EnsureGuiInit).
 std::wstring ShellTypeName(const std::wstring& name, bool folder, bool drive) {
     static std::map<std::wstring, std::wstring> known;
     std::wstring key;
@@ -156,13 +158,12 @@ std::wstring ShellTypeName(const std::wstring& name, bool folder, bool drive) {
     if (it != known.end()) return it->second;
     SHFILEINFOW info = {};
     DWORD_PTR ok = 0;
-    if (drive) {
-        const std::wstring root = AddBackslash(name);
-        ok = SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_TYPENAME);
-    } else {
-        ok = SHGetFileInfoW(name.c_str(), folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                            SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
-    }
+    // A drive root too is named as a folder that need not be touched: asked
+    // for itself, the shell reads the drive, and a disconnected network
+    // drive or an empty card reader holds the window for many seconds.
+    const std::wstring path = drive ? AddBackslash(name) : name;
+    ok = SHGetFileInfoW(path.c_str(), folder || drive ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info,
+                        sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
     std::wstring type = ok ? std::wstring(info.szTypeName) : std::wstring();
     if (known.size() < 4096) known[key] = type;
     return type;

@@ -7,16 +7,19 @@
 
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "platform/power.h"
 #include "platform/process.h"
 #include "platform/shell.h"
 #include "platform/testing.h"
+#include "platform/win32/wide_path.h"
 
 namespace plat {
 
 // Original value (or absence) of each variable a test has changed.
 static std::map<std::wstring, std::optional<std::wstring>> g_testingSavedEnv;
+static std::vector<HANDLE> g_testingHeld;
 
 static std::optional<std::wstring> TestingReadEnv(const std::wstring& name) {
     DWORD need = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
@@ -44,6 +47,7 @@ bool SetEnvForTest(const std::wstring& name, const std::wstring& value) {
 
 bool SetScreenDpiForTest(int) { return false; }
 bool SetNamedTempCopiesForTest(bool) { return false; }
+uint32_t AwakeStateForTest() { return 0; }
 
 void SetForeignMutexForTest(const std::wstring&) {}
 void ResetMutexesForTest() {}
@@ -52,7 +56,21 @@ std::vector<std::wstring> ShellOpenedForTest() { return {}; }
 void FailOpenWithShellForTest(uint32_t) {}
 void ResetShellOpenedForTest() {}
 
+bool HoldFileForTest(const std::wstring& path) {
+    HANDLE file = CreateFileW(win32::Literal(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    g_testingHeld.push_back(file);
+    return true;
+}
+
+void ReleaseHeldFilesForTest() {
+    for (HANDLE file : g_testingHeld) CloseHandle(file);
+    g_testingHeld.clear();
+}
+
 void ResetTestTables() {
+    ReleaseHeldFilesForTest();
     for (const auto& [name, value] : g_testingSavedEnv)
         SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
     g_testingSavedEnv.clear();

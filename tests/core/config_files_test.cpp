@@ -136,7 +136,7 @@ TEST(CoreConfigFiles, FailedWriteKeepsTheOldFileAndSaysSo) {
     d.tree.Write(L"cfg\\Tresoro.ini", kJobFile);
     core::ReadConfig();
     core::S().Jobs.Clear();
-    plat::InjectFault(plat::FaultOp::Rename, 1, 5);
+    plat::InjectFault(plat::FaultOp::Rename, 1, 19);  // write-protected
     EXPECT_FALSE(core::WriteConfig());
     EXPECT_EQ(d.tree.Read(L"cfg\\Tresoro.ini"), kJobFile);
     ASSERT_EQ(g_log.size(), 1u);

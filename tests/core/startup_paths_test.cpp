@@ -78,7 +78,7 @@ TEST(CoreConfigDir, AFileThatCannotMoveStaysWhereItIs) {
     app.tree.Write(L"AppData\\Tresoro.ini", "ini");
     app.tree.Write(L"AppData\\TresoroHinw5.log", "hint");
     std::wstring message;
-    plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrAccessDenied);
+    plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrWriteProtect);
     std::wstring dir = core::DetermineConfigDir(message);
     EXPECT_EQ(dir, app.base + L"TresoroData\\");
     EXPECT_EQ(message, L"");

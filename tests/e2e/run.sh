@@ -431,14 +431,17 @@ scenario_second_instance() {
   check "exit code $RC of the first instance" test "$RC" = 0
 }
 
+# The remembered size is in design units (750 x 550), the window's inner
+# size that times the scale; so is the job list's height, 110 units.
 layout_at() {  # layout_at SCALE INNER_W INNER_H
-  write_ini '[Window]' "GDMScale = $1" "GMainWinXD = $2" "GMainWinYD = $3"
+  write_ini '[Window]' "GDMScale = $1" "GMainWinXD = 750" "GMainWinYD = 550"
   start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
   check "window not shown at inner $2 x $3" await_window visible=1 "inner_w=$2" "inner_h=$3"
   probe list >"$E2E/list-$SCENARIO.txt"
   local diffs
-  diffs=$(compare_design "$E2E/list-$SCENARIO.txt" "$1"; compare_splitters "$E2E/list-$SCENARIO.txt" "$1" 110)
+  diffs=$(compare_design "$E2E/list-$SCENARIO.txt" "$1"
+    compare_splitters "$E2E/list-$SCENARIO.txt" "$1" "$(printf '%.0f' "$(awk -v s="$1" 'BEGIN { print 110 * s }')")")
   [ -z "$diffs" ] || fail "layout differs from the design at $1:"$'\n'"$(sed 's/^/        /' <<<"$diffs")"
 }
 
@@ -449,7 +452,8 @@ scenario_layout_1_00() {
 }
 
 scenario_layout_1_25() {
-  # 750 x 550 design units at 1.25, halves to even: 938 x 688.
+  # 750 x 550 design units at 1.25, halves to even: 938 x 688; the job
+  # list 137.5, 138.
   layout_at 1.250000 938 688
   # The minimum inner size is pixels and does not grow with the scale.
   probe resize 500 300 >/dev/null
@@ -1047,7 +1051,8 @@ run_scenario() {
 
 SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start auto_start_empty_source auto_start_no_delay countdown_close start_ticked insert_job edit_job exclusion_search info_window help odd_paths locked_file}
 . tests/e2e/scenarios_window.sh
-[ -n "${E2E_SCENARIOS:-}" ] || SCENARIOS="$SCENARIOS $WINDOW_SCENARIOS"
+. tests/e2e/scenarios_scaling.sh
+[ -n "${E2E_SCENARIOS:-}" ] || SCENARIOS="$SCENARIOS $WINDOW_SCENARIOS $SCALING_SCENARIOS"
 for s in $SCENARIOS; do run_scenario "$s"; done
 echo "== end-to-end: $FAILURES failed, $((SECONDS - t0)) s in all"
 [ "$FAILURES" = 0 ]

@@ -265,6 +265,7 @@ void WalkKills(plat::FaultOp op) {
 TEST_F(EngineSetAside, KilledAtAMove) { WalkKills(plat::FaultOp::Move); }
 TEST_F(EngineSetAside, KilledAtACopy) { WalkKills(plat::FaultOp::Copy); }
 TEST_F(EngineSetAside, KilledAtARename) { WalkKills(plat::FaultOp::Rename); }
+TEST_F(EngineSetAside, KilledAtAFlush) { WalkKills(plat::FaultOp::Flush); }
 TEST_F(EngineSetAside, KilledAtADeletion) { WalkKills(plat::FaultOp::Delete); }
 TEST_F(EngineSetAside, KilledAtADirectoryRemoval) { WalkKills(plat::FaultOp::RemoveDir); }
 TEST_F(EngineSetAside, KilledAtADirectoryCreation) { WalkKills(plat::FaultOp::CreateDir); }

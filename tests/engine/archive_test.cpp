@@ -237,7 +237,7 @@ TEST_F(EngineArchive, LeftoverInTheSetAsideFolderIsReplacedAUserSlotIsNot) {
 TEST_F(EngineArchive, FailedSetAsideDeletesTheOldestAtOnce) {
     Slot(L"a.txt", "old", kTestNow - 5 * kDay);
     std::wstring file = DestFile(L"a.txt", "cur", kTestNow - kDay);
-    plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrAccessDenied);  // the rename to ".arc2del"
+    plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrWriteProtect);  // the rename to ".arc2del"
     EXPECT_EQ(Archive(file, arc, 1, 0, ArchiveMode::Replace), arc + L"a.txt");
     EXPECT_EQ(ReadAll(arc + L"a.txt"), "cur");
     EXPECT_FALSE(Exists(aside + L"a.txt.arc2del"));
@@ -250,12 +250,12 @@ TEST_F(EngineArchive, FailedSetAsideDeletesTheOldestAtOnce) {
 TEST_F(EngineArchive, FailedMoveIsAnErrorAndKeepsEverything) {
     Slot(L"a.txt", "old", kTestNow - 5 * kDay);
     std::wstring file = DestFile(L"a.txt", "cur", kTestNow - kDay);
-    plat::InjectFault(plat::FaultOp::Move, 2, plat::kErrAccessDenied);  // the move into the slot
+    plat::InjectFault(plat::FaultOp::Move, 2, plat::kErrWriteProtect);  // the move into the slot
     ArchiveOutcome outcome = ArchiveOutcome::Moved;
     EXPECT_EQ(Archive(file, arc, 1, 0, ArchiveMode::Replace, &outcome), L"");
     EXPECT_EQ(outcome, ArchiveOutcome::Failed);
     EXPECT_TRUE(LogHas(core::kLogError, Because(L"Archivieren fehlgeschlagen: " + file + L" -> " + arc + L"a.txt",
-                                                plat::kErrAccessDenied)));
+                                                plat::kErrWriteProtect)));
     EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
     // The version set aside for the move went back into its slot.
     EXPECT_EQ(ReadAll(arc + L"a.txt"), "old");

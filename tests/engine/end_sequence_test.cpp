@@ -106,12 +106,14 @@ TEST_F(EndSequence, NothingToDoWithoutDelayOrShutdown) {
     EXPECT_TRUE(g_power.flags.empty());
 }
 
-TEST_F(EndSequence, ShutdownAfterFifteenSecondsWritesTheConfigurationAndPowersOffForced) {
+TEST_F(EndSequence, ShutdownAfterFifteenSecondsWritesTheConfigurationAndPowersOffAskingThePrograms) {
     Recorded().shutdownChecked = true;
     engine::RunEndSequence(false);
     EXPECT_EQ(CountdownStarts(), (std::vector<std::wstring>{kShutdownPrefix + L"15"}));
     EXPECT_EQ(Recorded().windowWaits, 16);
-    ASSERT_EQ(g_power.flags, (std::vector<uint32_t>{12}));
+    // EWX_POWEROFF | EWX_FORCEIFHUNG, planned (application, maintenance).
+    ASSERT_EQ(g_power.flags, (std::vector<uint32_t>{0x18}));
+    EXPECT_EQ(plat::LastShutdownReasonForTest(), 0x80040001u);
     EXPECT_TRUE(g_power.configWrittenBefore);
     EXPECT_EQ(g_power.programEndsBefore, 0);
     EXPECT_EQ(Recorded().programEnds, 1);

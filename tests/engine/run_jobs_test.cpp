@@ -76,7 +76,7 @@ TEST_F(EngineRunJobs, CopyErrorKeepsEveryLaterJobDue) {
     AddJob(L"a");
     tree.Write(L"b\\src\\g.txt", "more");
     AddJob(L"b").EntryCount = 1;
-    plat::InjectFault(plat::FaultOp::Copy, 1, 5);  // the first file copy fails
+    plat::InjectFault(plat::FaultOp::Copy, 1, 19);  // the first file copy fails
     engine::EndRun(engine::RunBackup({}));
     EXPECT_TRUE(AnyLineStarts(core::kLogError, L"Kopierfehler: "));
     EXPECT_EQ(logs::LS().RunErrorCount, 1);

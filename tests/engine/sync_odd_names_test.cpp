@@ -100,7 +100,7 @@ TEST_F(OddNames, AFailedCopyOfALongPathIsReportedInTheProgramsSpelling) {
     JobTree t(3);
     const std::wstring deepFile = t.src + DeepDir() + L"tief.txt";
     WriteDated(deepFile, "tief", kNew);
-    plat::InjectFault(plat::FaultOp::Copy, 1, 5);
+    plat::InjectFault(plat::FaultOp::Copy, 1, 19);
     t.Sync();
     const std::wstring target = t.dst + DeepDir() + L"tief.txt";
     // The copy's error, then the two long-path lines, as they always read.

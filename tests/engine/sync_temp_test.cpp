@@ -51,19 +51,26 @@ TEST_F(EngineSyncTemp, FailedCopyLeavesTheOldTargetWithoutArchive) {
     EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
 }
 
-TEST_F(EngineSyncTemp, FailedRenameLeavesTheOldTargetAndNoTempFile) {
-    JobTree t(0);
-    WriteDated(t.src + L"a.txt", "new", kNew);
-    WriteDated(t.dst + L"a.txt", "old", kOld);
-    plat::InjectFault(plat::FaultOp::Rename, 1, plat::kErrSharingViolation);
-    t.Sync();
-    EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "old");
-    EXPECT_FALSE(Exists(t.dst + Temp(L"a.txt")));
-    EXPECT_EQ(LogLines(core::kLogError),
-              std::vector<std::wstring>{L"Kopierfehler: " + t.src + L"a.txt\t\t(" +
-                                        logs::WindowsErrorText(plat::kErrSharingViolation) + L")"});
-    EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
-    EXPECT_EQ(TestRun().tally.FilesCopied, 0);
+// A target that stays locked, or a disk that refuses the flush of the
+// complete copy: a counted copy error with the system's text.
+TEST_F(EngineSyncTemp, FailedRenameOrFlushLeavesTheOldTargetAndNoTempFile) {
+    for (const auto& [op, code] : {std::pair{plat::FaultOp::Rename, plat::kErrSharingViolation},
+                                   std::pair{plat::FaultOp::Flush, plat::kErrWriteFault}}) {
+        SCOPED_TRACE(code);
+        ResetForNextCase();
+        plat::ClearFaults();
+        JobTree t(0);
+        WriteDated(t.src + L"a.txt", "new", kNew);
+        WriteDated(t.dst + L"a.txt", "old", kOld);
+        plat::InjectFault(op, 1, code, true);
+        t.Sync();
+        EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "old");
+        EXPECT_FALSE(Exists(t.dst + Temp(L"a.txt")));
+        EXPECT_EQ(LogLines(core::kLogError), std::vector<std::wstring>{L"Kopierfehler: " + t.src + L"a.txt\t\t(" +
+                                                                       logs::WindowsErrorText(code) + L")"});
+        EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
+        EXPECT_EQ(TestRun().tally.FilesCopied, 0);
+    }
 }
 
 TEST_F(EngineSyncTemp, FailedCopyPutsTheArchivedVersionsBack) {
@@ -98,7 +105,7 @@ TEST_F(EngineSyncTemp, RestoreThatFailsIsReported) {
     WriteDated(t.dst + L"@\\a.txt", "older", kOld - 10 * kDay);
     plat::InjectFault(plat::FaultOp::Copy, 1, plat::kErrDiskFull);
     // Moves: set aside, archive, move back (fails).
-    plat::InjectFault(plat::FaultOp::Move, 3, plat::kErrAccessDenied);
+    plat::InjectFault(plat::FaultOp::Move, 3, plat::kErrWriteProtect);
     t.Sync();
     EXPECT_TRUE(LogHas(core::kLogError, L"Wiederhestellung von Archivdatei hat leider nicht geklappt: " + t.dst +
                                             L"@\\a.txt nach " + t.dst + L"a.txt"));
@@ -112,7 +119,7 @@ TEST_F(EngineSyncTemp, RenameBackOfTheOlderVersionThatFailsIsAHint) {
     WriteDated(t.dst + L"a.txt", "cur", kOld);
     WriteDated(t.dst + L"@\\a.txt", "older", kOld - 10 * kDay);
     plat::InjectFault(plat::FaultOp::Copy, 1, plat::kErrDiskFull);
-    plat::InjectFault(plat::FaultOp::Move, 4, plat::kErrAccessDenied);
+    plat::InjectFault(plat::FaultOp::Move, 4, plat::kErrWriteProtect);
     t.Sync();
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "cur");
     EXPECT_TRUE(LogHas(core::kLogHint, L"Wiederhestellung von alter Archivdatei misslungen: " + t.dst +

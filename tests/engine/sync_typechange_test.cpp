@@ -108,12 +108,12 @@ TEST_F(EngineSyncTypeChange, ArchiveMoveThatFailsOverwritesNothing) {
             WriteDated(t.dst + L"x\\in.txt", "alt", kOld);
         }
         const auto before = Snapshot(t.dst);
-        plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrAccessDenied);
+        plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrWriteProtect);
         t.Sync();
         ASSERT_TRUE(FaultFired(plat::FaultOp::Move, 1));
         EXPECT_TRUE(LogHas(
             core::kLogError,
-            Because(L"Archivieren fehlgeschlagen: " + t.dst + L"x -> " + t.dst + L"@\\x", plat::kErrAccessDenied)));
+            Because(L"Archivieren fehlgeschlagen: " + t.dst + L"x -> " + t.dst + L"@\\x", plat::kErrWriteProtect)));
         EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
         EXPECT_EQ(LogLines(core::kLogError).size(), 1u) << "no copy or creation tried";
         EXPECT_EQ(Snapshot(t.dst, true), before);

@@ -96,7 +96,7 @@ TEST_F(LogFiles, FailedRenameKeepsTheOldFileAndTheEntries) {
               "erster Lauf\r\n");
 
     logs::AddLog(L"zweiter Lauf", core::kLogNormal);
-    plat::InjectFault(plat::FaultOp::Rename, 1, 5);
+    plat::InjectFault(plat::FaultOp::Rename, 1, 19);  // write-protected
     EXPECT_FALSE(logs::SaveLogFile(core::kLogNormal, tree.Path(L"Tresoro12.log")));
     EXPECT_EQ(tree.Read(L"Tresoro12.log"), before);
     std::vector<plat::DirEntry> entries;
@@ -143,7 +143,7 @@ TEST_F(LogOldFiles, ExactlyThreeHundredDaysStays) {
     EXPECT_TRUE(tree.Exists(L"Tresoro3.log"));
     // A failing delete is ignored; the next start tries again.
     plat::SetFakeClock(kJanuary15 + 1);
-    plat::InjectFault(plat::FaultOp::Delete, 1, 5);
+    plat::InjectFault(plat::FaultOp::Delete, 1, 19);
     logs::DeleteOldLogs(tree.root);
     EXPECT_TRUE(tree.Exists(L"Tresoro3.log"));
     logs::DeleteOldLogs(tree.root);

@@ -86,24 +86,49 @@ TEST_P(PlatformCopyIntoPlace, ExistingTargetAndALeftoverTemporaryFileAreReplaced
 }
 
 // Every way the copy can fail leaves the old target whole and no temporary
-// file behind.
+// file behind: a full disk, a target that stays locked, a flush the disk
+// refuses.
 TEST_P(PlatformCopyIntoPlace, FailuresKeepTheOldTarget) {
     struct Case {
         plat::FaultOp op;
         uint32_t code;
     };
     for (const Case& c :
-         {Case{plat::FaultOp::Copy, plat::kErrDiskFull}, Case{plat::FaultOp::Rename, plat::kErrSharingViolation}}) {
+         {Case{plat::FaultOp::Copy, plat::kErrDiskFull}, Case{plat::FaultOp::Rename, plat::kErrSharingViolation},
+          Case{plat::FaultOp::Flush, plat::kErrWriteFault}}) {
         SCOPED_TRACE(static_cast<int>(c.op));
         TempTree t;
         t.Write(L"src.txt", "new");
         t.Write(L"dst.txt", "old");
-        plat::InjectFault(c.op, 1, c.code);
+        plat::InjectFault(c.op, 1, c.code, true);
         EXPECT_FALSE(plat::CopyFileIntoPlace(t.Path(L"src.txt"), t.Path(L"dst.txt"), nullptr, true));
         EXPECT_EQ(plat::LastError(), c.code);
         plat::ClearFaults();
         EXPECT_EQ(t.Read(L"dst.txt"), "old");
         EXPECT_EQ(t.Names(), (std::vector<std::wstring>{L"dst.txt", L"src.txt"}));
+    }
+}
+
+// The data go to the disk before any name points at them: a run killed at
+// the flush of its n-th copy has named n - 1 copies, and the n-th target
+// still holds what it held (nothing, or the old file).
+TEST_P(PlatformCopyIntoPlace, EachCopyIsFlushedBeforeItGetsItsName) {
+    const std::vector<std::wstring> targets = {L"a.txt", L"b.txt", L"c.txt"};
+    for (int n = 1; n <= 3; ++n) {
+        SCOPED_TRACE(n);
+        TempTree t;
+        t.Write(L"src.txt", "new");
+        t.Write(L"b.txt", "old");
+        plat::InjectHalt(plat::FaultOp::Flush, n);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(plat::CopyFileIntoPlace(t.Path(L"src.txt"), t.Path(targets[i]), {}, true), i + 1 < n);
+        EXPECT_TRUE(plat::HaltReached());
+        plat::ClearFaults();
+        for (int i = 0; i < 3; ++i) {
+            SCOPED_TRACE(i);
+            const std::string held = t.Exists(targets[i]) ? t.Read(targets[i]) : "";
+            EXPECT_EQ(held, i + 1 < n ? "new" : i == 1 ? "old" : "");
+        }
     }
 }
 

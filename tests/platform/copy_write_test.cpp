@@ -104,9 +104,9 @@ TEST(PlatformWrite, FailedRenameKeepsTheOldFile) {
     TempTree t;
     const std::string old = "\xEF\xBB\xBF[GENERAL]\r\nGLogExt=1\r\n";
     t.Write(L"Tresoro.ini", old);
-    plat::InjectFault(plat::FaultOp::Rename, 1, plat::kErrAccessDenied);
+    plat::InjectFault(plat::FaultOp::Rename, 1, plat::kErrWriteProtect);
     EXPECT_FALSE(plat::WriteFileReplacing(t.Path(L"Tresoro.ini"), "replacement"));
-    EXPECT_EQ(plat::LastError(), plat::kErrAccessDenied);
+    EXPECT_EQ(plat::LastError(), plat::kErrWriteProtect);
     EXPECT_EQ(t.Read(L"Tresoro.ini"), old);
     EXPECT_FALSE(t.Exists(std::wstring(L"Tresoro.ini") + plat::kTempSuffix));
     EXPECT_EQ(t.Names(), std::vector<std::wstring>{L"Tresoro.ini"});

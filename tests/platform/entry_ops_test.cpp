@@ -124,7 +124,7 @@ TEST(PlatformOps, InjectedFaultsStopTheOperationBeforeItActs) {
     TempTree t;
     t.Write(L"f.txt", "f");
     t.Mkdir(L"d");
-    const uint32_t code = plat::kErrAccessDenied;
+    const uint32_t code = plat::kErrWriteProtect;  // not a lock, which would be waited out
 
     plat::InjectFault(plat::FaultOp::CreateDir, 1, code);
     EXPECT_FALSE(plat::CreateDir(t.Path(L"new")));
@@ -179,7 +179,7 @@ TEST(PlatformTree, InjectedFaultStopsTheRemoval) {
     TempTree t;
     t.Write(L"top\\a.txt", "a");
     t.Write(L"top\\b.txt", "b");
-    plat::InjectFault(plat::FaultOp::RemoveDir, 2, plat::kErrSharingViolation);
+    plat::InjectFault(plat::FaultOp::RemoveDir, 2, plat::kErrSharingViolation, true);  // locked for good
     EXPECT_FALSE(plat::RemoveTree(t.Path(L"top\\")));
     EXPECT_EQ(plat::LastError(), plat::kErrSharingViolation);
     EXPECT_TRUE(plat::DirExists(t.Path(L"top")));
@@ -267,15 +267,18 @@ TEST(PlatformTree, RemoveForGoodStopsAtEachInjectedFault) {
     EXPECT_EQ(plat::LastError(), plat::kErrSharingViolation);
     EXPECT_NE(plat::GetAttributes(t.Path(L"locked.txt")) & plat::kAttrReadOnly, 0u);
 
-    plat::InjectFault(plat::FaultOp::Delete, 1, plat::kErrSharingViolation);
+    // Held for good by another program (a moment's lock is waited out).
+    plat::InjectFault(plat::FaultOp::Delete, 1, plat::kErrSharingViolation, true);
     EXPECT_FALSE(plat::RemoveForGood(t.Path(L"locked.txt")));
     EXPECT_EQ(plat::LastError(), plat::kErrSharingViolation);
     EXPECT_TRUE(t.Exists(L"locked.txt"));
 
-    plat::InjectFault(plat::FaultOp::RemoveDir, 1, plat::kErrSharingViolation);
+    plat::ClearFaults();
+    plat::InjectFault(plat::FaultOp::RemoveDir, 1, plat::kErrSharingViolation, true);
     EXPECT_FALSE(plat::RemoveForGood(t.Path(L"top")));
     EXPECT_EQ(plat::LastError(), plat::kErrSharingViolation);
     EXPECT_TRUE(t.Exists(L"top\\a.txt"));
+    plat::ClearFaults();
 
     EXPECT_TRUE(plat::RemoveForGood(t.Path(L"locked.txt")));
     EXPECT_TRUE(plat::RemoveForGood(t.Path(L"top")));

@@ -19,7 +19,6 @@ constexpr int kFiles = 10;
 class GuiDirList : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!plat::HeadlessGui()) GTEST_SKIP() << "the headless window model only";
         tree.Write(L"b.txt", "12345");
         tree.Write(L"A.doc", std::string(2000, 'x'));
         tree.Mkdir(L"Zeta");

@@ -2,6 +2,7 @@
 // which order, when they take effect, and how a wait lets time pass.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/clock.h"
@@ -18,7 +19,6 @@ constexpr int kEdit = 12;
 class GuiEvents : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!plat::HeadlessGui()) GTEST_SKIP() << "the headless window model only";
         const uint32_t flags = plat::kWinSystemMenu | plat::kWinMinimizeBox | plat::kWinMaximizeBox | plat::kWinSizable;
         ASSERT_TRUE(plat::OpenWindow(kMain, L"Tresoro 1.09", {100, 80, 750, 550}, flags));
     }
@@ -37,8 +37,16 @@ struct Expect {
     plat::EventType type;
 };
 
+// "kind/id/type" of each event, for a failure's message.
+std::string Described(const std::vector<plat::GuiEvent>& events) {
+    std::string text;
+    for (const plat::GuiEvent& e : events)
+        text += " " + std::to_string(int(e.kind)) + "/" + std::to_string(e.id) + "/" + std::to_string(int(e.type));
+    return text;
+}
+
 void ExpectEvents(const std::vector<plat::GuiEvent>& got, const std::vector<Expect>& want) {
-    ASSERT_EQ(got.size(), want.size());
+    ASSERT_EQ(got.size(), want.size()) << Described(got);
     for (size_t i = 0; i < want.size(); ++i) {
         EXPECT_EQ(got[i].kind, want[i].kind) << "event " << i;
         EXPECT_EQ(got[i].id, want[i].id) << "event " << i;
@@ -143,6 +151,7 @@ TEST_F(GuiEvents, CloseBoxAsksAndTheWindowStays) {
 }
 
 TEST_F(GuiEvents, WaitWithoutEventsLetsTheFakeClockRun) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "the fake clock runs the waits of the in-memory system only";
     plat::SetFakeClock(1000000, 5000);
     plat::GuiEvent e;
     EXPECT_FALSE(plat::WaitEvent(1000, e));
@@ -166,6 +175,7 @@ TEST_F(GuiEvents, WaitWithoutEventsLetsTheFakeClockRun) {
 }
 
 TEST_F(GuiEvents, RegisteredMessageReachesEveryWindowWhoseTitleBeginsWithThePrefix) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "EnumWindows takes the windows in their stacking order, the model by id";
     const uint32_t msg = plat::RegisterAppMessage(L"TresoroBring2Front");
     EXPECT_GE(msg, 0xC000u);
     EXPECT_EQ(plat::RegisterAppMessage(L"TresoroBring2Front"), msg);
@@ -241,7 +251,107 @@ TEST_F(GuiEvents, TrayClicksArriveAsTrayEventsAndADoubleClickAsTwoPresses) {
     EXPECT_EQ(events[0].window, kMain);
 }
 
+// At logon the notification area refuses icons until Explorer is up: the
+// icon stays recorded and comes every kTrayRetryMillis while the program
+// waits for events, and again after Explorer restarts.
+TEST_F(GuiEvents, ARefusedTrayIconIsAddedAgainUntilItIsThereAndAfterTheTaskbarReturns) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "the real notification area cannot be told to refuse an icon";
+    plat::SetFakeClock(1709210096, 5000);
+    plat::FailTrayAddsForTest(3);
+    ASSERT_TRUE(plat::AddTrayIcon(5, kMain, 1, L"Tresoro 1.09"));
+    EXPECT_FALSE(plat::TrayIconShownForTest(5));
+    plat::UserClickTray(5);  // nothing there to click yet
+    EXPECT_TRUE(TakeAll().empty());
+    EXPECT_EQ(plat::DroppedUserActions(), 1u);
+    plat::GuiEvent e;
+    int waited = 0;  // the second and third adds fail too, the fourth succeeds
+    while (!plat::TrayIconShownForTest(5) && waited < 20000) {
+        plat::WaitEvent(500, e);
+        waited += 500;
+    }
+    EXPECT_EQ(waited, int(3 * plat::kTrayRetryMillis) + 500);
+    plat::UserClickTray(5);
+    ExpectEvents(TakeAll(), {{K::Tray, 5, T::LeftClick}});
+
+    plat::FailTrayAddsForTest(1);
+    plat::RestartTaskbar();
+    EXPECT_TRUE(TakeAll().empty());
+    EXPECT_FALSE(plat::TrayIconShownForTest(5));
+    plat::WaitEvent(plat::kTrayRetryMillis, e);
+    plat::PollEvent(e);
+    EXPECT_TRUE(plat::TrayIconShownForTest(5));
+    plat::RestartTaskbar();  // Explorer back at once: added again at once
+    TakeAll();
+    EXPECT_TRUE(plat::TrayIconShownForTest(5));
+}
+
+// The dialog keys as IsDialogMessageW has them under Wine (the end-to-end
+// suite presses them in the real dialogs).
+TEST_F(GuiEvents, DialogKeysFollowTheFocusTheDefaultAndTheCancelButton) {
+    constexpr int kDlg = 2, kName = 20, kField = 21, kText = 22, kOk = 23, kCancel = 24, kCheck = 25, kBox = 26;
+    ASSERT_TRUE(plat::OpenWindow(kDlg, L"Dialog", {0, 0, 300, 200}, plat::kWinSystemMenu));
+    ASSERT_TRUE(plat::CreateText(kName, kDlg, {5, 5, 60, 20}, L"&Name:"));
+    ASSERT_TRUE(plat::CreateEdit(kField, kDlg, {70, 5, 200, 20}, L""));
+    ASSERT_TRUE(plat::CreateEditor(kText, kDlg, {5, 30, 290, 100}));
+    ASSERT_TRUE(plat::CreateButton(kOk, kDlg, {100, 150, 60, 20}, L"OK"));
+    ASSERT_TRUE(plat::CreateButton(kCancel, kDlg, {170, 150, 70, 20}, L"Abbrechen"));
+    ASSERT_TRUE(plat::CreateCheckBox(kCheck, kDlg, {5, 150, 80, 20}, L"&Fakultativ"));
+    ASSERT_TRUE(plat::CreateContainer(kBox, kDlg, {250, 5, 40, 20}));
+    plat::SetForeground(kDlg);
+    // Without dialog keys only Tab works: from the window to the first stop.
+    plat::UserPressKey(kDlg, plat::kKeyReturn);
+    plat::UserPressKey(kDlg, plat::kKeyEscape);
+    plat::UserPressKey(kDlg, plat::kKeyTab);
+    EXPECT_TRUE(TakeAll().empty());
+    EXPECT_EQ(plat::GetActiveGadget(), kField);
+    plat::SetDialogKeys(kDlg, kOk, kCancel);
+
+    struct Case {
+        int focus;  // -1: leave it
+        int key;
+        uint32_t modifiers;
+        Expect event;  // kind None: no event
+        int focusAfter;
+    };
+    const Case cases[] = {
+        {kField, plat::kKeyReturn, 0, {K::Gadget, kOk, T::LeftClick}, kOk},
+        {kCancel, plat::kKeyReturn, 0, {K::Gadget, kCancel, T::LeftClick}, kCancel},  // the focused button
+        {kText, plat::kKeyReturn, 0, {K::None, 0, T::None}, kText},                   // a multi-line text keeps it
+        {kField, plat::kKeyEscape, 0, {K::Gadget, kCancel, T::LeftClick}, kCancel},
+        {kText, plat::kKeyEscape, 0, {K::CloseWindow, 0, T::None}, kText},  // the editor closes its parent
+        {kField, plat::kKeyTab, 0, {K::None, 0, T::None}, kText},
+        {kField, plat::kKeyTab, plat::kModShift, {K::None, 0, T::None}, kCheck},  // backwards round the start
+        {kCheck, plat::kKeyTab, 0, {K::None, 0, T::None}, kField},                // and forwards round the end
+        {kOk, 'N', plat::kModAlt, {K::None, 0, T::None}, kField},                 // the label hands on its focus
+        {kField, 'F', plat::kModAlt, {K::Gadget, kCheck, T::LeftClick}, kCheck},
+        {kField, 'X', plat::kModAlt, {K::None, 0, T::None}, kField},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "focus " << c.focus << " key " << c.key << " mods " << c.modifiers);
+        if (c.focus > 0) plat::SetActiveGadget(c.focus);
+        plat::UserPressKey(kDlg, c.key, c.modifiers);
+        auto events = TakeAll();
+        if (c.event.kind == K::None)
+            EXPECT_TRUE(events.empty());
+        else
+            ExpectEvents(events, {c.event});
+        EXPECT_EQ(plat::GetActiveGadget(), c.focusAfter);
+    }
+    EXPECT_EQ(plat::GetGadgetState(kCheck), 1);
+
+    // A disabled OK takes no Enter; without a cancel button Escape is the
+    // close box.
+    plat::SetGadgetEnabled(kOk, false);
+    plat::SetActiveGadget(kField);
+    plat::UserPressKey(kDlg, plat::kKeyReturn);
+    EXPECT_TRUE(TakeAll().empty());
+    plat::SetDialogKeys(kDlg, kOk, 0);
+    plat::UserPressKey(kDlg, plat::kKeyEscape);
+    ExpectEvents(TakeAll(), {{K::CloseWindow, 0, T::None}});
+}
+
 TEST_F(GuiEvents, AProgramWaitingForAUserNobodyScriptedEndsTheTestInsteadOfHanging) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "the in-memory system's guard against a wait without end";
     EXPECT_DEATH(
         {
             plat::GuiEvent e;

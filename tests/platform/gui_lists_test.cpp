@@ -16,7 +16,6 @@ constexpr int kJobs = 10;
 class GuiLists : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!plat::HeadlessGui()) GTEST_SKIP() << "the headless window model only";
         ASSERT_TRUE(plat::OpenWindow(kMain, L"Tresoro", {0, 0, 750, 550}, plat::kWinSystemMenu));
         ASSERT_TRUE(
             plat::CreateListView(kJobs, kMain, {5, 10, 720, 115}, plat::kListCheckBoxes | plat::kListFullRowSelect));

@@ -12,7 +12,6 @@ constexpr int kMain = 1;
 class GuiWindows : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!plat::HeadlessGui()) GTEST_SKIP() << "the headless window model only";
         const uint32_t flags =
             plat::kWinSystemMenu | plat::kWinMinimizeBox | plat::kWinMaximizeBox | plat::kWinSizable | plat::kWinHidden;
         ASSERT_TRUE(plat::OpenWindow(kMain, L"Tresoro", {109, 119, 750, 550}, flags));
@@ -54,6 +53,7 @@ TEST_F(GuiWindows, ResizeLeavesKeptValuesAndNeverGoesBelowTheMinimum) {
 }
 
 TEST_F(GuiWindows, MinimisedAndMaximisedWindowsReturnToTheirNormalGeometry) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "the in-memory system's screen of 1920 x 1080";
     // Maximised, the window covers the screen above the taskbar, while the
     // geometry it reports is still the one it returns to, as with
     // GetWindowPlacement.
@@ -83,6 +83,7 @@ TEST_F(GuiWindows, MinimisedAndMaximisedWindowsReturnToTheirNormalGeometry) {
 }
 
 TEST_F(GuiWindows, AnotherScreenSizeResizesOnlyMaximisedWindows) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "a test cannot change the real screen";
     ASSERT_TRUE(plat::OpenWindow(2, L"Info", {0, 0, 400, 300}, plat::kWinSystemMenu));
     plat::SetWindowShown(kMain, true);
     plat::SetWindowState(kMain, plat::WindowState::Maximized);
@@ -107,11 +108,12 @@ TEST_F(GuiWindows, UserCannotSizeAFixedWindowOrAMaximisedOne) {
     plat::UserResizeWindow(kMain, 700, 500);
     plat::UserMoveWindow(kMain, 5, 5);
     plat::GuiEvent e;
-    EXPECT_FALSE(plat::PollEvent(e));
+    EXPECT_FALSE(plat::PollEvent(e)) << "event kind " << int(e.kind);
     EXPECT_EQ(plat::DroppedUserActions(), 4u);
 }
 
 TEST_F(GuiWindows, DialogsCentreOnTheScreenOrTheirOwner) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "the in-memory system's screen of 1920 x 1080";
     ASSERT_TRUE(plat::OpenWindow(2, L"Set bearbeiten", {0, 0, 500, 400}, plat::kWinCenterOwner, kMain));
     ExpectBox(plat::GetWindowBox(2), 109 + 125, 119 + 75, 500, 400);
     EXPECT_EQ(plat::WindowOwnerForTest(2), kMain);
@@ -140,4 +142,41 @@ TEST_F(GuiWindows, GadgetGeometryKeepsWhatIsMarkedKeep) {
     ExpectBox(plat::GetGadgetBox(10), 5, 55, 840, 25);
     plat::ResizeGadget(10, 105, plat::kKeep, plat::kKeep, 30);
     ExpectBox(plat::GetGadgetBox(10), 105, 55, 840, 30);
+}
+
+// WM_DPICHANGED as the model has it: the suggested rectangle keeps the
+// place and scales the inner size; the gadgets are scaled from the boxes the
+// program gave them, so that a move there and back restores them exactly.
+TEST_F(GuiWindows, AChangeOfDpiScalesFromTheGivenBoxesAndAWindowStaysOnTheScreen) {
+    if (!plat::HeadlessGui()) GTEST_SKIP() << "the in-memory system's screen of 1920 x 1080";
+    ASSERT_TRUE(plat::CreateButton(10, kMain, {5, 5, 61, 21}, L"Start"));
+    ASSERT_TRUE(plat::CreateButton(11, kMain, {0, 0, 10, 10}, L"a"));
+    ASSERT_TRUE(plat::CreateButton(12, kMain, {0, 0, 10, 10}, L"b"));
+    ASSERT_TRUE(plat::CreateSplitter(13, kMain, {5, 30, 700, 400}, 11, 12));
+    plat::SetGadgetState(13, 101);
+    EXPECT_EQ(plat::GetWindowDpi(kMain), 96);
+    plat::ChangeWindowDpi(kMain, 144);
+    plat::GuiEvent e;
+    ASSERT_TRUE(plat::PollEvent(e));
+    EXPECT_EQ(e.kind, plat::EventKind::DpiChanged);
+    EXPECT_EQ(e.window, kMain);
+    EXPECT_EQ(plat::GetWindowDpi(kMain), 144);
+    ExpectBox(plat::GetWindowBox(kMain), 109, 119, 1125, 825);
+    ExpectBox(plat::GetGadgetBox(10), 8, 8, 92, 32);  // 7.5, 91.5 and 31.5 away from zero
+    ExpectBox(plat::GetGadgetBox(13), 8, 45, 1050, 600);
+    EXPECT_EQ(plat::GetGadgetState(13), 152);
+    ExpectBox(plat::GetGadgetBox(11), 0, 0, 1050, 152);  // the splitter's parts follow its bar
+    plat::ChangeWindowDpi(kMain, 96);
+    ASSERT_TRUE(plat::PollEvent(e));
+    ExpectBox(plat::GetGadgetBox(10), 5, 5, 61, 21);
+    ExpectBox(plat::GetWindowBox(kMain), 109, 119, 750, 550);
+
+    // Too large for the model's 1920 x 1080 (taskbar 40): shrunk and moved
+    // into the work area, never below the minimum size.
+    plat::ResizeWindow(kMain, 1500, 700, 2000, 1200);
+    plat::KeepWindowOnScreen(kMain);
+    ExpectBox(plat::GetWindowBox(kMain), 0, 0, 1920 - 16, 1080 - 40 - 23 - 16);
+    plat::ResizeWindow(kMain, -300, 900, 700, 500);
+    plat::KeepWindowOnScreen(kMain);
+    ExpectBox(plat::GetWindowBox(kMain), 0, 1080 - 40 - 23 - 16 - 500, 700, 500);
 }

@@ -20,3 +20,12 @@ TEST(PlatformProcess, SecondCreationOfANamedMutexSeesTheFirst) {
     ASSERT_TRUE(plat::CreateInstanceMutex(name + L"-other", exists));
     EXPECT_FALSE(exists);
 }
+
+// On Windows the process's error mode is read back (GetErrorMode): both
+// SEM_FAILCRITICALERRORS (1) and SEM_NOOPENFILEERRORBOX (0x8000) are in it.
+TEST(PlatformProcess, ErrorBoxesStayOffOnceSuppressed) {
+    plat::SuppressErrorBoxes();
+    EXPECT_TRUE(plat::ErrorBoxesSuppressed());
+    plat::SuppressErrorBoxes();  // a second call keeps them off
+    EXPECT_TRUE(plat::ErrorBoxesSuppressed());
+}

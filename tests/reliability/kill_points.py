@@ -4,7 +4,9 @@ calls and at chosen instants, and checks after each kill that nothing under
 a real name is torn and nothing the destination and its "@" held is gone;
 then runs the job again and checks that the mirror converged: equal to the
 source, no temporary copies, nothing set aside, exactly the versions "@"
-must hold, 0 errors.
+must hold, 0 errors. Before the kills, one whole run under strace shows
+that every copy was flushed before it got its real name, and its directory
+after it (flush_order.py).
 
     tests/reliability/kill_points.py [--driver build/host/bench/bench_run_job]
         [--all] [--min-kills 30] [--keep DIR] [--large-mb 2]
@@ -13,8 +15,8 @@ must hold, 0 errors.
 The kill at the n-th call of a system call is made by strace's fault
 injection (SIGKILL on entry); the instants are spread over the time a whole
 run takes. Without --all, the calls that change names (rename, link,
-unlink, mkdir) are taken at up to 8 occurrences each and the rest sampled,
-enough for CI; --all takes every occurrence. Exits 1 when a check failed or
+unlink, mkdir) and fsync, the flush before a name, are taken at up to 6
+occurrences each and the rest sampled, enough for CI; --all takes every occurrence. Exits 1 when a check failed or
 fewer than --min-kills runs were really killed.
 """
 import argparse
@@ -26,11 +28,14 @@ import sys
 import tempfile
 import time
 
+import flush_order
 import kill_scenario
 import trees
 
 NAME_CALLS = ["rename", "renameat", "renameat2", "linkat", "unlink", "unlinkat", "mkdir", "mkdirat", "rmdir"]
 DATA_CALLS = ["copy_file_range", "fsync", "write", "openat", "utimensat", "fchmod"]
+# Taken as densely as the names: a kill there is one between flush and name.
+DENSE_CALLS = NAME_CALLS + ["fsync"]
 
 
 def spread(count, most):
@@ -73,7 +78,7 @@ def kill_points(calls, seconds, every):
     points = []
     for name in NAME_CALLS + DATA_CALLS:
         count = calls.get(name, 0)
-        most = count if every else (6 if name in NAME_CALLS else 2)
+        most = count if every else (6 if name in DENSE_CALLS else 2)
         for n in spread(count, most):
             inject = "inject=%s:signal=SIGKILL:when=%d" % (name, n)
             points.append(("%s #%d" % (name, n), ["strace", "-f", "-qq", "-o", "/dev/null",
@@ -158,12 +163,22 @@ def main():
     scenario = kill_scenario.build(template, large_mb=args.large_mb, skip=skip)
     before = kill_scenario.Before(scenario)
 
+    trees.copy_fresh(template, work)
+    sc = scenario.at(work)
+    names, order_problems = flush_order.check(driver, sc.src, sc.dest, config_dir(work), kill_scenario.VERSIONS,
+                                              os.path.join(scratch, "strace-order.txt"))
+    print("flush before name: %d names given, %d problems" % (names, len(order_problems)))
+    if names == 0:
+        order_problems.append("the run gave no copy a name: nothing was checked")
     calls, seconds = count_calls(driver, template, work)
     points = [("no kill", None, None)] + kill_points(calls, seconds, args.all)
     print("kill points: %d to try; a whole run makes %d system calls in %.2f s" %
           (len(points) - 1, sum(calls.values()), seconds))
 
     killed = failed = 0
+    if order_problems:
+        failed += 1
+        report("flush before name", order_problems, work, args.keep)
     try:
         for label, prefix, delay in points:
             trees.copy_fresh(template, work)

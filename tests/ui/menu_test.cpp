@@ -145,6 +145,34 @@ TEST_F(Menu, DeleteOnlyWithTheFocusInTheListAndAfterYes) {
     EXPECT_EQ(plat::GetListCurrentRow(ui::JobListView), 0);
 }
 
+// Ins and Del edit the text with the focus (the exclusion editor, the path
+// field, a log view): neither a new job nor the delete question comes.
+TEST_F(Menu, InsAndDelStayInTheTextFields) {
+    AddJobs(2);
+    const std::pair<int, int> fields[] = {{ui::ExclusionEditor, ui::kTabSelection},
+                                          {ui::PathField, ui::kTabSelection},
+                                          {ui::MessageLogView, ui::kTabMessages},
+                                          {ui::ErrorLogView, ui::kTabErrors}};
+    for (const auto& [field, tab] : fields) {
+        SCOPED_TRACE(field);
+        plat::UserSelectTab(ui::MainTabs, tab);
+        plat::UserFocus(field);
+        plat::UserPressKey(ui::MainWindow, plat::kKeyInsert);
+        plat::UserPressKey(ui::MainWindow, plat::kKeyDelete);
+        RunPendingEvents();
+        EXPECT_EQ(plat::DroppedUserActions(), 0u);
+        EXPECT_EQ(core::S().Jobs.Size(), 2u);
+        EXPECT_FALSE(plat::WindowExists(ui::kJobEditorIds));
+        EXPECT_TRUE(plat::ShownDialogsForTest().empty());
+    }
+    // With Ctrl the shortcuts are the window's from a field too.
+    plat::UserSelectTab(ui::MainTabs, ui::kTabSelection);
+    plat::UserFocus(ui::PathField);
+    plat::UserPressKey(ui::MainWindow, plat::kKeyDown, plat::kModCtrl);
+    RunPendingEvents();
+    EXPECT_EQ(Sids(), (std::vector<int32_t>{2, 1}));
+}
+
 TEST_F(Menu, MovesStopAtTheEnds) {
     AddJobs(3);
     plat::UserPressKey(ui::MainWindow, plat::kKeyUp, plat::kModCtrl);

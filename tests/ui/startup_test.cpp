@@ -13,6 +13,7 @@
 #include "platform/testing.h"
 #include "platform/text.h"
 #include "tests/ui/ui_fixture.h"
+#include "ui/event_loop.h"
 #include "ui/menu.h"
 #include "ui/startup.h"
 #include "ui/widgets.h"
@@ -44,6 +45,24 @@ TEST_F(StartUp, StartWritesTheControlFilesAndShowsTheWindowWithItsTrayIcon) {
     EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"");  // emptied after the logs loaded
     EXPECT_EQ(plat::GetGadgetFont(ui::ExclusionLabel), (plat::Font{L"Arial", 12, false}));
     EXPECT_EQ(plat::GetGadgetFont(ui::StartButton), (plat::Font{L"Arial", 9, false}));
+    EXPECT_TRUE(plat::ErrorBoxesSuppressed());
+}
+
+// An autostart at logon ("/M", straight into the tray) while Explorer still
+// refuses icons: the icon comes as soon as Explorer takes it, and brings
+// the window back.
+TEST_F(StartUp, AtLogonTheRefusedTrayIconComesLaterAndBringsTheWindowBack) {
+    WriteIni(IniText());
+    plat::FailTrayAddsForTest(4);
+    StartOk({L"/M"});
+    EXPECT_FALSE(plat::GetWindowShown(ui::MainWindow));
+    int passes = 0;
+    for (; passes < 30 && !plat::TrayIconShownForTest(ui::TrayIcon); ++passes) ui::EventLoopPass();
+    ASSERT_TRUE(plat::TrayIconShownForTest(ui::TrayIcon));
+    EXPECT_GE(passes, 4 * int(plat::kTrayRetryMillis / 1000));
+    plat::UserClickTray(ui::TrayIcon);
+    ui::EventLoopPass();
+    EXPECT_TRUE(plat::GetWindowShown(ui::MainWindow));
 }
 
 // "Std.Jobs autom. dazu" ticked and a destination stored: the standard jobs

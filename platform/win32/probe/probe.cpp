@@ -13,11 +13,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "platform/win32/probe/probe.h"
+
 #include <cwchar>
 #include <string>
 #include <vector>
 
-namespace {
+namespace probe {
 
 void Out(const std::wstring& text) {
     const std::wstring line = text + L"\n";
@@ -104,15 +106,19 @@ BOOL CALLBACK CollectOfProcess(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+std::vector<HWND> ProgramWindows(HWND main) {
+    ProcessWindows windows{0, {}};
+    GetWindowThreadProcessId(main, &windows.pid);
+    EnumWindows(CollectOfProcess, reinterpret_cast<LPARAM>(&windows));
+    return windows.found;
+}
+
 // A control by its id: the main window's first, then those of the
 // program's dialogs, whose ids come from ranges of their own.
 HWND Control(HWND main, int id) {
     for (HWND h : Descendants(main))
         if (GetDlgCtrlID(h) == id) return h;
-    ProcessWindows windows{0, {}};
-    GetWindowThreadProcessId(main, &windows.pid);
-    EnumWindows(CollectOfProcess, reinterpret_cast<LPARAM>(&windows));
-    for (HWND top : windows.found)
+    for (HWND top : ProgramWindows(main))
         if (top != main)
             for (HWND h : Descendants(top))
                 if (GetDlgCtrlID(h) == id) return h;
@@ -136,48 +142,6 @@ void ListControls(HWND main) {
             (IsWindowVisible(h) ? L"1" : L"0") + L"\t" + Escaped(TextOf(h), 300));
     }
 }
-
-// A list view keeps its cells and column titles in the program's memory
-// and answers with pointers; the structures and text buffers for its
-// answers are lent from a scratch page in that process.
-struct Remote {
-    HANDLE process = nullptr;
-    char* base = nullptr;
-    static constexpr size_t kSize = 4096, kText = 1024, kTextChars = (kSize - kText) / sizeof(wchar_t);
-    explicit Remote(HWND hwnd) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (process)
-            base =
-                static_cast<char*>(VirtualAllocEx(process, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    }
-    ~Remote() {
-        if (base) VirtualFreeEx(process, base, 0, MEM_RELEASE);
-        if (process) CloseHandle(process);
-    }
-    Remote(const Remote&) = delete;
-    Remote& operator=(const Remote&) = delete;
-    wchar_t* Text() const { return reinterpret_cast<wchar_t*>(base + kText); }
-    // Sends `message` with the structure copied over; copies it back.
-    template <typename T>
-    bool Ask(HWND hwnd, UINT message, WPARAM wp, T& data) {
-        SIZE_T done = 0;
-        DWORD_PTR unused = 0;
-        const wchar_t empty = 0;
-        return base && WriteProcessMemory(process, base, &data, sizeof(T), &done) &&
-               WriteProcessMemory(process, Text(), &empty, sizeof(empty), &done) &&
-               SendMessageTimeoutW(hwnd, message, wp, LPARAM(base), SMTO_ABORTIFHUNG, 1000, &unused) &&
-               ReadProcessMemory(process, base, &data, sizeof(T), &done);
-    }
-    std::wstring ReadText() const {
-        std::vector<wchar_t> buffer(kTextChars, L'\0');
-        SIZE_T done = 0;
-        if (!ReadProcessMemory(process, Text(), buffer.data(), buffer.size() * sizeof(wchar_t), &done)) return L"";
-        buffer.back() = 0;
-        return buffer.data();
-    }
-};
 
 // Column titles and widths of a list view: "index, width, title" a line.
 void ListColumns(HWND list) {
@@ -350,23 +314,13 @@ void Resize(HWND main, int w, int h) {
 
 int Number(const wchar_t* text) { return int(wcstol(text, nullptr, 10)); }
 
-// Polls every 50 ms until `done` holds or the seconds are over.
-template <typename Done>
-bool Await(double seconds, Done done) {
-    const ULONGLONG end = GetTickCount64() + ULONGLONG(seconds * 1000);
-    for (;;) {
-        if (done()) return true;
-        if (GetTickCount64() >= end) return false;
-        Sleep(50);
-    }
-}
-
 int Usage() {
-    Out(L"usage: tresoro_probe list | window | toplevel | text <id> | click <id> | close | minimize |"
+    Out(L"usage: tresoro_probe list [<title>] | window | toplevel | text <id> | click <id> | close | minimize |"
         L" resize <w> <h> | menu <item> | wait-window <s> | wait-gone <s> | wait-text <id> <part> <s> |"
         L" watch <id> <s> | type <id> <text> | close-top <title> | columns <id> | rows <id> | top <title> |"
         L" wait-top <title> <s> | wait-top-gone <title> <s> | point <id> | row-point <id> <row> |"
-        L" box-point <id> <row> | popup <s> [<old x>] | idle <s> | hold <file> <s>");
+        L" box-point <id> <row> | popup <s> [<old x>] | idle <s> | hold <file> <s> |"
+        L" fits <points> [<id>=<points>...] | dpi-changed <from dpi> <to dpi> [<title>] | focus | unsaved <s>");
     return 2;
 }
 
@@ -467,12 +421,26 @@ int WindowStateCommand(HWND main, const std::wstring& command, int more, wchar_t
     return 0;
 }
 
-}  // namespace
+}  // namespace probe
+
+using namespace probe;
+
+// The probe reads and sends pixels as the program has them: per-monitor
+// aware, so that Windows (and Wine) does not scale what it sees.
+static void ProbeDpiAware() {
+    using Fn = BOOL(WINAPI*)(HANDLE);
+    const auto context = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+    if (!context || !context(reinterpret_cast<HANDLE>(-4)))  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+        SetProcessDPIAware();
+}
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return Usage();
+    ProbeDpiAware();
     const std::wstring command = argv[1];
     const int more = argc - 2;
+    if (const int answer = CheckCommand(command, more, argv); answer >= 0) return answer;
     if (command == L"wait-window" && more == 1) {
         HWND main = nullptr;
         const bool found = Await(_wtof(argv[2]), [&] {
@@ -554,8 +522,11 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     if (const int answer = WindowStateCommand(main, command, more, argv); answer >= 0) return answer;
-    if (command == L"list" && more == 0) {
-        ListControls(main);
+    if (command == L"list" && (more == 0 || more == 1)) {
+        // With a title: the controls of that dialog.
+        HWND top = more == 1 ? TopWindow(argv[2]) : main;
+        if (!top) return 1;
+        ListControls(top);
     } else if (command == L"window" && more == 0) {
         ShowWindowLine(main);
     } else if (command == L"text" && more == 1) {

@@ -1,0 +1,28 @@
+// Compiled twice like the other hook sites: the program waits, the tests
+// only count the pauses.
+#include "platform/common/lock_retry.h"
+
+#include "platform/fs.h"
+#include "platform/process.h"
+
+namespace plat {
+
+bool IsLockError(uint32_t code) {
+    return code == kErrAccessDenied || code == kErrSharingViolation || code == kErrLockViolation;
+}
+
+void PauseForLock(uint32_t milliseconds) {
+#ifdef TRESORO_TEST_HOOKS
+    TakeLockPauseForTest(milliseconds);
+#else
+    SleepMilliseconds(milliseconds);
+#endif
+}
+
+bool RefusedForGood(uint32_t code, const std::wstring& path, uint32_t refusing) {
+    if (code != kErrAccessDenied) return false;
+    const uint32_t attributes = GetAttributes(path);
+    return attributes != kInvalidAttributes && (attributes & refusing) != 0;
+}
+
+}  // namespace plat
