@@ -75,8 +75,7 @@ public:
     // `target` (waiting for a writer that is making it); else it is dropped
     // and nothing is returned (copy at the turn). `mine` is false for an
     // item whose turn passed without it.
-    std::optional<plat::PreparedCopy> Claim(AheadCopy& item, bool mine, const std::wstring& target)
-        EXCLUDES(mutex_);
+    std::optional<plat::PreparedCopy> Claim(AheadCopy& item, bool mine, const std::wstring& target) EXCLUDES(mutex_);
 
     // Drops what was handed out and never claimed.
     void DropAll(const std::deque<std::shared_ptr<AheadCopy>>& items) EXCLUDES(mutex_);

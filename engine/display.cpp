@@ -1,6 +1,7 @@
 #include "engine/display.h"
 
 #include "engine/run.h"
+#include "engine/run_state.h"
 
 namespace engine {
 
@@ -60,6 +61,14 @@ void WaitWindowEvent(uint32_t milliseconds) {
 }
 void EndProgramNow() {
     if (g_display.endProgramNow) g_display.endProgramNow();
+}
+
+void StopBlinking() {
+    Blinking = 0;
+    if (g_display.blinkStopped) g_display.blinkStopped();
+}
+void ShowShutdownFailure(const wchar_t* text) {
+    if (g_display.shutdownFailed) g_display.shutdownFailed(text);
 }
 
 void StartTimedRun() {

@@ -66,8 +66,8 @@ public:
     // The listings of a directory at its turn. False when the source cannot
     // be listed (LastError set); else `destListed` tells whether `dest`
     // holds the destination's listing (LastError set when not).
-    [[nodiscard]] bool Take(const std::wstring& sourceDir, const std::wstring& destDir, Listing& source,
-                            Listing& dest, bool& destListed) EXCLUDES(mutex_);
+    [[nodiscard]] bool Take(const std::wstring& sourceDir, const std::wstring& destDir, Listing& source, Listing& dest,
+                            bool& destListed) EXCLUDES(mutex_);
 
     // Lists a directory now, on the calling thread, as the readers would.
     [[nodiscard]] bool ListNow(const std::wstring& dir, Listing& out) const { return list_(dir, out); }

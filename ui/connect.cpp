@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 
-#include "engine/blink.h"
 #include "engine/display.h"
 #include "log/fatal_report.h"
 #include "log/log_viewer.h"
 #include "log/sinks.h"
 #include "platform/gui.h"
 #include "resources/resource_ids.h"
+#include "ui/blink.h"
 #include "ui/job_list.h"
 #include "ui/log_views.h"
 #include "ui/message.h"
@@ -70,13 +70,17 @@ engine::Display ConnectDisplay() {
     d.drainEvents = [] { DrainWindowEvents(); };
     d.waitEvents = ConnectWaitEvents;
     d.shutdownChecked = [] { return plat::GetGadgetState(ShutdownCheck) == 1; };
-    d.blinkCancelButton = [] { engine::StartBlinkThreads({CancelButton}); };
-    d.blinkStatusAndCancel = [] { engine::StartBlinkThreads({StatusLine, CancelButton}); };
+    d.blinkCancelButton = [] { StartBlinkThreads({CancelButton}); };
+    d.blinkStatusAndCancel = [] { StartBlinkThreads({StatusLine, CancelButton}); };
+    d.blinkStopped = JoinBlinkThreads;
     d.waitWindowEvent = WaitWindowEvent;
     // After the shutdown request the configuration is written and nothing
     // else may wait: Windows is already closing the session.
     d.endProgramNow = [] { std::exit(0); };
     d.startTimedRun = [] { StartRun({}); };
+    // The boxes keep their English texts and their own caption: they are
+    // the only ones that do not go through the program's "Tresoro Meldung".
+    d.shutdownFailed = [](const wchar_t* text) { plat::ShowMessageBox(L"ShutDown", text, plat::MsgButtons::Ok); };
     return d;
 }
 

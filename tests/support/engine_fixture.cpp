@@ -75,6 +75,7 @@ void RecWait(uint32_t) { ++g_record.waits; }
 bool RecShutdownChecked() { return g_record.shutdownChecked; }
 void RecStatusBlink() { ++g_record.statusBlinkStarts; }
 void RecProgramEnd() { ++g_record.programEnds; }
+void RecShutdownFailed(const wchar_t* text) { g_record.shutdownFailures.push_back(text); }
 // A countdown that never sees its end would spin for ever: give up loudly.
 constexpr int kRecMaxWindowWaits = 1000000;
 void RecWindowWait(uint32_t milliseconds) {
@@ -116,6 +117,7 @@ void InstallRecorder() {
     display.blinkStatusAndCancel = RecStatusBlink;
     display.waitWindowEvent = RecWindowWait;
     display.endProgramNow = RecProgramEnd;
+    display.shutdownFailed = RecShutdownFailed;
     engine::SetDisplay(display);
 }
 
