@@ -131,10 +131,10 @@ std::optional<plat::PreparedCopy> TakeCopy(CopyPlan& plan, size_t at, const std:
 
 // The copy function walks use now (engine/walk_hooks.cpp).
 PrepareFn WalkPrepareFn();
-#ifdef TRESORO_TEST_HOOKS
 // Tests: every copy made ahead in later walks goes through `hook` (nullptr:
-// the platform's). Set only while no walk runs.
+// the platform's; engine/walk_hooks_testing.cpp). Set only while no walk
+// runs; the program never sets it.
 void SetPrepareHookForTest(PrepareFn hook);
-#endif
+extern PrepareFn g_prepareHook;
 
 }  // namespace engine

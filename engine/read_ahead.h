@@ -119,10 +119,10 @@ private:
 
 // The listing function walks use now (engine/walk_hooks.cpp).
 ListFn WalkListFn();
-#ifdef TRESORO_TEST_HOOKS
 // Tests: every listing of later walks goes through `hook` (nullptr: the
-// platform's). Set only while no walk runs.
+// platform's; engine/walk_hooks_testing.cpp). Set only while no walk runs;
+// the program never sets it.
 void SetListHookForTest(ListFn hook);
-#endif
+extern ListFn g_listHook;
 
 }  // namespace engine
