@@ -12,9 +12,7 @@ namespace core {
 
 static constexpr int kSidMaxDraws = 10001;
 
-#ifdef TRESORO_TEST_HOOKS
-static int32_t (*g_sidSource)() = nullptr;
-#endif
+int32_t (*g_sidSource)() = nullptr;
 
 // Some std::random_device implementations (older MinGW runtimes) yield the
 // same sequence in every process, so the clock is mixed into the seed: two
@@ -33,9 +31,7 @@ static std::mt19937& SidEngine() {
 // Only positive values: 0 means "no Sid" to every caller, and a negative
 // number would be refused by them as well.
 static int32_t SidDraw() {
-#ifdef TRESORO_TEST_HOOKS
     if (g_sidSource) return g_sidSource();
-#endif
     static std::uniform_int_distribution<int32_t> range(1, 2147483647);
     return range(SidEngine());
 }
@@ -55,10 +51,6 @@ void MoveSidCount(SidCounts& counts, int32_t oldSid, int32_t newSid) {
     if (it != counts.end() && --it->second <= 0) counts.erase(it);
     ++counts[newSid];
 }
-
-#ifdef TRESORO_TEST_HOOKS
-void SetSidSourceForTest(int32_t (*draw)()) { g_sidSource = draw; }
-#endif
 
 int32_t NewSid() { return NewSid(CurrentSidCounts()); }
 

@@ -19,10 +19,10 @@ int32_t NewSid(const SidCounts& taken);
 // Moves one job's count from `oldSid` to `newSid`.
 void MoveSidCount(SidCounts& counts, int32_t oldSid, int32_t newSid);
 
-#ifdef TRESORO_TEST_HOOKS
-// Tests replace the random source; nullptr restores the real one.
+// Tests replace the random source (core/sid_testing.cpp); nullptr restores
+// the real one. The program never sets it.
 void SetSidSourceForTest(int32_t (*draw)());
-#endif
+extern int32_t (*g_sidSource)();
 
 // Removes every Exclude and ArcIndivEntry whose Sid names no job.
 void RemoveOrphans();

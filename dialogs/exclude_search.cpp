@@ -20,9 +20,7 @@ namespace dialogs {
 constexpr uint32_t kExclStatusEveryMs = 500;
 static uint32_t g_exclStatusShownAt = 0;
 
-#ifdef TRESORO_TEST_HOOKS
-void ResetExcludeSearchForTest() { g_exclStatusShownAt = 0; }
-#endif
+void ResetExcludeSearch() { g_exclStatusShownAt = 0; }
 
 static void ExclShowStatus(const std::wstring& directory) {
     const uint32_t now = plat::Tick();

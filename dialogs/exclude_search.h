@@ -33,10 +33,8 @@ int MatchExcludePatterns(const std::wstring& path, int32_t sid);
 // shorter one already covers it. Exact duplicates go the same way.
 void RemoveNestedExcludes(int32_t sid);
 
-#ifdef TRESORO_TEST_HOOKS
 // Forgets when the status line was last written, so the next directory is
 // shown at once; for tests.
-void ResetExcludeSearchForTest();
-#endif
+void ResetExcludeSearch();
 
 }  // namespace dialogs

@@ -85,9 +85,7 @@ bool TakeKeptEvent(plat::GuiEvent& event) {
     return true;
 }
 
-#ifdef TRESORO_TEST_HOOKS
-void ResetModalForTest() { gModalKept.clear(); }
-#endif
+void ResetModal() { gModalKept.clear(); }
 
 void EndModal(const ModalHold& hold) {
     // The owner takes input again before the dialog goes, so that Windows

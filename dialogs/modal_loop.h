@@ -55,9 +55,7 @@ void EndModal(const ModalHold& hold);
 // The oldest event EndModal kept; false when there is none.
 bool TakeKeptEvent(plat::GuiEvent& event);
 
-#ifdef TRESORO_TEST_HOOKS
 // Forgets the events kept from an earlier test's dialog.
-void ResetModalForTest();
-#endif
+void ResetModal();
 
 }  // namespace dialogs

@@ -11,46 +11,79 @@ namespace engine {
 // them in turn keep the run's thread supplied.
 constexpr int kWriters = 2;
 
-static void AheadWriter(CopyAhead* ahead) {
-    std::unique_lock<std::mutex> hold(ahead->lock);
+void CopyAhead::Writer() {
+    plat::MutexLock hold(mutex_);
     for (;;) {
-        ahead->work.wait(hold, [&] { return ahead->stopping || !ahead->queue.empty(); });
-        if (ahead->stopping) return;
-        std::shared_ptr<AheadCopy> item = std::move(ahead->queue.front());
-        ahead->queue.pop_front();
+        work_.Wait(mutex_, [this]() REQUIRES(mutex_) { return stopping_ || !queue_.empty(); });
+        if (stopping_) return;
+        const std::shared_ptr<AheadCopy> item = std::move(queue_.front());
+        queue_.pop_front();
         if (item->claimed || item->dropped) continue;
         item->started = true;
-        const std::wstring source = item->source, target = item->target;
-        const bool archiveOnly = ahead->archiveOnly;
-        hold.unlock();
+        hold.Unlock();
         plat::PreparedCopy copy;
-        const bool ok = ahead->prepare(source, target, archiveOnly, kCopyAheadMaxBytes, copy);
+        const bool ok = prepare_(item->source, item->target, archiveOnly_, kCopyAheadMaxBytes, copy);
         const uint32_t error = ok ? 0 : plat::LastError();
-        hold.lock();
-        if (error == plat::kErrNotSupported) ahead->unsupported = true;
-        item->copy = std::move(copy);
+        hold.Lock();
+        if (error == plat::kErrNotSupported) unsupported_ = true;
+        // A copy whose turn has passed is dropped here, as it leaves scope.
+        if (!item->dropped) item->copy = std::move(copy);
         item->ok = ok;
         item->done = true;
-        if (item->dropped) plat::DropPreparedCopy(item->copy);
-        ahead->ready.notify_all();
+        ready_.NotifyAll();
     }
 }
 
-void StartCopyAhead(CopyAhead& ahead, const RunOptions& options, const std::wstring& sourceDir,
-                    const std::wstring& destDir) {
-    ahead.prepare = WalkPrepareFn();
-    ahead.archiveOnly = options.itJobMode == ItJobMode::Normal;
+void CopyAhead::Start(const RunOptions& options, const std::wstring& sourceDir, const std::wstring& destDir) {
+    prepare_ = WalkPrepareFn();
+    archiveOnly_ = options.itJobMode == ItJobMode::Normal;
     if (!options.CopyAhead || !plat::CanPrepareCopies() || !WalkMayRunAhead(sourceDir, destDir)) return;
-    for (int index = 0; index < kWriters; ++index) ahead.writers.emplace_back(AheadWriter, &ahead);
+    for (int index = 0; index < kWriters; ++index) writers_.emplace_back(&CopyAhead::Writer, this);
 }
 
 CopyAhead::~CopyAhead() {
     {
-        std::lock_guard<std::mutex> hold(lock);
-        stopping = true;
+        plat::MutexLock hold(mutex_);
+        stopping_ = true;
     }
-    work.notify_all();
-    for (std::thread& writer : writers) writer.join();
+    work_.NotifyAll();
+    for (std::thread& writer : writers_) writer.join();
+}
+
+bool CopyAhead::Planning() const {
+    if (writers_.empty()) return false;
+    plat::MutexLock hold(mutex_);
+    return !unsupported_;
+}
+
+void CopyAhead::Hand(const std::vector<std::shared_ptr<AheadCopy>>& items) {
+    {
+        plat::MutexLock hold(mutex_);
+        queue_.insert(queue_.end(), items.begin(), items.end());
+    }
+    work_.NotifyAll();
+}
+
+std::optional<plat::PreparedCopy> CopyAhead::Claim(AheadCopy& item, bool mine, const std::wstring& target) {
+    plat::MutexLock hold(mutex_);
+    if (!mine || item.target != target || !item.started) {
+        // Passed over, or no writer began it yet: copied at the turn.
+        item.claimed = true;
+        item.dropped = true;
+        item.copy = plat::PreparedCopy();
+        return std::nullopt;
+    }
+    ready_.Wait(mutex_, [&item]() { return item.done; });
+    if (!item.ok) return std::nullopt;
+    return std::move(item.copy);
+}
+
+void CopyAhead::DropAll(const std::deque<std::shared_ptr<AheadCopy>>& items) {
+    plat::MutexLock hold(mutex_);
+    for (const std::shared_ptr<AheadCopy>& item : items) {
+        item->dropped = true;
+        item->copy = plat::PreparedCopy();
+    }
 }
 
 // Pairs the lists as the walk does. Only worth it where there is something
@@ -59,11 +92,7 @@ CopyAhead::~CopyAhead() {
 CopyPlan::CopyPlan(CopyAhead& ahead, const std::wstring& sourceDir, const std::wstring& destDir, const SyncList& source,
                    const SyncList& dest, const std::vector<std::wstring>& links)
     : ahead(ahead), source(source), sourceDir(sourceDir), destDir(destDir) {
-    if (ahead.writers.empty() || source.size() <= dest.size()) return;
-    {
-        std::lock_guard<std::mutex> hold(ahead.lock);
-        if (ahead.unsupported) return;
-    }
+    if (source.size() <= dest.size() || !ahead.Planning()) return;
     size_t j = 0;
     for (size_t i = 0; i < source.size(); ++i) {
         int order = 1;
@@ -77,20 +106,14 @@ CopyPlan::CopyPlan(CopyAhead& ahead, const std::wstring& sourceDir, const std::w
     }
 }
 
-CopyPlan::~CopyPlan() {
-    std::lock_guard<std::mutex> hold(ahead.lock);
-    for (const std::shared_ptr<AheadCopy>& item : handed) {
-        item->dropped = true;
-        if (item->done) plat::DropPreparedCopy(item->copy);
-    }
-}
+CopyPlan::~CopyPlan() { ahead.DropAll(handed); }
 
 void CopyAheadFrom(CopyPlan& plan, size_t at) {
     size_t next = plan.taken + plan.handed.size();
     if (next >= plan.files.size() || plan.handed.size() >= kMaxCopiesAhead) return;
     if (plan.nextDir < at) plan.nextDir = at;
     while (plan.nextDir < plan.source.size() && !SyncIsDir(plan.source, plan.nextDir)) ++plan.nextDir;
-    size_t added = 0;
+    std::vector<std::shared_ptr<AheadCopy>> added;
     for (; next < plan.files.size() && plan.files[next] < plan.nextDir && plan.handed.size() < kMaxCopiesAhead;
          ++next) {
         auto item = std::make_shared<AheadCopy>();
@@ -98,41 +121,22 @@ void CopyAheadFrom(CopyPlan& plan, size_t at) {
         item->source = plan.sourceDir + name;
         item->target = plan.destDir + name;
         plan.handed.push_back(item);
-        ++added;
+        added.push_back(std::move(item));
     }
-    if (added == 0) return;
-    {
-        std::lock_guard<std::mutex> hold(plan.ahead.lock);
-        plan.ahead.queue.insert(plan.ahead.queue.end(), plan.handed.end() - static_cast<std::ptrdiff_t>(added),
-                                plan.handed.end());
-    }
-    plan.ahead.work.notify_all();
+    if (!added.empty()) plan.ahead.Hand(added);
 }
 
-std::shared_ptr<AheadCopy> TakeCopy(CopyPlan& plan, size_t at, const std::wstring& target) {
-    // Only the run's thread touches the plan: most copies need no lock.
-    if (plan.taken >= plan.files.size() || plan.files[plan.taken] > at) return nullptr;
-    std::unique_lock<std::mutex> hold(plan.ahead.lock);
+std::optional<plat::PreparedCopy> TakeCopy(CopyPlan& plan, size_t at, const std::wstring& target) {
     while (plan.taken < plan.files.size() && plan.files[plan.taken] <= at) {
         const bool mine = plan.files[plan.taken] == at;
         ++plan.taken;
-        std::shared_ptr<AheadCopy> item;
-        if (!plan.handed.empty()) {
-            item = std::move(plan.handed.front());
-            plan.handed.pop_front();
-        }
-        if (!item) continue;
-        if (!mine || item->target != target || !item->started) {
-            // Passed over, or no writer began it yet: copied at the turn.
-            item->claimed = true;
-            item->dropped = true;
-            if (item->done) plat::DropPreparedCopy(item->copy);
-            continue;
-        }
-        plan.ahead.ready.wait(hold, [&] { return item->done; });
-        if (item->ok) return item;
+        if (plan.handed.empty()) continue;
+        const std::shared_ptr<AheadCopy> item = std::move(plan.handed.front());
+        plan.handed.pop_front();
+        std::optional<plat::PreparedCopy> made = plan.ahead.Claim(*item, mine, target);
+        if (made) return made;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 }  // namespace engine

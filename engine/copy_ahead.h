@@ -15,17 +15,17 @@
 // as it always did. After "Abbrechen" nothing made ahead is placed.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/sync.h"
 #include "platform/fs.h"
+#include "platform/thread_safety.h"
 
 namespace engine {
 
@@ -36,7 +36,9 @@ using PrepareFn = bool (*)(const std::wstring& from, const std::wstring& to, boo
 constexpr uint64_t kCopyAheadMaxBytes = 300000;
 constexpr size_t kMaxCopiesAhead = 16;
 
-// One file handed to the writers.
+// One file handed to the writers. Its names are set before it is handed
+// out and only read after; everything else belongs to the CopyAhead's
+// mutex (AheadCopy's state is only touched by CopyAhead's functions).
 struct AheadCopy {
     std::wstring source, target;
     bool started = false;  // a writer took it
@@ -48,31 +50,56 @@ struct AheadCopy {
 };
 
 // The writers of one walk; none when copies are made at their turn only.
-struct CopyAhead {
-    PrepareFn prepare = nullptr;
-    bool archiveOnly = false;
-    std::mutex lock;
-    std::condition_variable work;   // a copy to make, or stop
-    std::condition_variable ready;  // a copy made
-    std::deque<std::shared_ptr<AheadCopy>> queue;
-    bool stopping = false;
-    bool unsupported = false;  // no nameless files here: plan nothing more
-    std::vector<std::thread> writers;
-
+// The run's thread calls every public function; the writers only run
+// Writer.
+class CopyAhead {
+public:
     CopyAhead() = default;
     CopyAhead(const CopyAhead&) = delete;
     CopyAhead& operator=(const CopyAhead&) = delete;
-    ~CopyAhead();
+    ~CopyAhead() EXCLUDES(mutex_);
+
+    // Starts the writers for the walk of sourceDir into destDir, unless the
+    // run copies at each turn (its CopyAhead off, no nameless copies on this
+    // platform, faults injected, one tree inside the other).
+    void Start(const RunOptions& options, const std::wstring& sourceDir, const std::wstring& destDir);
+
+    // Whether planning is worth it: writers run, and the platform has not
+    // said it cannot make such copies.
+    bool Planning() const EXCLUDES(mutex_);
+
+    // Hands the copies to the writers, in order.
+    void Hand(const std::vector<std::shared_ptr<AheadCopy>>& items) EXCLUDES(mutex_);
+
+    // At the item's turn: its finished copy when a writer made it for
+    // `target` (waiting for a writer that is making it); else it is dropped
+    // and nothing is returned (copy at the turn). `mine` is false for an
+    // item whose turn passed without it.
+    std::optional<plat::PreparedCopy> Claim(AheadCopy& item, bool mine, const std::wstring& target) EXCLUDES(mutex_);
+
+    // Drops what was handed out and never claimed.
+    void DropAll(const std::deque<std::shared_ptr<AheadCopy>>& items) EXCLUDES(mutex_);
+
+private:
+    void Writer() EXCLUDES(mutex_);
+
+    // Set by Start before any writer runs, then only read.
+    PrepareFn prepare_ = nullptr;
+    bool archiveOnly_ = false;
+    // Started and joined by the run's thread.
+    std::vector<std::thread> writers_;
+
+    mutable plat::Mutex mutex_;
+    plat::CondVar work_;   // a copy to make, or stop
+    plat::CondVar ready_;  // a copy made
+    std::deque<std::shared_ptr<AheadCopy>> queue_ GUARDED_BY(mutex_);
+    bool stopping_ GUARDED_BY(mutex_) = false;
+    bool unsupported_ GUARDED_BY(mutex_) = false;  // no nameless files here: plan nothing more
 };
 
-// Starts the writers for the walk of sourceDir into destDir, unless the run
-// copies at each turn (its CopyAhead off, no nameless copies on this
-// platform, faults injected, one tree inside the other).
-void StartCopyAhead(CopyAhead& ahead, const RunOptions& options, const std::wstring& sourceDir,
-                    const std::wstring& destDir);
-
 // The new small files of one directory level, by their positions in the
-// sorted source list, and the copies handed out for them.
+// sorted source list, and the copies handed out for them. The run's thread
+// alone uses it.
 struct CopyPlan {
     CopyAhead& ahead;
     const SyncList& source;
@@ -98,16 +125,16 @@ struct CopyPlan {
 void CopyAheadFrom(CopyPlan& plan, size_t at);
 
 // The copy made ahead for source position `at` (waiting for a writer that
-// is making it), or nullptr when there is none: then copy at the turn.
-// Planned files passed over on the way are dropped.
-std::shared_ptr<AheadCopy> TakeCopy(CopyPlan& plan, size_t at, const std::wstring& target);
+// is making it), or nothing: then copy at the turn. Planned files passed
+// over on the way are dropped.
+std::optional<plat::PreparedCopy> TakeCopy(CopyPlan& plan, size_t at, const std::wstring& target);
 
 // The copy function walks use now (engine/walk_hooks.cpp).
 PrepareFn WalkPrepareFn();
-#ifdef TRESORO_TEST_HOOKS
 // Tests: every copy made ahead in later walks goes through `hook` (nullptr:
-// the platform's). Set only while no walk runs.
+// the platform's; engine/walk_hooks_testing.cpp). Set only while no walk
+// runs; the program never sets it.
 void SetPrepareHookForTest(PrepareFn hook);
-#endif
+extern PrepareFn g_prepareHook;
 
 }  // namespace engine

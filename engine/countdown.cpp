@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "engine/blink.h"
 #include "engine/display.h"
 #include "engine/run_state.h"
 #include "platform/clock.h"

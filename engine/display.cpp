@@ -1,6 +1,7 @@
 #include "engine/display.h"
 
 #include "engine/run.h"
+#include "engine/run_state.h"
 
 namespace engine {
 
@@ -64,6 +65,14 @@ void EndProgramNow() {
 bool AskYesNo(const std::wstring& text) { return g_display.askYesNo && g_display.askYesNo(text); }
 void ShowBalloon(const std::wstring& title, const std::wstring& text, BalloonTopic topic) {
     if (g_display.trayBalloon) g_display.trayBalloon(title, text, topic);
+}
+
+void StopBlinking() {
+    Blinking = 0;
+    if (g_display.blinkStopped) g_display.blinkStopped();
+}
+void ShowShutdownFailure(const wchar_t* text) {
+    if (g_display.shutdownFailed) g_display.shutdownFailed(text);
 }
 
 void StartTimedRun(const RunOptions& options) {

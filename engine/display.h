@@ -26,9 +26,9 @@ struct Display {
     void (*trayIcon)(Icon icon) = nullptr;
     void (*showMessagesTab)() = nullptr;
     void (*runControlsLocked)(bool locked) = nullptr;
-    // Starts the blinking of the "Abbrechen" button during a run
-    // (engine::StartBlinkThreads with its id; Blinking is already 1);
-    // clearing Blinking stops it.
+    // Starts the blinking of the "Abbrechen" button during a run (one blink
+    // thread of the window; Blinking is already 1); clearing Blinking stops
+    // it.
     void (*blinkCancelButton)() = nullptr;
     // Puts the "Abbrechen" toggle button back to its released state.
     void (*releaseCancelButton)() = nullptr;
@@ -41,9 +41,12 @@ struct Display {
     // Whether "Herunterfahren wenn fertig" is ticked.
     bool (*shutdownChecked)() = nullptr;
     // Countdowns: starts one blink thread each for the status line and the
-    // "Abbrechen" button (engine::StartBlinkThreads with both widget ids;
-    // Blinking is already 1); clearing Blinking stops them.
+    // "Abbrechen" button (Blinking is already 1); clearing Blinking stops
+    // them.
     void (*blinkStatusAndCancel)() = nullptr;
+    // After Blinking = 0: waits until every blink thread has put its widget
+    // back, and ends it.
+    void (*blinkStopped)() = nullptr;
     // Waits up to `milliseconds` for one window event and hands it to the
     // window's event handler, which may set CancelRequested; a time-out
     // hands nothing. The end countdown's heartbeat.
@@ -62,6 +65,8 @@ struct Display {
     bool (*askYesNo)(const std::wstring& text) = nullptr;
     // A balloon at the notification-area icon; the window stays where it is.
     void (*trayBalloon)(const std::wstring& title, const std::wstring& text, BalloonTopic topic) = nullptr;
+    // The shutdown request failed: `text` in a box titled "ShutDown".
+    void (*shutdownFailed)(const wchar_t* text) = nullptr;
 };
 
 void SetDisplay(const Display& display);
@@ -90,5 +95,8 @@ void StartTimedRun(const RunOptions& options);
 // Without a window to ask, the answer is "Nein".
 bool AskYesNo(const std::wstring& text);
 void ShowBalloon(const std::wstring& title, const std::wstring& text, BalloonTopic topic);
+// Blinking = 0, then the window's blinkStopped.
+void StopBlinking();
+void ShowShutdownFailure(const wchar_t* text);
 
 }  // namespace engine

@@ -41,23 +41,23 @@ static bool AheadInFlight(const AheadItem& item) {
     return false;
 }
 
-// Under the lock: a dropped directory gives its listings and its place back
-// as soon as no reader is on it.
-static void AheadRelease(ReadAhead& ahead, AheadItem& item) {
+// A dropped directory gives its listings and its place back as soon as no
+// reader is on it.
+void ReadAhead::Release(AheadItem& item) {
     if (AheadInFlight(item)) return;
     for (AheadSide& side : item.side) side.listing = Listing();
     if (item.counted) {
         item.counted = false;
-        --ahead.held;
+        --held_;
     }
 }
 
-static void AheadDrop(ReadAhead& ahead, AheadItem& item) {
+void ReadAhead::Drop(AheadItem& item) {
     item.dropped = true;
-    AheadRelease(ahead, item);
+    Release(item);
 }
 
-static bool AheadTakeSide(AheadItem& item, int& sideIndex) {
+static bool AheadSideToRead(const AheadItem& item, int& sideIndex) {
     for (int index = 0; index < 2; ++index) {
         if (item.side[index].wanted && !item.side[index].started) {
             sideIndex = index;
@@ -67,54 +67,66 @@ static bool AheadTakeSide(AheadItem& item, int& sideIndex) {
     return false;
 }
 
-// Under the lock: the next read. The current directory comes first; then
-// the deepest level's next directories, which the walk reaches before the
-// rest of the levels above. Only the first few of each level are looked at:
-// farther ones could not take a place anyway.
-static bool AheadPick(ReadAhead& ahead, std::shared_ptr<AheadItem>& item, int& sideIndex) {
-    if (ahead.current && AheadTakeSide(*ahead.current, sideIndex)) {
-        item = ahead.current;
-        return true;
-    }
-    for (auto level = ahead.levels.rbegin(); level != ahead.levels.rend(); ++level) {
+// The next read, found without changing anything. The current directory
+// comes first; then the deepest level's next directories, which the walk
+// reaches before the rest of the levels above. Only the first few of each
+// level are looked at: farther ones could not take a place anyway. An item
+// that would need a place beyond kMaxAhead stops the search.
+static const std::shared_ptr<AheadItem>* AheadFind(const std::shared_ptr<AheadItem>& current,
+                                                   const std::vector<AheadLevel>& levels, int held, int& sideIndex) {
+    if (current && AheadSideToRead(*current, sideIndex)) return &current;
+    for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
         const size_t end = std::min(level->items.size(), level->next + 2 * kMaxAhead);
         for (size_t index = level->next; index < end; ++index) {
-            AheadItem& candidate = *level->items[index];
-            if (candidate.dropped || !AheadTakeSide(candidate, sideIndex)) continue;
-            if (!candidate.counted) {
-                if (ahead.held >= kMaxAhead) return false;
-                candidate.counted = true;
-                ++ahead.held;
-            }
-            item = level->items[index];
-            return true;
+            const AheadItem& candidate = *level->items[index];
+            if (candidate.dropped || !AheadSideToRead(candidate, sideIndex)) continue;
+            if (!candidate.counted && held >= kMaxAhead) return nullptr;
+            return &level->items[index];
         }
     }
-    return false;
+    return nullptr;
 }
 
-static void AheadReader(ReadAhead* ahead) {
-    std::unique_lock<std::mutex> hold(ahead->lock);
+bool ReadAhead::HasWork() const {
+    int sideIndex = 0;
+    return AheadFind(current_, levels_, held_, sideIndex) != nullptr;
+}
+
+// The read HasWork found, with its place taken.
+std::shared_ptr<AheadItem> ReadAhead::Pick(int& sideIndex) {
+    const std::shared_ptr<AheadItem>* found = AheadFind(current_, levels_, held_, sideIndex);
+    if (!found) return nullptr;
+    AheadItem& item = **found;
+    if (*found != current_ && !item.counted) {
+        item.counted = true;
+        ++held_;
+    }
+    return *found;
+}
+
+void ReadAhead::Reader() {
+    plat::MutexLock hold(mutex_);
     for (;;) {
-        std::shared_ptr<AheadItem> item;
+        work_.Wait(mutex_, [this]() REQUIRES(mutex_) { return stopping_ || HasWork(); });
+        if (stopping_) return;
         int sideIndex = 0;
-        ahead->work.wait(hold, [&] { return ahead->stopping || AheadPick(*ahead, item, sideIndex); });
-        if (ahead->stopping) return;
+        const std::shared_ptr<AheadItem> item = Pick(sideIndex);
+        if (!item) continue;
         AheadSide& side = item->side[sideIndex];
         side.started = true;
-        side.atTurn = item == ahead->current;
+        side.atTurn = item == current_;
         const std::wstring dir = side.dir;
-        hold.unlock();
+        hold.Unlock();
         Listing listing;
-        const bool ok = ahead->list(dir, listing);
+        const bool ok = list_(dir, listing);
         const uint32_t error = ok ? 0 : plat::LastError();
-        hold.lock();
+        hold.Lock();
         side.listing = std::move(listing);
         side.ok = ok;
         side.error = error;
         side.done = true;
-        if (item->dropped) AheadRelease(*ahead, *item);
-        ahead->ready.notify_all();
+        if (item->dropped) Release(*item);
+        ready_.NotifyAll();
     }
 }
 
@@ -128,37 +140,35 @@ bool WalkMayRunAhead(const std::wstring& sourceDir, const std::wstring& destDir)
     return source.compare(0, dest.size(), dest) != 0 && dest.compare(0, source.size(), source) != 0;
 }
 
-void StartReadAhead(ReadAhead& ahead, const RunOptions& options, const std::wstring& sourceDir,
-                    const std::wstring& destDir) {
-    ahead.list = WalkListFn();
+void ReadAhead::Start(const RunOptions& options, const std::wstring& sourceDir, const std::wstring& destDir) {
+    list_ = WalkListFn();
     if (!options.ListAhead || !WalkMayRunAhead(sourceDir, destDir)) return;
-    for (int index = 0; index < kReaders; ++index) ahead.readers.emplace_back(AheadReader, &ahead);
+    for (int index = 0; index < kReaders; ++index) readers_.emplace_back(&ReadAhead::Reader, this);
 }
 
 ReadAhead::~ReadAhead() {
     {
-        std::lock_guard<std::mutex> hold(lock);
-        stopping = true;
+        plat::MutexLock hold(mutex_);
+        stopping_ = true;
     }
-    work.notify_all();
-    for (std::thread& reader : readers) reader.join();
+    work_.NotifyAll();
+    for (std::thread& reader : readers_) reader.join();
 }
 
-// Under the lock: the directory whose turn has come, as planned by its
-// parent or new. Planned ones passed over on the way were never visited
-// (cancelled, excluded, blocked) and are dropped.
-static std::shared_ptr<AheadItem> AheadClaim(ReadAhead& ahead, const std::wstring& sourceDir,
-                                             const std::wstring& destDir) {
-    if (!ahead.levels.empty()) {
-        AheadLevel& level = ahead.levels.back();
+// The directory whose turn has come, as planned by its parent or new.
+// Planned ones passed over on the way were never visited (cancelled,
+// excluded, blocked) and are dropped.
+std::shared_ptr<AheadItem> ReadAhead::Claim(const std::wstring& sourceDir, const std::wstring& destDir) {
+    if (!levels_.empty()) {
+        AheadLevel& level = levels_.back();
         for (size_t index = level.next; index < level.items.size(); ++index) {
             std::shared_ptr<AheadItem> item = level.items[index];
             if (item->side[0].dir != sourceDir || item->side[1].dir != destDir) continue;
-            for (size_t passed = level.next; passed < index; ++passed) AheadDrop(ahead, *level.items[passed]);
+            for (size_t passed = level.next; passed < index; ++passed) Drop(*level.items[passed]);
             level.next = index + 1;
             if (item->counted) {
                 item->counted = false;
-                --ahead.held;
+                --held_;
             }
             return item;
         }
@@ -170,47 +180,65 @@ static std::shared_ptr<AheadItem> AheadClaim(ReadAhead& ahead, const std::wstrin
     return item;
 }
 
-bool TakeListings(ReadAhead& ahead, const std::wstring& sourceDir, const std::wstring& destDir, Listing& source,
-                  Listing& dest, bool& destListed) {
+bool ReadAhead::Take(const std::wstring& sourceDir, const std::wstring& destDir, Listing& source, Listing& dest,
+                     bool& destListed) {
     destListed = false;
-    if (ahead.readers.empty()) {
-        if (!ahead.list(sourceDir, source)) return false;
-        destListed = ahead.list(destDir, dest);
+    if (readers_.empty()) {
+        if (!list_(sourceDir, source)) return false;
+        destListed = list_(destDir, dest);
         return true;
     }
-    std::shared_ptr<AheadItem> item;
+    // Both sides leave the guard together, once no reader is on either.
+    AheadSide s, d;
     {
-        std::unique_lock<std::mutex> hold(ahead.lock);
-        item = AheadClaim(ahead, sourceDir, destDir);
+        plat::MutexLock hold(mutex_);
+        const std::shared_ptr<AheadItem> item = Claim(sourceDir, destDir);
         // The destination is read now, beside the source, where it was not
         // read ahead.
         item->side[1].wanted = true;
-        ahead.current = item;
-        ahead.work.notify_all();
-        ahead.ready.wait(hold, [&] { return item->side[0].done && item->side[1].done; });
-        ahead.current = nullptr;
+        current_ = item;
+        work_.NotifyAll();
+        ready_.Wait(mutex_, [&item]() { return item->side[0].done && item->side[1].done; });
+        current_ = nullptr;
+        s = std::move(item->side[0]);
+        d = std::move(item->side[1]);
     }
-    // No reader touches the item any more.
-    AheadSide& s = item->side[0];
     if (s.ok && (s.atTurn || plat::DirExists(sourceDir))) {
         source = std::move(s.listing);
     } else if (s.atTurn) {
         plat::SetLastError(s.error);
         return false;
-    } else if (!ahead.list(sourceDir, source)) {
+    } else if (!list_(sourceDir, source)) {
         // Failed ahead, or gone since: its turn says what the walk says.
         return false;
     }
-    AheadSide& d = item->side[1];
     if (d.ok) {
         dest = std::move(d.listing);
         destListed = true;
     } else if (d.atTurn) {
         plat::SetLastError(d.error);
     } else {
-        destListed = ahead.list(destDir, dest);
+        destListed = list_(destDir, dest);
     }
     return true;
+}
+
+void ReadAhead::PushLevel(AheadLevel level) {
+    {
+        plat::MutexLock hold(mutex_);
+        levels_.push_back(std::move(level));
+    }
+    work_.NotifyAll();
+}
+
+void ReadAhead::PopLevel() {
+    {
+        plat::MutexLock hold(mutex_);
+        AheadLevel& level = levels_.back();
+        for (size_t index = level.next; index < level.items.size(); ++index) Drop(*level.items[index]);
+        levels_.pop_back();
+    }
+    work_.NotifyAll();
 }
 
 // The walk's own pairing (sync.cpp): a merge of the sorted lists, names
@@ -219,8 +247,8 @@ bool TakeListings(ReadAhead& ahead, const std::wstring& sourceDir, const std::ws
 // (its destination is made or cleared at its turn).
 AheadScope::AheadScope(ReadAhead& ahead, const std::wstring& sourceDir, const std::wstring& destDir,
                        const SyncList& source, const SyncList& dest)
-    : ahead(ahead) {
-    if (ahead.readers.empty()) return;
+    : ahead_(ahead) {
+    if (!ahead.HasReaders()) return;
     AheadLevel level;
     size_t j = 0;
     for (size_t i = 0; i < source.size(); ++i) {
@@ -236,22 +264,11 @@ AheadScope::AheadScope(ReadAhead& ahead, const std::wstring& sourceDir, const st
         item->side[1].wanted = pairedDir;
         level.items.push_back(std::move(item));
     }
-    {
-        std::lock_guard<std::mutex> hold(ahead.lock);
-        ahead.levels.push_back(std::move(level));
-    }
-    ahead.work.notify_all();
+    ahead.PushLevel(std::move(level));
 }
 
 AheadScope::~AheadScope() {
-    if (ahead.readers.empty()) return;
-    {
-        std::lock_guard<std::mutex> hold(ahead.lock);
-        AheadLevel& level = ahead.levels.back();
-        for (size_t index = level.next; index < level.items.size(); ++index) AheadDrop(ahead, *level.items[index]);
-        ahead.levels.pop_back();
-    }
-    ahead.work.notify_all();
+    if (ahead_.HasReaders()) ahead_.PopLevel();
 }
 
 }  // namespace engine

@@ -14,16 +14,15 @@
 // them. At most kMaxAhead directories are read and held ahead.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/sync.h"
 #include "platform/listing.h"
+#include "platform/thread_safety.h"
 
 namespace engine {
 
@@ -42,59 +41,88 @@ struct AheadLevel {
     size_t next = 0;  // the first one whose turn has not come
 };
 
-// The readers of one walk. Without threads (read-ahead off) every listing
-// is read at its turn on the run's thread, in the sequential order.
-struct ReadAhead {
-    ListFn list = nullptr;
-    std::mutex lock;
-    std::condition_variable work;   // a read to do, or stop
-    std::condition_variable ready;  // a read of the current directory done
-    std::vector<AheadLevel> levels;
-    std::shared_ptr<AheadItem> current;
-    int held = 0;  // directories ahead whose reading has begun and are not yet claimed
-    bool stopping = false;
-    std::vector<std::thread> readers;
-
-    ReadAhead() = default;
-    ReadAhead(const ReadAhead&) = delete;
-    ReadAhead& operator=(const ReadAhead&) = delete;
-    ~ReadAhead();
-};
-
 // Whether anything may run ahead of the walk of sourceDir into destDir: not
 // while faults are injected, not where one tree lies inside the other.
 bool WalkMayRunAhead(const std::wstring& sourceDir, const std::wstring& destDir);
 
-// Sets up the walk of sourceDir into destDir: with readers unless the run
-// reads in call order (its ListAhead off, faults injected, one tree inside
-// the other).
-void StartReadAhead(ReadAhead& ahead, const RunOptions& options, const std::wstring& sourceDir,
-                    const std::wstring& destDir);
+// The readers of one walk. Without threads (read-ahead off) every listing
+// is read at its turn on the run's thread, in the sequential order. The
+// run's thread calls every public function; the readers only run Reader.
+// Everything the two share (the levels, the items in them, the current
+// directory) is guarded by one mutex; an item's listing leaves that guard
+// only once both its reads are done and the run's thread has claimed it.
+class ReadAhead {
+public:
+    ReadAhead() = default;
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+    ~ReadAhead() EXCLUDES(mutex_);
 
-// The listings of a directory at its turn. False when the source cannot be
-// listed (LastError set); else `destListed` tells whether `dest` holds the
-// destination's listing (LastError set when not).
-bool TakeListings(ReadAhead& ahead, const std::wstring& sourceDir, const std::wstring& destDir, Listing& source,
-                  Listing& dest, bool& destListed);
+    // Sets up the walk of sourceDir into destDir: with readers unless the
+    // run reads in call order (its ListAhead off, faults injected, one tree
+    // inside the other).
+    void Start(const RunOptions& options, const std::wstring& sourceDir, const std::wstring& destDir);
+
+    // The listings of a directory at its turn. False when the source cannot
+    // be listed (LastError set); else `destListed` tells whether `dest`
+    // holds the destination's listing (LastError set when not).
+    [[nodiscard]] bool Take(const std::wstring& sourceDir, const std::wstring& destDir, Listing& source, Listing& dest,
+                            bool& destListed) EXCLUDES(mutex_);
+
+    // Lists a directory now, on the calling thread, as the readers would.
+    [[nodiscard]] bool ListNow(const std::wstring& dir, Listing& out) const { return list_(dir, out); }
+
+    bool HasReaders() const { return !readers_.empty(); }
+
+    // AheadScope's two halves: a directory's subdirectories wanted ahead,
+    // and what of them was not claimed dropped.
+    void PushLevel(AheadLevel level) EXCLUDES(mutex_);
+    void PopLevel() EXCLUDES(mutex_);
+
+private:
+    void Reader() EXCLUDES(mutex_);
+    bool HasWork() const REQUIRES(mutex_);
+    std::shared_ptr<AheadItem> Pick(int& sideIndex) REQUIRES(mutex_);
+    std::shared_ptr<AheadItem> Claim(const std::wstring& sourceDir, const std::wstring& destDir) REQUIRES(mutex_);
+    void Release(AheadItem& item) REQUIRES(mutex_);
+    void Drop(AheadItem& item) REQUIRES(mutex_);
+
+    // Set by Start before any reader runs, then only read.
+    ListFn list_ = nullptr;
+    // Started and joined by the run's thread.
+    std::vector<std::thread> readers_;
+
+    mutable plat::Mutex mutex_;
+    plat::CondVar work_;   // a read to do, or stop
+    plat::CondVar ready_;  // a read of the current directory done
+    std::vector<AheadLevel> levels_ GUARDED_BY(mutex_);
+    std::shared_ptr<AheadItem> current_ GUARDED_BY(mutex_);
+    // Directories ahead whose reading has begun and are not yet claimed.
+    int held_ GUARDED_BY(mutex_) = 0;
+    bool stopping_ GUARDED_BY(mutex_) = false;
+};
 
 // While a directory is walked, its subdirectories (taken from its sorted
 // entries, paired as the walk pairs them) are wanted ahead; when the
 // directory is done, what was not claimed is dropped.
-struct AheadScope {
-    ReadAhead& ahead;
+class AheadScope {
+public:
     AheadScope(ReadAhead& ahead, const std::wstring& sourceDir, const std::wstring& destDir, const SyncList& source,
                const SyncList& dest);
     AheadScope(const AheadScope&) = delete;
     AheadScope& operator=(const AheadScope&) = delete;
     ~AheadScope();
+
+private:
+    ReadAhead& ahead_;
 };
 
 // The listing function walks use now (engine/walk_hooks.cpp).
 ListFn WalkListFn();
-#ifdef TRESORO_TEST_HOOKS
 // Tests: every listing of later walks goes through `hook` (nullptr: the
-// platform's). Set only while no walk runs.
+// platform's; engine/walk_hooks_testing.cpp). Set only while no walk runs;
+// the program never sets it.
 void SetListHookForTest(ListFn hook);
-#endif
+extern ListFn g_listHook;
 
 }  // namespace engine

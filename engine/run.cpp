@@ -4,7 +4,6 @@
 #include "core/config.h"
 #include "core/report.h"
 #include "core/state.h"
-#include "engine/blink.h"
 #include "engine/countdown.h"
 #include "engine/display.h"
 #include "engine/notice.h"

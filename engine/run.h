@@ -93,8 +93,8 @@ void WriteFinalLines(uint32_t startTick);
 // Starts AnimateRunIcon with RunAnimating = 1.
 void StartRunAnimation();
 // RunAnimating = 0, then dispatches window events in waits of at most 100 ms
-// until the thread has signalled -1 or 5000 ms have passed. Only after this
-// may the run set its result icon.
+// until the thread has signalled -1, and joins it. Only after this may the
+// run set its result icon.
 void StopRunAnimation();
 
 }  // namespace engine

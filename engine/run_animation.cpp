@@ -12,10 +12,9 @@ namespace engine {
 
 constexpr int kAnimFrameMillis = 700;
 constexpr int kAnimSleepStepMillis = 10;
-constexpr uint32_t kAnimStopWaitMillis = 5000;
 constexpr uint32_t kAnimEventWaitMillis = 100;
 
-// Owned by the main thread; the thread object of the current (or last) run.
+// Owned by the main thread: started by a run, joined at its end.
 static std::thread g_animThread;
 
 // Sleeps one frame in short steps so that the end of a run does not wait a
@@ -38,28 +37,25 @@ void AnimateRunIcon() {
 }
 
 void StartRunAnimation() {
-    // StopRunAnimation joined or detached the last run's thread.
-    if (g_animThread.joinable()) g_animThread.detach();
+    // A run that ended without StopRunAnimation (a test's) leaves its thread
+    // to end here.
+    if (g_animThread.joinable()) StopRunAnimation();
     RunAnimating = 1;
     g_animThread = std::thread(AnimateRunIcon);
 }
 
-// The animation may be stuck in a window call that needs the main thread
-// (a tray update sends a message), so the main thread keeps dispatching while
-// it waits, and gives up after five seconds instead of hanging.
+// The thread's window calls are posted to the main thread, which keeps
+// dispatching while it waits, so a frame in flight always gets through and
+// the thread ends within a sleep step.
 void StopRunAnimation() {
+    if (!g_animThread.joinable()) return;
     RunAnimating = 0;
-    const uint32_t start = plat::Tick();
-    while (RunAnimating.load() != -1 && plat::Tick() - start < kAnimStopWaitMillis) {
+    while (RunAnimating.load() != -1) {
         WaitEvents(kAnimEventWaitMillis);
         // A display whose wait returns at once must not starve the thread.
         if (RunAnimating.load() != -1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    if (!g_animThread.joinable()) return;
-    if (RunAnimating.load() == -1)
-        g_animThread.join();
-    else
-        g_animThread.detach();
+    g_animThread.join();
 }
 
 }  // namespace engine

@@ -1,6 +1,7 @@
 #include "engine/shutdown.h"
 
-#include "platform/gui.h"
+#include "engine/display.h"
+
 #include "platform/power.h"
 
 namespace engine {
@@ -13,8 +14,7 @@ uint32_t ShutdownReason() {
 
 int ExitWindowsRequest(uint32_t flags) { return plat::RequestShutdown(flags, ShutdownReason()); }
 
-// The boxes keep their English texts and their own caption: they are the
-// only ones that do not go through the program's "Tresoro Meldung" box.
+// The English texts of the "ShutDown" boxes (ui/connect.cpp shows them).
 const wchar_t* ShutdownFailureText(int code) {
     switch (code) {
         case plat::kShutdownNoToken:
@@ -32,7 +32,7 @@ const wchar_t* ShutdownFailureText(int code) {
 
 void ShutDown() {
     const wchar_t* text = ShutdownFailureText(ExitWindowsRequest(ShutdownFlags()));
-    if (text != nullptr) plat::ShowMessageBox(L"ShutDown", text, plat::MsgButtons::Ok);
+    if (text != nullptr) ShowShutdownFailure(text);
 }
 
 }  // namespace engine

@@ -19,7 +19,8 @@ uint32_t ShutdownReason();
 // 4 ExitWindowsEx.
 int ExitWindowsRequest(uint32_t flags);
 
-// The power-off request; a failure shows a box titled "ShutDown".
+// The power-off request; a failure goes to the display (a box titled
+// "ShutDown").
 void ShutDown();
 
 // The text of the "ShutDown" box for a failure code, or nullptr for 0 (and

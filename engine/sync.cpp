@@ -50,7 +50,7 @@ static bool SyncCancelled() { return CancelPending(); }
 // be listed. False when this directory's subtree must be skipped.
 static bool SyncListBoth(Walk& walk, const SyncCall& call, plat::Listing& source, plat::Listing& dest) {
     bool destListed = false;
-    if (!TakeListings(walk.listings, call.sourceDir, call.destDir, source, dest, destListed)) {
+    if (!walk.listings.Take(call.sourceDir, call.destDir, source, dest, destListed)) {
         RunError(walk.tally, L"Konnte Verzeichnis<" + call.sourceDir + L"> nicht untersuchen!", plat::LastError());
         WarnLongPath(walk.tally, call.sourceDir);
         return false;
@@ -61,7 +61,7 @@ static bool SyncListBoth(Walk& walk, const SyncCall& call, plat::Listing& source
         RunError(walk.tally, L"Konnte Verzeichnis nicht erstellen: <" + call.destDir + L">", plat::LastError());
         return false;
     }
-    if (!walk.listings.list(call.destDir, dest)) {
+    if (!walk.listings.ListNow(call.destDir, dest)) {
         RunError(walk.tally, L"Konnte Verzeichnis<" + call.destDir + L"> nicht untersuchen!", plat::LastError());
         WarnLongPath(walk.tally, call.destDir);
         return false;
@@ -168,9 +168,10 @@ static void SyncCopyFile(const JobContext& job, Walk& walk, SyncCall& call, cons
     }
     // Waiting for a copy made ahead counts as copying time.
     const uint32_t start = plat::Tick();
-    const std::shared_ptr<AheadCopy> made = archivedPath.empty() ? TakeCopy(copies, at, target) : nullptr;
+    std::optional<plat::PreparedCopy> made;
+    if (archivedPath.empty()) made = TakeCopy(copies, at, target);
     const CopyOutcome copied =
-        made ? PlaceCopyWithProgress(made->copy, target) : CopyFileWithProgress(source, target, job.NormalMode());
+        made ? PlaceCopyWithProgress(*made, target) : CopyFileWithProgress(source, target, job.NormalMode());
     const uint32_t elapsed = plat::Tick() - start;
     RunTally& tally = walk.tally;
     if (!copied.ok) {
@@ -371,8 +372,8 @@ static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sour
 void SyncDirectory(const JobContext& job, RunTally& tally, const std::wstring& sourceDir, const std::wstring& destDir) {
     Walk walk{tally};
     walk.guard = StartJobGuard(job.job);
-    StartReadAhead(walk.listings, job.options, sourceDir, destDir);
-    StartCopyAhead(walk.copies, job.options, sourceDir, destDir);
+    walk.listings.Start(job.options, sourceDir, destDir);
+    walk.copies.Start(job.options, sourceDir, destDir);
     SyncTree(job, walk, sourceDir, destDir);
     FinishJobGuard(job, walk.guard, tally);
 }

@@ -1,7 +1,7 @@
 // The platform functions the walks work ahead with, the listing and the
 // copy made ahead, and in the tests ones they may put in their place (to
-// record what is listed or copied ahead and to fail chosen ones). Compiled
-// twice, like the platform's hook sites: the program has no hook.
+// record what is listed or copied ahead and to fail chosen ones; only the
+// test build sets them, in walk_hooks_testing.cpp).
 #include "engine/copy_ahead.h"
 #include "engine/read_ahead.h"
 
@@ -9,20 +9,10 @@ namespace engine {
 
 static bool WalkPlatformList(const std::wstring& dir, Listing& out) { return plat::ListDirCompact(dir, out); }
 
-#ifdef TRESORO_TEST_HOOKS
-namespace {
-ListFn g_listHook = nullptr;
-PrepareFn g_prepareHook = nullptr;
-}  // namespace
-
-void SetListHookForTest(ListFn hook) { g_listHook = hook; }
-void SetPrepareHookForTest(PrepareFn hook) { g_prepareHook = hook; }
+constinit ListFn g_listHook = nullptr;
+constinit PrepareFn g_prepareHook = nullptr;
 
 ListFn WalkListFn() { return g_listHook ? g_listHook : &WalkPlatformList; }
 PrepareFn WalkPrepareFn() { return g_prepareHook ? g_prepareHook : &plat::PrepareCopy; }
-#else
-ListFn WalkListFn() { return &WalkPlatformList; }
-PrepareFn WalkPrepareFn() { return &plat::PrepareCopy; }
-#endif
 
 }  // namespace engine

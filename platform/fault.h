@@ -2,14 +2,15 @@
 // fail with a chosen error code, once or from then on. Every operation of
 // fs.h counts its calls here, so tests can walk each failure branch.
 //
-// Only the builds the tests link carry it (compiled with TRESORO_TEST_HOOKS,
-// see the top-level CMakeLists.txt). In the shipped program FaultHit is a
-// constant false that the compiler folds away, and the functions below do
-// not exist.
+// Only the test build carries it (platform/common/fault_testing.cpp, which
+// fills platform/test_hooks.h). In the shipped program FaultHit finds no
+// hook and answers false, and the functions declared below do not exist.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+
+#include "platform/test_hooks.h"
 
 namespace plat {
 
@@ -51,21 +52,14 @@ void SetFlushSkippedForTest(bool skip);
 // call must fail; the error code is then already set. FaultRepeats asks the
 // same for another attempt within the same call (a retry): it fails only
 // where a fault fires from then on, and counts nothing.
-#ifdef TRESORO_TEST_HOOKS
-bool FaultHit(FaultOp op);
-bool FaultRepeats(FaultOp op);
-bool AnyFaultArmed();
-bool FlushSkippedForTest();
-void TakeLockPauseForTest(uint32_t milliseconds);
-#else
-inline bool FaultHit(FaultOp) { return false; }
-inline bool FaultRepeats(FaultOp) { return false; }
-inline bool FlushSkippedForTest() { return false; }
-#endif
+inline bool FaultHit(FaultOp op) { return g_testHooks.faultHit != nullptr && g_testHooks.faultHit(op); }
+inline bool FaultRepeats(FaultOp op) { return g_testHooks.faultRepeats != nullptr && g_testHooks.faultRepeats(op); }
+// For the benchmarks' figure without it (SetFlushSkippedForTest).
+inline bool FlushSkipped() { return g_testHooks.flushSkipped != nullptr && g_testHooks.flushSkipped(); }
 
 // Whether a fault or a halt is armed (never in the shipped program). Walks
 // that would read listings ahead on other threads read them in call order
 // instead, so that the n-th call of an operation stays the same call.
-bool FaultInjectionArmed();
+inline bool FaultInjectionArmed() { return g_testHooks.faultArmed != nullptr && g_testHooks.faultArmed(); }
 
 }  // namespace plat

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace plat {
@@ -121,12 +122,20 @@ using CopyProgress = std::function<bool(uint64_t total, uint64_t copied)>;
 // file without any name in the target's directory. Nothing under any name
 // changes before PlacePreparedCopy; a copy never placed leaves nothing
 // behind, not even when the process dies.
+// It owns what it holds: moved, never copied, and dropped when it goes.
 struct PreparedCopy {
     intptr_t file = -1;  // the nameless file; -1 when none
     uint64_t total = 0;  // the source's size when it was opened
     uint64_t copied = 0;
     bool archiveOnly = false;
     std::wstring from;
+
+    PreparedCopy() = default;
+    PreparedCopy(PreparedCopy&& other) noexcept { *this = std::move(other); }
+    PreparedCopy& operator=(PreparedCopy&& other) noexcept;
+    PreparedCopy(const PreparedCopy&) = delete;
+    PreparedCopy& operator=(const PreparedCopy&) = delete;
+    ~PreparedCopy();
 };
 
 // Whether PrepareCopy can make copies at all here (not on Windows, nor
@@ -146,8 +155,22 @@ bool CanPrepareCopies();
 // its attributes; the copy is consumed either way. Counts as Rename.
 [[nodiscard]] bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to);
 
-// Drops a prepared copy unplaced (nothing to do for an empty one).
+// Drops a prepared copy unplaced (nothing to do for an empty one); what a
+// PreparedCopy does when it goes.
 void DropPreparedCopy(PreparedCopy& copy);
+
+inline PreparedCopy& PreparedCopy::operator=(PreparedCopy&& other) noexcept {
+    if (this == &other) return *this;
+    DropPreparedCopy(*this);
+    file = other.file;
+    total = other.total;
+    copied = other.copied;
+    archiveOnly = other.archiveOnly;
+    from = std::move(other.from);
+    other.file = -1;
+    return *this;
+}
+inline PreparedCopy::~PreparedCopy() { DropPreparedCopy(*this); }
 
 // Files over 1 GiB are refused (kErrNotEnoughMemory): whole-file reads are
 // for the program's own small files.

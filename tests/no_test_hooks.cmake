@@ -11,7 +11,7 @@ if(NOT symbols MATCHES "plat::ListDir\\(")
   message(FATAL_ERROR "${EXE} has no symbol table to check")
 endif()
 string(REGEX MATCHALL
-       "plat::(FaultHit|FaultRepeats|InjectFault|InjectHalt|HaltReached|ClearFaults|ShutdownIntercepted|ResetTestTables|PortableLayer|HeadlessGui|MapDrive|UnmapDrive|User[A-Z][A-Za-z]*|[A-Za-z]+ForTest)\\("
+       "plat::(InjectFault|InjectHalt|HaltReached|ClearFaults|ResetTestTables|PortableLayer|HeadlessGui|MapDrive|UnmapDrive|User[A-Z][A-Za-z]*|[A-Za-z]+ForTest)\\("
        hooks "${symbols}")
 # The resets of the layers above the platform between test cases.
 string(REGEX MATCHALL "(core|logs|engine|ui|dialogs)::[A-Za-z]+ForTest\\(" resets "${symbols}")

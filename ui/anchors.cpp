@@ -8,9 +8,7 @@ namespace ui {
 static std::vector<Anchor> g_anchors;
 
 std::vector<Anchor>& AnchorList() { return g_anchors; }
-#ifdef TRESORO_TEST_HOOKS
-void ResetAnchorsForTest() { g_anchors.clear(); }
-#endif
+void ResetAnchors() { g_anchors.clear(); }
 
 static Anchor& AnchorsEntry(int window, int widget) {
     for (Anchor& a : g_anchors)

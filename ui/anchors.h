@@ -21,9 +21,7 @@ struct Anchor {
 
 // Process-wide, filled while windows are built, never shrunk.
 std::vector<Anchor>& AnchorList();
-#ifdef TRESORO_TEST_HOOKS
-void ResetAnchorsForTest();
-#endif
+void ResetAnchors();
 
 // "L" moves the left edge with the window's right edge, "O" the top edge
 // with the bottom edge, "R" lets the width grow, "U" the height; with no

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "engine/blink.h"
 #include "engine/countdown.h"
 #include "engine/display.h"
 #include "log/fatal_report.h"
@@ -10,6 +9,7 @@
 #include "log/sinks.h"
 #include "platform/gui.h"
 #include "resources/resource_ids.h"
+#include "ui/blink.h"
 #include "ui/job_list.h"
 #include "ui/log_views.h"
 #include "ui/message.h"
@@ -72,8 +72,9 @@ engine::Display ConnectDisplay() {
     d.drainEvents = [] { DrainWindowEvents(); };
     d.waitEvents = ConnectWaitEvents;
     d.shutdownChecked = [] { return plat::GetGadgetState(ShutdownCheck) == 1; };
-    d.blinkCancelButton = [] { engine::StartBlinkThreads({CancelButton}); };
-    d.blinkStatusAndCancel = [] { engine::StartBlinkThreads({StatusLine, CancelButton}); };
+    d.blinkCancelButton = [] { StartBlinkThreads({CancelButton}); };
+    d.blinkStatusAndCancel = [] { StartBlinkThreads({StatusLine, CancelButton}); };
+    d.blinkStopped = JoinBlinkThreads;
     d.waitWindowEvent = WaitWindowEvent;
     // After the shutdown request the configuration is written and nothing
     // else may wait: Windows is already closing the session.
@@ -84,6 +85,9 @@ engine::Display ConnectDisplay() {
         V().BalloonTab = topic == engine::BalloonTopic::Errors ? kTabErrors : kTabHints;
         (void)plat::ShowTrayBalloon(TrayIcon, title, text);
     };
+    // The boxes keep their English texts and their own caption: they are
+    // the only ones that do not go through the program's "Tresoro Meldung".
+    d.shutdownFailed = [](const wchar_t* text) { plat::ShowMessageBox(L"ShutDown", text, plat::MsgButtons::Ok); };
     return d;
 }
 

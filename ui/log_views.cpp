@@ -103,12 +103,10 @@ void TakeLogViewEdit(int widget) {
     LogMarkShown(channel);
 }
 
-#ifdef TRESORO_TEST_HOOKS
-void ResetLogViewsForTest() {
+void ResetLogViews() {
     for (ShownLog& s : g_shown) s = ShownLog{};
     g_pending = false;
     g_lastFlush = 0;
 }
-#endif
 
 }  // namespace ui

@@ -24,9 +24,7 @@ void FlushLogViews(bool force);
 // Does nothing for other widgets.
 void TakeLogViewEdit(int widget);
 
-#ifdef TRESORO_TEST_HOOKS
 // Forgets what the views were shown; for tests.
-void ResetLogViewsForTest();
-#endif
+void ResetLogViews();
 
 }  // namespace ui

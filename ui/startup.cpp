@@ -31,9 +31,7 @@ namespace ui {
 static uint32_t g_bringToFront = 0;
 
 uint32_t BringToFrontMessage() { return g_bringToFront; }
-#ifdef TRESORO_TEST_HOOKS
-void ResetStartupForTest() { g_bringToFront = 0; }
-#endif
+void ResetStartup() { g_bringToFront = 0; }
 
 int32_t EndDelayOf(const std::wstring& upperParameter) {
     std::wstring rest;

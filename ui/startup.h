@@ -32,9 +32,7 @@ int32_t EndDelayOf(const std::wstring& upperParameter);
 // The registered message "TresoroBring2Front" (0 before start-up).
 uint32_t BringToFrontMessage();
 
-#ifdef TRESORO_TEST_HOOKS
 // Forgets the registered message; for tests.
-void ResetStartupForTest();
-#endif
+void ResetStartup();
 
 }  // namespace ui

@@ -28,9 +28,7 @@ ViewState& V();
 core::Job* CurrentJob();
 // Back to the start state; for tests.
 void ResetViewState();
-#ifdef TRESORO_TEST_HOOKS
 // The whole window layer's state (views, anchors, log views, start-up).
 void ResetUiForTest();
-#endif
 
 }  // namespace ui

@@ -1,9 +1,8 @@
-// Compiled twice like the other hook sites: the program waits, the tests
-// only count the pauses.
 #include "platform/common/lock_retry.h"
 
 #include "platform/fs.h"
 #include "platform/process.h"
+#include "platform/test_hooks.h"
 
 namespace plat {
 
@@ -12,11 +11,9 @@ bool IsLockError(uint32_t code) {
 }
 
 void PauseForLock(uint32_t milliseconds) {
-#ifdef TRESORO_TEST_HOOKS
-    TakeLockPauseForTest(milliseconds);
-#else
+    // The program waits; the tests only count the pauses.
+    if (g_testHooks.lockPause != nullptr) return g_testHooks.lockPause(milliseconds);
     SleepMilliseconds(milliseconds);
-#endif
 }
 
 bool RefusedForGood(uint32_t code, const std::wstring& path, uint32_t refusing) {

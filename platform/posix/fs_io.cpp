@@ -53,7 +53,7 @@ static std::string FsDirOf(const std::string& path) {
 // here is no failed copy: the data are on the disk and in place already,
 // and at worst a crash forgets the name and the next run copies again.
 static void FsSyncDirOf(const std::string& path) {
-    if (FlushSkippedForTest()) return;
+    if (FlushSkipped()) return;
     FsFd dir{open(FsDirOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (dir.fd >= 0) fsync(dir.fd);
 }
@@ -310,7 +310,7 @@ static bool FsPlaceRetrying(int fd, std::string& temp, const std::wstring& to, c
 // The copy's data and date are on the disk before any name points at them:
 // otherwise a power cut can leave the name, size and date over blocks never
 // written, a file the size-and-date rule never copies again.
-static bool FsFlushCopy(int fd) { return FlushSkippedForTest() || fsync(fd) == 0 || FailErrno(); }
+static bool FsFlushCopy(int fd) { return FlushSkipped() || fsync(fd) == 0 || FailErrno(); }
 
 static void FsPlacedAttributes(const std::string& src, const std::string& dst, bool reset) {
     if (reset)

@@ -25,14 +25,10 @@ bool SetModified(const std::wstring& path, int64_t modified) {
     if (!win32::LocalSecondsToUtcFileTime(modified, utc)) return false;
     // FILE_WRITE_ATTRIBUTES is allowed on read-only files; the backup
     // semantics flag is what lets CreateFileW open a directory at all.
-    HANDLE file = CreateFileW(LiteralEntry(path).c_str(), FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    BOOL ok = SetFileTime(file, nullptr, nullptr, &utc);
-    win32::KeepError keep;
-    CloseHandle(file);
-    return ok != 0;
+    win32::OwnedHandle file(CreateFileW(LiteralEntry(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.Valid() && SetFileTime(file.handle, nullptr, nullptr, &utc) != 0;
 }
 
 bool CreateDir(const std::wstring& path) {

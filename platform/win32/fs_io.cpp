@@ -24,18 +24,13 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
     if (FaultHit(FaultOp::Read)) return false;
     // Share everything: a log file may be open in an editor, and a reader
     // must not block the program's own later rename over it.
-    HANDLE file =
-        CreateFileW(win32::Literal(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    win32::OwnedHandle file(CreateFileW(win32::Literal(path).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.Valid()) return false;
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size)) {
-        win32::KeepError keep;
-        CloseHandle(file);
-        return false;
-    }
+    if (!GetFileSizeEx(file.handle, &size)) return false;
     if (static_cast<uint64_t>(size.QuadPart) > kWriteMaxReadBytes) {
-        CloseHandle(file);
         ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
@@ -47,22 +42,18 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
     std::string chunk(static_cast<size_t>(chunkSize), '\0');
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
-            win32::KeepError keep;
-            CloseHandle(file);
+        if (!ReadFile(file.handle, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
             bytes.clear();
             return false;
         }
         if (got == 0) break;
         if (bytes.size() + got > kWriteMaxReadBytes) {
-            CloseHandle(file);
             bytes.clear();
             ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return false;
         }
         bytes.append(chunk.data(), got);
     }
-    CloseHandle(file);
     return true;
 }
 
@@ -83,10 +74,11 @@ static bool WriteAll(HANDLE file, const std::string& bytes) {
     return true;
 }
 
-// Removes the temporary file of a failed write, keeping the failure's code.
-static bool WriteFail(HANDLE file, const std::wstring& temp) {
+// Removes the temporary file of a failed write, keeping the failure's code
+// (the handle is closed first, or the delete would fail).
+static bool WriteFail(win32::OwnedHandle& file, const std::wstring& temp) {
     win32::KeepError keep;
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (file.Valid()) file.Close();
     DeleteFileW(temp.c_str());
     return false;
 }
@@ -94,16 +86,15 @@ static bool WriteFail(HANDLE file, const std::wstring& temp) {
 bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
     const std::wstring temp = win32::Literal(path + kTempSuffix);
     // CREATE_ALWAYS also clears the leftover of an earlier crash.
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    win32::OwnedHandle file(
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
     if (FaultHit(FaultOp::Write)) return WriteFail(file, temp);
-    if (!WriteAll(file, bytes)) return WriteFail(file, temp);
+    if (!WriteAll(file.handle, bytes)) return WriteFail(file, temp);
     // The data must be on the disk before the rename makes it the real file;
     // otherwise a power cut can leave the new name over empty blocks.
-    if (!FlushFileBuffers(file)) return WriteFail(file, temp);
-    HANDLE closing = file;
-    file = INVALID_HANDLE_VALUE;
-    if (!CloseHandle(closing)) return WriteFail(file, temp);
+    if (!FlushFileBuffers(file.handle)) return WriteFail(file, temp);
+    if (!file.Close()) return WriteFail(file, temp);
     // A read-only target, or one that stays locked, makes the rename fail;
     // the old file then stays as it was.
     if (!MoveReplacing(path + kTempSuffix, path)) return WriteFail(file, temp);
@@ -182,13 +173,10 @@ static void ResetToArchiveOnly(const std::wstring& tempCopy) {
 // FlushFileBuffers needs a handle with write access; sharing everything,
 // the open does not fail because a scanner already reads the copy.
 static bool FlushOpened(const std::wstring& literal) {
-    HANDLE file = CreateFileW(literal.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const BOOL ok = FlushFileBuffers(file);
-    win32::KeepError keep;
-    CloseHandle(file);
-    return ok != 0;
+    win32::OwnedHandle file(CreateFileW(literal.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.Valid() && FlushFileBuffers(file.handle) != 0;
 }
 
 // CopyFileExW leaves the copy's data in the cache, and renaming it on the
@@ -200,7 +188,7 @@ static bool FlushOpened(const std::wstring& literal) {
 static bool FlushCopy(const std::wstring& tempCopy) {
     const std::wstring temp = win32::Literal(tempCopy);
     return RetryWhileLocked(FaultOp::Flush, [&] {
-        if (FlushSkippedForTest() || FlushOpened(temp)) return true;
+        if (FlushSkipped() || FlushOpened(temp)) return true;
         if (::GetLastError() != ERROR_ACCESS_DENIED) return false;
         const DWORD attributes = GetFileAttributesW(temp.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) {

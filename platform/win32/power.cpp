@@ -5,6 +5,7 @@
 
 #include "platform/common/power_hook.h"
 #include "platform/power.h"
+#include "platform/win32/wide_path.h"
 
 namespace plat {
 
@@ -20,19 +21,18 @@ static bool PowerOnNtPlatform() {
 }
 
 static int PowerEnablePrivilege() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return kShutdownNoToken;
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) return kShutdownNoToken;
+    const win32::OwnedHandle token(opened);
     TOKEN_PRIVILEGES privileges{};
     if (!LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
-        CloseHandle(token);
         return kShutdownNoPrivilege;
     }
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     // A true result with ERROR_NOT_ALL_ASSIGNED is left to ExitWindowsEx,
     // which then reports the missing privilege itself.
-    const BOOL adjusted = AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
-    CloseHandle(token);
+    const BOOL adjusted = AdjustTokenPrivileges(token.handle, FALSE, &privileges, 0, nullptr, nullptr);
     return adjusted ? kShutdownAccepted : kShutdownNotAdjusted;
 }
 

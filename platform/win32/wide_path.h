@@ -94,4 +94,25 @@ struct KeepError {
     ~KeepError() { ::SetLastError(code); }
 };
 
+// A file or token handle closed on every path out of a function; the close
+// keeps the error code of the failure that made the function give up.
+struct OwnedHandle {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    explicit OwnedHandle(HANDLE h) : handle(h) {}
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle() {
+        if (!Valid()) return;
+        KeepError keep;
+        ::CloseHandle(handle);
+    }
+    bool Valid() const { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
+    // Closes now, for a writer that must know its last data was taken.
+    bool Close() {
+        const HANDLE closing = handle;
+        handle = INVALID_HANDLE_VALUE;
+        return ::CloseHandle(closing) != 0;
+    }
+};
+
 }  // namespace plat::win32

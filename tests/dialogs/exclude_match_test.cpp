@@ -128,7 +128,7 @@ struct ExcludeWalk : testing::Test {
     std::wstring src;
     int32_t sid = 0;
     void SetUp() override {
-        dialogs::ResetExcludeSearchForTest();
+        dialogs::ResetExcludeSearch();
         ui::ResetViewState();
         testing_support::InstallRecorder();
         tree.Mkdir(L"src");

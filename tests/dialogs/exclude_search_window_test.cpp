@@ -25,7 +25,7 @@ struct ExcludeSearchWindow : ui_testing::UiFixture {
     int32_t sid = 0;
     void SetUp() override {
         UiFixture::SetUp();
-        dialogs::ResetExcludeSearchForTest();
+        dialogs::ResetExcludeSearch();
         StartOk();
         // Two caches in two branches, one entry per level below the top, so
         // a cancel at the first chance finds exactly one of them.

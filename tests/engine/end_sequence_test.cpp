@@ -156,15 +156,10 @@ TEST_F(EndSequence, CancelledFirstCountdownStopsTheSecondAfterItsFirstWait) {
 }
 
 TEST_F(EndSequence, AFailedRequestIsShownAndTheProgramEndsAnyway) {
-    // A failure shows a real box on Windows, which nobody would close here.
-    if (!plat::HeadlessGui()) GTEST_SKIP();
     Recorded().shutdownChecked = true;
     g_power.answer = plat::kShutdownRefused;
     engine::RunEndSequence(false);
-    const auto boxes = plat::ShownDialogsForTest();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, L"ShutDown");
-    EXPECT_EQ(boxes[0].text, L"Error: ExitWindowsEx call failed");
+    EXPECT_EQ(Recorded().shutdownFailures, std::vector<std::wstring>{L"Error: ExitWindowsEx call failed"});
     EXPECT_EQ(Recorded().programEnds, 1);
 }
 

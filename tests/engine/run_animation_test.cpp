@@ -21,6 +21,8 @@ std::vector<Icon> g_tray;
 std::vector<Icon> g_image;
 std::vector<uint32_t> g_waits;
 std::atomic<bool> g_holdTray{false};
+// The main thread's wait with this number releases a held tray update.
+size_t g_releaseAtWait = 0;
 
 engine::Display AnimDisplay() {
     engine::Display d;
@@ -40,6 +42,7 @@ engine::Display AnimDisplay() {
     d.waitEvents = [](uint32_t ms) {
         g_waits.push_back(ms);
         plat::AdvanceFakeClock(ms);
+        if (g_waits.size() == g_releaseAtWait) g_holdTray = false;
     };
     return d;
 }
@@ -59,6 +62,7 @@ struct EngineRunAnimation : testing::Test {
         g_image.clear();
         g_waits.clear();
         g_holdTray = false;
+        g_releaseAtWait = 0;
         engine::SetDisplay(AnimDisplay());
         plat::SetFakeClock(1700000000, 1000);
     }
@@ -93,26 +97,19 @@ TEST_F(EngineRunAnimation, ThreadEndsAtOnceWhenNotRunning) {
     EXPECT_TRUE(g_tray.empty());
 }
 
-TEST_F(EngineRunAnimation, StuckAnimationIsGivenUpAfterFiveSeconds) {
+// A frame held up in the window system (a tray update waiting for the main
+// thread) gets through while the stop keeps dispatching, and the thread is
+// joined: no thread outlives its run.
+TEST_F(EngineRunAnimation, AFrameHeldUpGetsThroughAndTheThreadIsJoined) {
     g_holdTray = true;
     engine::StartRunAnimation();
     WaitUntil([] { return TrayFrames() >= 1; });
     ASSERT_EQ(TrayFrames(), 1u);
+    g_releaseAtWait = 20;
     engine::StopRunAnimation();
-    // The waits dispatched events in steps of at most 100 ms for 5000 ms.
-    EXPECT_FALSE(g_waits.empty());
-    uint32_t total = 0;
-    for (uint32_t ms : g_waits) {
-        EXPECT_LE(ms, 100u);
-        total += ms;
-    }
-    EXPECT_GE(total, 5000u);
-    EXPECT_LT(total, 5100u);
-    EXPECT_EQ(engine::RunAnimating.load(), 0);
-    // Released, the thread notices the stop and signals it.
-    g_holdTray = false;
-    WaitUntil([] { return engine::RunAnimating.load() == -1; });
     EXPECT_EQ(engine::RunAnimating.load(), -1);
+    EXPECT_GE(g_waits.size(), 20u);
+    for (uint32_t ms : g_waits) EXPECT_LE(ms, 100u);
     EXPECT_EQ(TrayFrames(), 1u);
 }
 

@@ -1,12 +1,12 @@
 // The power-off request never reaches the system in a test, and its
-// failures show the four "ShutDown" boxes.
+// failures hand the four "ShutDown" texts to the window.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "engine/display.h"
 #include "engine/shutdown.h"
-#include "platform/gui_testing.h"
 #include "platform/power.h"
 
 namespace {
@@ -66,28 +66,22 @@ TEST_F(Power, HoldingWindowsAwakeSetsAndReleasesTheState) {
     EXPECT_EQ(plat::HoldSystemAwake(false), 0x80000000u);
 }
 
-TEST_F(Power, ShutDownShowsOneBoxPerFailure) {
-    // On Windows the boxes are real and would wait for a click.
-    if (!plat::HeadlessGui()) GTEST_SKIP();
+// Each failed step hands its text to the window, which shows it in a box
+// titled "ShutDown" (the event loop's tests show the box); success shows
+// nothing.
+TEST_F(Power, ShutDownHandsOneTextPerFailureToTheWindow) {
+    static std::vector<std::wstring> shown;
+    shown.clear();
+    engine::Display display;
+    display.shutdownFailed = [](const wchar_t* text) { shown.push_back(text); };
+    engine::SetDisplay(display);
     plat::SetShutdownHookForTest(Intercept);
-    const std::vector<std::wstring> texts = {
-        L"Error: Failed To get access token For current process", L"Error: Failed To get required security privilege",
-        L"Error: Failed To adjust required security privilege", L"Error: ExitWindowsEx call failed"};
-    for (int code = 1; code <= 4; ++code) {
-        plat::ResetGuiForTest();
-        g_answer = code;
-        engine::ShutDown();
-        const auto boxes = plat::ShownDialogsForTest();
-        ASSERT_EQ(boxes.size(), 1u) << code;
-        EXPECT_EQ(boxes[0].kind, plat::DialogKind::MessageBox);
-        EXPECT_EQ(boxes[0].caption, L"ShutDown");
-        EXPECT_EQ(boxes[0].text, texts[code - 1]);
-        EXPECT_EQ(boxes[0].buttons, plat::MsgButtons::Ok);
-    }
-    plat::ResetGuiForTest();
-    g_answer = 0;
-    engine::ShutDown();
-    EXPECT_TRUE(plat::ShownDialogsForTest().empty());
+    for (g_answer = 0; g_answer <= 4; ++g_answer) engine::ShutDown();
+    engine::SetDisplay({});
+    EXPECT_EQ(shown, (std::vector<std::wstring>{L"Error: Failed To get access token For current process",
+                                                L"Error: Failed To get required security privilege",
+                                                L"Error: Failed To adjust required security privilege",
+                                                L"Error: ExitWindowsEx call failed"}));
     EXPECT_EQ(g_flags, std::vector<uint32_t>(5, kPowerOffIfHung));
 }
 

@@ -83,6 +83,7 @@ void RecBalloon(const std::wstring& title, const std::wstring& text, engine::Bal
     g_record.balloons.push_back(title + L"|" + text);
     g_record.balloonTopics.push_back(topic);
 }
+void RecShutdownFailed(const wchar_t* text) { g_record.shutdownFailures.push_back(text); }
 // A countdown that never sees its end would spin for ever: give up loudly.
 constexpr int kRecMaxWindowWaits = 1000000;
 void RecWindowWait(uint32_t milliseconds) {
@@ -126,6 +127,7 @@ void InstallRecorder() {
     display.endProgramNow = RecProgramEnd;
     display.askYesNo = RecAsk;
     display.trayBalloon = RecBalloon;
+    display.shutdownFailed = RecShutdownFailed;
     engine::SetDisplay(display);
 }
 

@@ -32,6 +32,7 @@ struct DisplayRecord {
     int statusBlinkStarts = 0;  // blinkStatusAndCancel
     int cancelReleases = 0;
     int programEnds = 0;  // endProgramNow
+    std::vector<std::wstring> shutdownFailures;
     int waits = 0;
     int drains = 0;  // drainEvents calls so far
     // When > 0, the drain with this number sets CancelRequested, as the

@@ -33,8 +33,8 @@ struct ResetBetweenTests : testing::EmptyTestEventListener {
         plat::ResetGuiForTest();
         plat::ResetMutexesForTest();
         ui::ResetUiForTest();
-        dialogs::ResetExcludeSearchForTest();
-        dialogs::ResetModalForTest();
+        dialogs::ResetExcludeSearch();
+        dialogs::ResetModal();
     }
 };
 }  // namespace

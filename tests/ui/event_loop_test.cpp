@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/state.h"
-#include "engine/blink.h"
 #include "engine/countdown.h"
+#include "engine/display.h"
 #include "engine/run_state.h"
 #include "log/channels.h"
 #include "log/log_files.h"
@@ -149,6 +149,16 @@ TEST_F(EventLoop, StartButtonRunsOnlyTheTickedJobs) {
     EXPECT_TRUE(tree.Exists(L"d1\\a.txt"));
     EXPECT_FALSE(tree.Exists(L"d2\\b.txt"));
     EXPECT_TRUE(plat::GetGadgetEnabled(ui::JobListView));  // unlocked after the run
+}
+
+// The window shows a failed shutdown request in a box of its own.
+TEST_F(EventLoop, AFailedShutdownRequestIsShownInABoxOfItsOwn) {
+    StartOk();
+    engine::ShowShutdownFailure(L"Error: ExitWindowsEx call failed");
+    const auto boxes = plat::ShownDialogsForTest();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"ShutDown");
+    EXPECT_EQ(boxes[0].text, L"Error: ExitWindowsEx call failed");
 }
 
 }  // namespace

@@ -9,9 +9,9 @@ namespace ui {
 
 void ResetUiForTest() {
     ResetViewState();
-    ResetAnchorsForTest();
-    ResetLogViewsForTest();
-    ResetStartupForTest();
+    ResetAnchors();
+    ResetLogViews();
+    ResetStartup();
 }
 
 }  // namespace ui

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <thread>
 
-#include "engine/blink.h"
 #include "engine/run_state.h"
 #include "platform/gui.h"
 #include "platform/gui_testing.h"
+#include "ui/blink.h"
 
 namespace {
 
@@ -38,8 +38,13 @@ struct Blink : testing::Test {
             plat::CreateText(kLabel, kWindow, plat::Box{10, 10, 200, 20}, L"Backup wird in 5 Sekunden gestartet!"));
         plat::SetGadgetColor(kLabel, kOwnColour);
     }
-    void TearDown() override { engine::StopBlinking(); }
+    void TearDown() override { Stop(); }
 
+    // What the run's stop does through the display: clear, then join.
+    static void Stop() {
+        engine::Blinking = 0;
+        ui::JoinBlinkThreads();
+    }
     static bool Red() { return plat::GetGadgetColor(kLabel) == kRed; }
     static bool Own() { return plat::GetGadgetColor(kLabel) == kOwnColour; }
     static bool Bold() { return plat::GetGadgetFont(kLabel) == kBold; }
@@ -47,15 +52,15 @@ struct Blink : testing::Test {
 
 TEST_F(Blink, BoldAndAlternatingWhileBlinkingThenPutBack) {
     engine::Blinking = 1;
-    engine::StartBlinkThreads({kLabel});
+    ui::StartBlinkThreads({kLabel});
     ASSERT_TRUE(WaitFor(Bold));
     ASSERT_TRUE(WaitFor(Red));
     EXPECT_TRUE(Bold());
     ASSERT_TRUE(WaitFor(Own));
     ASSERT_TRUE(WaitFor(Red));
 
-    engine::StopBlinking();
-    EXPECT_EQ(engine::BlinkThreadsRunning(), 0);
+    Stop();
+    EXPECT_EQ(ui::BlinkThreadsRunning(), 0);
     EXPECT_EQ(plat::GetGadgetColor(kLabel), kOwnColour);
     EXPECT_EQ(plat::GetGadgetFont(kLabel), kNormal);
     EXPECT_EQ(plat::GetGadgetText(kLabel), L"Backup wird in 5 Sekunden gestartet!");
@@ -65,13 +70,13 @@ TEST_F(Blink, BoldAndAlternatingWhileBlinkingThenPutBack) {
 // its own: the new thread must find the widget's own colour, not red.
 TEST_F(Blink, BlinkingAgainAfterAStopKeepsTheOwnColour) {
     engine::Blinking = 1;
-    engine::StartBlinkThreads({kLabel});
+    ui::StartBlinkThreads({kLabel});
     ASSERT_TRUE(WaitFor(Red));
-    engine::StopBlinking();
+    Stop();
     engine::Blinking = 1;
-    engine::StartBlinkThreads({kLabel});
+    ui::StartBlinkThreads({kLabel});
     ASSERT_TRUE(WaitFor(Red));
-    engine::StopBlinking();
+    Stop();
     EXPECT_EQ(plat::GetGadgetColor(kLabel), kOwnColour);
     EXPECT_EQ(plat::GetGadgetFont(kLabel), kNormal);
 }
@@ -80,11 +85,11 @@ TEST_F(Blink, OneThreadPerWidget) {
     constexpr int kButton = 11;
     ASSERT_TRUE(plat::CreateButton(kButton, kWindow, plat::Box{10, 40, 80, 20}, L"Abbrechen", plat::kButtonToggle));
     engine::Blinking = 1;
-    engine::StartBlinkThreads({kLabel, kButton});
-    EXPECT_EQ(engine::BlinkThreadsRunning(), 2);
+    ui::StartBlinkThreads({kLabel, kButton});
+    EXPECT_EQ(ui::BlinkThreadsRunning(), 2);
     ASSERT_TRUE(WaitFor([] { return plat::GetGadgetFont(kButton) == kBold && Bold(); }));
-    engine::StopBlinking();
-    EXPECT_EQ(engine::BlinkThreadsRunning(), 0);
+    Stop();
+    EXPECT_EQ(ui::BlinkThreadsRunning(), 0);
     EXPECT_EQ(plat::GetGadgetFont(kButton), kNormal);
     EXPECT_EQ(plat::GetGadgetColor(kButton), plat::kColorDefault);
 }

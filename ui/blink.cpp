@@ -1,22 +1,23 @@
-#include "engine/blink.h"
+#include "ui/blink.h"
 
-#include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "engine/run_state.h"
 #include "platform/gui.h"
 
-namespace engine {
+namespace ui {
+
+using engine::Blinking;
 
 constexpr int kBlinkFirstPauseMillis = 100;
 constexpr int kBlinkPhaseMillis = 700;
 constexpr int kBlinkSleepStepMillis = 70;
-constexpr int kBlinkStopWaitMillis = 1000;
-constexpr int kBlinkStopPollMillis = 2;
 constexpr int kBlinkFontPoints = 9;
 
-static std::atomic<int32_t> g_blinkThreads{0};
+// The window thread's own: started and joined there only.
+static std::vector<std::thread> g_blinkThreads;
 
 // Sleeps in steps of 70 ms so that a cleared Blinking is seen quickly;
 // false when it was cleared.
@@ -46,25 +47,14 @@ void BlinkWidget(int widget) {
 }
 
 void StartBlinkThreads(std::initializer_list<int> widgets) {
-    for (int widget : widgets) {
-        // Counted before the thread exists, so a stop right after waits for it.
-        ++g_blinkThreads;
-        std::thread([widget] {
-            BlinkWidget(widget);
-            --g_blinkThreads;
-        }).detach();
-    }
+    for (int widget : widgets) g_blinkThreads.emplace_back(BlinkWidget, widget);
 }
 
-// The threads never wait for the main thread (the gui seam posts their
-// changes), so this wait is short; the bound only guards against the
-// unforeseen. Real time, because a test's fake clock does not move here.
-void StopBlinking() {
-    Blinking = 0;
-    for (int waited = 0; g_blinkThreads.load() > 0 && waited < kBlinkStopWaitMillis; waited += kBlinkStopPollMillis)
-        std::this_thread::sleep_for(std::chrono::milliseconds(kBlinkStopPollMillis));
+void JoinBlinkThreads() {
+    for (std::thread& thread : g_blinkThreads) thread.join();
+    g_blinkThreads.clear();
 }
 
-int32_t BlinkThreadsRunning() { return g_blinkThreads.load(); }
+int32_t BlinkThreadsRunning() { return static_cast<int32_t>(g_blinkThreads.size()); }
 
-}  // namespace engine
+}  // namespace ui

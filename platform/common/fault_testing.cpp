@@ -53,23 +53,23 @@ void SetLockPauseForTest(std::function<void(uint32_t)> pause) { g_lockPause = st
 
 uint32_t LockPausedForTest() { return g_lockPaused; }
 
-void TakeLockPauseForTest(uint32_t milliseconds) {
+static void TakeLockPause(uint32_t milliseconds) {
     g_lockPaused += milliseconds;
     if (g_lockPause) g_lockPause(milliseconds);
 }
 
 void SetFlushSkippedForTest(bool skip) { g_flushSkipped = skip; }
 
-bool FlushSkippedForTest() { return g_flushSkipped; }
+static bool FlushSkippedNow() { return g_flushSkipped; }
 
-bool AnyFaultArmed() {
+static bool AnyFaultArmed() {
     if (g_halted) return true;
     for (const FaultSlot& slot : g_slots)
         if (slot.countdown != 0 || slot.firing) return true;
     return false;
 }
 
-bool FaultHit(FaultOp op) {
+static bool Hit(FaultOp op) {
     if (g_halted) {
         SetLastError(kErrRequestAborted);
         return true;
@@ -87,11 +87,22 @@ bool FaultHit(FaultOp op) {
     return true;
 }
 
-bool FaultRepeats(FaultOp op) {
+static bool Repeats(FaultOp op) {
     const FaultSlot& slot = g_slots[static_cast<size_t>(op)];
     if (!g_halted && !slot.firing) return false;
     SetLastError(g_halted ? kErrRequestAborted : slot.code);
     return true;
 }
+
+// Every test program links this file, so its hooks are in place before
+// main; the program links it never.
+static const bool g_hooked = [] {
+    g_testHooks.faultHit = &Hit;
+    g_testHooks.faultRepeats = &Repeats;
+    g_testHooks.faultArmed = &AnyFaultArmed;
+    g_testHooks.flushSkipped = &FlushSkippedNow;
+    g_testHooks.lockPause = &TakeLockPause;
+    return true;
+}();
 
 }  // namespace plat

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "platform/power.h"
+#include "platform/test_hooks.h"
 
 namespace plat {
 
@@ -24,7 +25,7 @@ void ResetShutdownForTest() {
 
 uint32_t LastShutdownReasonForTest() { return g_powerReason.load(); }
 
-bool ShutdownIntercepted(uint32_t flags, uint32_t reason, int& code) {
+static bool Intercepted(uint32_t flags, uint32_t reason, int& code) {
     if (const ShutdownHook hook = g_powerHook.load()) {
         g_powerReason = reason;
         code = hook(flags);
@@ -36,5 +37,10 @@ bool ShutdownIntercepted(uint32_t flags, uint32_t reason, int& code) {
     }
     return false;
 }
+
+static const bool g_hooked = [] {
+    g_testHooks.shutdownIntercepted = &Intercepted;
+    return true;
+}();
 
 }  // namespace plat
