@@ -159,7 +159,7 @@ void RetryTrayAdds() {
 bool AddTrayIcon(int id, int window, int icon, const std::wstring& tip) {
     Guard guard(M().lock);
     if (id <= 0 || M().trays.count(id) || !FindWin(window)) return false;
-    TrayIcon& tray = M().trays[id] = TrayIcon{window, icon, MenusTrayTip(tip)};
+    TrayIcon& tray = M().trays[id] = TrayIcon{window, icon, MenusTrayTip(tip), false, 0, {}, {}, 0};
     TryTrayAdd(tray);
     return true;
 }
