@@ -80,7 +80,7 @@ struct RestoreHooks {
 
 struct RestoreOutcome {
     int32_t restored = 0;  // files copied, or found the same at the target
-    int32_t beside = 0;    // of them, put beside a different file of the name
+    int32_t beside = 0;    // files (of them) and folders put beside a different entry of the name
     int32_t failed = 0;
     int32_t folders = 0;  // folders made
     int64_t bytes = 0;    // copied

@@ -105,6 +105,9 @@ static void RestoreFolder(RestoreWork& w, const std::wstring& path, std::wstring
             const uint32_t there = plat::GetAttributes(beside);
             if (there == plat::kInvalidAttributes || (there & plat::kAttrDirectory)) {
                 target = beside;
+                ++w.out.beside;
+                w.out.besideExample = beside;
+                logs::AddLog(L"Wiederhergestellt neben vorhandener Datei: " + beside, core::kLogNormal);
                 break;
             }
         }
