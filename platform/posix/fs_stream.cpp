@@ -1,5 +1,6 @@
 // Appending to a file, and comparing two files piece by piece.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,6 +30,10 @@ bool AppendToFile(const std::wstring& path, const std::string& bytes) {
     if (FaultHit(FaultOp::Write)) return false;
     std::string host;
     if (!ToHost(path, host)) return false;
+    // Windows refuses to write to a read-only file, whoever asks.
+    struct stat st;
+    if (lstat(host.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || !(st.st_mode & S_IWUSR)))
+        return Fail(kErrAccessDenied);
     StreamFd out{open(host.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666)};
     if (out.fd < 0) {
         if (errno == ENOENT) return Fail(kErrPathNotFound);
