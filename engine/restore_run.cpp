@@ -19,14 +19,19 @@ namespace engine {
 // Names tried beside a file in the way before the file counts as failed.
 static constexpr int kRestoreBesideTries = 99;
 
+// " (Stand 01.12.2026 14.30)", from the second try on with " (2)" and so on.
+static std::wstring StandSuffix(int64_t date, int attempt) {
+    std::wstring stand = L" (Stand " + FormatStandName(date) + L")";
+    if (attempt > 1) stand += L" (" + std::to_wstring(attempt) + L")";
+    return stand;
+}
+
 std::wstring BesideName(const std::wstring& name, int64_t date, int attempt) {
     std::wstring base, ext;
     SplitSlotName(name, base, ext);
     // ".profil" is all name.
     if (base.empty()) std::swap(base, ext);
-    std::wstring stand = L" (Stand " + FormatStandName(date) + L")";
-    if (attempt > 1) stand += L" (" + std::to_wstring(attempt) + L")";
-    return base + stand + ext;
+    return base + StandSuffix(date, attempt) + ext;
 }
 
 std::wstring RestoreResultText(const RestoreOutcome& o) {
@@ -100,8 +105,8 @@ static void RestoreFolder(RestoreWork& w, const std::wstring& path, std::wstring
         const int64_t stand = w.asOf == kNewestState ? plat::Now() : w.asOf;
         const std::wstring name = plat::PathName(target);
         for (int attempt = 1; attempt <= kRestoreBesideTries; ++attempt) {
-            std::wstring beside = plat::PathFolder(target) + name + L" (Stand " + FormatStandName(stand) + L")";
-            if (attempt > 1) beside += L" (" + std::to_wstring(attempt) + L")";
+            // A folder's name has no extension to keep at its end.
+            const std::wstring beside = plat::PathFolder(target) + name + StandSuffix(stand, attempt);
             const uint32_t there = plat::GetAttributes(beside);
             if (there == plat::kInvalidAttributes || (there & plat::kAttrDirectory)) {
                 target = beside;
