@@ -261,13 +261,16 @@ echo
 # in its allocator), so a copy made just after an "rm -rf" of the previous
 # one takes two to five times as long, whoever makes it.
 COPIES=$DATA/copies
+need_room() {  # need_room CASE COPIES: room for that many copies of the tree and three more
+  local tree_kb free_kb
+  tree_kb=$(du -sk "$SRC" | awk '{print $1}')
+  free_kb=$(df -Pk "$DATA" | awk 'NR == 2 {print $4}')
+  (( tree_kb * ($2 + 3) < free_kb )) || die "($1) needs room for $2 copies of the tree ($((tree_kb / 1024)) MB each)"
+}
 if [[ $CASES == *a* ]]; then
   settle
   echo "(a) first copy, $FIRST_RUNS runs each ..."
-  TREE_KB=$(du -sk "$SRC" | awk '{print $1}')
-  FREE_KB=$(df -Pk "$DATA" | awk 'NR == 2 {print $4}')
-  (( TREE_KB * (4 * FIRST_RUNS + 3) < FREE_KB )) ||
-    die "(a) needs room for $((4 * FIRST_RUNS)) copies of the tree ($((TREE_KB / 1024)) MB each)"
+  need_room a $((4 * FIRST_RUNS))
   [ "$COLD" = 1 ] || warm_source
   mkdir -p "$COPIES"
   for ((i = 0; i < FIRST_RUNS; i++)); do
@@ -329,10 +332,7 @@ fi
 if [[ $CASES == *r* ]]; then
   settle
   echo "(r) restore as of a moment between two rounds, $FIRST_RUNS runs each ..."
-  TREE_KB=$(du -sk "$SRC" | awk '{print $1}')
-  FREE_KB=$(df -Pk "$DATA" | awk 'NR == 2 {print $4}')
-  (( TREE_KB * (2 * FIRST_RUNS + 3) < FREE_KB )) ||
-    die "(r) needs room for $((2 * FIRST_RUNS)) copies of the tree ($((TREE_KB / 1024)) MB each)"
+  need_room r $((2 * FIRST_RUNS))
   sync_mirrors
   next_generation
   R_DATED=$(sed -nE 's/.*, dated ([0-9]+)$/\1/p' "$DATA/touch.out")

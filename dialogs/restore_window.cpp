@@ -300,14 +300,14 @@ static void RestoreOpen() {
     if (!copy.empty()) plat::SetGadgetText(RestoreResultLine, L"Geöffnet: " + copy);
 }
 
-// Enter acts on what has the focus.
-static bool RestoreEnter() {
-    switch (plat::GetActiveGadget()) {
-        case RestoreAsOfField:
-            RestoreApplyAsOf();
+// The buttons' commands, by click or by Enter; true when the window is done.
+static bool RestoreButton(int id) {
+    switch (id) {
+        case RestoreOtherButton:
+            RestoreOther();
             break;
-        case RestoreTreeList:
-            RestoreEnterRow();
+        case RestoreAsOfButton:
+            RestoreApplyAsOf();
             break;
         case RestoreOpenButton:
             RestoreOpen();
@@ -324,6 +324,20 @@ static bool RestoreEnter() {
             break;
     }
     return false;
+}
+
+// Enter acts on what has the focus.
+static bool RestoreEnter() {
+    const int active = plat::GetActiveGadget();
+    if (active == RestoreAsOfField) {
+        RestoreApplyAsOf();
+        return false;
+    }
+    if (active == RestoreTreeList) {
+        RestoreEnterRow();
+        return false;
+    }
+    return RestoreButton(active);
 }
 
 static void RestoreJobPicked() {
@@ -339,37 +353,18 @@ bool RestoreWindowEvent(const plat::GuiEvent& event) {
         return event.id == RestoreKeyEnter && RestoreEnter();
     }
     if (event.kind != plat::EventKind::Gadget) return false;
-    switch (event.id) {
-        case RestoreJobList:
-            if (event.type == plat::EventType::Change) RestoreJobPicked();
-            break;
-        case RestoreOtherButton:
-            RestoreOther();
-            break;
-        case RestoreAsOfButton:
-            RestoreApplyAsOf();
-            break;
-        case RestoreTreeList:
-            if (event.type == plat::EventType::LeftDoubleClick)
-                RestoreEnterRow();
-            else if (event.type == plat::EventType::Change)
-                RestoreShowVersions();
-            break;
-        case RestoreOpenButton:
-            RestoreOpen();
-            break;
-        case RestoreHereButton:
-            RestoreRun(false);
-            break;
-        case RestoreToButton:
-            RestoreRun(true);
-            break;
-        case RestoreCloseButton:
-            return true;
-        default:
-            break;
+    if (event.id == RestoreJobList) {
+        if (event.type == plat::EventType::Change) RestoreJobPicked();
+        return false;
     }
-    return false;
+    if (event.id == RestoreTreeList) {
+        if (event.type == plat::EventType::LeftDoubleClick)
+            RestoreEnterRow();
+        else if (event.type == plat::EventType::Change)
+            RestoreShowVersions();
+        return false;
+    }
+    return RestoreButton(event.id);
 }
 
 bool StartRestoreWindow() {
