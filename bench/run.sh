@@ -501,7 +501,7 @@ fi
 
 # Only now: see the note at (a).
 if [ -d "$COPIES" ]; then
-  echo "removing the copies of (a) ..."
+  echo "removing the copies of (a), (r) and (w) ..."
   mass_delete "$COPIES"
 fi
 
