@@ -2,7 +2,8 @@
 //
 //   bench_gen_tree make  DIR [options]      build (or repair) the tree in DIR
 //   bench_gen_tree touch DIR GEN [options]  round GEN (1..1500): 1 % of the small
-//                                           files get new content and date
+//                                           files get new content and date (the
+//                                           date printed, seconds since 1970)
 //   bench_gen_tree info  [options]          counts and bytes, writes nothing
 //   bench_gen_tree flat  DIR [--files N] [--seed N]
 //                                           one directory of N empty files
@@ -193,8 +194,9 @@ int Touch(const Args& args, const bench::Plan& plan) {
         if (!WriteFile(plan, index, args.generation, bench::TouchTime(args.generation), path, buffer)) return 1;
         bytes += plan.files[index].size;
     }
-    std::printf("touched %zu files (%llu bytes), generation %u\n", chosen.size(),
-                static_cast<unsigned long long>(bytes), args.generation);
+    std::printf("touched %zu files (%llu bytes), generation %u, dated %lld\n", chosen.size(),
+                static_cast<unsigned long long>(bytes), args.generation,
+                static_cast<long long>(bench::TouchTime(args.generation)));
     return 0;
 }
 

@@ -6,6 +6,8 @@
 #       for what the flush costs
 #   (b) a run with nothing to do               vs  rsync -a --delete
 #   (c) a run after 1 % of the files changed   vs  rsync -a --delete --backup --backup-dir
+#   (r) restoring the job's backup as of a moment between two change rounds
+#       into an empty folder                vs  cp -a of the mirror (without its "@")
 #   (d) one directory of 100,000 empty files with names of 50 to 60
 #       characters, nothing to do            vs  rsync -a --delete
 #   (s) a run with nothing to do               vs  find SRC MIRROR -printf '%s %T@\n', the
@@ -29,9 +31,9 @@
 #                     [--files N] [--dirs N] [--large MB,MB|none] [--seed N]
 #   --runs N        measured runs per peer for (b) and (c), default 5
 #   --first-runs N  measured runs per peer for (a), default 3
-#   --cases abc     which comparisons, default abc; add d for the large
-#                   directory, s for the stat scan, g for the guards' count,
-#                   l for the log case, w for the win build under Wine
+#   --cases abc     which comparisons, default abc; add r for the restore,
+#                   d for the large directory, s for the stat scan, g for the
+#                   guards' count, l for the log case, w for the win build under Wine
 #   --cold          drop the page cache before every measured run (root);
 #                   by default every series runs warm after a warm-up
 #   --wait-idle S   before each measured run wait up to S seconds for the
@@ -76,7 +78,7 @@ while [ $# -gt 0 ]; do
 done
 [[ $RUNS =~ ^[1-9][0-9]*$ && $FIRST_RUNS =~ ^[1-9][0-9]*$ ]] || die "--runs and --first-runs take a number >= 1"
 [[ $WAIT_IDLE =~ ^[0-9]+$ ]] || die "--wait-idle takes seconds"
-[[ $CASES =~ ^[abcdglsw]+$ ]] || die "--cases takes letters of abcdglsw"
+[[ $CASES =~ ^[abcdglrsw]+$ ]] || die "--cases takes letters of abcdglrsw"
 
 mkdir -p "$DATA"
 DATA=$(cd "$DATA" && pwd)
@@ -101,10 +103,11 @@ need_pkg ninja ninja-build
 echo "building in $BUILD ..."
 cmake -S "$ROOT/bench" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >"$DATA/build.log" 2>&1 ||
   { cat "$DATA/build.log"; die "configure failed"; }
-cmake --build "$BUILD" -j2 --target bench_gen_tree bench_run_job bench_load_logs >>"$DATA/build.log" 2>&1 ||
+cmake --build "$BUILD" -j2 --target bench_gen_tree bench_run_job bench_load_logs bench_restore >>"$DATA/build.log" 2>&1 ||
   { tail -40 "$DATA/build.log"; die "build failed"; }
 GEN=$BUILD/bench_gen_tree
 JOB=$BUILD/bench_run_job
+RESTORE=$BUILD/bench_restore
 
 # ---- the tree -----------------------------------------------------------
 # Mass deletes slow down file creation on ext4 for some minutes (see (a)):
@@ -132,7 +135,7 @@ settle() {
 SRC=$DATA/src
 STAMP="${TREE_ARGS[*]:-default}"
 # The log case (l) alone needs no tree.
-if [[ $CASES == *[abcgs]* ]] && { [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
+if [[ $CASES == *[abcgrs]* ]] && { [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
    [ "$(cat "$DATA/generation" 2>/dev/null || echo 0)" -gt 1400 ]; }; then
   echo "making the tree in $SRC ..."
   rm -f "$DATA/tree.stamp"
@@ -248,7 +251,7 @@ warm_source() {
 next_generation() {
   local g
   g=$(( $(cat "$DATA/generation") + 1 ))
-  "$GEN" touch "$SRC" "$g" "${TREE_ARGS[@]}" >/dev/null
+  "$GEN" touch "$SRC" "$g" "${TREE_ARGS[@]}" >"$DATA/touch.out"
   echo "$g" >"$DATA/generation"
 }
 
@@ -265,6 +268,12 @@ echo
 # in its allocator), so a copy made just after an "rm -rf" of the previous
 # one takes two to five times as long, whoever makes it.
 COPIES=$DATA/copies
+need_room() {  # need_room CASE COPIES: room for that many copies of the tree and three more
+  local tree_kb free_kb
+  tree_kb=$(du -sk "$SRC" | awk '{print $1}')
+  free_kb=$(df -Pk "$DATA" | awk 'NR == 2 {print $4}')
+  (( tree_kb * ($2 + 3) < free_kb )) || die "($1) needs room for $2 copies of the tree ($((tree_kb / 1024)) MB each)"
+}
 if [[ $CASES == *a* ]]; then
   settle
   echo "(a) first copy, $FIRST_RUNS runs each ..."
@@ -322,6 +331,41 @@ if [[ $CASES == *c* ]]; then
     else
       measure c_rsync "${RSYNC_C[@]}"; measure c_tres "${TRESORO[@]}" "$M_TRES"
     fi
+  done
+fi
+
+# ---- (r) a restore as of a moment ---------------------------------------------
+# Two rounds of changes, each taken into the mirror (the older versions go
+# to "@"); the moment lies half a day after the first round's date, so the
+# state restored is the source after that round: the second round's files
+# as their versions in "@". Every run restores into an empty folder of its
+# own (see the note at (a)); cp -a copies the mirror's entries beside "@".
+if [[ $CASES == *r* ]]; then
+  settle
+  echo "(r) restore as of a moment between two rounds, $FIRST_RUNS runs each ..."
+  need_room r $((2 * FIRST_RUNS))
+  sync_mirrors
+  next_generation
+  R_DATED=$(sed -nE 's/.*, dated ([0-9]+)$/\1/p' "$DATA/touch.out")
+  [ -n "$R_DATED" ] || die "(r): bench_gen_tree touch printed no date"
+  "${TRESORO[@]}" "$M_TRES" >/dev/null
+  next_generation
+  "${TRESORO[@]}" "$M_TRES" >/dev/null
+  R_ASOF=$(date -d "@$((R_DATED + 43200))" '+%Y-%m-%d %H:%M:%S')
+  CP_R=(sh -c 'cd "$1" && exec find . -mindepth 1 -maxdepth 1 ! -name @ -exec cp -a -t "$2" {} +' cp-mirror "$M_TRES")
+  mkdir -p "$COPIES"
+  # Unmeasured: the mirror and "@" into the cache for both.
+  mkdir "$COPIES/r_warm"
+  R_COUNTS=$("$RESTORE" --mirror "$M_TRES" --to "$COPIES/r_warm" --asof "$R_ASOF") || die "(r) restore failed: $R_COUNTS"
+  for ((i = 0; i < FIRST_RUNS; i++)); do
+    if (( i % 2 == 0 )); then order="t c"; else order="c t"; fi
+    for k in $order; do
+      if [ "$k" = t ]; then
+        mkdir "$COPIES/r_tres.$i"; measure r_tres "$RESTORE" --mirror "$M_TRES" --to "$COPIES/r_tres.$i" --asof "$R_ASOF"
+      else
+        mkdir "$COPIES/r_cp.$i"; measure r_cp "${CP_R[@]}" "$COPIES/r_cp.$i"
+      fi
+    done
   done
 fi
 
@@ -497,7 +541,7 @@ fi
 
 # Only now: see the note at (a).
 if [ -d "$COPIES" ]; then
-  echo "removing the copies of (a) ..."
+  echo "removing the copies of (a), (r) and (w) ..."
   mass_delete "$COPIES"
 fi
 
@@ -514,6 +558,10 @@ if [[ $CASES == *a* ]]; then
 fi
 [[ $CASES != *b* ]] || report "(b) nothing to do" b_tres b_rsync "rsync -a --delete" 0.80 1
 [[ $CASES != *c* ]] || report "(c) 1 % changed" c_tres c_rsync "rsync --delete --backup" "" 1
+if [[ $CASES == *r* ]]; then
+  report "(r) restore as of" r_tres r_cp "cp -a (mirror, no @)" 1.20 0
+  echo "    as of $R_ASOF: ${R_COUNTS:-}"
+fi
 [[ $CASES != *d* ]] || report "(d) 100,000 in one" d_tres d_rsync "rsync -a --delete" "" 1
 if [[ $CASES == *g* ]]; then
   report "(g) nothing to do" gb_count gb_plain "never counted" "" 0
@@ -537,7 +585,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync a_one a_nofl b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
+for key in a_tres a_cp a_rsync a_one a_nofl r_tres r_cp b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"

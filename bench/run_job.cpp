@@ -21,9 +21,9 @@
 // lines go to stderr), 2 on bad arguments.
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
+#include "bench/host_folders.h"
 #include "core/records.h"
 #include "core/report.h"
 #include "core/state.h"
@@ -94,25 +94,6 @@ bool ParseArgs(int argc, char** argv, Args& args) {
     return argc % 2 == 1 && !args.src.empty() && !args.dest.empty() && !args.config.empty();
 }
 
-// An existing host folder, absolute and without links, or "" when missing.
-std::string HostDir(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
-    if (error || !std::filesystem::is_directory(resolved, error)) return "";
-    return resolved.string();
-}
-
-// The folder under a drive letter mapped to its parent, as a Windows path
-// with the trailing backslash jobs carry: "/tmp/b/src" -> "S:\src\".
-bool MapFolder(const std::wstring& drive, const std::string& host, std::wstring& windowsPath) {
-    const size_t slash = host.find_last_of('/');
-    if (slash == std::string::npos || slash + 1 >= host.size()) return false;
-    const std::string parent = slash == 0 ? "/" : host.substr(0, slash);
-    if (!plat::MapDrive(drive, parent)) return false;
-    windowsPath = drive + L"\\" + plat::Utf8ToWide(host.substr(slash + 1)) + L"\\";
-    return true;
-}
-
 // A folder given as a Windows path, with the trailing backslash jobs carry,
 // or "" when it is no existing folder.
 std::wstring WindowsDir(const std::string& path) {
@@ -130,9 +111,10 @@ bool JobFolders(const Args& args, std::wstring& srcPath, std::wstring& destPath,
         configPath = WindowsDir(args.config);
         return !srcPath.empty() && !destPath.empty() && !configPath.empty();
     }
-    const std::string src = HostDir(args.src), dest = HostDir(args.dest), config = HostDir(args.config);
-    return !src.empty() && !dest.empty() && !config.empty() && MapFolder(L"S:", src, srcPath) &&
-           MapFolder(L"T:", dest, destPath) && MapFolder(L"K:", config, configPath);
+    const std::string src = bench::HostDir(args.src), dest = bench::HostDir(args.dest),
+                      config = bench::HostDir(args.config);
+    return !src.empty() && !dest.empty() && !config.empty() && bench::MapFolder(L"S:", src, srcPath) &&
+           bench::MapFolder(L"T:", dest, destPath) && bench::MapFolder(L"K:", config, configPath);
 }
 
 void PrintMessage(const std::wstring& title, const std::wstring& text) {

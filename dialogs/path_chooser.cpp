@@ -14,10 +14,13 @@
 
 namespace dialogs {
 
-// The chooser belongs to the window that asked for it (the job editor when
-// it is open) but sits in the middle of the main window, where the user is
+// The chooser belongs to the window that asked for it (the job editor or
+// the restore window when one is open) but sits in the middle of the main window, where the user is
 // looking.
-static int ChooserOwner() { return plat::WindowExists(ui::kJobEditorIds) ? ui::kJobEditorIds : MainOwner(); }
+static int ChooserOwner() {
+    if (plat::WindowExists(ui::kRestoreIds)) return ui::kRestoreIds;
+    return plat::WindowExists(ui::kJobEditorIds) ? ui::kJobEditorIds : MainOwner();
+}
 
 static bool ChooserOpenWindow() {
     plat::Box box = Scaled(plat::Box{0, 0, 320, 270});

@@ -95,19 +95,35 @@ static bool ArchiveSetAside(SetAsideScratch& aside, const std::wstring& slotPath
     // that the sweep could not remove would block the rename. Whether it
     // went shows in the move below.
     if (plat::GetAttributes(asidePath) != plat::kInvalidAttributes) (void)plat::RemoveForGood(asidePath);
-    if (ArchiveMakeSetAsideDir(aside, setAsideDir) && plat::MoveEntry(slotPath, asidePath)) {
-        aside.list.push_back({slotPath, asidePath});
-        return true;
+    if (ArchiveMakeSetAsideDir(aside, setAsideDir)) {
+        RecordMove(aside.index, IndexMove::SetAside, slotPath, asidePath);
+        if (plat::MoveEntry(slotPath, asidePath)) {
+            aside.list.push_back({slotPath, asidePath});
+            return true;
+        }
     }
     // The oldest version gives way at once instead of after the copy. When
     // even that fails (an archive folder that cannot be changed), it stays,
     // and the move into its slot fails and is reported.
     (void)plat::RemoveForGood(slotPath);
     const bool gone = plat::GetAttributes(slotPath) == plat::kInvalidAttributes;
+    if (gone) RecordMove(aside.index, IndexMove::Deleted, slotPath, L"");
     logs::AddLog(L"Archivieren - temporäres Umbenennen fehlgeschlagen - alte " + slotPath +
                      (gone ? L" gelöscht" : L" nicht gelöscht, bleibt erhalten"),
                  core::kLogHint);
     return false;
+}
+
+static IndexMove ArchiveIndexMove(ArchiveMode mode) {
+    switch (mode) {
+        case ArchiveMode::Replace:
+            return IndexMove::Replaced;
+        case ArchiveMode::TypeChange:
+            return IndexMove::TypeChange;
+        case ArchiveMode::Vanished:
+            break;
+    }
+    return IndexMove::Vanished;
 }
 
 ArchiveResult ArchiveEntry(const ArchivePlace& place, const std::wstring& pathIn, ArchiveMode mode, RunTally& tally,
@@ -138,12 +154,14 @@ ArchiveResult ArchiveEntry(const ArchivePlace& place, const std::wstring& pathIn
     const std::wstring slotPath = ArchiveSlotName(place.archiveDir, base, index, ext);
     const bool setAside = taken && ArchiveSetAside(aside, slotPath, place.setAsideDir);
 
+    RecordMove(aside.index, ArchiveIndexMove(mode), path, slotPath);
     if (!plat::MoveEntry(path, slotPath)) {
         RunError(tally, L"Archivieren fehlgeschlagen: " + path + L" -> " + slotPath, plat::LastError());
         // The entry stays where it is, so the version set aside for it keeps
         // its slot instead of being purged for nothing; if it cannot go back
         // now, the next visit's sweep puts it back.
         if (setAside) {
+            RecordMove(aside.index, IndexMove::PutBack, aside.list.back().aside, slotPath);
             (void)plat::MoveEntry(aside.list.back().aside, slotPath);
             aside.list.pop_back();
         }
@@ -156,7 +174,7 @@ ArchiveResult ArchiveEntry(const ArchivePlace& place, const std::wstring& pathIn
 void PurgeSetAside(SetAsideScratch& aside, bool logMoves) {
     for (const SetAside& entry : aside.list) {
         // One that stays is deleted by the next visit's sweep.
-        (void)plat::RemoveForGood(entry.aside);
+        if (plat::RemoveForGood(entry.aside)) RecordMove(aside.index, IndexMove::Deleted, entry.aside, L"");
         if (logMoves) logs::AddLog(L"Temp. Archivältester gelöscht: " + entry.aside, core::kLogNormal);
     }
     aside.list.clear();
@@ -186,9 +204,12 @@ void SweepSetAside(const ArchivePlace& place, SetAsideScratch& aside) {
             place.archiveDir + entry.name.substr(0, entry.name.size() - std::wcslen(kSetAsideSuffix));
         // Killed between setting it aside and filling its slot: the version
         // was never replaced.
-        if (plat::GetAttributes(slot) == plat::kInvalidAttributes && plat::MoveEntry(asidePath, slot)) continue;
+        if (plat::GetAttributes(slot) == plat::kInvalidAttributes) {
+            RecordMove(aside.index, IndexMove::PutBack, asidePath, slot);
+            if (plat::MoveEntry(asidePath, slot)) continue;
+        }
         // One that stays is tried again at the next visit.
-        (void)plat::RemoveForGood(asidePath);
+        if (plat::RemoveForGood(asidePath)) RecordMove(aside.index, IndexMove::Deleted, asidePath, L"");
         if (place.logMoves) logs::AddLog(L"Temp. Archivältester gelöscht: " + asidePath, core::kLogNormal);
     }
 }

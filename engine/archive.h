@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/archive_index.h"
 #include "engine/run_context.h"
 
 namespace engine {
@@ -16,6 +17,9 @@ namespace engine {
 enum class ArchiveMode : int {
     Replace = 0,   // a destination file about to be overwritten
     Vanished = 1,  // a destination entry without source counterpart
+    // A destination entry whose source entry is of the other kind now (a
+    // file that became a folder or the reverse); archived as Vanished is.
+    TypeChange = 2,
 };
 
 // "Unlimited" versions: 2^31 - 8 slots.
@@ -51,6 +55,9 @@ struct SetAside {
 struct SetAsideScratch {
     std::vector<SetAside> list;
     std::vector<std::wstring> dirs;
+    // Where the walk records every move into, inside and out of "@"
+    // (nullptr: nowhere).
+    ArchiveIndexWriter* index = nullptr;
 };
 
 enum class ArchiveOutcome {

@@ -39,8 +39,9 @@ struct Walk {
     ReadAhead listings;
     CopyAhead copies;
     JobGuard guard;
+    ArchiveIndexWriter index;
 
-    explicit Walk(RunTally& tally) : tally(tally) {}
+    explicit Walk(RunTally& tally) : tally(tally) { aside.index = &index; }
 };
 }  // namespace
 
@@ -73,7 +74,7 @@ static bool SyncListBoth(Walk& walk, const SyncCall& call, plat::Listing& source
 // name: where a file became a folder, the file's version is in the way. It
 // moves on to the first free numbered slot of its name (even beyond the
 // version limit: it is the only copy of that file), so that both are kept.
-static bool SyncFreeArchiveDirName(const std::wstring& archiveDir, bool logExtended) {
+static bool SyncFreeArchiveDirName(const std::wstring& archiveDir, bool logExtended, ArchiveIndexWriter* writer) {
     const std::wstring path = plat::WithoutTrailingSeparator(archiveDir);
     if (!plat::FileExists(path)) return false;
     std::wstring base, ext;
@@ -82,6 +83,7 @@ static bool SyncFreeArchiveDirName(const std::wstring& archiveDir, bool logExten
     for (int32_t index = 1; index < kUnlimitedVersions; ++index) {
         const std::wstring slot = ArchiveSlotName(parent, base, index, ext);
         if (plat::GetAttributes(slot) != plat::kInvalidAttributes) continue;
+        RecordMove(writer, IndexMove::MovedOn, path, slot);
         if (!plat::MoveEntry(path, slot)) return false;
         if (logExtended) logs::AddLog(L"Archiviere: " + path + L" -> " + slot, core::kLogNormal);
         return true;
@@ -94,11 +96,12 @@ static bool SyncFreeArchiveDirName(const std::wstring& archiveDir, bool logExten
 // directories without it, the levels above are missing as well; without
 // them no version could ever be kept there. 0, or the error of the step that
 // failed.
-static uint32_t SyncMakeArchiveDir(const std::wstring& dest, const std::wstring& archiveDir, bool logExtended) {
+static uint32_t SyncMakeArchiveDir(const std::wstring& dest, const std::wstring& archiveDir, bool logExtended,
+                                   ArchiveIndexWriter* index) {
     if (plat::CreateDir(archiveDir)) return 0;
     const uint32_t error = plat::LastError();
     if (error != plat::kErrPathNotFound) {
-        if (!SyncFreeArchiveDirName(archiveDir, logExtended)) return error;
+        if (!SyncFreeArchiveDirName(archiveDir, logExtended, index)) return error;
         return plat::CreateDir(archiveDir) ? 0 : plat::LastError();
     }
     for (size_t pos = archiveDir.find(L'\\', dest.size()); pos != std::wstring::npos;
@@ -118,7 +121,8 @@ static void SyncArchiveSettings(const JobContext& job, Walk& walk, SyncCall& cal
     call.place = {ArchiveDirFor(job.job, call.destDir), SetAsideDirFor(job.job, call.destDir), arc.Versions,
                   arc.Interval, core::LogsArchiveMoves(job.inputs.logDetail)};
     if (!plat::DirExists(call.place.archiveDir)) {
-        if (const uint32_t error = SyncMakeArchiveDir(job.job.Dest, call.place.archiveDir, call.place.logMoves)) {
+        if (const uint32_t error =
+                SyncMakeArchiveDir(job.job.Dest, call.place.archiveDir, call.place.logMoves, &walk.index)) {
             RunError(walk.tally, L"Konnte Archivverzeichnis nicht erstellen: " + call.place.archiveDir, error);
             return;
         }
@@ -141,6 +145,7 @@ static void SyncRestore(Walk& walk, const std::wstring& archivedPath, const std:
                                        L" nach " + target);
         return;
     }
+    RecordMove(&walk.index, IndexMove::BackOut, archivedPath, target);
     // Only when the archiving of this very file set a version aside (it is
     // then the newest in the list); with a free slot there is nothing to
     // put back and nothing to complain about.
@@ -148,6 +153,7 @@ static void SyncRestore(Walk& walk, const std::wstring& archivedPath, const std:
     if (list.empty() || list.back().slot != archivedPath) return;
     // A version that cannot go back now is not purged: it waits for the
     // next visit of this directory, whose sweep puts it into its free slot.
+    RecordMove(&walk.index, IndexMove::PutBack, list.back().aside, archivedPath);
     if (!plat::MoveEntry(list.back().aside, archivedPath))
         logs::AddLog(
             L"Wiederhestellung von alter Archivdatei misslungen: " + list.back().aside + L" nach " + archivedPath,
@@ -221,7 +227,7 @@ static bool SyncClearTypeChange(Walk& walk, const SyncCall& call, const SyncEntr
         return false;
     }
     // A failed move is logged and counted there; after a cancel nothing moves.
-    return ArchiveEntry(call.place, path, ArchiveMode::Vanished, walk.tally, walk.aside).outcome ==
+    return ArchiveEntry(call.place, path, ArchiveMode::TypeChange, walk.tally, walk.aside).outcome ==
            ArchiveOutcome::Moved;
 }
 
@@ -374,6 +380,8 @@ void SyncDirectory(const JobContext& job, RunTally& tally, const std::wstring& s
     walk.guard = StartJobGuard(job.job);
     walk.listings.Start(job.options, sourceDir, destDir);
     walk.copies.Start(job.options, sourceDir, destDir);
+    // Only normal mode archives; the IT-job copies record nothing.
+    if (job.NormalMode()) walk.index.destRoot = core::AddBackslash(job.job.Dest);
     SyncTree(job, walk, sourceDir, destDir);
     FinishJobGuard(job, walk.guard, tally);
 }

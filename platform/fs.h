@@ -185,3 +185,21 @@ inline PreparedCopy::~PreparedCopy() { DropPreparedCopy(*this); }
 extern const wchar_t* const kTempSuffix;
 
 }  // namespace plat
+
+namespace plat {
+
+// One entry's attributes, size and last write time as a listing gives them
+// (`name` left empty), without following a link; false when it is missing.
+[[nodiscard]] bool GetEntryInfo(const std::wstring& path, DirEntry& out);
+
+// Appends `bytes` at the end of `path` in one write, making the file when
+// it is missing. Whatever stops it (a full disk, the process killed, the
+// medium pulled) leaves the old content followed by at most a part of
+// `bytes`. Counts as Write.
+[[nodiscard]] bool AppendToFile(const std::wstring& path, const std::string& bytes);
+
+// Whether two files hold the same bytes, read piece by piece whatever their
+// size; false (LastError set) when either cannot be read. Counts as Read.
+[[nodiscard]] bool SameContent(const std::wstring& a, const std::wstring& b, bool& same);
+
+}  // namespace plat

@@ -5,8 +5,8 @@
 # one under Wine), the end-to-end tests of the program and of its setup under
 # Wine, kills backup runs at chosen points (host engine and Tresoro.exe under
 # Wine) and checks that they converge, compares the mirror with rsync's over
-# random change rounds, and runs the fuzzers of the configuration and the log
-# files for a bounded time each. Exits non-zero on any failure.
+# random change rounds, and runs the fuzzers of the configuration, the log
+# files and the archive's index for a bounded time each. Exits non-zero on any failure.
 #
 # `--only host,win` runs only the named parts (default: all of them, in
 # this order): checks (formatting, the engine's includes), host (build,
@@ -111,7 +111,7 @@ fi
 
 if want fuzz; then
 cmake --preset host-fuzz >/dev/null
-cmake --build --preset host-fuzz -j "$JOBS" --target config_fuzz load_logs_fuzz
+cmake --build --preset host-fuzz -j "$JOBS" --target config_fuzz load_logs_fuzz archive_index_fuzz
 fuzz() {  # fuzz TARGET SEED_CORPUS
   local scratch=build/host-fuzz/corpus-$1
   mkdir -p "$scratch"
@@ -122,6 +122,8 @@ step "configuration fuzzer, ${FUZZ_SECONDS} s"
 fuzz config_fuzz tests/fuzz/corpus
 step "log file fuzzer, ${FUZZ_SECONDS} s"
 fuzz load_logs_fuzz tests/fuzz/corpus_logs
+step "archive index fuzzer, ${FUZZ_SECONDS} s"
+fuzz archive_index_fuzz tests/fuzz/corpus_index
 fi
 
 echo

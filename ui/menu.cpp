@@ -4,6 +4,7 @@
 #include "dialogs/exclude_search.h"
 #include "dialogs/help_file.h"
 #include "dialogs/info_window.h"
+#include "dialogs/restore.h"
 #include "dialogs/standard_setup.h"
 #include "engine/countdown.h"
 #include "log/fatal_report.h"
@@ -131,8 +132,7 @@ void OnMenuCommand(int item) {
                 engine::ItJobMode::Normal);
             break;
         case ItemRestore:
-            ShowMessage(L"Noch nicht implementiert!\r\n\r\nBitte verwenden Sie den Windows-Explorer!", 0,
-                        L"Daten Wiederherstellen");
+            dialogs::RestoreData();
             break;
         case ItemItJobManual:
             MenuStart(

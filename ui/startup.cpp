@@ -24,6 +24,7 @@
 #include "ui/main_window.h"
 #include "ui/menu.h"
 #include "ui/message.h"
+#include "ui/restore_command.h"
 #include "ui/widgets.h"
 
 namespace ui {
@@ -127,6 +128,9 @@ StartResult StartProgram(const std::vector<std::wstring>& args) {
     core::S().DialogScale = 1.0;
     ConnectWindow();
     if (!StartReadSetup()) return StartResult{false, kExitStartFailed};
+    // A restore from the command line needs the jobs and nothing of the
+    // rest: no window, no set-up, and a running Tresoro does not stop it.
+    if (IsRestoreCommand(args)) return StartResult{false, RunRestoreCommand(args)};
     plat::SetDefaultFont(plat::Font{L"Arial", 9, false});
     g_bringToFront = plat::RegisterAppMessage(L"TresoroBring2Front");
     bool another = false;

@@ -66,5 +66,6 @@ constexpr int kExcludeSearchIds = 1200;
 constexpr int kStandardSetupIds = 1300;
 constexpr int kInfoWindowIds = 1400;
 constexpr int kInputBoxIds = 1500;
+constexpr int kRestoreIds = 1600;
 
 }  // namespace ui

@@ -5,8 +5,8 @@
 # an unattended "/S" run over a small tree (also with no delay configured), the close box during the "/S"
 # countdown, "Start" with an unticked job and the locks during the run,
 # "Job hinzufügen" by its key, the job editor with the path chooser, the
-# exclusion search, the info window and the help; the scenarios of
-# scenarios_window.sh and scenarios_guards.sh. The window is read and
+# exclusion search, the info window and the help; restoring (scenarios_restore.sh);
+# the scenarios of scenarios_window.sh and scenarios_guards.sh. The window is read and
 # driven from outside by tresoro_probe.exe, a Win32 program of ours in the
 # same Wine prefix, and by real mouse clicks and keys through xdotool.
 #
@@ -1026,6 +1026,8 @@ scenario_help() {
 
 # The long-path, odd-name and held-file scenarios.
 source tests/e2e/scenarios_paths.sh
+# "/RESTORE" and the window "Daten Wiederherstellen".
+source tests/e2e/scenarios_restore.sh
 
 run_scenario() {
   SCENARIO=$1
@@ -1049,7 +1051,7 @@ run_scenario() {
   fi
 }
 
-SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start auto_start_empty_source auto_start_no_delay countdown_close start_ticked insert_job edit_job exclusion_search info_window help odd_paths locked_file}
+SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start auto_start_empty_source auto_start_no_delay countdown_close start_ticked insert_job edit_job exclusion_search info_window help odd_paths locked_file restore_command restore_window}
 . tests/e2e/scenarios_window.sh
 . tests/e2e/scenarios_scaling.sh
 . tests/e2e/scenarios_guards.sh

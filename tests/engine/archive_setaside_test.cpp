@@ -55,7 +55,7 @@ TEST_F(EngineSetAside, UserFileNamedLikeASetAsideVersionIsKept) {
     EXPECT_EQ(ReadAll(t.dst + L"report.txt"), "report-neu");
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt"), "report-alt");
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt.arc2del"), "nutzerdatei");
-    EXPECT_FALSE(Exists(t.dst + L"@\\@")) << "the set-aside folder is gone once the directory is done";
+    EXPECT_FALSE(SetAsideLeft(t.dst)) << "nothing waits in the set-aside folder once the directory is done";
 }
 
 TEST_F(EngineSetAside, UserFileNamedLikeASetAsideVersionIsKeptWhenTheCopyFails) {
@@ -67,7 +67,7 @@ TEST_F(EngineSetAside, UserFileNamedLikeASetAsideVersionIsKeptWhenTheCopyFails) 
     EXPECT_EQ(ReadAll(t.dst + L"report.txt"), "report-alt");
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt"), "report-aelter") << "put back after the failed copy";
     EXPECT_EQ(ReadAll(t.dst + L"@\\report.txt.arc2del"), "nutzerdatei");
-    EXPECT_FALSE(Exists(t.dst + L"@\\@"));
+    EXPECT_FALSE(SetAsideLeft(t.dst));
 }
 
 // An archived "report.txt.arc2del", the user's only copy, and a full slot
@@ -112,7 +112,7 @@ TEST_F(EngineSetAside, UserFileEndingInArc2delAtEveryVersionLimit) {
                 expected.insert("b" + std::to_string(kept));
             }
             EXPECT_EQ(ContentsBelow(t.dst + L"@"), expected);
-            EXPECT_FALSE(Exists(t.dst + L"@\\@"));
+            EXPECT_FALSE(SetAsideLeft(t.dst));
         }
     }
 }
@@ -128,7 +128,7 @@ TEST_F(EngineSetAside, SetAsidePathOfADeeperDirectory) {
     t.Sync();
     EXPECT_TRUE(LogHas(core::kLogNormal, L"Temp. Archivältester gelöscht: " + t.dst + L"@\\@\\sub.d\\a.txt.arc2del"));
     EXPECT_EQ(ReadAll(t.dst + L"@\\sub\\a.txt"), "alt");
-    EXPECT_FALSE(Exists(t.dst + L"@\\@"));
+    EXPECT_FALSE(SetAsideLeft(t.dst));
 }
 
 // Archiving on only deep down: the levels of the set-aside folder above it
@@ -142,7 +142,7 @@ TEST_F(EngineSetAside, FolderLevelsMadeForADeeperDirectoryAreRemoved) {
     t.Sync();
     EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
     EXPECT_EQ(ReadAll(t.dst + L"@\\sub\\tief\\a.txt"), "alt");
-    EXPECT_FALSE(Exists(t.dst + L"@\\@"));
+    EXPECT_FALSE(SetAsideLeft(t.dst));
     EXPECT_TRUE(TestAside().dirs.empty());
 }
 
@@ -166,7 +166,7 @@ TEST_F(EngineSetAside, NextVisitSweepsWhatAKilledRunLeft) {
     EXPECT_TRUE(LogHas(core::kLogNormal, L"Temp. Archivältester gelöscht: " + t.dst + L"@\\@\\belegt.txt.arc2del"));
     EXPECT_EQ(ReadAll(t.dst + L"@\\sub\\tief.txt"), "tief-version");
     EXPECT_EQ(ReadAll(t.dst + L"@\\x.arc2del"), "nutzer");
-    EXPECT_FALSE(Exists(t.dst + L"@\\@"));
+    EXPECT_FALSE(SetAsideLeft(t.dst));
     EXPECT_EQ(ContentsBelow(t.dst + L"@"),
               (std::multiset<std::string>{"frei-version", "belegt-neu", "nutzer", "tief-version"}));
 }
@@ -252,7 +252,7 @@ void WalkKills(plat::FaultOp op) {
         t.Sync();
         EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
         EXPECT_EQ(Snapshot(t.dst, true), Snapshot(t.src));
-        EXPECT_FALSE(Exists(t.dst + L"@\\@")) << "nothing set aside outlives the visit";
+        EXPECT_FALSE(SetAsideLeft(t.dst)) << "nothing set aside outlives the visit";
         EXPECT_EQ(ContentsBelow(t.dst + L"@"), (std::multiset<std::string>{"a-v1", "a-alt", "weg-v1", "weg-alt", "b-v1",
                                                                            "b-alt", "w-alt", "wd-alt"}));
         if (!halted) break;

@@ -82,7 +82,7 @@ TEST_F(EngineSyncTemp, FailedCopyPutsTheArchivedVersionsBack) {
     t.Sync();
     EXPECT_EQ(ReadAll(t.dst + L"a.txt"), "cur");
     EXPECT_EQ(ReadAll(t.dst + L"@\\a.txt"), "older");
-    EXPECT_FALSE(Exists(t.dst + L"@\\@")) << "nothing waits in the set-aside folder, and it is gone";
+    EXPECT_FALSE(SetAsideLeft(t.dst)) << "nothing waits in the set-aside folder";
     EXPECT_TRUE(LogLines(core::kLogHint).empty());
     EXPECT_EQ(TestRun().tally.RunErrorCount, 1);
 }
@@ -131,7 +131,7 @@ TEST_F(EngineSyncTemp, RenameBackOfTheOlderVersionThatFailsIsAHint) {
     WriteDated(t.src + L"a.txt", "cur", kOld);  // nothing to copy this time
     t.Sync();
     EXPECT_EQ(ReadAll(t.dst + L"@\\a.txt"), "older");
-    EXPECT_FALSE(Exists(t.dst + L"@\\@"));
+    EXPECT_FALSE(SetAsideLeft(t.dst));
 }
 
 TEST_F(EngineSyncTemp, LeftoverTempFileIsSweptNeverPairedOrArchived) {

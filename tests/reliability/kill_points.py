@@ -6,7 +6,9 @@ then runs the job again and checks that the mirror converged: equal to the
 source, no temporary copies, nothing set aside, exactly the versions "@"
 must hold, 0 errors. Before the kills, one whole run under strace shows
 that every copy was flushed before it got its real name, and its directory
-after it (flush_order.py).
+after it (flush_order.py). After the kill and after that run, the archive's
+index must agree with "@" on every slot both name, and the newest state
+restored (bench_restore beside the driver) must be the source.
 
     tests/reliability/kill_points.py [--driver build/host/bench/bench_run_job]
         [--all] [--min-kills 30] [--keep DIR] [--large-mb 2]
@@ -29,6 +31,7 @@ import tempfile
 import time
 
 import flush_order
+import index_check
 import kill_scenario
 import trees
 
@@ -122,9 +125,16 @@ def try_point(driver, sc, before, label, prefix, delay):
         if not interrupted_run(driver, sc, prefix, delay):
             return False, []
         problems += ["after the kill: " + p for p in kill_scenario.check_after_kill(sc, before)]
+        problems += ["after the kill: " + p for p in index_check.index_problems(sc.dest)]
     problems += finishing_run(driver, sc)
     problems += kill_scenario.check_converged(sc, before)
+    problems += index_check.index_problems(sc.dest)
+    problems += index_check.restore_problems(restore_driver(driver), sc.dest, before.source)
     return label != "no kill", problems
+
+
+def restore_driver(driver):
+    return os.path.join(os.path.dirname(driver), "bench_restore")
 
 
 def report(label, problems, work, keep):
@@ -150,8 +160,9 @@ def main():
     ap.add_argument("--keep", help="keep the trees of failed points below this folder")
     args = ap.parse_args()
     driver = os.path.abspath(args.driver)
-    if not os.access(driver, os.X_OK):
-        sys.exit("kill_points: no driver at %s (build the host preset)" % driver)
+    for program in (driver, restore_driver(driver)):
+        if not os.access(program, os.X_OK):
+            sys.exit("kill_points: no driver at %s (build the host preset)" % program)
 
     t0 = time.monotonic()
     scratch = tempfile.mkdtemp(prefix="tresoro-kill-")

@@ -17,6 +17,10 @@ TEMP_SUFFIX = ".tresoro-tmp"
 # The copy of the configuration that every run puts into "@"; it is the
 # program's own file, not a version of anything.
 CONFIG_COPY = os.path.join(ARCHIVE, "Tresoro.ini")
+# The index of the moves into and inside "@", kept in its set-aside area;
+# it is no version either.
+ARCHIVE_INDEX = os.path.join(ARCHIVE, ARCHIVE, "Archivindex.txt")
+OWN_FILES = (CONFIG_COPY, ARCHIVE_INDEX)
 
 
 def digest(data):
@@ -80,13 +84,13 @@ def mirror_part(snap):
 
 def archive_part(snap):
     """The files below the root's "@", without the configuration copy."""
-    return {r: v for r, v in snap.items() if in_archive(r) and r != CONFIG_COPY and v[0] == "f"}
+    return {r: v for r, v in snap.items() if in_archive(r) and r not in OWN_FILES and v[0] == "f"}
 
 
 def contents(snap, skip_temp=True):
     """The multiset (sorted list) of file contents of a snapshot."""
     return sorted(v[1] for r, v in snap.items()
-                  if v[0] == "f" and r != CONFIG_COPY and not (skip_temp and r.endswith(TEMP_SUFFIX)))
+                  if v[0] == "f" and r not in OWN_FILES and not (skip_temp and r.endswith(TEMP_SUFFIX)))
 
 
 def mirror_differences(source, mirror, mtimes=True):
@@ -129,9 +133,10 @@ def temp_leftovers(snap):
 
 
 def set_aside_area(snap):
-    """Entries below "@\\@\\", where versions wait while their directory is done."""
+    """Entries below "@\\@\\", where versions wait while their directory is
+    done (the index of the archive lives there too)."""
     inner = os.path.join(ARCHIVE, ARCHIVE)
-    return sorted(r for r in snap if r == inner or r.startswith(inner + os.sep))
+    return sorted(r for r in snap if r.startswith(inner + os.sep) and r != ARCHIVE_INDEX)
 
 
 def run_engine(driver, src, dest, config, versions, prefix=(), timeout=300):

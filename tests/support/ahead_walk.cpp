@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "engine/archive_index.h"
 #include "engine/copy_ahead.h"
 #include "engine/read_ahead.h"
 #include "engine/run_state.h"
@@ -86,8 +87,10 @@ void AddMeta(const std::wstring& dir, const std::wstring& relative,
     EXPECT_TRUE(plat::ListDir(dir + relative, L"*", entries));
     for (const plat::DirEntry& e : entries) {
         const bool isDir = (e.attributes & plat::kAttrDirectory) != 0;
-        // A folder's date changes with whatever lands in it; its attributes count.
-        meta[relative + e.name] = {e.attributes, isDir ? 0 : e.modified};
+        // A folder's date changes with whatever lands in it; its attributes
+        // count. The archive's index is written at the real time of the run.
+        const bool index = relative + e.name == engine::kIndexFile;
+        meta[relative + e.name] = {e.attributes, isDir || index ? 0 : e.modified};
         if (isDir) AddMeta(dir, relative + e.name + L"\\", meta);
     }
 }

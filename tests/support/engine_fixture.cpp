@@ -4,12 +4,14 @@
 
 #include "core/state.h"
 #include "core/text_helpers.h"
+#include "engine/archive_index.h"
 #include "engine/run_state.h"
 #include "engine/sync.h"
 #include "log/channels.h"
 #include "log/error_text.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
+#include "platform/path_text.h"
 #include "platform/testing.h"
 #include "platform/text.h"
 
@@ -203,20 +205,40 @@ std::string ReadAll(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) { return plat::GetAttributes(path) != plat::kInvalidAttributes; }
 
+// "...\@\@\": where versions wait, and the archive's index lies.
+static bool FixtureIsSetAsideArea(const std::wstring& dir) {
+    return dir.size() >= 5 && dir.compare(dir.size() - 5, 5, L"\\@\\@\\") == 0;
+}
+
 static void FixtureWalk(const std::wstring& dir, const std::wstring& relative, bool skipArchive,
                         std::map<std::wstring, std::string>& out) {
     std::vector<plat::DirEntry> entries;
     if (!plat::ListDir(dir, L"*", entries)) return;
+    const bool setAsideArea = FixtureIsSetAsideArea(dir);
     for (const plat::DirEntry& entry : entries) {
         if (skipArchive && relative.empty() && entry.name == L"@") continue;
+        if (setAsideArea && entry.name == plat::PathName(engine::kIndexFile)) continue;
         if (entry.attributes & plat::kAttrDirectory) {
+            const std::wstring inner = dir + entry.name + L"\\";
+            // A set-aside area that holds nothing but the index is no
+            // leftover.
+            if (FixtureIsSetAsideArea(inner) && !SetAsideLeft(plat::PathFolder(dir.substr(0, dir.size() - 1))))
+                continue;
             out[relative + entry.name + L"\\"] = "";
             if (!(entry.attributes & plat::kAttrReparsePoint))
-                FixtureWalk(dir + entry.name + L"\\", relative + entry.name + L"\\", false, out);
+                FixtureWalk(inner, relative + entry.name + L"\\", false, out);
         } else {
             out[relative + entry.name] = ReadAll(dir + entry.name);
         }
     }
+}
+
+bool SetAsideLeft(const std::wstring& dest) {
+    std::vector<plat::DirEntry> entries;
+    if (!plat::ListDir(core::AddBackslash(dest) + L"@\\@\\", L"*", entries)) return false;
+    for (const plat::DirEntry& entry : entries)
+        if (entry.name != plat::PathName(engine::kIndexFile)) return true;
+    return false;
 }
 
 std::map<std::wstring, std::string> Snapshot(const std::wstring& dir, bool skipArchive) {

@@ -114,8 +114,13 @@ bool Exists(const std::wstring& path);
 
 // Every entry below dir: relative path -> content for files, relative path
 // + "\" -> "" for directories. `skipArchive` leaves out "@" at the top.
+// The archive's index (a record of the moves, which its own tests read) is
+// left out, and so is "@\@\" while it holds nothing else.
 std::map<std::wstring, std::string> Snapshot(const std::wstring& dir, bool skipArchive = false);
-// The contents of every file below dir, "@" included.
+// Whether anything waits in the set-aside area "@\@\" of the destination
+// `dest`: any entry there but the archive's index.
+bool SetAsideLeft(const std::wstring& dest);
+// The contents of every file below dir, "@" included (the index left out).
 std::vector<std::string> AllContents(const std::wstring& dir);
 
 // Log lines of a kind (core::kLogNormal, kLogError, kLogHint), oldest first.

@@ -1,0 +1,23 @@
+// One entry's details, as a listing reports them.
+#include <sys/stat.h>
+
+#include "platform/fs.h"
+#include "platform/posix/host.h"
+
+namespace plat {
+
+using namespace posix;
+
+bool GetEntryInfo(const std::wstring& path, DirEntry& out) {
+    std::string host;
+    struct stat st;
+    if (!ToHostEntry(path, host)) return false;
+    if (lstat(host.c_str(), &st) != 0) return FailErrno();
+    out = DirEntry();
+    out.attributes = AttributesOf(host, st);
+    out.size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
+    out.modified = UtcToLocal(st.st_mtime);
+    return true;
+}
+
+}  // namespace plat
