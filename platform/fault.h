@@ -23,6 +23,7 @@ enum class FaultOp {
     Write,   // writing the temporary file of WriteFileReplacing
     Rename,  // the rename that puts a temporary file in place (WriteFileReplacing, MoveReplacing)
     SetAttributes,
+    ReadBlock,  // OpenForReading and every ReadBlock (file_read.h)
     Count_
 };
 
