@@ -6,6 +6,7 @@
 #include "engine/display.h"
 #include "engine/run.h"
 #include "engine/run_state.h"
+#include "engine/verify.h"
 #include "platform/clock.h"
 
 namespace engine {
@@ -54,6 +55,10 @@ void StartCountdownTick() {
         // controls itself; clearing the countdown's display afterwards would
         // wipe the result of the unattended run.
         countdown.CountdownShown = false;
+        if (countdown.VerifyAndQuit) {
+            EndVerifyRun(RunBackup(VerifyOptions()));
+            return;
+        }
         EndRun(RunBackup({}));
         return;
     }

@@ -20,6 +20,10 @@ struct CountdownState {
     // Set by a completed end countdown (and by "Beenden" and the close box);
     // the main loop then saves the logs and the configuration and ends.
     int32_t QuitRequested = 0;
+    // "/VERIFY": the timed start runs "Prüfen" and the program then ends at
+    // once (EndVerifyRun), with the exit code it leaves here.
+    bool VerifyAndQuit = false;
+    int32_t ExitCode = 0;
 };
 
 // The one countdown state of the process: set by the command line and the

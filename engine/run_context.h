@@ -23,11 +23,15 @@ struct RunOptions {
     // Every selected job runs whether due or not (Start - Intervall
     // ignorieren, the IT-job copies).
     bool IgnoreInterval = false;
-    // Listings read and small new files copied ahead of the walk on other
-    // threads; off only to compare with a walk on one thread (the same
-    // results, slower).
+    // Listings read, small new files copied and a verify run's files
+    // compared ahead of the walk on other threads; off only to compare with
+    // a walk on one thread (the same results, slower).
     bool ListAhead = true;
     bool CopyAhead = true;
+    bool CompareAhead = true;
+    // "Prüfen": every file the size-and-date rule calls equal is also
+    // compared with its source byte for byte (engine/verify.h).
+    bool Verify = false;
 };
 
 // What the steps read of the settings and lists, as the run found them
@@ -54,6 +58,11 @@ struct RunTally {
     int32_t RunErrorCount = 0;
     // Lines in "Fehler" that explain a counted error (RunErrorDetail).
     int32_t ErrorDetailLines = 0;
+    // A verify run: the files compared with their source, their bytes, and
+    // those whose content differed.
+    int32_t FilesVerified = 0;
+    int64_t BytesVerified = 0;
+    int32_t FilesDiffering = 0;
 };
 
 // What every step of one job reads and none changes: the run's options and
