@@ -96,7 +96,7 @@ int EndProgram() {
     // passes over it.
     plat::RemoveTrayIcon(TrayIcon);
     plat::SleepMilliseconds(100);
-    return 0;
+    return engine::Countdown().ExitCode;
 }
 
 }  // namespace ui

@@ -15,7 +15,8 @@ void DispatchEvent(const plat::GuiEvent& event);
 // Runs passes until QuitRequested is set.
 void EventLoop();
 
-// Saves the logs and the configuration, waits 100 ms; the exit code.
+// Saves the logs and the configuration, waits 100 ms; the exit code (0, or
+// what a "/VERIFY" run left).
 int EndProgram();
 
 }  // namespace ui

@@ -7,6 +7,7 @@
 #include "dialogs/standard_setup.h"
 #include "engine/countdown.h"
 #include "engine/run.h"
+#include "engine/verify.h"
 #include "log/fatal_report.h"
 #include "platform/gui.h"
 #include "platform/shell.h"
@@ -37,6 +38,7 @@ constexpr MenuLine kMenuLines[] = {
     {MenuEdit, 0, nullptr},
     {MenuEdit, ItemSearchExcludes, L"Ausnahmen suchen"},
     {MenuBackup, ItemStartIgnoreInterval, L"Start - Intervall ignorieren"},
+    {MenuBackup, ItemVerify, L"Prüfen (Inhalt vergleichen)"},
     {MenuBackup, 0, nullptr},
     {MenuBackup, ItemRestore, L"Wiederherstellen"},
     {MenuBackup, 0, nullptr},
@@ -61,9 +63,9 @@ bool MenuAddAll() {
     return true;
 }
 
-void MenuStart(const std::wstring& question, engine::ItJobMode itJobMode) {
+void MenuStart(const std::wstring& question, const engine::RunOptions& options) {
     if (ShowMessage(question, 1, L"Meldung") != 1) return;
-    engine::EndRun(engine::RunBackup({itJobMode, true}));
+    engine::EndRun(engine::RunBackup(options));
 }
 
 }  // namespace
@@ -128,7 +130,16 @@ void OnMenuCommand(int item) {
             MenuStart(
                 L"Die Jobs werden normal ausgeführt - das Backupintervall wird jedoch ignoriert, d.h. alle "
                 L"markierten Jobs werden jetzt ausgeführt!\r\n\r\nFortfahren?",
-                engine::ItJobMode::Normal);
+                {engine::ItJobMode::Normal, true});
+            break;
+        case ItemVerify:
+            MenuStart(
+                L"Die Jobs werden normal ausgeführt - das Backupintervall wird jedoch ignoriert, d.h. alle "
+                L"markierten Jobs werden jetzt ausgeführt!\r\nDabei wird jede Datei, die nach Größe und Datum "
+                L"unverändert ist, Byte für Byte mit ihrer Quelle verglichen: abweichende Dateien kommen ins "
+                L"@-Verzeichnis und werden neu kopiert.\r\nDas dauert, denn Quelle und Ziel werden ganz "
+                L"gelesen.\r\n\r\nFortfahren?",
+                engine::VerifyOptions());
             break;
         case ItemRestore:
             ShowMessage(L"Noch nicht implementiert!\r\n\r\nBitte verwenden Sie den Windows-Explorer!", 0,
@@ -138,14 +149,14 @@ void OnMenuCommand(int item) {
             MenuStart(
                 L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis "
                 L"erstellt!\r\nDas Backupintervall wird ignoriert.\r\n\r\nFortfahren?",
-                engine::ItJobMode::Manual);
+                {engine::ItJobMode::Manual, true});
             break;
         case ItemItJobForced:
             MenuStart(
                 L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis "
                 L"erstellt!\r\n\r\nAuch Dateien im Ziel, welche neuer sind, werden überschrieben!!!\r\n"
                 L"Das Backupintervall wird ignoriert.\r\n\r\nSind Sie sicher? Fortfahren?",
-                engine::ItJobMode::Forced);
+                {engine::ItJobMode::Forced, true});
             break;
         case ItemHelp:
             dialogs::OpenHelp();

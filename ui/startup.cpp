@@ -65,8 +65,26 @@ void ApplyCommandLine(const std::vector<std::wstring>& args) {
                 StatusLine, L"Backup wird in " + std::to_wstring(countdown.StartCountdown) + L" Sekunden gestartet!");
         } else if (upper == L"/M") {
             plat::SetWindowState(MainWindow, plat::WindowState::Minimized);
+        } else if (upper == L"/VERIFY") {
+            countdown.VerifyAndQuit = true;
         }
     }
+    // "/VERIFY" starts at the event loop's first turn, whatever "/S" said,
+    // and ends the program without a countdown.
+    if (countdown.VerifyAndQuit) {
+        countdown.StartCountdown = 1;
+        countdown.EndDelay = 0;
+        plat::SetGadgetState(MainTabs, kTabMessages);
+        RunControlsLocked(true);
+    }
+}
+
+static bool StartAsksForVerify(const std::vector<std::wstring>& args) {
+    for (const std::wstring& arg : args) {
+        if (arg.empty()) break;
+        if (plat::ToUpper(arg) == L"/VERIFY") return true;
+    }
+    return false;
 }
 
 // Paths, old logs, folder variables, configuration: what a second instance
@@ -126,7 +144,8 @@ StartResult StartProgram(const std::vector<std::wstring>& args) {
     plat::CreateInstanceMutex(L"Tresoro", another);
     if (another) {
         plat::PostToWindowsTitled(L"Tresoro", g_bringToFront);
-        return StartResult{false, kExitHandedOver};
+        // A verification handed over has verified nothing.
+        return StartResult{false, StartAsksForVerify(args) ? kExitVerifyHandedOver : kExitHandedOver};
     }
     if (!StartWindow(args)) return StartResult{false, kExitStartFailed};
     if (core::S().settings.GStdAuto == 1) dialogs::StandardSetup(false);
