@@ -44,6 +44,14 @@ int32_t EndDelayOf(const std::wstring& upperParameter) {
     return core::ParseLeadingInt(rest, core::kNumberDigitsOnly);
 }
 
+static bool StartAsksForVerify(const std::vector<std::wstring>& args) {
+    for (const std::wstring& arg : args) {
+        if (arg.empty()) break;
+        if (plat::ToUpper(arg) == L"/VERIFY") return true;
+    }
+    return false;
+}
+
 void ApplyCommandLine(const std::vector<std::wstring>& args) {
     TRESORO_MARK(logs::kUnitMain);
     engine::CountdownState& countdown = engine::Countdown();
@@ -65,26 +73,17 @@ void ApplyCommandLine(const std::vector<std::wstring>& args) {
                 StatusLine, L"Backup wird in " + std::to_wstring(countdown.StartCountdown) + L" Sekunden gestartet!");
         } else if (upper == L"/M") {
             plat::SetWindowState(MainWindow, plat::WindowState::Minimized);
-        } else if (upper == L"/VERIFY") {
-            countdown.VerifyAndQuit = true;
         }
     }
     // "/VERIFY" starts at the event loop's first turn, whatever "/S" said,
     // and ends the program without a countdown.
-    if (countdown.VerifyAndQuit) {
+    if (StartAsksForVerify(args)) {
+        countdown.VerifyAndQuit = true;
         countdown.StartCountdown = 1;
         countdown.EndDelay = 0;
         plat::SetGadgetState(MainTabs, kTabMessages);
         RunControlsLocked(true);
     }
-}
-
-static bool StartAsksForVerify(const std::vector<std::wstring>& args) {
-    for (const std::wstring& arg : args) {
-        if (arg.empty()) break;
-        if (plat::ToUpper(arg) == L"/VERIFY") return true;
-    }
-    return false;
 }
 
 // Paths, old logs, folder variables, configuration: what a second instance

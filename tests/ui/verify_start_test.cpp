@@ -10,6 +10,7 @@
 #include "platform/fs.h"
 #include "platform/gui.h"
 #include "platform/power.h"
+#include "platform/process.h"
 #include "platform/text.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/event_loop.h"
@@ -63,6 +64,15 @@ TEST_F(VerifyStart, AnEqualMirrorArchivesNothingAndTheExitCodeIsZero) {
     EXPECT_EQ(RunVerify("neu"), 0);
     EXPECT_EQ(tree.Names(L"dst\\@"), std::vector<std::wstring>{L"Tresoro.ini"});
     EXPECT_TRUE(Logged(L"Geprüft: 1 Dateien (0 MB), abweichend: 0"));
+}
+
+// Handed over to a Tresoro that runs already, nothing was compared.
+TEST_F(VerifyStart, HandedOverToARunningTresoroTheExitCodeIsOne) {
+    WriteIni(IniText());
+    plat::SetForeignMutexForTest(L"Tresoro");
+    const ui::StartResult result = Start({L"/VERIFY"});
+    EXPECT_FALSE(result.enterLoop);
+    EXPECT_EQ(result.exitCode, 1);
 }
 
 }  // namespace
