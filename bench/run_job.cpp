@@ -7,10 +7,13 @@
 //
 //   bench_run_job --src DIR --dest DIR --config DIR
 //                 [--versions N] [--interval DAYS] [--logext 0|1]
-//                 [--list-ahead 0|1] [--copy-ahead 0|1]
+//                 [--list-ahead 0|1] [--copy-ahead 0|1] [--verify 0|1]
+//                 [--compare-ahead 0|1]
 //
-// --list-ahead 0 and --copy-ahead 0 keep the listings or the copies on the
-// run's thread, for a side-by-side figure of what the other threads buy.
+// --list-ahead 0, --copy-ahead 0 and --compare-ahead 0 keep the listings,
+// the copies or the comparisons on the run's thread, for a side-by-side
+// figure of what the other threads buy. --verify 1 is "Prüfen": every file
+// the size-and-date rule calls equal is also compared by content.
 //
 // Prints one line of counts; exits 1 when the run counted errors (the error
 // lines go to stderr), 2 on bad arguments.
@@ -39,13 +42,16 @@ struct Args {
     int8_t logExt = 0;
     bool listAhead = true;
     bool copyAhead = true;
+    bool verify = false;
+    bool compareAhead = true;
 };
 
 void Usage() {
     std::fprintf(stderr,
                  "usage: bench_run_job --src DIR --dest DIR --config DIR\n"
                  "                     [--versions N] [--interval DAYS] [--logext 0|1]\n"
-                 "                     [--list-ahead 0|1] [--copy-ahead 0|1]\n");
+                 "                     [--list-ahead 0|1] [--copy-ahead 0|1] [--verify 0|1]\n"
+                 "                     [--compare-ahead 0|1]\n");
 }
 
 bool ParseInt(const char* text, long low, long high, long& value) {
@@ -75,6 +81,10 @@ bool ParseArgs(int argc, char** argv, Args& args) {
             args.listAhead = number != 0;
         } else if (key == "--copy-ahead" && ParseInt(value, 0, 1, number)) {
             args.copyAhead = number != 0;
+        } else if (key == "--verify" && ParseInt(value, 0, 1, number)) {
+            args.verify = number != 0;
+        } else if (key == "--compare-ahead" && ParseInt(value, 0, 1, number)) {
+            args.compareAhead = number != 0;
         } else {
             return false;
         }
@@ -164,12 +174,18 @@ int main(int argc, char** argv) {
     options.IgnoreInterval = true;
     options.ListAhead = args.listAhead;
     options.CopyAhead = args.copyAhead;
+    options.Verify = args.verify;
+    options.CompareAhead = args.compareAhead;
     const engine::Run run = engine::RunBackup(options);
     engine::EndRun(run);
 
-    std::printf("copied %d files (%lld bytes), entries %d, errors %d, hints %zu\n", run.tally.FilesCopied,
+    std::printf("copied %d files (%lld bytes), entries %d, errors %d, hints %zu", run.tally.FilesCopied,
                 static_cast<long long>(run.tally.BytesCopied), run.tally.EntriesDone, run.tally.RunErrorCount,
                 logs::ChannelLineCount(core::kLogHint));
+    if (args.verify)
+        std::printf(", verified %d files (%lld bytes), differing %d", run.tally.FilesVerified,
+                    static_cast<long long>(run.tally.BytesVerified), run.tally.FilesDiffering);
+    std::printf("\n");
     if (run.tally.RunErrorCount == 0) return 0;
     const std::wstring errors = logs::ChannelNewestText(core::kLogError, 20);
     std::fprintf(stderr, "%s", plat::WideToUtf8(errors).c_str());
