@@ -33,7 +33,7 @@
 
 namespace engine {
 
-constexpr size_t kVerifyBlock = size_t{4} << 20;
+constexpr size_t kVerifyBlock = size_t{256} << 10;
 constexpr size_t kMaxComparesAhead = 32;
 
 // What one comparison found.

@@ -6,7 +6,7 @@
 # countdown, "Start" with an unticked job and the locks during the run,
 # "Job hinzufügen" by its key, the job editor with the path chooser, the
 # exclusion search, the info window and the help; the scenarios of
-# scenarios_window.sh. The window is read and
+# scenarios_window.sh and of "Prüfen" in scenarios_verify.sh. The window is read and
 # driven from outside by tresoro_probe.exe, a Win32 program of ours in the
 # same Wine prefix, and by real mouse clicks and keys through xdotool.
 #
@@ -1047,7 +1047,8 @@ run_scenario() {
 
 SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 resize selection_tab close_box start_minimised auto_start auto_start_empty_source auto_start_no_delay countdown_close start_ticked insert_job edit_job exclusion_search info_window help odd_paths locked_file}
 . tests/e2e/scenarios_window.sh
-[ -n "${E2E_SCENARIOS:-}" ] || SCENARIOS="$SCENARIOS $WINDOW_SCENARIOS"
+. tests/e2e/scenarios_verify.sh
+[ -n "${E2E_SCENARIOS:-}" ] || SCENARIOS="$SCENARIOS $WINDOW_SCENARIOS $VERIFY_SCENARIOS"
 for s in $SCENARIOS; do run_scenario "$s"; done
 echo "== end-to-end: $FAILURES failed, $((SECONDS - t0)) s in all"
 [ "$FAILURES" = 0 ]

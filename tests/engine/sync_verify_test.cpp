@@ -21,8 +21,8 @@ using namespace testing_support;
 namespace {
 
 constexpr int64_t kDate = kTestNow - 30 * kDay;
-// Several blocks, and a piece of one more.
-const size_t kLarge = 5 * engine::kVerifyBlock + 4321;
+// Tens of MB: many blocks, and a piece of one more.
+const size_t kLarge = (size_t{24} << 20) + 4321;
 
 struct Damage {
     const wchar_t* name;
@@ -108,7 +108,7 @@ TEST_F(EngineVerify, DamageThatTheDateRuleMissesIsFoundArchivedAndRepaired) {
     EXPECT_EQ(run.FilesDiffering, static_cast<int32_t>(hints.size()));
     EXPECT_EQ(run.BytesVerified, bytes);
     EXPECT_EQ(run.RunErrorCount, 0);
-    EXPECT_EQ(engine::VerifiedLine(run), L"Geprüft: 9 Dateien (56 MB), abweichend: 6");
+    EXPECT_EQ(engine::VerifiedLine(run), L"Geprüft: 9 Dateien (49 MB), abweichend: 6");
 
     const auto repaired = Snapshot(t.dst);
     FreshRun();
