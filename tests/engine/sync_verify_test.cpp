@@ -1,8 +1,9 @@
 // "Prüfen": damage that the size-and-date rule cannot see, found by the
 // content comparison of a verify run, archived and repaired; the same
 // outcome with the comparisons made ahead and at each turn; a read error on
-// either side; cancel within a large comparison; a differing copy where the
-// interval or the lack of an archive would have let it be overwritten.
+// either side; cancel within a large comparison; files online only; a
+// differing copy where the interval or the lack of an archive would have
+// let it be overwritten.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -189,6 +190,26 @@ TEST_F(EngineVerify, CancelStopsWithinALargeComparison) {
     EXPECT_EQ(TestRun().tally.FilesVerified, 0);
     EXPECT_TRUE(ReadAll(t.dst + L"gross.bin") == Changed(large, kLarge - 1));
     EXPECT_FALSE(Exists(t.dst + L"@\\gross.bin"));
+}
+
+// A file a cloud client keeps online only is never opened, on either side:
+// reading it would download it. Only the file beside them is compared.
+TEST_F(EngineVerify, FilesOnlineOnlyAreNeverOpened) {
+    JobTree t(3);
+    for (const wchar_t* name : {L"Quelle online.txt", L"Ziel online.txt", L"vor Ort.txt"}) {
+        WriteDated(t.src + name, "neu", kDate);
+        WriteDated(t.dst + name, "alt", kDate);
+    }
+    ASSERT_TRUE(plat::SetAttributes(t.src + L"Quelle online.txt", plat::kAttrArchive | plat::kAttrOffline));
+    ASSERT_TRUE(plat::SetAttributes(t.dst + L"Ziel online.txt", plat::kAttrArchive | plat::kAttrOffline));
+    if ((plat::GetAttributes(t.dst + L"Ziel online.txt") & plat::kAttrOffline) == 0)
+        GTEST_SKIP() << "this file system does not keep the offline attribute";
+    Verify(t);
+    EXPECT_EQ(LogLines(core::kLogHint), std::vector<std::wstring>{L"Inhalt abweichend: " + t.src + L"vor Ort.txt"});
+    EXPECT_EQ(TestRun().tally.FilesVerified, 1);
+    EXPECT_EQ(ReadAll(t.dst + L"Quelle online.txt"), "alt");
+    EXPECT_EQ(ReadAll(t.dst + L"Ziel online.txt"), "alt");
+    EXPECT_EQ(ReadAll(t.dst + L"vor Ort.txt"), "neu");
 }
 
 // A differing copy goes into "@" even where the interval would let a normal
