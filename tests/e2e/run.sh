@@ -687,7 +687,7 @@ await_line() {  # await_line SECONDS FILE LINE
 
 # A click into the row's check box unticks the second job for "Start":
 # only the first destination fills. While the run works, the controls that
-# change jobs and all 16 menu items are locked; the menus are looked at as
+# change jobs and all 17 menu items are locked; the menus are looked at as
 # they drop down, since Wine lets no other process read a menu's state:
 # enabled items have black text, disabled ones grey. Afterwards each menu
 # looks as before the run.
