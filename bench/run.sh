@@ -16,6 +16,11 @@
 #   (g) optional: a job counted by an earlier run, whose guard counts what
 #       each level would archive or replace, vs the same job never counted
 #       (no bound): nothing to do, and 1 % changed (each on its own mirror)
+#   (v) optional: "Prüfen" (--verify 1) with an up-to-date mirror, every
+#       file compared by content  vs  diff -rq SRC MIRROR (its "@" left
+#       out), with rsync -anc --delete (checksums, dry run) and Tresoro
+#       comparing each file at its turn (--compare-ahead 0) beside them;
+#       with --cold the cache is dropped before every run
 #   (l) optional, no peer: loading the month's logs at start (5, 10, 20 MB)
 #       and 100,000 log lines during a run (bench_load_logs)
 #   (w) optional: the win build's engine (bench_run_job.exe) under Wine, on a
@@ -33,7 +38,8 @@
 #   --first-runs N  measured runs per peer for (a), default 3
 #   --cases abc     which comparisons, default abc; add r for the restore,
 #                   d for the large directory, s for the stat scan, g for the
-#                   guards' count, l for the log case, w for the win build under Wine
+#                   guards' count, v for "Prüfen", l for the log case, w for
+#                   the win build under Wine
 #   --cold          drop the page cache before every measured run (root);
 #                   by default every series runs warm after a warm-up
 #   --wait-idle S   before each measured run wait up to S seconds for the
@@ -78,7 +84,7 @@ while [ $# -gt 0 ]; do
 done
 [[ $RUNS =~ ^[1-9][0-9]*$ && $FIRST_RUNS =~ ^[1-9][0-9]*$ ]] || die "--runs and --first-runs take a number >= 1"
 [[ $WAIT_IDLE =~ ^[0-9]+$ ]] || die "--wait-idle takes seconds"
-[[ $CASES =~ ^[abcdglrsw]+$ ]] || die "--cases takes letters of abcdglrsw"
+[[ $CASES =~ ^[abcdglrsvw]+$ ]] || die "--cases takes letters of abcdglrsvw"
 
 mkdir -p "$DATA"
 DATA=$(cd "$DATA" && pwd)
@@ -135,7 +141,7 @@ settle() {
 SRC=$DATA/src
 STAMP="${TREE_ARGS[*]:-default}"
 # The log case (l) alone needs no tree.
-if [[ $CASES == *[abcgrs]* ]] && { [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
+if [[ $CASES == *[abcgrsv]* ]] && { [ ! -f "$DATA/tree.stamp" ] || [ "$(cat "$DATA/tree.stamp")" != "$STAMP" ] ||
    [ "$(cat "$DATA/generation" 2>/dev/null || echo 0)" -gt 1400 ]; }; then
   echo "making the tree in $SRC ..."
   rm -f "$DATA/tree.stamp"
@@ -242,6 +248,9 @@ TRESORO_ONE=("$JOB" --copy-ahead 0 --src "$SRC" --config "$CFG" --versions 3 --i
 TRESORO_SEQ=("$JOB" --list-ahead 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
 # The same without the flush before each copy's name (the program always flushes).
 TRESORO_NOFLUSH=("$JOB" --flush 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
+# "Prüfen", with the comparisons ahead and at each turn.
+TRESORO_VERIFY=("$JOB" --verify 1 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
+TRESORO_VERIFY_ONE=("$JOB" --verify 1 --compare-ahead 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
 
 warm_source() {
   # Reads every file once, so the first measured run does not pay for it.
@@ -443,6 +452,33 @@ if [[ $CASES == *g* ]]; then
   done
 fi
 
+# ---- (v) "Prüfen": every file compared by content --------------------------
+# Both trees are read whole. diff -rq compares each pair of files byte for
+# byte on one thread (the mirror's "@" excluded by name: the tree has no
+# other "@"); rsync -anc --delete reads both sides for their checksums and
+# changes nothing. Warm, both trees are read once before the series.
+if [[ $CASES == *v* ]]; then
+  echo "(v) \"Prüfen\" against diff -rq, $RUNS runs each ..."
+  sync_mirrors
+  "${TRESORO_VERIFY[@]}" "$M_TRES" | grep -q 'differing 0$' || die "(v): the mirror's content differs from the tree"
+  if [ "$COLD" != 1 ]; then
+    warm_source
+    find "$M_TRES" "$M_RSYNC" -type f -print0 | xargs -0 cat >/dev/null
+  fi
+  DIFF_V=(diff -rq -x @ "$SRC" "$M_TRES")
+  RSYNC_V=(rsync -anc --delete "$SRC/" "$M_RSYNC/")
+  for ((i = 0; i < RUNS; i++)); do
+    for k in 0 1 2 3; do
+      case $(( (i + k) % 4 )) in
+        0) measure v_tres "${TRESORO_VERIFY[@]}" "$M_TRES" ;;
+        1) measure v_diff "${DIFF_V[@]}" ;;
+        2) measure v_rsync "${RSYNC_V[@]}" ;;
+        3) measure v_one "${TRESORO_VERIFY_ONE[@]}" "$M_TRES" ;;
+      esac
+    done
+  done
+fi
+
 # ---- (l) the log ----------------------------------------------------------
 # No peer: the program times itself (median of several runs per size, after
 # an unmeasured one) and prints MB/s, so that a load that is not linear in
@@ -578,6 +614,11 @@ if [[ $CASES == *s* ]]; then
   report "(s) nothing to do" s_tres s_seq "listings at their turn" "" 0
   report "(s) at their turn" s_seq s_find "find (stat scan)" "" 0
 fi
+if [[ $CASES == *v* ]]; then
+  report "(v) Prüfen" v_tres v_diff "diff -rq" "$([ "$COLD" = 1 ] && echo 1.00 || echo 0.70)" 0
+  report "(v) Prüfen" v_tres v_rsync "rsync -anc --delete" "" 0
+  report "(v) Prüfen" v_tres v_one "compares at their turn" "" 0
+fi
 if [[ $CASES == *l* ]]; then
   echo
   echo "(l) the log$([ "$LOGS_DISTURBED" = 1 ] && echo " (disturbed by other work)"):"
@@ -585,7 +626,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync a_one a_nofl r_tres r_cp b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
+for key in a_tres a_cp a_rsync a_one a_nofl r_tres r_cp b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain v_tres v_diff v_rsync v_one wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"

@@ -8,14 +8,17 @@
 //   bench_run_job --src DIR --dest DIR --config DIR
 //                 [--versions N] [--interval DAYS] [--logext 0|1]
 //                 [--list-ahead 0|1] [--copy-ahead 0|1] [--flush 0|1] [--entry-count N]
+//                 [--verify 0|1] [--compare-ahead 0|1]
 //
-// --list-ahead 0 and --copy-ahead 0 keep the listings or the copies on the
-// run's thread, for a side-by-side figure of what the other threads buy;
-// --flush 0 leaves out the flush of each copy before it gets its name
-// (which the program always makes), for the figure of what it costs.
-// --entry-count gives the job the count of an earlier run, so that the
-// mass-change guard counts what each level would change (0, the default: a
-// job never counted, which the guard leaves alone).
+// --list-ahead 0, --copy-ahead 0 and --compare-ahead 0 keep the listings,
+// the copies or the comparisons on the run's thread, for a side-by-side
+// figure of what the other threads buy; --flush 0 leaves out the flush of
+// each copy before it gets its name (which the program always makes), for
+// the figure of what it costs. --entry-count gives the job the count of an
+// earlier run, so that the mass-change guard counts what each level would
+// change (0, the default: a job never counted, which the guard leaves
+// alone). --verify 1 is "Prüfen": every file the size-and-date rule calls
+// equal is also compared by content.
 //
 // Prints one line of counts; exits 1 when the run counted errors (the error
 // lines go to stderr), 2 on bad arguments.
@@ -47,13 +50,16 @@ struct Args {
     bool copyAhead = true;
     bool flush = true;
     int32_t entryCount = 0;
+    bool verify = false;
+    bool compareAhead = true;
 };
 
 void Usage() {
     std::fprintf(stderr,
                  "usage: bench_run_job --src DIR --dest DIR --config DIR\n"
                  "                     [--versions N] [--interval DAYS] [--logext 0|1]\n"
-                 "                     [--list-ahead 0|1] [--copy-ahead 0|1] [--flush 0|1] [--entry-count N]\n");
+                 "                     [--list-ahead 0|1] [--copy-ahead 0|1] [--flush 0|1] [--entry-count N]\n"
+                 "                     [--verify 0|1] [--compare-ahead 0|1]\n");
 }
 
 bool ParseInt(const char* text, long low, long high, long& value) {
@@ -87,6 +93,10 @@ bool ParseArgs(int argc, char** argv, Args& args) {
             args.flush = number != 0;
         } else if (key == "--entry-count" && ParseInt(value, 0, 2147483647, number)) {
             args.entryCount = static_cast<int32_t>(number);
+        } else if (key == "--verify" && ParseInt(value, 0, 1, number)) {
+            args.verify = number != 0;
+        } else if (key == "--compare-ahead" && ParseInt(value, 0, 1, number)) {
+            args.compareAhead = number != 0;
         } else {
             return false;
         }
@@ -160,12 +170,18 @@ int main(int argc, char** argv) {
     options.IgnoreInterval = true;
     options.ListAhead = args.listAhead;
     options.CopyAhead = args.copyAhead;
+    options.Verify = args.verify;
+    options.CompareAhead = args.compareAhead;
     const engine::Run run = engine::RunBackup(options);
     engine::EndRun(run);
 
-    std::printf("copied %d files (%lld bytes), entries %d, errors %d, hints %zu\n", run.tally.FilesCopied,
+    std::printf("copied %d files (%lld bytes), entries %d, errors %d, hints %zu", run.tally.FilesCopied,
                 static_cast<long long>(run.tally.BytesCopied), run.tally.EntriesDone, run.tally.RunErrorCount,
                 logs::ChannelLineCount(core::kLogHint));
+    if (args.verify)
+        std::printf(", verified %d files (%lld bytes), differing %d", run.tally.FilesVerified,
+                    static_cast<long long>(run.tally.BytesVerified), run.tally.FilesDiffering);
+    std::printf("\n");
     if (run.tally.RunErrorCount == 0) return 0;
     const std::wstring errors = logs::ChannelNewestText(core::kLogError, 20);
     std::fprintf(stderr, "%s", plat::WideToUtf8(errors).c_str());

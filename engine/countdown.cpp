@@ -4,6 +4,7 @@
 
 #include "engine/display.h"
 #include "engine/run_state.h"
+#include "engine/verify.h"
 #include "platform/clock.h"
 
 namespace engine {
@@ -52,6 +53,12 @@ void StartCountdownTick() {
         // controls itself; clearing the countdown's display afterwards would
         // wipe the result of the unattended run.
         countdown.CountdownShown = false;
+        if (countdown.VerifyAndQuit) {
+            RunOptions options = VerifyOptions();
+            options.Unattended = true;
+            StartTimedRun(options);
+            return;
+        }
         RunOptions options;
         options.Unattended = true;
         StartTimedRun(options);

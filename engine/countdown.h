@@ -21,8 +21,11 @@ struct CountdownState {
     // the main loop then saves the logs and the configuration and ends.
     int32_t QuitRequested = 0;
     // What the program ends with: set by the end of an unattended run
-    // (engine/notice.h), 0 until then.
-    int ExitCode = 0;
+    // (engine/notice.h) or of a "/VERIFY" run, 0 until then.
+    int32_t ExitCode = 0;
+    // "/VERIFY": the timed start runs "Prüfen" and the program then ends at
+    // once (EndVerifyRun), with the exit code it leaves here.
+    bool VerifyAndQuit = false;
 };
 
 // The one countdown state of the process: set by the command line and the

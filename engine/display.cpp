@@ -1,5 +1,7 @@
 #include "engine/display.h"
 
+#include "engine/verify.h"
+
 #include "engine/run.h"
 #include "engine/run_state.h"
 
@@ -79,7 +81,7 @@ void StartTimedRun(const RunOptions& options) {
     if (g_display.startTimedRun)
         g_display.startTimedRun(options);
     else
-        EndRun(RunBackup(options));
+        EndStartedRun(RunBackup(options));
 }
 
 }  // namespace engine

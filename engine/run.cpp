@@ -58,7 +58,7 @@ Run RunBackup(const RunOptions& options) {
     // hints logged since the last run are pointed to once.
     logs::LogState& logState = logs::LS();
     logState.RunErrorCount = run.tally.RunErrorCount;
-    WriteClosingLines(run.tally, logState.HintsPending != 0);
+    WriteClosingLines(run.tally, logState.HintsPending != 0, options.Verify);
     logState.HintsPending = 0;
     ShowRunResult(run.tally, somethingRan);
     WriteFinalLines(startTick);

@@ -81,9 +81,10 @@ struct JobResult {
 // configuration copy into "@", and the job's LastBup and EntryCount.
 [[nodiscard]] JobResult RunJob(const RunOptions& options, const RunInputs& inputs, RunTally& tally, size_t index);
 
-// The statistics after the last job: copied files and MB, entries, the
-// pointer to the hints when any were logged, the error count.
-void WriteClosingLines(const RunTally& tally, bool hintsPending);
+// The statistics after the last job: copied files and MB, in a verify run
+// the files compared, entries, the pointer to the hints when any were
+// logged, the error count.
+void WriteClosingLines(const RunTally& tally, bool hintsPending, bool verified = false);
 // Result icon in tray and status image and the result text; after a cancel
 // the tray shows IconIdle and the text says so.
 void ShowRunResult(const RunTally& tally, bool somethingRan);

@@ -8,6 +8,7 @@
 #include "engine/display.h"
 #include "engine/run.h"
 #include "engine/run_state.h"
+#include "engine/verify.h"
 #include "log/channels.h"
 #include "platform/clock.h"
 
@@ -29,10 +30,11 @@ std::wstring FormatElapsed(uint32_t milliseconds) {
     return out;
 }
 
-void WriteClosingLines(const RunTally& tally, bool hintsPending) {
+void WriteClosingLines(const RunTally& tally, bool hintsPending, bool verified) {
     logs::AddLog(L"Kopiert: " + core::FormatThousands(tally.FilesCopied) + L" (" +
                      core::FormatThousands(tally.BytesCopied / 1048576) + L" MB)",
                  core::kLogNormal);
+    if (verified) logs::AddLog(VerifiedLine(tally), core::kLogNormal);
     logs::AddLog(L"Anzahl Dateien: " + core::FormatThousands(tally.EntriesDone), core::kLogNormal);
     logs::AddLog(logs::kSeparatorLine, core::kLogNormal);
     if (hintsPending) logs::AddLog(L"Hinweise beachten...!", core::kLogNormal);

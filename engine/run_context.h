@@ -23,15 +23,19 @@ struct RunOptions {
     // Every selected job runs whether due or not (Start - Intervall
     // ignorieren, the IT-job copies).
     bool IgnoreInterval = false;
-    // Listings read and small new files copied ahead of the walk on other
-    // threads; off only to compare with a walk on one thread (the same
-    // results, slower).
+    // Listings read, small new files copied and a verify run's files
+    // compared ahead of the walk on other threads; off only to compare with
+    // a walk on one thread (the same results, slower).
     bool ListAhead = true;
     bool CopyAhead = true;
     // Started by "/S": no question waits for an answer (a guard holds the
     // job back instead), and the end tells the user through the tray and
     // the exit code.
     bool Unattended = false;
+    bool CompareAhead = true;
+    // "Prüfen": every file the size-and-date rule calls equal is also
+    // compared with its source byte for byte (engine/verify.h).
+    bool Verify = false;
 };
 
 // What the steps read of the settings and lists, as the run found them
@@ -63,6 +67,11 @@ struct RunTally {
     // The job at hand was held back, also quietly (an optional job): its
     // LastBup stays, its EntryCount only grows, as after an error.
     bool JobHeldBack = false;
+    // A verify run: the files compared with their source, their bytes, and
+    // those whose content differed.
+    int32_t FilesVerified = 0;
+    int64_t BytesVerified = 0;
+    int32_t FilesDiffering = 0;
 };
 
 // What every step of one job reads and none changes: the run's options and

@@ -11,6 +11,7 @@
 #include "engine/read_ahead.h"
 #include "engine/run_state.h"
 #include "engine/sync.h"
+#include "engine/verify.h"
 #include "log/channels.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
@@ -40,6 +41,7 @@ struct Walk {
     CopyAhead copies;
     JobGuard guard;
     ArchiveIndexWriter index;
+    VerifyAhead compares;
 
     explicit Walk(RunTally& tally) : tally(tally) { aside.index = &index; }
 };
@@ -234,11 +236,15 @@ static bool SyncClearTypeChange(Walk& walk, const SyncCall& call, const SyncEntr
 // A source file with its destination namesake (or none): decide, archive
 // the old copy when it is replaced, copy.
 static void SyncHandleFile(const JobContext& job, Walk& walk, SyncCall& call, const SyncEntry& s, const SyncEntry* d,
-                           CopyPlan& copies, size_t at) {
+                           CopyPlan& copies, VerifyPlan& compares, size_t at) {
     const CopyDecision decision = d ? DecideCopy(s, *d, call.now, job.options.itJobMode) : CopyDecision::Copy;
+    // A verify run's copy whose content differs from its source's.
+    bool differs = false;
     switch (decision) {
         case CopyDecision::Skip:
-            return;
+            if (!VerifyDiffers(compares, walk.tally, at)) return;
+            differs = true;
+            break;
         case CopyDecision::SkipFutureDate:
             logs::AddLog(L"Achtung, nicht kopiert - Quelldatei trägt zukünftiges Datum: " + call.sourceDir + s.Name,
                          core::kLogHint);
@@ -260,7 +266,10 @@ static void SyncHandleFile(const JobContext& job, Walk& walk, SyncCall& call, co
     // paired file instead of adding a second one beside it.
     const std::wstring target = call.destDir + (d ? d->Name : s.Name);
     ArchiveResult archived;
-    if (decision == CopyDecision::ArchiveAndCopy) {
+    if (differs) {
+        archived = ArchiveDiffering(call.place, target, walk.tally, walk.aside);
+        if (archived.outcome == ArchiveOutcome::Failed) return;
+    } else if (decision == CopyDecision::ArchiveAndCopy) {
         archived = ArchiveEntry(call.place, target, ArchiveMode::Replace, walk.tally, walk.aside);
         // The old version could not be kept: leave it in place (the error is
         // logged and counted, so the next run tries again).
@@ -297,6 +306,7 @@ static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sour
     const LevelChanges changes = GuardLevel(job, walk.guard, call.destDir, source, dest, call.place.versions != 0);
     const AheadScope subdirsAhead(walk.listings, call.sourceDir, call.destDir, source, dest);
     CopyPlan copies(walk.copies, call.sourceDir, call.destDir, source, dest, links);
+    VerifyPlan compares(walk.compares, job, call.sourceDir, call.destDir, source, dest, plat::Now());
 
     // Both lists are sorted alike, so pairing is a merge: a destination entry
     // passed over is one without source and waits for the archive.
@@ -351,7 +361,7 @@ static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sour
             continue;
         }
         CopyAheadFrom(copies, i);
-        SyncHandleFile(job, walk, call, s, d, copies, i);
+        SyncHandleFile(job, walk, call, s, d, copies, compares, i);
     }
 
     // After a cancel nothing more goes to the archive; without archiving
@@ -382,6 +392,9 @@ void SyncDirectory(const JobContext& job, RunTally& tally, const std::wstring& s
     walk.copies.Start(job.options, sourceDir, destDir);
     // Only normal mode archives; the IT-job copies record nothing.
     if (job.NormalMode()) walk.index.destRoot = core::AddBackslash(job.job.Dest);
+    StartReadAhead(walk.listings, job.options, sourceDir, destDir);
+    StartCopyAhead(walk.copies, job.options, sourceDir, destDir);
+    StartVerifyAhead(walk.compares, job.options, sourceDir, destDir);
     SyncTree(job, walk, sourceDir, destDir);
     FinishJobGuard(job, walk.guard, tally);
 }

@@ -26,6 +26,7 @@ enum class FaultOp {
     Rename,  // the rename that puts a temporary file in place (WriteFileReplacing, MoveReplacing)
     SetAttributes,
     Flush,  // a copy's data put on the disk before the copy gets its name
+    ReadBlock,  // OpenForReading and every ReadBlock (file_read.h)
     Count_
 };
 

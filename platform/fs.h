@@ -26,6 +26,11 @@ constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint32_t kAttrArchive = 0x20;
 constexpr uint32_t kAttrNormal = 0x80;
 constexpr uint32_t kAttrReparsePoint = 0x400;
+// The data of a file kept by a cloud client with files on demand lives
+// online only: opening it would download it (or wait and fail offline).
+constexpr uint32_t kAttrOffline = 0x1000;
+constexpr uint32_t kAttrRecallOnOpen = 0x40000;
+constexpr uint32_t kAttrRecallOnDataAccess = 0x400000;
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 // A file whose data a cloud client keeps online only (files on demand):
 // opening it, even reading it, fetches it from the network.

@@ -62,6 +62,8 @@ ctest --preset host
 
 step "kill points of the host engine"
 python3 tests/reliability/kill_points.py --driver build/host/bench/bench_run_job
+step "kill points of the host engine's verify run"
+python3 tests/reliability/kill_points.py --driver build/host/bench/bench_run_job --verify
 step "differential check of the mirror against rsync"
 python3 tests/reliability/rsync_diff.py --driver build/host/bench/bench_run_job
 fi
@@ -107,6 +109,8 @@ step "end-to-end tests of the setup program under Wine"
 tests/e2e/installer.sh build/win
 step "kills of Tresoro.exe under Wine"
 python3 tests/reliability/wine_kills.py build/win
+step "kills of Tresoro.exe /VERIFY under Wine"
+python3 tests/reliability/wine_kills.py build/win --verify
 fi
 
 if want fuzz; then

@@ -16,7 +16,7 @@ void DispatchEvent(const plat::GuiEvent& event);
 void EventLoop();
 
 // Saves the logs and the configuration, waits 100 ms; the exit code (that
-// of the last unattended run, engine/notice.h).
+// of the last unattended run, engine/notice.h, or of a "/VERIFY" run).
 int EndProgram();
 
 }  // namespace ui

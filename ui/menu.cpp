@@ -7,6 +7,7 @@
 #include "dialogs/restore.h"
 #include "dialogs/standard_setup.h"
 #include "engine/countdown.h"
+#include "engine/verify.h"
 #include "log/fatal_report.h"
 #include "platform/gui.h"
 #include "platform/shell.h"
@@ -38,6 +39,7 @@ constexpr MenuLine kMenuLines[] = {
     {MenuEdit, 0, nullptr},
     {MenuEdit, ItemSearchExcludes, L"Ausnahmen suchen"},
     {MenuBackup, ItemStartIgnoreInterval, L"Start - Intervall ignorieren"},
+    {MenuBackup, ItemVerify, L"Prüfen (Inhalt vergleichen)"},
     {MenuBackup, 0, nullptr},
     {MenuBackup, ItemRestore, L"Wiederherstellen"},
     {MenuBackup, 0, nullptr},
@@ -62,9 +64,9 @@ bool MenuAddAll() {
     return true;
 }
 
-void MenuStart(const std::wstring& question, engine::ItJobMode itJobMode) {
+void MenuStart(const std::wstring& question, const engine::RunOptions& options) {
     if (ShowMessage(question, 1, L"Meldung") != 1) return;
-    StartRun({itJobMode, true});
+    StartRun(options);
 }
 
 }  // namespace
@@ -129,7 +131,16 @@ void OnMenuCommand(int item) {
             MenuStart(
                 L"Die Jobs werden normal ausgeführt - das Backupintervall wird jedoch ignoriert, d.h. alle "
                 L"markierten Jobs werden jetzt ausgeführt!\r\n\r\nFortfahren?",
-                engine::ItJobMode::Normal);
+                {engine::ItJobMode::Normal, true});
+            break;
+        case ItemVerify:
+            MenuStart(
+                L"Die Jobs werden normal ausgeführt - das Backupintervall wird jedoch ignoriert, d.h. alle "
+                L"markierten Jobs werden jetzt ausgeführt!\r\nDabei wird jede Datei, die nach Größe und Datum "
+                L"unverändert ist, Byte für Byte mit ihrer Quelle verglichen: abweichende Dateien kommen ins "
+                L"@-Verzeichnis und werden neu kopiert.\r\nDas dauert, denn Quelle und Ziel werden ganz "
+                L"gelesen.\r\n\r\nFortfahren?",
+                engine::VerifyOptions());
             break;
         case ItemRestore:
             dialogs::RestoreData();
@@ -138,14 +149,14 @@ void OnMenuCommand(int item) {
             MenuStart(
                 L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis "
                 L"erstellt!\r\nDas Backupintervall wird ignoriert.\r\n\r\nFortfahren?",
-                engine::ItJobMode::Manual);
+                {engine::ItJobMode::Manual, true});
             break;
         case ItemItJobForced:
             MenuStart(
                 L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis "
                 L"erstellt!\r\n\r\nAuch Dateien im Ziel, welche neuer sind, werden überschrieben!!!\r\n"
                 L"Das Backupintervall wird ignoriert.\r\n\r\nSind Sie sicher? Fortfahren?",
-                engine::ItJobMode::Forced);
+                {engine::ItJobMode::Forced, true});
             break;
         case ItemHelp:
             dialogs::OpenHelp();

@@ -21,6 +21,7 @@ enum : int {
     ItemJobDown,
     ItemSearchExcludes,
     ItemStartIgnoreInterval,
+    ItemVerify,
     ItemRestore,
     ItemItJobManual,
     ItemItJobForced,
@@ -34,7 +35,7 @@ enum : int {
 // menu bar cannot be made.
 bool BuildMainMenu();
 
-// Enables or disables all 16 items together.
+// Enables or disables all 17 items together.
 void SetMenuItemsEnabled(bool enabled);
 
 // The action of a menu item or its shortcut.

@@ -1,6 +1,7 @@
 #include "ui/run_start.h"
 
 #include "engine/run.h"
+#include "engine/verify.h"
 #include "platform/power.h"
 
 namespace ui {
@@ -20,7 +21,7 @@ struct AwakeWhileRunning {
 void StartRun(const engine::RunOptions& options) {
     const AwakeWhileRunning awake;
     // The end countdowns are part of the run: the machine stays awake for them.
-    engine::EndRun(engine::RunBackup(options));
+    engine::EndStartedRun(engine::RunBackup(options));
 }
 
 }  // namespace ui

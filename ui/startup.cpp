@@ -46,6 +46,14 @@ int32_t EndDelayOf(const std::wstring& upperParameter) {
     return core::ParseLeadingInt(rest, core::kNumberDigitsOnly);
 }
 
+static bool StartAsksForVerify(const std::vector<std::wstring>& args) {
+    for (const std::wstring& arg : args) {
+        if (arg.empty()) break;
+        if (plat::ToUpper(arg) == L"/VERIFY") return true;
+    }
+    return false;
+}
+
 void ApplyCommandLine(const std::vector<std::wstring>& args) {
     TRESORO_MARK(logs::kUnitMain);
     engine::CountdownState& countdown = engine::Countdown();
@@ -68,6 +76,15 @@ void ApplyCommandLine(const std::vector<std::wstring>& args) {
         } else if (upper == L"/M") {
             plat::SetWindowState(MainWindow, plat::WindowState::Minimized);
         }
+    }
+    // "/VERIFY" starts at the event loop's first turn, whatever "/S" said,
+    // and ends the program without a countdown.
+    if (StartAsksForVerify(args)) {
+        countdown.VerifyAndQuit = true;
+        countdown.StartCountdown = 1;
+        countdown.EndDelay = 0;
+        plat::SetGadgetState(MainTabs, kTabMessages);
+        RunControlsLocked(true);
     }
 }
 
@@ -137,7 +154,8 @@ StartResult StartProgram(const std::vector<std::wstring>& args) {
     plat::CreateInstanceMutex(L"Tresoro", another);
     if (another) {
         plat::PostToWindowsTitled(L"Tresoro", g_bringToFront);
-        return StartResult{false, kExitHandedOver};
+        // A verification handed over has verified nothing.
+        return StartResult{false, StartAsksForVerify(args) ? kExitVerifyHandedOver : kExitHandedOver};
     }
     if (!StartWindow(args)) return StartResult{false, kExitStartFailed};
     engine::NoticeStaleJobs(plat::Now());

@@ -12,6 +12,8 @@ namespace ui {
 // Exit codes of a process that ends during start-up.
 constexpr int kExitHandedOver = 0;   // a second instance woke the first one
 constexpr int kExitStartFailed = 1;  // newer configuration, no window or menu
+// "/VERIFY" while Tresoro runs: nothing was compared.
+constexpr int kExitVerifyHandedOver = 1;
 
 struct StartResult {
     bool enterLoop = false;
@@ -22,7 +24,8 @@ struct StartResult {
 // without the program name.
 StartResult StartProgram(const std::vector<std::wstring>& args);
 
-// "/P", "/S<n>", "/M", compared in upper case, up to the first empty one.
+// "/P", "/S<n>", "/M", "/VERIFY", compared in upper case, up to the first
+// empty one.
 void ApplyCommandLine(const std::vector<std::wstring>& args);
 
 // The number that follows "/S": every "/S" removed, the leading decimal

@@ -200,8 +200,10 @@ bool SetAttributes(const std::wstring& path, uint32_t attributes) {
         if (mode != old && chmod(host.c_str(), mode) != 0) return FailErrno();
     }
     // A plain file marked for backup is what an unlisted file already reads
-    // as, so the common case after every copy keeps the table small.
-    const uint32_t extra = attributes & (kAttrHidden | kAttrSystem | kAttrArchive);
+    // as, so the common case after every copy keeps the table small. Offline
+    // is among the bits SetFileAttributesW sets, as a cloud client marks a
+    // file whose data it keeps online only.
+    const uint32_t extra = attributes & (kAttrHidden | kAttrSystem | kAttrArchive | kAttrOffline);
     if (S_ISREG(st.st_mode) && extra == kAttrArchive)
         ForgetExtraAttributes(host);
     else

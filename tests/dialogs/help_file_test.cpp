@@ -51,9 +51,9 @@ TEST(CarriedHelpFile, IsACompiledHelpFileWithEveryPage) {
     EXPECT_EQ(Carried().substr(0, 4), "ITSF");
     EXPECT_EQ(res::kHelpFile[4], 3);  // version 3 of the format
     // The directory of a compiled help file lists each file by its name.
-    for (const char* page : {"/start.htm", "/erste_schritte.htm", "/jobs.htm", "/sicherung.htm", "/archiv.htm",
-                             "/schutz.htm", "/ausnahmen.htm", "/autostart.htm", "/konfiguration.htm", "/probleme.htm",
-                             "/inhalt.hhc", "/stichwort.hhk", "/hilfe.css", "/#SYSTEM"})
+    for (const char* page : {"/start.htm", "/erste_schritte.htm", "/jobs.htm", "/sicherung.htm", "/pruefen.htm",
+                             "/archiv.htm", "/schutz.htm", "/ausnahmen.htm", "/autostart.htm", "/konfiguration.htm",
+                             "/probleme.htm", "/inhalt.hhc", "/stichwort.hhk", "/hilfe.css", "/#SYSTEM"})
         EXPECT_NE(Carried().find(page), std::string::npos) << page;
 }
 

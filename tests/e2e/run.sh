@@ -6,7 +6,8 @@
 # countdown, "Start" with an unticked job and the locks during the run,
 # "Job hinzufügen" by its key, the job editor with the path chooser, the
 # exclusion search, the info window and the help; restoring (scenarios_restore.sh);
-# the scenarios of scenarios_window.sh and scenarios_guards.sh. The window is read and
+# the scenarios of scenarios_window.sh, scenarios_guards.sh and of "Prüfen" in
+# scenarios_verify.sh. The window is read and
 # driven from outside by tresoro_probe.exe, a Win32 program of ours in the
 # same Wine prefix, and by real mouse clicks and keys through xdotool.
 #
@@ -691,7 +692,7 @@ await_line() {  # await_line SECONDS FILE LINE
 
 # A click into the row's check box unticks the second job for "Start":
 # only the first destination fills. While the run works, the controls that
-# change jobs and all 16 menu items are locked; the menus are looked at as
+# change jobs and all 17 menu items are locked; the menus are looked at as
 # they drop down, since Wine lets no other process read a menu's state:
 # enabled items have black text, disabled ones grey. Afterwards each menu
 # looks as before the run.
@@ -1055,7 +1056,8 @@ SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 r
 . tests/e2e/scenarios_window.sh
 . tests/e2e/scenarios_scaling.sh
 . tests/e2e/scenarios_guards.sh
-[ -n "${E2E_SCENARIOS:-}" ] || SCENARIOS="$SCENARIOS $WINDOW_SCENARIOS $SCALING_SCENARIOS $GUARD_SCENARIOS"
+. tests/e2e/scenarios_verify.sh
+[ -n "${E2E_SCENARIOS:-}" ] || SCENARIOS="$SCENARIOS $WINDOW_SCENARIOS $SCALING_SCENARIOS $GUARD_SCENARIOS $VERIFY_SCENARIOS"
 for s in $SCENARIOS; do run_scenario "$s"; done
 echo "== end-to-end: $FAILURES failed, $((SECONDS - t0)) s in all"
 [ "$FAILURES" = 0 ]

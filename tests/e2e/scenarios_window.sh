@@ -282,13 +282,13 @@ scenario_start_questions() {
   rm -rf "$z/@"
   printf 'Neue Notizen\r\n' >"$q/Notizen.txt"
   touch -d '2024-06-01 10:00' "$q/Notizen.txt"
-  start_by_question 3 cmp -s "$q/Notizen.txt" "$z/Notizen.txt"
+  start_by_question 4 cmp -s "$q/Notizen.txt" "$z/Notizen.txt"
   check "IT-Job (manuell): the newer file was not copied" cmp -s "$q/Notizen.txt" "$z/Notizen.txt"
   check "IT-Job (manuell): an @ folder was made" test ! -e "$z/@"
   # A destination file newer than its source: only FORCE replaces it.
   printf 'im Ziel geändert\r\n' >"$z/Briefe/Übersicht.txt"
   touch -d '2025-01-01 10:00' "$z/Briefe/Übersicht.txt"
-  start_by_question 4 cmp -s "$q/Briefe/Übersicht.txt" "$z/Briefe/Übersicht.txt"
+  start_by_question 5 cmp -s "$q/Briefe/Übersicht.txt" "$z/Briefe/Übersicht.txt"
   check "IT-Job (FORCE): the newer destination file was not replaced" \
     cmp -s "$q/Briefe/Übersicht.txt" "$z/Briefe/Übersicht.txt"
   check "IT-Job (FORCE): an @ folder was made" test ! -e "$z/@"

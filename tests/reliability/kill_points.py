@@ -12,7 +12,7 @@ restored (bench_restore beside the driver) must be the source.
 
     tests/reliability/kill_points.py [--driver build/host/bench/bench_run_job]
         [--all] [--min-kills 30] [--keep DIR] [--large-mb 2]
-        [--skip type-changes,set-aside-trap]
+        [--skip type-changes,set-aside-trap,damaged] [--verify]
 
 The kill at the n-th call of a system call is made by strace's fault
 injection (SIGKILL on entry); the instants are spread over the time a whole
@@ -20,6 +20,10 @@ run takes. Without --all, the calls that change names (rename, link,
 unlink, mkdir) and fsync, the flush before a name, are taken at up to 6
 occurrences each and the rest sampled, enough for CI; --all takes every occurrence. Exits 1 when a check failed or
 fewer than --min-kills runs were really killed.
+
+With --verify every run is "Prüfen" (--verify 1) over the scenario with its
+damaged mirror copies, kills fall also at the reads that compare, and after
+the finishing run another one must find nothing that differs.
 """
 import argparse
 import os
@@ -39,6 +43,9 @@ NAME_CALLS = ["rename", "renameat", "renameat2", "linkat", "unlink", "unlinkat",
 DATA_CALLS = ["copy_file_range", "fsync", "write", "openat", "utimensat", "fchmod"]
 # Taken as densely as the names: a kill there is one between flush and name.
 DENSE_CALLS = NAME_CALLS + ["fsync"]
+# What a verify run's comparison adds: the reads of both copies.
+VERIFY_CALLS = ["read"]
+VERIFY = False
 
 
 def spread(count, most):
@@ -57,7 +64,7 @@ def count_calls(driver, template, work):
     out = os.path.join(work, "strace-count.txt")
     sc = kill_scenario.Scenario(work)
     trees.run_engine(driver, sc.src, sc.dest, config_dir(work), kill_scenario.VERSIONS,
-                     prefix=["strace", "-f", "-c", "-o", out])
+                     prefix=["strace", "-f", "-c", "-o", out], verify=VERIFY)
     calls = {}
     with open(out) as f:
         for line in f:
@@ -66,7 +73,7 @@ def count_calls(driver, template, work):
                 calls[m.group(2)] = int(m.group(1))
     trees.copy_fresh(template, work)
     started = time.monotonic()
-    trees.run_engine(driver, sc.src, sc.dest, config_dir(work), kill_scenario.VERSIONS)
+    trees.run_engine(driver, sc.src, sc.dest, config_dir(work), kill_scenario.VERSIONS, verify=VERIFY)
     return calls, time.monotonic() - started
 
 
@@ -79,7 +86,7 @@ def config_dir(work):
 def kill_points(calls, seconds, every):
     """(label, strace prefix or None, delay or None) for each kill to try."""
     points = []
-    for name in NAME_CALLS + DATA_CALLS:
+    for name in NAME_CALLS + DATA_CALLS + (VERIFY_CALLS if VERIFY else []):
         count = calls.get(name, 0)
         most = count if every else (6 if name in DENSE_CALLS else 2)
         for n in spread(count, most):
@@ -99,7 +106,7 @@ def interrupted_run(driver, sc, prefix, delay):
     """Runs the job and kills it; True when it really died of the kill
     (strace dies of the signal its tracee got)."""
     cmd = list(prefix or []) + [driver, "--src", sc.src, "--dest", sc.dest, "--config", config_dir(sc.root),
-                                "--versions", str(kill_scenario.VERSIONS)]
+                                "--versions", str(kill_scenario.VERSIONS)] + (["--verify", "1"] if VERIFY else [])
     if delay is None:
         return subprocess.run(cmd, capture_output=True, timeout=300).returncode == -9
     p = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -109,12 +116,20 @@ def interrupted_run(driver, sc, prefix, delay):
 
 
 def finishing_run(driver, sc):
-    p = trees.run_engine(driver, sc.src, sc.dest, config_dir(sc.root), kill_scenario.VERSIONS)
+    p = trees.run_engine(driver, sc.src, sc.dest, config_dir(sc.root), kill_scenario.VERSIONS, verify=VERIFY)
     problems = []
     if p.returncode != 0 or not re.search(r"errors 0\b", p.stdout):
         problems.append("run after the kill: exit %d, %s %s" % (p.returncode, p.stdout.strip(),
                                                                  p.stderr.strip().replace("\n", " | ")))
     return problems
+
+
+def second_verify(driver, sc):
+    """After the finishing verify run: another finds nothing to repair."""
+    p = trees.run_engine(driver, sc.src, sc.dest, config_dir(sc.root), kill_scenario.VERSIONS, verify=True)
+    if p.returncode == 0 and re.search(r"differing 0\b", p.stdout):
+        return []
+    return ["second verify run: exit %d, %s" % (p.returncode, p.stdout.strip())]
 
 
 def try_point(driver, sc, before, label, prefix, delay):
@@ -130,6 +145,8 @@ def try_point(driver, sc, before, label, prefix, delay):
     problems += kill_scenario.check_converged(sc, before)
     problems += index_check.index_problems(sc.dest)
     problems += index_check.restore_problems(restore_driver(driver), sc.dest, before.source)
+    if VERIFY and not problems:
+        problems += second_verify(driver, sc)
     return label != "no kill", problems
 
 
@@ -158,7 +175,10 @@ def main():
     ap.add_argument("--skip", default="", help="parts of the scenario to leave out: " +
                     ",".join(kill_scenario.PARTS))
     ap.add_argument("--keep", help="keep the trees of failed points below this folder")
+    ap.add_argument("--verify", action="store_true", help='every run is "Prüfen", over damaged mirror copies')
     args = ap.parse_args()
+    global VERIFY
+    VERIFY = args.verify
     driver = os.path.abspath(args.driver)
     for program in (driver, restore_driver(driver)):
         if not os.access(program, os.X_OK):
@@ -171,7 +191,7 @@ def main():
     skip = [p for p in args.skip.split(",") if p]
     if any(p not in kill_scenario.PARTS for p in skip):
         sys.exit("kill_points: --skip takes " + ",".join(kill_scenario.PARTS))
-    scenario = kill_scenario.build(template, large_mb=args.large_mb, skip=skip)
+    scenario = kill_scenario.build(template, large_mb=args.large_mb, skip=skip, damaged=VERIFY)
     before = kill_scenario.Before(scenario)
 
     trees.copy_fresh(template, work)

@@ -11,6 +11,11 @@ one directory or another:
   beside "@/Berichte/report.txt.arc2del", a user's file archived earlier
   (its only copy), whose name is what setting "report.txt" aside would use.
 
+With `damaged` (the verify runs), also mirror copies whose size and date
+match their source but not their content, which only "Prüfen" repairs: a
+small one with bytes changed, a large one zeroed as a power cut leaves it,
+and a source changed without a new date.
+
 Every file has content of its own (see trees.py). `Scenario` also says what a
 run must drop (the oldest version of each full slot group it touches) and
 what it must add to "@" (every destination file it replaces or that
@@ -48,7 +53,7 @@ class Scenario:
         return sorted(rest + self.archived)
 
 
-PARTS = ("type-changes", "set-aside-trap")
+PARTS = ("type-changes", "set-aside-trap", "damaged")
 
 
 class Writer:
@@ -79,6 +84,16 @@ class Writer:
         for side in (self.sc.src, self.sc.dest):
             trees.write_file(os.path.join(side, rel), data, self.old)
 
+    def damaged(self, rel, size, zeroed=False):
+        """Source and mirror of the same size and date, the mirror's content
+        another: the verify run archives it and copies the source."""
+        good = self.body("good", rel, size)
+        middle = len(good) // 2
+        bad = bytes(len(good)) if zeroed else good[:middle] + bytes([good[middle] ^ 0xFF]) + good[middle + 1:]
+        trees.write_file(os.path.join(self.sc.src, rel), good, self.old)
+        trees.write_file(os.path.join(self.sc.dest, rel), bad, self.old)
+        self.sc.archived.append(trees.digest(bad))
+
     def archived(self, rel, data, days_old):
         trees.write_file(os.path.join(self.sc.dest, trees.ARCHIVE, rel), data, self.old - days_old * DAY)
 
@@ -95,10 +110,11 @@ class Writer:
                 self.sc.dropped.append(trees.digest(data))
 
 
-def build(root, seed=1, large_mb=2, skip=()):
+def build(root, seed=1, large_mb=2, skip=(), damaged=False):
     """Writes the scenario below `root` (src/ and dest/) and returns it; the
     large files have `large_mb` MiB or half of it. `skip` leaves out some
-    of PARTS, to see one check fail alone."""
+    of PARTS, to see one check fail alone; `damaged` adds the mirror copies
+    only a verify run repairs."""
     sc = Scenario(root)
     w = Writer(sc, seed)
     size = w.rnd.randrange
@@ -150,6 +166,10 @@ def build(root, seed=1, large_mb=2, skip=()):
         w.dest("Berichte/report.txt")
         w.full_slots("Berichte/report.txt", oldest_slot=0)
         w.archived("Berichte/report.txt.arc2del", w.body("user", "Berichte/report.txt.arc2del"), 5)
+    if damaged and "damaged" not in skip:
+        w.damaged("Dokumente/Beschädigt.txt", 2000)
+        w.damaged("Musik/Zerstört.wav", large_mb << 20, zeroed=True)
+        w.damaged("Tresor.hc", 3000)
     return sc
 
 

@@ -139,11 +139,12 @@ def set_aside_area(snap):
     return sorted(r for r in snap if r.startswith(inner + os.sep) and r != ARCHIVE_INDEX)
 
 
-def run_engine(driver, src, dest, config, versions, prefix=(), timeout=300):
-    """One backup job from src to dest through the host driver; returns the
-    CompletedProcess (returncode 1 when the run counted errors)."""
+def run_engine(driver, src, dest, config, versions, prefix=(), timeout=300, verify=False):
+    """One backup job from src to dest through the host driver (with
+    `verify`, "Prüfen"); returns the CompletedProcess (returncode 1 when the
+    run counted errors)."""
     cmd = list(prefix) + [driver, "--src", src, "--dest", dest, "--config", config,
-                          "--versions", str(versions)]
+                          "--versions", str(versions)] + (["--verify", "1"] if verify else [])
     return subprocess.run(cmd, capture_output=True, text=True, timeout=timeout)
 
 

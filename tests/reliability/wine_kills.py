@@ -7,7 +7,7 @@ error log, the mirror equal to the source, nothing left over, exactly the
 versions "@" must hold.
 
     tests/reliability/wine_kills.py [BUILD_DIR] [--kills 5] [--large-mb 12]
-        [--skip type-changes,set-aside-trap]
+        [--skip type-changes,set-aside-trap,damaged] [--verify]
 
 BUILD_DIR is a win preset build (default build/win). The Wine prefix is the
 end-to-end suite's (BUILD_DIR/e2e/prefix, made when missing); the display is
@@ -16,6 +16,11 @@ the job takes (from the run writing its configuration to the copy of it in
 "@"); the kills fall at even fractions of the first 80 % of that time
 after the run starts. Fails also when fewer than half of the kills fell
 during the job (a kill that came too late is tried again, sooner).
+
+With --verify every run is "/VERIFY" over the scenario with its damaged
+mirror copies (kill_scenario.py): kills fall while it compares and while it
+repairs; the finishing run ends by itself with exit code 0 or 1 (1 when it
+still had something to repair), and the one after it with 0.
 """
 import argparse
 import os
@@ -30,6 +35,7 @@ import kill_scenario
 import trees
 
 ROOT = "tresoro-kill"  # below the prefix's C:
+VERIFY = False
 # A small job first, so that a kill during the scenario's job finds the
 # first one in the month's log; then the scenario's job.
 FIRST_SRC = "C:\\%s\\vorher\\" % ROOT
@@ -100,7 +106,7 @@ class Wine:
             return False
 
     def run(self):
-        return subprocess.Popen(["wine", self.exe, "/S1"], env=self.env,
+        return subprocess.Popen(["wine", self.exe, "/VERIFY" if VERIFY else "/S1"], env=self.env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
@@ -155,13 +161,13 @@ def kill_during_job(wine, template, work, sc, delay):
     return False
 
 
-def finishing_run(wine):
+def finishing_run(wine, codes=(0,)):
     """Problems of the run that must finish the job by itself."""
     problems = []
     if os.path.exists(wine.error_log()):
         os.remove(wine.error_log())
     rc, _ = timed_run(wine, kill_scenario.Scenario(os.path.join(wine.drive_c, ROOT)))
-    if rc != 0:
+    if rc not in codes:
         problems.append("the finishing run ended with %s (124: still running after 60 s)" % rc)
     if os.path.exists(wine.error_log()):
         with open(wine.error_log(), encoding="utf-8", errors="replace") as f:
@@ -176,7 +182,10 @@ def main():
     ap.add_argument("--large-mb", type=int, default=12)
     ap.add_argument("--skip", default="", help="parts of the scenario to leave out: " +
                     ",".join(kill_scenario.PARTS))
+    ap.add_argument("--verify", action="store_true", help='every run is "/VERIFY", over damaged mirror copies')
     args = ap.parse_args()
+    global VERIFY
+    VERIFY = args.verify
     wine = Wine(os.path.abspath(args.build))
     if not os.path.exists(wine.exe):
         sys.exit("wine_kills: no %s (build the win preset)" % wine.exe)
@@ -185,7 +194,7 @@ def main():
     scratch = tempfile.mkdtemp(prefix="tresoro-winekill-")
     template = os.path.join(scratch, "template")
     skip = [p for p in args.skip.split(",") if p]
-    scenario = kill_scenario.build(template, large_mb=args.large_mb, skip=skip)
+    scenario = kill_scenario.build(template, large_mb=args.large_mb, skip=skip, damaged=VERIFY)
     before = kill_scenario.Before(scenario)
     work = os.path.join(wine.drive_c, ROOT)
     sc = scenario.at(work)
@@ -219,8 +228,10 @@ def main():
             else:
                 trees.copy_fresh(template, work)
                 wine.write_ini()
-            problems += finishing_run(wine)
+            problems += finishing_run(wine, (0, 1) if VERIFY else (0,))
             problems += kill_scenario.check_converged(sc, before)
+            if VERIFY and not problems:
+                problems += ["second /VERIFY: " + p for p in finishing_run(wine)]
             print("%s %s" % ("FAIL" if problems else "PASS", label))
             for p in problems[:12]:
                 print("    " + p)

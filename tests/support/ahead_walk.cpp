@@ -128,6 +128,7 @@ Outcome WalkOnce(bool ahead, int32_t versions, const TreeStep& build, const Tree
     prepare(t);
     TestRun().options.ListAhead = ahead;
     TestRun().options.CopyAhead = ahead;
+    TestRun().options.CompareAhead = ahead;
     InstallAheadHooks();
     t.Sync();
     engine::SetListHookForTest(nullptr);

@@ -234,7 +234,7 @@ TEST_F(JobList, LockCoversTheSixWidgetsAndEveryMenuItem) {
         ++items;
         EXPECT_FALSE(e.enabled) << e.id;
     }
-    EXPECT_EQ(items, 16);
+    EXPECT_EQ(items, 17);
     ui::RunControlsLocked(false);
     EXPECT_TRUE(plat::GetGadgetEnabled(ui::FileList));
 }

@@ -1,6 +1,8 @@
 // The menu bar and the job-list commands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/state.h"
 #include "dialogs/restore.h"
 #include "engine/countdown.h"
@@ -46,7 +48,7 @@ struct Menu : UiFixture {
     }
 };
 
-TEST_F(Menu, FourMenusSixteenItemsRulesAndTheAutoTick) {
+TEST_F(Menu, FourMenusSeventeenItemsRulesAndTheAutoTick) {
     std::vector<std::wstring> menus, items;
     int rules = 0;
     for (const auto& e : plat::MenuEntriesForTest(ui::MainWindow)) {
@@ -58,9 +60,11 @@ TEST_F(Menu, FourMenusSixteenItemsRulesAndTheAutoTick) {
             items.push_back(e.text);
     }
     EXPECT_EQ(menus, (std::vector<std::wstring>{L"Datei", L"Bearbeiten", L"Backup", L"?"}));
-    ASSERT_EQ(items.size(), 16u);
+    ASSERT_EQ(items.size(), 17u);
     EXPECT_EQ(items[5], L"Job hinzufügen\tIns");
-    EXPECT_EQ(items[15], L"Über");
+    EXPECT_EQ(items[10], L"Start - Intervall ignorieren");
+    EXPECT_EQ(items[11], L"Prüfen (Inhalt vergleichen)");
+    EXPECT_EQ(items[16], L"Über");
     EXPECT_EQ(rules, 4);
     EXPECT_FALSE(plat::GetMenuItemChecked(ui::MainWindow, ui::ItemStandardAuto));  // GStdAuto = 0
     plat::UserChooseMenu(ui::MainWindow, ui::ItemStandardAuto);
@@ -216,7 +220,7 @@ TEST_F(Menu, StartQuestionsAnsweredNoStartNothing) {
     core::S().Jobs.Append(RealJob(tree, 1, L"dst"));
     ui::RefreshJobList();
     RunPendingEvents();
-    for (int item : {ui::ItemStartIgnoreInterval, ui::ItemItJobManual, ui::ItemItJobForced}) {
+    for (int item : {ui::ItemStartIgnoreInterval, ui::ItemItJobManual, ui::ItemItJobForced, ui::ItemVerify}) {
         plat::UserChooseMenu(ui::MainWindow, item);  // unanswered boxes say No
         RunPendingEvents();
     }
@@ -225,8 +229,9 @@ TEST_F(Menu, StartQuestionsAnsweredNoStartNothing) {
     EXPECT_EQ(plat::GetGadgetText(ui::StatusLine), L"");  // as start-up left it, no result of a run
     EXPECT_EQ(core::S().Jobs.items[0].LastBup, static_cast<int32_t>(plat::Now()));
     const auto shown = plat::ShownDialogsForTest();
-    ASSERT_EQ(shown.size(), 3u);
+    ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[1].buttons, plat::MsgButtons::YesNo);
+    EXPECT_EQ(shown[3].buttons, plat::MsgButtons::YesNo);
     EXPECT_EQ(shown[2].text.substr(0, 96),
               L"Die Daten werden gem. Job kopiert, aber es wird kein Archiv und kein @-Verzeichnis erstellt!\r\n\r\n");
     // "Wiederherstellen" opens its window, which only reads; closed, it
@@ -268,6 +273,27 @@ TEST_F(Menu, StartQuestionsAnsweredYesRunInTheirModes) {
         EXPECT_GT(RunsOpenedInTheLog(), runsBefore);
         EXPECT_TRUE(plat::GetGadgetEnabled(ui::StartButton));
     }
+}
+
+// "Prüfen" answered Yes runs the job although it is not due, and the mirror
+// copy whose size and date match but whose content differs goes into "@"
+// and is copied anew; the closing lines count what was compared.
+TEST_F(Menu, VerifyAnsweredYesFindsWhatTheDateRuleMissesAndRepairsIt) {
+    core::S().Jobs.Append(RealJob(tree, 1, L"dst"));
+    tree.Write(L"dst\\a.txt", "alt");
+    EXPECT_TRUE(plat::SetModified(tree.Path(L"dst\\a.txt"), 1600000000));
+    ui::RefreshJobList();
+    RunPendingEvents();
+    plat::AnswerNextMessageBox(plat::MsgAnswer::Yes);
+    plat::UserChooseMenu(ui::MainWindow, ui::ItemVerify);
+    RunPendingEvents();
+    EXPECT_NE(plat::ShownDialogsForTest().back().text.find(L"Byte für Byte mit ihrer Quelle verglichen"),
+              std::wstring::npos);
+    EXPECT_EQ(tree.Read(L"dst\\a.txt"), "neu");
+    EXPECT_EQ(tree.Read(L"dst\\@\\a.txt"), "alt");
+    const std::vector<std::wstring> lines = logs::ChannelLines(logs::kChannelMessages);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), L"Geprüft: 1 Dateien (0 MB), abweichend: 1"), lines.end());
+    EXPECT_TRUE(plat::GetGadgetEnabled(ui::StartButton));
 }
 
 }  // namespace
