@@ -76,14 +76,9 @@ LevelChanges CountLevelChanges(const JobContext& job, const std::wstring& destDi
     return level;
 }
 
-static bool GuardOnlineOnly(const SyncList& list, size_t k) {
-    const uint32_t attributes = list.listing.records[list.kept[k]].attributes;
-    return !(attributes & plat::kAttrDirectory) && (attributes & plat::kAttrOnlineOnly);
-}
-
 int32_t SetOnlineOnlyApart(SyncList& source, SyncList& dest) {
     size_t first = 0;
-    while (first < source.size() && !GuardOnlineOnly(source, first)) ++first;
+    while (first < source.size() && !SyncOnlineOnly(source, first)) ++first;
     if (first == source.size()) return 0;
     std::vector<uint32_t> keptSource, keptDest;
     keptSource.reserve(source.size());
@@ -94,7 +89,7 @@ int32_t SetOnlineOnlyApart(SyncList& source, SyncList& dest) {
         [&](size_t i, size_t j) {
             // The mirror's copy of an online-only file is neither paired nor
             // left without source: it stays as it is.
-            if (GuardOnlineOnly(source, i)) {
+            if (SyncOnlineOnly(source, i)) {
                 ++count;
                 return;
             }

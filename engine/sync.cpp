@@ -392,8 +392,6 @@ void SyncDirectory(const JobContext& job, RunTally& tally, const std::wstring& s
     walk.copies.Start(job.options, sourceDir, destDir);
     // Only normal mode archives; the IT-job copies record nothing.
     if (job.NormalMode()) walk.index.destRoot = core::AddBackslash(job.job.Dest);
-    StartReadAhead(walk.listings, job.options, sourceDir, destDir);
-    StartCopyAhead(walk.copies, job.options, sourceDir, destDir);
     StartVerifyAhead(walk.compares, job.options, sourceDir, destDir);
     SyncTree(job, walk, sourceDir, destDir);
     FinishJobGuard(job, walk.guard, tally);

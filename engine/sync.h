@@ -136,6 +136,13 @@ inline bool SyncIsDir(const SyncList& list, size_t k) {
     return (list.listing.records[list.kept[k]].attributes & plat::kAttrDirectory) != 0;
 }
 
+// Whether kept entry k is a file whose data a cloud client keeps online
+// only: it is never opened.
+inline bool SyncOnlineOnly(const SyncList& list, size_t k) {
+    const uint32_t attributes = list.listing.records[list.kept[k]].attributes;
+    return !(attributes & plat::kAttrDirectory) && (attributes & plat::kAttrOnlineOnly);
+}
+
 // Sorts the kept entries by name ignoring case; names equal but for case
 // (possible on case-sensitive hosts) in a fixed order, the same on both sides.
 void SortSyncList(SyncList& list);

@@ -50,11 +50,6 @@ VerifyAhead::~VerifyAhead() {
     for (std::thread& comparer : comparers) comparer.join();
 }
 
-static bool VerifyOnlineOnly(const SyncList& list, size_t k) {
-    const uint32_t online = plat::kAttrOffline | plat::kAttrRecallOnOpen | plat::kAttrRecallOnDataAccess;
-    return (list.listing.records[list.kept[k]].attributes & online) != 0;
-}
-
 static SyncEntry VerifySizeAndDate(const SyncList& list, size_t k) {
     const plat::ListingRecord& record = list.listing.records[list.kept[k]];
     SyncEntry entry;
@@ -113,7 +108,7 @@ VerifyPlan::VerifyPlan(VerifyAhead& ahead, const JobContext& job, const std::wst
         while (j < dest.size() && (order = CompareSyncNames(source, i, dest, j)) > 0) ++j;
         if (j >= dest.size() || order != 0) continue;
         const size_t d = j++;
-        if (SyncIsDir(source, i) || SyncIsDir(dest, d) || VerifyOnlineOnly(source, i) || VerifyOnlineOnly(dest, d))
+        if (SyncIsDir(source, i) || SyncIsDir(dest, d) || SyncOnlineOnly(source, i) || SyncOnlineOnly(dest, d))
             continue;
         if (DecideCopy(VerifySizeAndDate(source, i), VerifySizeAndDate(dest, d), now, job.options.itJobMode) !=
             CopyDecision::Skip)

@@ -32,11 +32,6 @@ constexpr uint32_t kAttrOffline = 0x1000;
 constexpr uint32_t kAttrRecallOnOpen = 0x40000;
 constexpr uint32_t kAttrRecallOnDataAccess = 0x400000;
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
-// A file whose data a cloud client keeps online only (files on demand):
-// opening it, even reading it, fetches it from the network.
-constexpr uint32_t kAttrOffline = 0x1000;
-constexpr uint32_t kAttrRecallOnOpen = 0x40000;
-constexpr uint32_t kAttrRecallOnDataAccess = 0x400000;
 constexpr uint32_t kAttrOnlineOnly = kAttrOffline | kAttrRecallOnOpen | kAttrRecallOnDataAccess;
 
 // Reparse tags as Windows defines them.

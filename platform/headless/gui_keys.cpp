@@ -24,8 +24,15 @@ static bool KeysTextField(const Gadget* g) {
 
 // A text field keeps the plain keys it edits with (Ins, Del, ...): only a
 // shortcut with Ctrl or Alt reaches the menu from there.
+// Escape, and Enter outside a multi-line field, edit nothing: they stay the
+// window's, as the Win32 layer has them.
+static bool KeysFieldKeeps(const Gadget* g, int key) {
+    if (!KeysTextField(g) || key == kKeyEscape) return false;
+    return key != kKeyReturn || g->kind == GadgetKind::Editor;
+}
+
 static bool KeysAccelerator(const Window& w, int key, uint32_t modifiers) {
-    if (KeysTextField(FindGadget(KeysFocusIn(w))) && !(modifiers & (kModCtrl | kModAlt))) return false;
+    if (KeysFieldKeeps(FindGadget(KeysFocusIn(w)), key) && !(modifiers & (kModCtrl | kModAlt))) return false;
     for (const Shortcut& s : w.shortcuts) {
         if (s.key != key || s.modifiers != modifiers) continue;
         const MenuEntry* e = FindMenuEntry(w, s.item);

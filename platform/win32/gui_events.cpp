@@ -12,6 +12,9 @@ static bool EventsKeyForField(const MSG& msg) {
     if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
     HWND focus = GetFocus();
     const GadgetRec* g = FindGadget(IdOfHwnd(focus));
+    // Escape, and Enter outside a multi-line field, edit nothing: they stay
+    // the window's (the restore window's "Stand vom" applies its date).
+    if (msg.wParam == VK_ESCAPE || (msg.wParam == VK_RETURN && (!g || g->kind != Kind::Editor))) return false;
     // A spin's focus is on its edit child, which is the gadget's own window.
     return g && (g->kind == Kind::Edit || g->kind == Kind::Editor || g->kind == Kind::Spin);
 }

@@ -241,7 +241,7 @@ TEST_F(Menu, StartQuestionsAnsweredNoStartNothing) {
     RunPendingEvents();
     EXPECT_EQ(plat::DroppedUserActions(), 0u);
     EXPECT_FALSE(plat::WindowExists(dialogs::RestoreWindow));
-    EXPECT_EQ(plat::ShownDialogsForTest().size(), 3u);
+    EXPECT_EQ(plat::ShownDialogsForTest().size(), 4u);
     EXPECT_EQ(RunsOpenedInTheLog(), 0u);
     plat::UserChooseMenu(ui::MainWindow, ui::ItemQuit);
     RunPendingEvents();
