@@ -64,7 +64,7 @@ static Job CfgJob(const std::wstring& value) {
     job.EntryCount = ParseLeadingInt(f[5]);
     job.ArcVersions = ParseLeadingInt(f[6]);
     job.BupInterval = ParseLeadingInt(f[7]);
-    job.LastBup = ParseLeadingInt(f[8]);
+    job.LastBup = ParseLeadingInt64(f[8]);
     return job;
 }
 
