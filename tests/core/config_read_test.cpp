@@ -148,6 +148,8 @@ TEST(CoreConfigRead, DatesPast2038SurviveTheRoundTrip) {
         ASSERT_EQ(core::S().Jobs.Size(), 1u);
         EXPECT_EQ(core::S().Jobs.items[0].LastBup, date);
     }
+    Read(std::string(kCurrent) + "[PATHS]\n1=5|C:\\|E:\\|1|0|0|0|1|99999999999999999999\n");
+    EXPECT_EQ(core::S().Jobs.items[0].LastBup, 1000000000000000) << "held where due dates cannot overflow";
 }
 
 TEST(CoreConfigRead, MissingFieldsAreZeroAndFlagsZeroIsSelected) {
