@@ -328,14 +328,6 @@ static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sour
             }
         }
 
-        if (d && d->Name != s.Name) {
-            // Renamed in the source only in case ("Foto.JPG" to "foto.jpg"):
-            // the mirror entry follows the new spelling by a rename, nothing
-            // is copied or archived for it. Should the rename fail, the entry
-            // keeps its old name and the next run tries again.
-            if (plat::MoveEntry(call.destDir + d->Name, call.destDir + s.Name)) paired.Name = s.Name;
-        }
-
         if (s.Size == kDirSize) {
             // A paired directory keeps its spelling, as files do.
             SyncTree(job, walk, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
