@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cfloat>
 #include <unordered_set>
 
@@ -64,7 +65,10 @@ static Job CfgJob(const std::wstring& value) {
     job.EntryCount = ParseLeadingInt(f[5]);
     job.ArcVersions = ParseLeadingInt(f[6]);
     job.BupInterval = ParseLeadingInt(f[7]);
-    job.LastBup = ParseLeadingInt(f[8]);
+    // A hand-edited date far beyond any calendar is held where the due-date
+    // arithmetic (plus any 32-bit count of days) cannot overflow.
+    constexpr int64_t kDateLimit = 1000000000000000;  // about 31 million years
+    job.LastBup = std::clamp<int64_t>(ParseLeadingInt64(f[8]), -kDateLimit, kDateLimit);
     return job;
 }
 

@@ -38,7 +38,7 @@ static std::wstring CfgJoin(std::initializer_list<std::wstring> fields) {
     return out;
 }
 
-static std::wstring CfgNum(int32_t value) { return std::to_wstring(value); }
+static std::wstring CfgNum(int64_t value) { return std::to_wstring(value); }
 
 static void CfgWriteGeneral(CfgOut& out) {
     const Settings& g = S().settings;

@@ -18,7 +18,7 @@ struct Job {
     int32_t ArcVersions = 0;  // 0 = no archive, -1 = no limit
     int32_t EntryCount = 0;
     int32_t BupInterval = 0;  // days, 0 = every run
-    int32_t LastBup = 0;      // local seconds since 1970, 0 = never
+    int64_t LastBup = 0;      // local seconds since 1970, 0 = never; 64 bits to pass 2038
 };
 
 struct Exclude {

@@ -42,24 +42,37 @@ static int TextDigitValue(wchar_t c) {
 }
 
 // Hand-edited configuration files and typed fields may hold any number; a
-// value beyond the 32-bit range keeps its sign and sticks at the limit.
-int32_t ParseLeadingInt(const std::wstring& text, uint32_t syntax) {
+// value beyond the range keeps its sign and sticks at the limit. The limits
+// are given as magnitudes, so the lowest value needs no negation of itself.
+static int64_t TextParseClamped(const std::wstring& text, uint32_t syntax, uint64_t maxPositive, uint64_t maxNegative) {
     size_t i = (syntax & kNumberBlanks) ? TextSkipBlanks(text) : 0;
     bool negative = false;
     if ((syntax & kNumberSign) && i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
     int base = 10;
     if ((syntax & kNumberRadix) && i < text.size() && (text[i] == L'$' || text[i] == L'%'))
         base = text[i++] == L'$' ? 16 : 2;
-    const int64_t limit =
-        negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
-    int64_t value = 0;
+    const uint64_t limit = negative ? maxNegative : maxPositive;
+    uint64_t value = 0;
     for (; i < text.size(); ++i) {
         const int digit = TextDigitValue(text[i]);
         if (digit < 0 || digit >= base) break;
         // Once at the limit the digits left cannot matter.
-        value = std::min<int64_t>(value * base + digit, limit);
+        value = value > (limit - static_cast<uint64_t>(digit)) / static_cast<uint64_t>(base)
+                    ? limit
+                    : value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
     }
-    return static_cast<int32_t>(negative ? -value : value);
+    if (!negative) return static_cast<int64_t>(value);
+    return value == 0 ? 0 : -static_cast<int64_t>(value - 1) - 1;
+}
+
+int32_t ParseLeadingInt(const std::wstring& text, uint32_t syntax) {
+    constexpr uint64_t kMax = std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(TextParseClamped(text, syntax, kMax, kMax + 1));
+}
+
+int64_t ParseLeadingInt64(const std::wstring& text, uint32_t syntax) {
+    constexpr uint64_t kMax = std::numeric_limits<int64_t>::max();
+    return TextParseClamped(text, syntax, kMax, kMax + 1);
 }
 
 // Parsed by hand rather than with wcstod, whose decimal point follows the

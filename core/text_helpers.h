@@ -24,6 +24,9 @@ enum NumberSyntax : uint32_t {
 // ("12abc" -> 12, "x" -> 0); saturates at the 32-bit limits instead of
 // wrapping. By default with blanks and sign, as configuration files have it.
 int32_t ParseLeadingInt(const std::wstring& text, uint32_t syntax = kNumberBlanks | kNumberSign);
+// The same with the 64-bit limits, for dates: written as the same decimal
+// number, so a file with a 32-bit date reads as it always did.
+int64_t ParseLeadingInt64(const std::wstring& text, uint32_t syntax = kNumberBlanks | kNumberSign);
 // Leading decimal number: sign, digits, optional "." and fraction; else 0.
 double ParseLeadingFloat(const std::wstring& text);
 // Date as "dd.mm.yy hh:ii:ss" in local time.

@@ -9,13 +9,16 @@ static constexpr int64_t kDecisionTolerance = 2;  // seconds; FAT keeps 2-second
 static constexpr int64_t kDecisionHour = 3600;
 
 // A clock change or a FAT volume against NTFS shifts every date by whole
-// hours; such a file has not changed and must not be copied again.
+// hours; such a file has not changed and must not be copied again. FAT's
+// 2-second rounding can land on either side of the hour, so the tolerance
+// holds around exactly 0, 1 and 2 hours, below as well as above.
 bool IsHourShift(int64_t delta) {
-    int64_t remainder = delta % kDecisionHour;
-    int64_t hours = delta / kDecisionHour;
-    if (remainder < 0) remainder = -remainder;
-    if (hours < 0) hours = -hours;
-    return remainder <= kDecisionTolerance && hours <= 2;
+    const int64_t distance = delta < 0 ? -delta : delta;
+    for (int64_t hours = 0; hours <= 2; ++hours) {
+        const int64_t off = distance - hours * kDecisionHour;
+        if (off >= -kDecisionTolerance && off <= kDecisionTolerance) return true;
+    }
+    return false;
 }
 
 CopyDecision DecideCopy(const SyncEntry& source, const SyncEntry& dest, int64_t now, ItJobMode itJobMode) {

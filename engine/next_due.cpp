@@ -22,7 +22,7 @@ int64_t NextDue(const core::Job& job, int32_t firstNext) {
 
 bool DueBySimpleTest(const core::Job& job, bool ignoreInterval, int64_t now) {
     if (ignoreInterval || job.BupInterval == 0) return true;
-    return static_cast<int64_t>(job.LastBup) + static_cast<int64_t>(job.BupInterval) * kDueDaySeconds < now;
+    return job.LastBup + static_cast<int64_t>(job.BupInterval) * kDueDaySeconds < now;
 }
 
 }  // namespace engine

@@ -79,7 +79,7 @@ static void JobWriteBack(const RunTally& tally, size_t index, bool cancelled) {
     core::Job& job = core::S().Jobs.items[index];
     if (!cancelled && tally.RunErrorCount == 0 && !tally.JobHeldBack) {
         job.EntryCount = tally.JobEntriesDone;
-        job.LastBup = static_cast<int32_t>(plat::Now());
+        job.LastBup = plat::Now();
     } else if (job.EntryCount < tally.JobEntriesDone) {
         job.EntryCount = tally.JobEntriesDone;
     }

@@ -275,6 +275,14 @@ static void SyncHandleFile(const JobContext& job, Walk& walk, SyncCall& call, co
         // logged and counted, so the next run tries again).
         if (archived.outcome == ArchiveOutcome::Failed) return;
     }
+    // The IT-job copies keep the source's read-only attribute, and Windows
+    // refuses to replace a read-only file; make room as the archive move
+    // does in normal mode. A failure here shows as the copy's own error.
+    if (d && !job.NormalMode()) {
+        const uint32_t attributes = plat::GetAttributes(target);
+        if (attributes != plat::kInvalidAttributes && (attributes & plat::kAttrReadOnly))
+            (void)plat::SetAttributes(target, attributes & ~plat::kAttrReadOnly);
+    }
     SyncCopyFile(job, walk, call, s, target, archived.slot, copies, at);
     call.now = plat::Now();
 }

@@ -134,6 +134,24 @@ TEST(CoreConfigRead, JobFieldsInFileOrder) {
     EXPECT_EQ(j.LastBup, 1373291122);
 }
 
+// A backup made after January 2038 no longer fits 32 bits; its date goes
+// out as the same decimal number and comes back unchanged, and a date
+// written by older versions reads as it always did.
+TEST(CoreConfigRead, DatesPast2038SurviveTheRoundTrip) {
+    const int64_t dates[] = {1373291122, 2147483647, 2147483648, 4102444800};  // 2013, the limit, past it, 2100
+    for (int64_t date : dates) {
+        core::S().Jobs.Clear();
+        core::S().Jobs.Append({9, L"C:\\", L"E:\\", 1, 0, 0, 0, 1, date});
+        const std::string bytes = core::ConfigFileBytes();
+        EXPECT_NE(bytes.find("|" + std::to_string(date) + "\r\n"), std::string::npos) << date;
+        Read(bytes);
+        ASSERT_EQ(core::S().Jobs.Size(), 1u);
+        EXPECT_EQ(core::S().Jobs.items[0].LastBup, date);
+    }
+    Read(std::string(kCurrent) + "[PATHS]\n1=5|C:\\|E:\\|1|0|0|0|1|99999999999999999999\n");
+    EXPECT_EQ(core::S().Jobs.items[0].LastBup, 1000000000000000) << "held where due dates cannot overflow";
+}
+
 TEST(CoreConfigRead, MissingFieldsAreZeroAndFlagsZeroIsSelected) {
     Read(std::string(kCurrent) +
          "[PATHS]\n1=5|C:\\|E:\\\n2=6|C:\\A\\|E:\\A\\|0|1|2|3\n3=7|C:\\|E:\\|2\n4=8|C:\\|E:\\|256\n");

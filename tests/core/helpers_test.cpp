@@ -59,6 +59,10 @@ TEST(CoreParseLeadingInt, SaturatesAtThe32BitLimits) {
     EXPECT_EQ(core::ParseLeadingInt(L"99999999999999999999999999"), 2147483647);
     EXPECT_EQ(core::ParseLeadingInt(L"-2147483648"), INT32_MIN);
     EXPECT_EQ(core::ParseLeadingInt(L"-99999999999"), INT32_MIN);
+    EXPECT_EQ(core::ParseLeadingInt64(L"9223372036854775807"), INT64_MAX);
+    EXPECT_EQ(core::ParseLeadingInt64(L"99999999999999999999999999"), INT64_MAX);
+    EXPECT_EQ(core::ParseLeadingInt64(L"-9223372036854775808"), INT64_MIN);
+    EXPECT_EQ(core::ParseLeadingInt64(L"-99999999999999999999999999"), INT64_MIN);
 }
 
 TEST(CoreParseLeadingInt, TakesOnlyWhatItsSyntaxAllows) {

@@ -25,16 +25,22 @@ CopyDecision Decide(int64_t delta, engine::ItJobMode mode = engine::ItJobMode::N
     return DecideCopy(s, d, kTestNow, mode);
 }
 
-TEST(EngineCopyDecision, HourShiftBoundaries) {
-    EXPECT_TRUE(engine::IsHourShift(3600));
-    EXPECT_TRUE(engine::IsHourShift(3602));
-    EXPECT_TRUE(engine::IsHourShift(7201));
-    EXPECT_TRUE(engine::IsHourShift(-7202));
-    EXPECT_TRUE(engine::IsHourShift(-3602));
-    EXPECT_FALSE(engine::IsHourShift(3603));
-    EXPECT_FALSE(engine::IsHourShift(3598));  // truncation: 0 hours and 3598 s
-    EXPECT_FALSE(engine::IsHourShift(10800));
-    EXPECT_FALSE(engine::IsHourShift(10801));
+// FAT rounds to 2 s, so a shifted date lands up to 2 s either side of the
+// whole hour; a newer and an older source must be forgiven alike.
+TEST(EngineCopyDecision, HourShiftForgivesTwoSecondsOnBothSidesOfTheHour) {
+    struct Case {
+        int64_t delta;
+        bool shift;
+    };
+    const Case cases[] = {{3597, false}, {3598, true},   {3599, true},   {3600, true},  {3601, true},
+                          {3602, true},  {3603, false},  {7197, false},  {7198, true},  {7202, true},
+                          {7203, false}, {10798, false}, {10800, false}, {10801, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(engine::IsHourShift(c.delta), c.shift) << c.delta;
+        EXPECT_EQ(engine::IsHourShift(-c.delta), c.shift) << -c.delta;
+        EXPECT_EQ(Decide(c.delta), c.shift ? CopyDecision::Skip : CopyDecision::ArchiveAndCopy) << c.delta;
+        EXPECT_EQ(Decide(-c.delta), c.shift ? CopyDecision::Skip : CopyDecision::SkipDestNewer) << -c.delta;
+    }
 }
 
 TEST(EngineCopyDecision, NewerSourceIsArchivedAndCopiedUnlessAnHourShift) {

@@ -128,6 +128,28 @@ TEST_F(EngineSync, NormalModeResetsAttributesItModesKeepThem) {
     EXPECT_TRUE(plat::SetAttributes(it.src + L"ro.txt", plat::kAttrNormal));
 }
 
+// An IT-job copy keeps read-only, and Windows refuses to replace a read-only
+// file: without room made first, every later copy of it failed with error 5.
+TEST_F(EngineSync, ItModesReplaceTheirOwnReadOnlyCopies) {
+    for (engine::ItJobMode mode : {engine::ItJobMode::Manual, engine::ItJobMode::Forced}) {
+        JobTree it(0);  // no archive move to make room
+        TestRun().options.itJobMode = mode;
+        WriteDated(it.src + L"ro.txt", "r", kOld);
+        ASSERT_TRUE(plat::SetAttributes(it.src + L"ro.txt", plat::kAttrReadOnly));
+        it.Sync();
+        ASSERT_TRUE(plat::GetAttributes(it.dst + L"ro.txt") & plat::kAttrReadOnly);
+        ASSERT_TRUE(plat::SetAttributes(it.src + L"ro.txt", plat::kAttrNormal));
+        WriteDated(it.src + L"ro.txt", "changed", kNew);
+        ASSERT_TRUE(plat::SetAttributes(it.src + L"ro.txt", plat::kAttrReadOnly));
+        it.Sync();
+        EXPECT_EQ(ReadAll(it.dst + L"ro.txt"), "changed") << static_cast<int>(mode);
+        EXPECT_TRUE(plat::GetAttributes(it.dst + L"ro.txt") & plat::kAttrReadOnly);
+        EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
+        EXPECT_TRUE(plat::SetAttributes(it.dst + L"ro.txt", plat::kAttrNormal));
+        EXPECT_TRUE(plat::SetAttributes(it.src + L"ro.txt", plat::kAttrNormal));
+    }
+}
+
 TEST_F(EngineSync, ArchiveInSourceRootIsRefused) {
     JobTree t(3);
     WriteDated(t.src + L"@\\x.txt", "x", kNew);
