@@ -400,7 +400,7 @@ void SyncDirectory(const JobContext& job, RunTally& tally, const std::wstring& s
     walk.copies.Start(job.options, sourceDir, destDir);
     // Only normal mode archives; the IT-job copies record nothing.
     if (job.NormalMode()) walk.index.destRoot = core::AddBackslash(job.job.Dest);
-    StartVerifyAhead(walk.compares, job.options, sourceDir, destDir);
+    walk.compares.Start(job.options, sourceDir, destDir);
     SyncTree(job, walk, sourceDir, destDir);
     FinishJobGuard(job, walk.guard, tally);
 }

@@ -17,19 +17,18 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/archive.h"
 #include "engine/sync.h"
+#include "platform/thread_safety.h"
 
 namespace engine {
 
@@ -62,7 +61,10 @@ using KeepComparing = std::function<bool(uint64_t compared)>;
 CompareResult CompareContents(const std::wstring& source, const std::wstring& dest, CompareBuffers& buffers,
                               const KeepComparing& keepGoing);
 
-// One file pair handed to the comparers.
+// One file pair handed to the comparers. Its names and size are set before
+// it is handed out and only read after; started, claimed, done and result
+// belong to the VerifyAhead's mutex once it is handed out (only
+// VerifyAhead's functions touch them then).
 struct VerifyItem {
     std::wstring source, dest;
     uint64_t size = 0;     // the source's listed size
@@ -74,28 +76,48 @@ struct VerifyItem {
     std::atomic<uint64_t> compared{0};  // bytes so far, for the progress bar
 };
 
-// The comparers of one walk; `on` only in a verify run.
-struct VerifyAhead {
-    bool on = false;
-    std::mutex lock;
-    std::condition_variable work;   // a pair to compare, or stop
-    std::condition_variable ready;  // a comparison done
-    std::deque<std::shared_ptr<VerifyItem>> queue;
-    bool stopping = false;
-    std::vector<std::thread> comparers;
-    CompareBuffers own;  // the run's thread's
-
+// The comparers of one walk; none outside a verify run and when each file
+// is compared at its turn. The run's thread calls every public function;
+// the comparers only run Comparer.
+class VerifyAhead {
+public:
     VerifyAhead() = default;
     VerifyAhead(const VerifyAhead&) = delete;
     VerifyAhead& operator=(const VerifyAhead&) = delete;
-    ~VerifyAhead();
-};
+    ~VerifyAhead() EXCLUDES(mutex_);
 
-// Sets up the comparisons of a walk of sourceDir into destDir when the run
-// verifies: with comparers unless its CompareAhead is off or the walk may
-// not run ahead (WalkMayRunAhead).
-void StartVerifyAhead(VerifyAhead& ahead, const RunOptions& options, const std::wstring& sourceDir,
-                      const std::wstring& destDir);
+    // Sets up the comparisons of a walk of sourceDir into destDir when the
+    // run verifies: with comparers unless its CompareAhead is off or the
+    // walk may not run ahead (WalkMayRunAhead).
+    void Start(const RunOptions& options, const std::wstring& sourceDir, const std::wstring& destDir);
+    bool On() const { return on_; }
+    bool HasComparers() const { return !comparers_.empty(); }
+
+    // Hands the pairs to the comparers, in order.
+    void Hand(const std::vector<std::shared_ptr<VerifyItem>>& items) EXCLUDES(mutex_);
+    // At the item's turn: true when no comparer has it and its verdict is not
+    // there yet; the run's thread then compares it itself (with Own()).
+    bool Claim(VerifyItem& item) EXCLUDES(mutex_);
+    // Waits for the verdict of a comparer that has the item, calling
+    // `between` every 50 ms without the lock.
+    void Wait(VerifyItem& item, const std::function<void()>& between) EXCLUDES(mutex_);
+    CompareBuffers& Own() { return own_; }
+
+private:
+    void Comparer() EXCLUDES(mutex_);
+
+    // Set by Start before any comparer runs, then only read.
+    bool on_ = false;
+    // Started and joined by the run's thread.
+    std::vector<std::thread> comparers_;
+    CompareBuffers own_;  // the run's thread's
+
+    mutable plat::Mutex mutex_;
+    plat::CondVar work_;   // a pair to compare, or stop
+    plat::CondVar ready_;  // a comparison done
+    std::deque<std::shared_ptr<VerifyItem>> queue_ GUARDED_BY(mutex_);
+    bool stopping_ GUARDED_BY(mutex_) = false;
+};
 
 // The files of one directory level to be compared: the sorted source
 // positions whose file pairs with a destination file that the size-and-date

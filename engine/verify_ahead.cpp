@@ -11,43 +11,65 @@ namespace engine {
 // cores and, on a cold cache, both disks busy.
 constexpr int kComparers = 2;
 
-static void VerifyComparer(VerifyAhead* ahead) {
+void VerifyAhead::Comparer() {
     CompareBuffers buffers;
-    std::unique_lock<std::mutex> hold(ahead->lock);
+    plat::MutexLock hold(mutex_);
     for (;;) {
-        ahead->work.wait(hold, [&] { return ahead->stopping || !ahead->queue.empty(); });
-        if (ahead->stopping) return;
-        std::shared_ptr<VerifyItem> item = std::move(ahead->queue.front());
-        ahead->queue.pop_front();
+        work_.Wait(mutex_, [this]() REQUIRES(mutex_) { return stopping_ || !queue_.empty(); });
+        if (stopping_) return;
+        const std::shared_ptr<VerifyItem> item = std::move(queue_.front());
+        queue_.pop_front();
         if (item->claimed || item->stop) continue;
         item->started = true;
-        hold.unlock();
+        hold.Unlock();
         VerifyItem& pair = *item;
         const CompareResult result = CompareContents(pair.source, pair.dest, buffers, [&pair](uint64_t compared) {
             pair.compared = compared;
             return !pair.stop;
         });
-        hold.lock();
+        hold.Lock();
         item->result = result;
         item->done = true;
-        ahead->ready.notify_all();
+        ready_.NotifyAll();
     }
 }
 
-void StartVerifyAhead(VerifyAhead& ahead, const RunOptions& options, const std::wstring& sourceDir,
-                      const std::wstring& destDir) {
-    ahead.on = options.Verify;
-    if (!ahead.on || !options.CompareAhead || !WalkMayRunAhead(sourceDir, destDir)) return;
-    for (int index = 0; index < kComparers; ++index) ahead.comparers.emplace_back(VerifyComparer, &ahead);
+void VerifyAhead::Start(const RunOptions& options, const std::wstring& sourceDir, const std::wstring& destDir) {
+    on_ = options.Verify;
+    if (!on_ || !options.CompareAhead || !WalkMayRunAhead(sourceDir, destDir)) return;
+    for (int index = 0; index < kComparers; ++index) comparers_.emplace_back(&VerifyAhead::Comparer, this);
 }
 
 VerifyAhead::~VerifyAhead() {
     {
-        std::lock_guard<std::mutex> hold(lock);
-        stopping = true;
+        plat::MutexLock hold(mutex_);
+        stopping_ = true;
     }
-    work.notify_all();
-    for (std::thread& comparer : comparers) comparer.join();
+    work_.NotifyAll();
+    for (std::thread& comparer : comparers_) comparer.join();
+}
+
+void VerifyAhead::Hand(const std::vector<std::shared_ptr<VerifyItem>>& items) {
+    {
+        plat::MutexLock hold(mutex_);
+        queue_.insert(queue_.end(), items.begin(), items.end());
+    }
+    work_.NotifyAll();
+}
+
+bool VerifyAhead::Claim(VerifyItem& item) {
+    plat::MutexLock hold(mutex_);
+    item.claimed = !item.started && !item.done;
+    return item.claimed;
+}
+
+void VerifyAhead::Wait(VerifyItem& item, const std::function<void()>& between) {
+    plat::MutexLock hold(mutex_);
+    while (!ready_.WaitFor(mutex_, 50, [&item]() { return item.done; })) {
+        hold.Unlock();
+        between();
+        hold.Lock();
+    }
 }
 
 static SyncEntry VerifySizeAndDate(const SyncList& list, size_t k) {
@@ -76,7 +98,7 @@ static std::shared_ptr<VerifyItem> VerifyItemFor(const VerifyPlan& plan, const V
 // subdirectory (whose walk would otherwise wait behind them), up to the
 // bound.
 static void VerifyHandOut(VerifyPlan& plan, size_t at) {
-    if (plan.ahead.comparers.empty()) return;
+    if (!plan.ahead.HasComparers()) return;
     size_t next = plan.taken + plan.handed.size();
     if (next >= plan.files.size() || plan.handed.size() >= kMaxComparesAhead) return;
     if (plan.nextDir < at) plan.nextDir = at;
@@ -87,12 +109,7 @@ static void VerifyHandOut(VerifyPlan& plan, size_t at) {
         plan.handed.push_back(VerifyItemFor(plan, plan.files[next]));
         if (!plan.handed.back()->done) work.push_back(plan.handed.back());
     }
-    if (work.empty()) return;
-    {
-        std::lock_guard<std::mutex> hold(plan.ahead.lock);
-        plan.ahead.queue.insert(plan.ahead.queue.end(), work.begin(), work.end());
-    }
-    plan.ahead.work.notify_all();
+    if (!work.empty()) plan.ahead.Hand(work);
 }
 
 // Pairs the sorted lists as the walk does and keeps the pairs of files the
@@ -101,7 +118,7 @@ static void VerifyHandOut(VerifyPlan& plan, size_t at) {
 VerifyPlan::VerifyPlan(VerifyAhead& ahead, const JobContext& job, const std::wstring& sourceDir,
                        const std::wstring& destDir, const SyncList& source, const SyncList& dest, int64_t now)
     : ahead(ahead), source(source), dest(dest), sourceDir(sourceDir), destDir(destDir) {
-    if (!ahead.on) return;
+    if (!ahead.On()) return;
     size_t j = 0;
     for (size_t i = 0; i < source.size(); ++i) {
         int order = 1;
@@ -128,7 +145,7 @@ VerifyPlan::~VerifyPlan() {
 // event drain between blocks, and "Abbrechen".
 static void VerifyHere(VerifyAhead& ahead, VerifyItem& item) {
     const bool bar = item.size > kVerifyBlock;
-    item.result = CompareContents(item.source, item.dest, ahead.own, [&item, bar](uint64_t compared) {
+    item.result = CompareContents(item.source, item.dest, ahead.Own(), [&item, bar](uint64_t compared) {
         if (bar) ShowFileProgress(static_cast<int>(compared * 100 / item.size));
         DrainEvents();
         return !CancelPending();
@@ -141,14 +158,11 @@ static void VerifyHere(VerifyAhead& ahead, VerifyItem& item) {
 // which stops the comparer at its next block.
 static void VerifyWait(VerifyAhead& ahead, VerifyItem& item) {
     const bool bar = item.size > kVerifyBlock;
-    std::unique_lock<std::mutex> hold(ahead.lock);
-    while (!ahead.ready.wait_for(hold, std::chrono::milliseconds(50), [&] { return item.done; })) {
-        hold.unlock();
+    ahead.Wait(item, [&item, bar] {
         if (bar) ShowFileProgress(static_cast<int>(item.compared * 100 / item.size));
         DrainEvents();
         if (CancelPending()) item.stop = true;
-        hold.lock();
-    }
+    });
     if (bar) ShowFileProgress(0);
 }
 
@@ -172,12 +186,7 @@ bool VerifyDiffers(VerifyPlan& plan, RunTally& tally, size_t at) {
     if (!item) item = VerifyItemFor(plan, file);
     // The same status line whoever compares it.
     if (item->size > kVerifyBlock) ShowStatusLine(item->source);
-    bool here = false;
-    {
-        std::lock_guard<std::mutex> hold(plan.ahead.lock);
-        here = item->claimed = !item->started && !item->done;
-    }
-    if (here)
+    if (plan.ahead.Claim(*item))
         VerifyHere(plan.ahead, *item);
     else
         VerifyWait(plan.ahead, *item);

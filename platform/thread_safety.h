@@ -5,6 +5,7 @@
 // (-Wthread-safety -Werror, tools/test-all.sh); g++ ignores the attributes.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -68,6 +69,14 @@ public:
         std::unique_lock<std::mutex> native(mutex.native_, std::adopt_lock);
         native_.wait(native, ready);
         native.release();
+    }
+    // The same, for at most `milliseconds`: whether `ready()` holds.
+    template <class Ready>
+    bool WaitFor(Mutex& mutex, uint32_t milliseconds, Ready ready) REQUIRES(mutex) {
+        std::unique_lock<std::mutex> native(mutex.native_, std::adopt_lock);
+        const bool held = native_.wait_for(native, std::chrono::milliseconds(milliseconds), ready);
+        native.release();
+        return held;
     }
     void NotifyAll() { native_.notify_all(); }
 
