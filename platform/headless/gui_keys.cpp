@@ -105,7 +105,10 @@ static void KeysEnter(const Window& w) {
     Gadget* focus = FindGadget(KeysFocusIn(w));
     if (focus && focus->kind == GadgetKind::Editor) return;
     Gadget* target = KeysPushButton(focus) ? focus : FindGadget(w.okButton);
-    if (target && target->window == w.id) KeysClick(*target);
+    // IsDialogMessageW sends the default button's command: the focus stays
+    // where it was.
+    if (target && target->window == w.id && Reachable(*target))
+        Queue(EventKind::Gadget, target->window, target->id, EventType::LeftClick);
 }
 
 // Escape: IDCANCEL, the cancel button or the close box. A multi-line rich

@@ -134,6 +134,15 @@ static bool WinDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&
         result = id ? MAKELRESULT(id, DC_HASDEFID) : 0;
         return true;
     }
+    // The mnemonic of a label: IsDialogMessageW puts the focus on the label,
+    // then asks for the next control; a window that is not a dialog has to
+    // answer that itself (DefDlgProc would).
+    if (msg == WM_NEXTDLGCTL) {
+        HWND next = LOWORD(lp) ? HWND(wp) : GetNextDlgTabItem(hwnd, GetFocus(), wp != 0);
+        if (next) SetFocus(next);
+        result = 0;
+        return true;
+    }
     if (msg != WM_COMMAND || lp != 0 || HIWORD(wp) != 0 || (LOWORD(wp) != IDCANCEL && LOWORD(wp) != IDOK)) return false;
     if (LOWORD(wp) == IDCANCEL) {
         if (w->cancelButton == 0) {

@@ -314,7 +314,7 @@ TEST_F(GuiEvents, DialogKeysFollowTheFocusTheDefaultAndTheCancelButton) {
         int focusAfter;
     };
     const Case cases[] = {
-        {kField, plat::kKeyReturn, 0, {K::Gadget, kOk, T::LeftClick}, kOk},
+        {kField, plat::kKeyReturn, 0, {K::Gadget, kOk, T::LeftClick}, kField},        // the focus stays
         {kCancel, plat::kKeyReturn, 0, {K::Gadget, kCancel, T::LeftClick}, kCancel},  // the focused button
         {kText, plat::kKeyReturn, 0, {K::None, 0, T::None}, kText},                   // a multi-line text keeps it
         {kField, plat::kKeyEscape, 0, {K::Gadget, kCancel, T::LeftClick}, kCancel},
@@ -331,6 +331,9 @@ TEST_F(GuiEvents, DialogKeysFollowTheFocusTheDefaultAndTheCancelButton) {
         if (c.focus > 0) plat::SetActiveGadget(c.focus);
         plat::UserPressKey(kDlg, c.key, c.modifiers);
         auto events = TakeAll();
+        // The multi-line text's own Enter is a new line there, and the real
+        // control says so; no button or window hears of it.
+        std::erase_if(events, [&c](const plat::GuiEvent& e) { return e.id == kText && c.focus == kText; });
         if (c.event.kind == K::None)
             EXPECT_TRUE(events.empty());
         else
