@@ -25,7 +25,7 @@ enum class FaultOp {
     Write,   // writing the temporary file of WriteFileReplacing
     Rename,  // the rename that puts a temporary file in place (WriteFileReplacing, MoveReplacing)
     SetAttributes,
-    Flush,  // a copy's data put on the disk before the copy gets its name
+    Flush,      // a copy's data put on the disk before the copy gets its name
     ReadBlock,  // OpenForReading and every ReadBlock (file_read.h)
     Count_
 };
