@@ -37,12 +37,6 @@ static bool EventsDialogKey(MSG& msg) {
     WindowRec* w = root ? FindWindowRec(IdOfHwnd(root)) : nullptr;
     if (!w) return false;
     if (!w->dialogKeys && !(msg.message == WM_KEYDOWN && msg.wParam == VK_TAB)) return false;
-    // A multi-line text keeps its Enter whatever its WM_GETDLGCODE says
-    // (Wine's rich edit does not ask for it).
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
-        const GadgetRec* focus = FindGadget(IdOfHwnd(GetFocus()));
-        if (focus && focus->kind == Kind::Editor) return false;
-    }
     return IsDialogMessageW(root, &msg) != FALSE;
 }
 

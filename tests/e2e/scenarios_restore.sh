@@ -168,7 +168,7 @@ scenario_restore_window() {
   start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
   sleep 0.3
-  pick_menu 3 2 || fail "the menu \"Backup\" did not drop down"
+  pick_menu 3 3 || fail "the menu \"Backup\" did not drop down"
   if ! probe wait-top "Daten Wiederherstellen" 10 >/dev/null; then
     fail "\"Wiederherstellen\" did not open \"Daten Wiederherstellen\""
     probe close

@@ -105,7 +105,7 @@ scaling_at() {  # scaling_at DPI
     fail "the standard set-up did not open at $dpi dpi"
   fi
   probe idle 10 >/dev/null
-  probe menu 25  # "Über"
+  probe menu 26  # "Über"
   if probe wait-top "Tresoro 1.09" 10 >/dev/null; then
     check_fits "info window at $dpi dpi"
     shoot_top "Tresoro 1.09" "$E2E/info-window-$dpi.png"
@@ -178,7 +178,7 @@ scenario_dialog_keys() {
   # The info window: Enter on it, Escape on it and Escape in its text.
   local how
   for how in Return Escape text; do
-    probe menu 25
+    probe menu 26  # "Über"
     if ! probe wait-top "Tresoro 1.09" 10 >/dev/null; then
       fail "the info window did not open ($how)"
       continue
