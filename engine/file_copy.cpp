@@ -39,7 +39,7 @@ static bool CopyProgressCall(uint64_t total, uint64_t copied) {
 // copies keep what the source had.
 CopyOutcome CopyFileWithProgress(const std::wstring& source, const std::wstring& target, bool archiveOnly) {
     CopyOutcome outcome;
-    outcome.ok = plat::CopyFileIntoPlace(source, target, CopyProgressCall, archiveOnly);
+    outcome.ok = plat::CopyFileIntoPlace(source, target, CopyProgressCall, archiveOnly, &outcome.decrypted);
     if (!outcome.ok) outcome.error = plat::LastError();
     ShowFileProgress(0);
     return outcome;

@@ -14,6 +14,7 @@
 #include "engine/verify.h"
 #include "log/channels.h"
 #include "platform/clock.h"
+#include "platform/drives.h"
 #include "platform/errors.h"
 #include "platform/path_text.h"
 #include "platform/text.h"
@@ -42,9 +43,15 @@ struct Walk {
     JobGuard guard;
     ArchiveIndexWriter index;
     VerifyAhead compares;
+    bool fat32Dest = false;       // no file of 4 GiB or more fits there
+    int32_t storedDecrypted = 0;  // encrypted files the destination could not store encrypted
 
     explicit Walk(RunTally& tally) : tally(tally) { aside.index = &index; }
 };
+
+// FAT32 keeps a file's size in 32 bits.
+constexpr int64_t kFat32FileLimit = int64_t{1} << 32;
+const wchar_t* const kTooLargeForDest = L"zu groß für das Dateisystem des Ziels (FAT32)";
 }  // namespace
 
 static bool SyncCancelled() { return CancelPending(); }
@@ -163,6 +170,16 @@ static void SyncRestore(Walk& walk, const std::wstring& archivedPath, const std:
     list.pop_back();
 }
 
+// A source entry that cannot take its place in the mirror: the destination
+// entry in its way stays untouched, and the line says why.
+static void SyncReportBlocked(RunTally& tally, const SyncCall& call, const SyncEntry& s, const std::wstring& target,
+                              const wchar_t* reason) {
+    if (s.Size == kDirSize)
+        RunError(tally, L"Konnte Verzeichnis nicht erstellen: <" + target + L"\\>\t\t(" + reason + L")");
+    else
+        RunError(tally, L"Kopierfehler: " + call.sourceDir + s.Name + L"\t\t(" + reason + L")");
+}
+
 static void SyncCopyFile(const JobContext& job, Walk& walk, SyncCall& call, const SyncEntry& s,
                          const std::wstring& target, const std::wstring& archivedPath, CopyPlan& copies, size_t at) {
     const std::wstring source = call.sourceDir + s.Name;
@@ -184,13 +201,17 @@ static void SyncCopyFile(const JobContext& job, Walk& walk, SyncCall& call, cons
     RunTally& tally = walk.tally;
     if (!copied.ok) {
         if (!archivedPath.empty()) SyncRestore(walk, archivedPath, target);
-        // A copy stopped by "Abbrechen" is no error.
-        if (!SyncCancelled()) {
+        // A copy stopped by "Abbrechen" is no error. The system's text for a
+        // file too large says nothing about where the limit lies.
+        if (copied.error == plat::kErrFileTooLarge) {
+            SyncReportBlocked(tally, call, s, target, kTooLargeForDest);
+        } else if (!SyncCancelled()) {
             RunError(tally, L"Kopierfehler: " + source, copied.error);
             if (!WarnLongPath(tally, source)) WarnLongPath(tally, target);
         }
         return;
     }
+    if (copied.decrypted) ++walk.storedDecrypted;
     tally.CopyMillis += elapsed;
     tally.BytesCopied += s.Size;
     ++tally.FilesCopied;
@@ -200,16 +221,6 @@ static void SyncCopyFile(const JobContext& job, Walk& walk, SyncCall& call, cons
         ShowSpeedMBs(FormatSpeed(tally.BytesCopied, tally.CopyMillis));
         tally.SpeedShownAt = tally.CopyMillis;
     }
-}
-
-// A source entry that cannot take its place in the mirror: the destination
-// entry in its way stays untouched, and the line says why.
-static void SyncReportBlocked(RunTally& tally, const SyncCall& call, const SyncEntry& s, const std::wstring& target,
-                              const wchar_t* reason) {
-    if (s.Size == kDirSize)
-        RunError(tally, L"Konnte Verzeichnis nicht erstellen: <" + target + L"\\>\t\t(" + reason + L")");
-    else
-        RunError(tally, L"Kopierfehler: " + call.sourceDir + s.Name + L"\t\t(" + reason + L")");
 }
 
 // A file that became a folder, or a folder that became a file: the old entry
@@ -255,6 +266,12 @@ static void SyncHandleFile(const JobContext& job, Walk& walk, SyncCall& call, co
         case CopyDecision::Copy:
         case CopyDecision::ArchiveAndCopy:
             break;
+    }
+    // Such a copy could only fail, every run, and the old copy must not go
+    // to the archive for it.
+    if (walk.fat32Dest && s.Size >= kFat32FileLimit) {
+        SyncReportBlocked(walk.tally, call, s, call.destDir + s.Name, kTooLargeForDest);
+        return;
     }
     // A job held back replaces nothing more; new files are still copied.
     if (d && GuardHolds(walk.guard)) {
@@ -310,6 +327,7 @@ static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sour
     if (!temps.empty()) SweepTempLeftovers(call.destDir, temps, source, excludedTempNames, dest);
     SortSyncList(dest);
     walk.guard.onlineOnly += SetOnlineOnlyApart(source, dest);
+    FollowCaseRenames(call.destDir, source, dest);
     const GuardLevelScope guardLevel(walk.guard, call.sourceDir, call.destDir, source, dest);
     const LevelChanges changes = GuardLevel(job, walk.guard, call.destDir, source, dest, call.place.versions != 0);
     const AheadScope subdirsAhead(walk.listings, call.sourceDir, call.destDir, source, dest);
@@ -401,8 +419,15 @@ void SyncDirectory(const JobContext& job, RunTally& tally, const std::wstring& s
     // Only normal mode archives; the IT-job copies record nothing.
     if (job.NormalMode()) walk.index.destRoot = core::AddBackslash(job.job.Dest);
     walk.compares.Start(job.options, sourceDir, destDir);
+    std::wstring fileSystem;
+    walk.fat32Dest = plat::FileSystemName(destDir, fileSystem) && plat::EqualNoCase(fileSystem, L"FAT32");
     SyncTree(job, walk, sourceDir, destDir);
     FinishJobGuard(job, walk.guard, tally);
+    if (walk.storedDecrypted > 0)
+        logs::AddLog(std::to_wstring(walk.storedDecrypted) +
+                         L" verschlüsselte Dateien unverschlüsselt gespeichert - das Ziel kann nicht verschlüsseln: " +
+                         core::AddBackslash(destDir),
+                     core::kLogHint);
 }
 
 }  // namespace engine

@@ -46,7 +46,8 @@ bool WarnLongPath(RunTally& tally, const std::wstring& path);
 // Shows progress, drains window events and cancels on CancelRequested.
 struct CopyOutcome {
     bool ok = false;
-    uint32_t error = 0;  // the system's code when not ok (1235 after a cancel)
+    uint32_t error = 0;      // the system's code when not ok (1235 after a cancel)
+    bool decrypted = false;  // an encrypted file the destination could not store encrypted
 };
 [[nodiscard]] CopyOutcome CopyFileWithProgress(const std::wstring& source, const std::wstring& target,
                                                bool archiveOnly);
@@ -171,6 +172,8 @@ void MergeSyncLists(const SyncList& source, const SyncList& dest, Paired paired,
 // Keeps the source entries of the listing, in listing order: without
 // excluded entries, junctions and links to directories, and without "@" in
 // the job's root (a run error in normal mode, a hint in the IT-job modes).
+// A file link is kept as the file it leads to (its record gets that file's
+// attributes, size and date); one that leads nowhere is a hint, left out.
 // Names of excluded files that look like temporary copies go to
 // `excludedTempNames`: their destination namesakes are real copies.
 void FillSourceEntries(const JobContext& job, RunTally& tally, SyncList& source, const std::wstring& sourceDir,
@@ -182,6 +185,13 @@ void FillSourceEntries(const JobContext& job, RunTally& tally, SyncList& source,
 // junctions and links to `links` (a source entry of that name must not
 // reach through).
 void FillDestEntries(SyncList& dest, std::vector<uint32_t>& temps, std::vector<std::wstring>& links);
+
+// The mirror entries of the sorted lists whose names differ from their
+// source's only in case ("Foto.JPG" renamed to "foto.jpg" in the source)
+// take the source's spelling by a rename, `dest` with them; nothing is
+// copied or archived for that. An entry whose rename fails keeps its name
+// until the next run. Before anything reads names ahead of the walk.
+void FollowCaseRenames(const std::wstring& destDir, const SyncList& source, SyncList& dest);
 
 // The name in `links` (FillDestEntries) that a source entry called `name`
 // would reach through, or nullptr.

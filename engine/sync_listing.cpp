@@ -22,6 +22,24 @@ static bool ListingIsLinkedDir(const plat::Listing& listing, uint32_t index) {
     return ListingIsDir(record) && plat::IsLinkEntry(record.attributes, listing.ReparseTag(index));
 }
 
+// A file link is listed with its own date and no size, but copying it copies
+// the file it points to: it stands for that file here, or the size-and-date
+// rule would copy it on every run or never again. One that leads nowhere is
+// a hint and stays out; one that leads to a folder is a directory link.
+// False when the entry is not kept.
+static bool ListingFollowFileLink(plat::ListingRecord& record, const std::wstring& path) {
+    plat::DirEntry target;
+    if (!plat::FollowLink(path, target)) {
+        logs::AddLog(L"Achtung, nicht kopiert - Verknüpfung ohne Ziel: " + path, core::kLogHint);
+        return false;
+    }
+    if (target.attributes & plat::kAttrDirectory) return false;
+    record.attributes = target.attributes;
+    record.size = target.size;
+    record.modified = target.modified;
+    return true;
+}
+
 void SyncList::Get(size_t k, SyncEntry& out) const {
     const plat::ListingRecord& record = listing.records[kept[k]];
     plat::ListingNameInto(listing, kept[k], out.Name);
@@ -37,7 +55,7 @@ void SortSyncList(SyncList& list) {
 
 void FillSourceEntries(const JobContext& job, RunTally& tally, SyncList& source, const std::wstring& sourceDir,
                        bool isJobRoot, std::vector<std::wstring>& excludedTempNames) {
-    const plat::Listing& listing = source.listing;
+    plat::Listing& listing = source.listing;
     source.kept.clear();
     source.kept.reserve(listing.size());
     const int32_t sid = job.job.Sid;
@@ -45,8 +63,9 @@ void FillSourceEntries(const JobContext& job, RunTally& tally, SyncList& source,
     const bool anyExclusion = HasExclusions(excludes, sid);
     std::wstring name;  // one buffer for every entry's name
     for (uint32_t index = 0; index < listing.size(); ++index) {
-        const plat::ListingRecord& record = listing.records[index];
-        if (anyExclusion || ListingIsDir(record)) plat::ListingNameInto(listing, index, name);
+        plat::ListingRecord& record = listing.records[index];
+        const bool fileLink = !ListingIsDir(record) && plat::IsLinkEntry(record.attributes, listing.ReparseTag(index));
+        if (anyExclusion || fileLink || ListingIsDir(record)) plat::ListingNameInto(listing, index, name);
         if (anyExclusion && IsExcluded(excludes, sourceDir + name, sid)) {
             if (!ListingIsDir(record) && IsTempCopyName(name)) excludedTempNames.push_back(name);
             continue;
@@ -64,6 +83,7 @@ void FillSourceEntries(const JobContext& job, RunTally& tally, SyncList& source,
             }
             if (ListingIsLinkedDir(listing, index)) continue;
         }
+        if (fileLink && !ListingFollowFileLink(record, sourceDir + name)) continue;
         source.kept.push_back(index);
     }
 }
@@ -118,6 +138,19 @@ void SweepTempLeftovers(const std::wstring& destDir, std::vector<uint32_t>& temp
         (void)plat::RemoveForGood(destDir + name);
     }
     temps.clear();
+}
+
+void FollowCaseRenames(const std::wstring& destDir, const SyncList& source, SyncList& dest) {
+    MergeSyncLists(
+        source, dest,
+        [&](size_t i, size_t j) {
+            if (j == kNoPair || SyncIsDir(source, i) != SyncIsDir(dest, j)) return;
+            const auto spelling = source.listing.RawName(source.kept[i]);
+            if (spelling == dest.listing.RawName(dest.kept[j])) return;
+            if (plat::RenameCase(destDir + dest.Name(j), destDir + source.Name(i)))
+                plat::SetListingRawName(dest.listing, dest.kept[j], spelling);
+        },
+        [](size_t) {});
 }
 
 const std::wstring* LinkNamed(const std::vector<std::wstring>& links, const std::wstring& name) {

@@ -23,5 +23,10 @@ bool VolumeSize(const std::wstring& root, uint64_t& total, uint64_t& free);
 // Bytes available to the caller and total bytes of the volume holding
 // `path`, with the system's critical-error boxes suppressed during the call.
 bool DiskSpaceFor(const std::wstring& path, uint64_t& freeToCaller, uint64_t& total);
+// The name of the file system holding `path` as Windows gives it ("NTFS",
+// "FAT32", "exFAT", ...), with the critical-error boxes suppressed; false
+// when its volume cannot be asked (the portable layer: one whose kind has
+// no Windows name).
+bool FileSystemName(const std::wstring& path, std::wstring& name);
 
 }  // namespace plat

@@ -27,6 +27,7 @@ constexpr uint32_t kErrAlreadyExists = 183;
 constexpr uint32_t kErrFilenameTooLong = 206;
 constexpr uint32_t kErrFileTooLarge = 223;
 constexpr uint32_t kErrRequestAborted = 1235;
+constexpr uint32_t kErrEncryptionFailed = 6000;
 
 uint32_t LastError();
 void SetLastError(uint32_t code);

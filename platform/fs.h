@@ -76,6 +76,12 @@ uint32_t GetAttributes(const std::wstring& path);
 
 [[nodiscard]] bool CreateDir(const std::wstring& path);                          // one level; fails if it exists
 [[nodiscard]] bool MoveEntry(const std::wstring& from, const std::wstring& to);  // never replaces
+// Gives a file or folder another spelling of its own name ("Foto.JPG" to
+// "foto.jpg"): `to` must differ from `from` only in the case of its name
+// (else kErrInvalidParameter). Where the system takes the new spelling for
+// an existing entry, the entry goes through a free name beside it; should
+// the last step fail, it is back under its old name. Counts as Move.
+[[nodiscard]] bool RenameCase(const std::wstring& from, const std::wstring& to);
 // Renames a file over an existing one (the last step of a safe copy);
 // a read-only target is refused, as Windows refuses it. Counts as Rename.
 [[nodiscard]] bool MoveReplacing(const std::wstring& from, const std::wstring& to);
@@ -112,10 +118,13 @@ using CopyProgress = std::function<bool(uint64_t total, uint64_t copied)>;
 // instead of the source's attributes before it takes its place; a failure of
 // that reset is ignored (the copy keeps the source's attributes). The copy's
 // data are on the disk before it gets its name (a failed flush fails the
-// copy), and the name is on the disk before the call returns. Counts as
-// Copy, SetAttributes (the reset), Flush and Rename (taking its place).
+// copy), and the name is on the disk before the call returns. An encrypted
+// file where the destination cannot encrypt (FAT, exFAT, most network
+// storage: kErrEncryptionFailed) is copied again and stored decrypted, which
+// `storedDecrypted` then tells. Counts as Copy (each attempt), SetAttributes
+// (the reset), Flush and Rename (taking its place).
 [[nodiscard]] bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
-                                     bool archiveOnly);
+                                     bool archiveOnly, bool* storedDecrypted = nullptr);
 
 // A copy made ahead of its turn, on another thread: the first half of
 // CopyFileIntoPlace (bytes, last write time, mode, the flush) written into a
@@ -191,6 +200,10 @@ namespace plat {
 // One entry's attributes, size and last write time as a listing gives them
 // (`name` left empty), without following a link; false when it is missing.
 [[nodiscard]] bool GetEntryInfo(const std::wstring& path, DirEntry& out);
+// The same of what a link leads to, through every link on the way: a
+// listing shows a file link with its own date and no size, while a copy
+// copies the file it points to. False when it leads nowhere.
+[[nodiscard]] bool FollowLink(const std::wstring& path, DirEntry& out);
 
 // Appends `bytes` at the end of `path` in one write, making the file when
 // it is missing. Whatever stops it (a full disk, the process killed, the

@@ -68,6 +68,11 @@ inline std::wstring ListingName(const Listing& listing, size_t index) {
     return out;
 }
 
+// Gives entry `index` the name `raw` (in the listing's own encoding, as
+// another listing's RawName gives it): after a rename, the listing reads
+// as if it had been made afterwards.
+void SetListingRawName(Listing& listing, size_t index, std::basic_string_view<ListingChar> raw);
+
 // CompareNoCase of two listed names (of the same or of two listings).
 int CompareListingNoCase(const Listing& a, size_t i, const Listing& b, size_t j);
 

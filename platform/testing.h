@@ -12,6 +12,9 @@ namespace plat {
 // can do this; it returns false elsewhere.
 bool MapDrive(const std::wstring& root, const std::string& hostDir, unsigned type = 3, const std::wstring& label = L"");
 bool UnmapDrive(const std::wstring& root);
+// What FileSystemName answers for a mapped drive ("FAT32"); an empty name
+// gives the host's own back. Only the posix layer; false elsewhere.
+bool SetDriveFileSystemForTest(const std::wstring& root, const std::wstring& name);
 bool SetSpecialFolderForTest(int csidl, const std::wstring& path);
 bool SetEnvForTest(const std::wstring& name, const std::wstring& value);
 bool SetScreenDpiForTest(int dpi);

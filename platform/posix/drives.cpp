@@ -1,4 +1,5 @@
 // Drives are the letters of the drive table; their sizes are the host's.
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 
 #include "platform/drives.h"
@@ -56,6 +57,34 @@ bool DiskSpaceFor(const std::wstring& path, uint64_t& freeToCaller, uint64_t& to
     std::string host;
     if (!ToHost(path, host)) return false;
     return DrvStat(host, total, freeToCaller);
+}
+
+// A drive can be given a file system by the tests (SetDriveFileSystemForTest);
+// else the host's own, by the Windows names of the kinds Windows knows.
+bool FileSystemName(const std::wstring& path, std::wstring& name) {
+    std::string host;
+    if (!ToHost(path, host)) return false;
+    const MappedDrive* drive = DriveOf(path);
+    if (drive && !drive->fileSystem.empty()) {
+        name = drive->fileSystem;
+        return true;
+    }
+    struct statfs fs;
+    if (statfs(host.c_str(), &fs) != 0) return FailErrno();
+    switch (static_cast<uint64_t>(fs.f_type)) {
+        case 0x4d44:  // MSDOS_SUPER_MAGIC: vfat, most likely FAT32
+            name = L"FAT32";
+            return true;
+        case 0x2011BAB0:  // EXFAT_SUPER_MAGIC
+            name = L"exFAT";
+            return true;
+        case 0x5346544e:  // NTFS_SB_MAGIC
+        case 0x7366746e:  // the ntfs3 driver's
+            name = L"NTFS";
+            return true;
+        default:
+            return Fail(kErrNotSupported);
+    }
 }
 
 }  // namespace plat

@@ -11,7 +11,9 @@
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
+#include "platform/path_text.h"
 #include "platform/posix/host.h"
+#include "platform/text.h"
 
 namespace plat {
 
@@ -70,6 +72,21 @@ bool MoveEntry(const std::wstring& from, const std::wstring& to) {
     return RetryWhileLocked(FaultOp::Move, [&] {
         std::string a, b;
         return ToHostEntry(from, a) && ToHostEntry(to, b) && FsMoveEntry(a, b);
+    });
+}
+
+// On Windows the new spelling names the entry itself. Here it is another
+// name, free unless the host holds a second entry spelled so, which Windows
+// could never show beside the first: that one is an existing target.
+bool RenameCase(const std::wstring& from, const std::wstring& to) {
+    if (PathFolder(from) != PathFolder(to) || !EqualNoCase(PathName(from), PathName(to)))
+        return Fail(kErrInvalidParameter);
+    return RetryWhileLocked(FaultOp::Move, [&] {
+        std::string a, b;
+        if (!ToHostEntry(from, a) || !ToHostEntry(to, b)) return false;
+        struct stat st;
+        if (a == b) return lstat(a.c_str(), &st) == 0 || FailErrno();
+        return FsMoveEntry(a, b);
     });
 }
 

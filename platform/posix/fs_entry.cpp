@@ -20,4 +20,16 @@ bool GetEntryInfo(const std::wstring& path, DirEntry& out) {
     return true;
 }
 
+bool FollowLink(const std::wstring& path, DirEntry& out) {
+    std::string host;
+    struct stat st;
+    if (!ToHostEntry(path, host)) return false;
+    if (stat(host.c_str(), &st) != 0) return FailErrno();
+    out = DirEntry();
+    out.attributes = AttributesOf(host, st);
+    out.size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
+    out.modified = UtcToLocal(st.st_mtime);
+    return true;
+}
+
 }  // namespace plat

@@ -320,13 +320,20 @@ static void FsPlacedAttributes(const std::string& src, const std::string& dst, b
 }
 
 // Without a name the copy is invisible until complete and leaves nothing
-// behind when it breaks off.
-bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
-                       bool archiveOnly) {
+// behind when it breaks off. Nothing here encrypts, so only an injected
+// fault is refused as an encrypted file where the destination cannot
+// encrypt; the copy is then tried again as the Win32 layer does, and is one
+// stored decrypted.
+bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress, bool archiveOnly,
+                       bool* storedDecrypted) {
     std::string src, dst, temp;
     FsFd in;
     struct stat st;
-    if (!FsOpenCopySource(from, src, in, st) || !ToHost(to, dst)) return false;
+    if (storedDecrypted) *storedDecrypted = false;
+    bool opened = FsOpenCopySource(from, src, in, st);
+    const bool decrypted = !opened && LastError() == kErrEncryptionFailed;
+    if (decrypted) opened = FsOpenCopySource(from, src, in, st);
+    if (!opened || !ToHost(to, dst)) return false;
     FsFd out{FsOpenUnnamed(dst)};
     if (out.fd < 0 && errno != ENOENT && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return FailErrno();
     if (out.fd < 0 && errno != ENOENT) {
@@ -346,6 +353,7 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
     if (!RetryWhileLocked(FaultOp::Flush, [&] { return FsFlushCopy(out.fd); })) return abandon(LastError());
     if (!FsPlaceRetrying(out.fd, temp, to, dst)) return abandon(LastError());
     FsPlacedAttributes(src, dst, reset);
+    if (storedDecrypted) *storedDecrypted = decrypted;
     return true;
 }
 

@@ -18,7 +18,7 @@ void ResetTables() {
     std::lock_guard<std::mutex> hold(g_extraLock);
     g_tables = Tables{};
     // Like Wine: Z: is the host's root, so every host path has a Windows name.
-    g_tables.drives[L"Z:"] = MappedDrive{"/", 3, L""};
+    g_tables.drives[L"Z:"] = MappedDrive{"/", 3, L"", L""};
 }
 
 static bool g_initialised = (ResetTables(), true);
@@ -73,16 +73,27 @@ static void HostAppendPath(std::string& out, const wchar_t* text, size_t length)
     out.resize(static_cast<size_t>(p - out.data()));
 }
 
+// The mapping of the path's root; `restAt` is where the rest begins.
+static const MappedDrive* HostDriveOf(const std::wstring& winPath, size_t& restAt) {
+    std::wstring key;
+    if (!SplitRoot(winPath, key, restAt)) return nullptr;
+    auto it = g_tables.drives.find(key);
+    return it == g_tables.drives.end() ? nullptr : &it->second;
+}
+
+const MappedDrive* DriveOf(const std::wstring& winPath) {
+    size_t restAt = 0;
+    return HostDriveOf(winPath, restAt);
+}
+
 bool ToHost(const std::wstring& winPath, std::string& host) {
     (void)g_initialised;
-    std::wstring key;
     size_t restAt = 0;
-    if (!SplitRoot(winPath, key, restAt)) return Fail(kErrPathNotFound);
-    auto it = g_tables.drives.find(key);
-    if (it == g_tables.drives.end()) return Fail(kErrPathNotFound);
+    const MappedDrive* drive = HostDriveOf(winPath, restAt);
+    if (!drive) return Fail(kErrPathNotFound);
     const size_t restLength = winPath.size() - restAt;
     const bool rooted = restLength > 0 && (winPath[restAt] == L'\\' || winPath[restAt] == L'/');
-    const std::string& dir = it->second.hostDir;
+    const std::string& dir = drive->hostDir;
     host.clear();
     host.reserve(dir.size() + 1 + 4 * restLength);
     if (restLength == 0) {
@@ -145,6 +156,8 @@ uint32_t ErrnoToWin(int err) {
             return kErrDirNotEmpty;
         case ENAMETOOLONG:
             return kErrFilenameTooLong;
+        case EFBIG:  // beyond what the file system holds in one file (4 GiB on FAT32)
+            return kErrFileTooLarge;
         case EBUSY:
         case ETXTBSY:
             return kErrSharingViolation;

@@ -15,6 +15,7 @@ struct MappedDrive {
     std::string hostDir;  // without trailing "/" unless it is "/"
     unsigned type = 3;
     std::wstring label;
+    std::wstring fileSystem;  // what FileSystemName answers; empty: the host's
 };
 
 // What a test marks an entry with that no host file system holds: bits
@@ -45,6 +46,8 @@ struct Tables {
 Tables& T();
 void ResetTables();
 
+// The mapping a Windows path lies on, or nullptr.
+const MappedDrive* DriveOf(const std::wstring& winPath);
 // Host path of a Windows path; false (error 3) when no mapping covers it.
 bool ToHost(const std::wstring& winPath, std::string& host);
 // The same for the entry a path names: a trailing "\" names the directory

@@ -13,13 +13,20 @@ bool MapDrive(const std::wstring& root, const std::string& hostDir, unsigned typ
     const std::wstring key = WithoutTrailingSeparator(ToUpper(root));
     std::string dir = hostDir;
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    T().drives[key] = MappedDrive{dir, type, label};
+    T().drives[key] = MappedDrive{dir, type, label, L""};
     return true;
 }
 
 bool UnmapDrive(const std::wstring& root) {
     const std::wstring key = WithoutTrailingSeparator(ToUpper(root));
     return T().drives.erase(key) > 0;
+}
+
+bool SetDriveFileSystemForTest(const std::wstring& root, const std::wstring& name) {
+    auto it = T().drives.find(WithoutTrailingSeparator(ToUpper(root)));
+    if (it == T().drives.end()) return false;
+    it->second.fileSystem = name;
+    return true;
 }
 
 bool SetSpecialFolderForTest(int csidl, const std::wstring& path) {

@@ -67,4 +67,23 @@ bool DiskSpaceFor(const std::wstring& path, uint64_t& freeToCaller, uint64_t& to
     return true;
 }
 
+// GetVolumeInformationW wants the root of the volume, which for a folder
+// mounted from another volume is not its drive's root.
+bool FileSystemName(const std::wstring& path, std::wstring& name) {
+    const std::wstring literal = win32::Literal(path);
+    std::wstring root(literal.size() + 2, L'\0');
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    UINT previous = SetErrorMode(0x8003);
+    BOOL ok = GetVolumePathNameW(literal.c_str(), root.data(), static_cast<DWORD>(root.size())) &&
+              GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1);
+    DWORD err = ::GetLastError();
+    SetErrorMode(previous);
+    if (!ok) {
+        ::SetLastError(err);
+        return false;
+    }
+    name = fileSystem;
+    return true;
+}
+
 }  // namespace plat

@@ -6,6 +6,8 @@
 #include "platform/errors.h"
 #include "platform/fault.h"
 #include "platform/fs.h"
+#include "platform/path_text.h"
+#include "platform/text.h"
 #include "platform/win32/find_loop.h"
 #include "platform/win32/wide_path.h"
 
@@ -42,6 +44,40 @@ bool MoveEntry(const std::wstring& from, const std::wstring& to) {
     const std::wstring source = LiteralEntry(from), target = LiteralEntry(to);
     // MoveFileW never replaces an existing target (ALREADY_EXISTS).
     return RetryWhileLocked(FaultOp::Move, [&] { return MoveFileW(source.c_str(), target.c_str()) != 0; });
+}
+
+// The name an entry carries on the disk, as a listing shows it.
+static bool CaseSpelledAs(const std::wstring& literal, const std::wstring& name) {
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileExW(literal.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return name == fd.cFileName;
+}
+
+// NTFS renames an entry to another spelling of its own name in one step.
+// Other layers look the new spelling up case-insensitively, find the entry
+// itself and either refuse it as an existing target or answer success and
+// change nothing (Wine, some network file systems); there the entry takes
+// a name that no other spelling can meet first. Should the last step fail,
+// the entry goes back: it is never left under the passing name unless that
+// too fails, and then it is still whole, beside its source's namesake.
+bool RenameCase(const std::wstring& from, const std::wstring& to) {
+    const std::wstring name = PathName(to);
+    if (PathFolder(from) != PathFolder(to) || !EqualNoCase(PathName(from), name)) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    const std::wstring source = LiteralEntry(from), target = LiteralEntry(to);
+    const std::wstring passing = LiteralEntry(WithoutTrailingSeparator(from) + L".tresoro-case");
+    return RetryWhileLocked(FaultOp::Move, [&] {
+        if (MoveFileExW(source.c_str(), target.c_str(), 0) && CaseSpelledAs(target, name)) return true;
+        if (!MoveFileExW(source.c_str(), passing.c_str(), 0)) return false;
+        if (MoveFileExW(passing.c_str(), target.c_str(), 0)) return true;
+        win32::KeepError keep;
+        MoveFileExW(passing.c_str(), source.c_str(), 0);
+        return false;
+    });
 }
 
 // DeleteFileW and a replacing MoveFileExW refuse a read-only file or a

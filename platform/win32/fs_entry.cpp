@@ -20,4 +20,21 @@ bool GetEntryInfo(const std::wstring& path, DirEntry& out) {
     return true;
 }
 
+// Opened without FILE_FLAG_OPEN_REPARSE_POINT, the handle is the target's;
+// reading attributes only neither blocks other programs nor fetches the data
+// of a file a cloud client keeps online.
+bool FollowLink(const std::wstring& path, DirEntry& out) {
+    win32::OwnedHandle file(CreateFileW(win32::LiteralEntry(path).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file.Valid() || !GetFileInformationByHandle(file.handle, &info)) return false;
+    out = DirEntry();
+    out.attributes = info.dwFileAttributes;
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        out.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    out.modified = win32::UtcFileTimeToLocalSeconds(info.ftLastWriteTime);
+    return true;
+}
+
 }  // namespace plat

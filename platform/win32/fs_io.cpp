@@ -131,11 +131,9 @@ static void RemoveTempCopy(const std::wstring& tempCopy) {
     DeleteFileW(temp.c_str());
 }
 
-bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
-                              bool failIfExists) {
+static bool CopyWithFlags(const std::wstring& from, const std::wstring& to, const CopyProgress& progress, DWORD flags) {
     CopyCall call{&progress};
     LPPROGRESS_ROUTINE routine = progress ? CopyProgressRoutine : nullptr;
-    DWORD flags = failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0;
     const std::wstring source = win32::Literal(from), target = win32::Literal(to);
     // Only a copy that failed before its first byte is tried again: another
     // program held the source or the target as it was opened. A read-only
@@ -155,6 +153,11 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, 
     DeleteFileW(target.c_str());
     ::SetLastError(ERROR_REQUEST_ABORTED);
     return false;
+}
+
+bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
+                              bool failIfExists) {
+    return CopyWithFlags(from, to, progress, failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0);
 }
 
 // The mirror's copy loses every attribute but the archive bit. Most copies
@@ -209,19 +212,30 @@ static bool FlushCopy(const std::wstring& tempCopy) {
 // is renamed over it when complete. The temporary name is normally free (the
 // engine sweeps leftovers as it lists), and creating it outright spares the
 // look for an existing file to replace; the leftover of an interrupted run
-// goes first.
-bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
-                       bool archiveOnly) {
+// goes first. CopyFileExW refuses an encrypted file that the destination
+// cannot store encrypted (ERROR_ENCRYPTION_FAILED); only then is it copied
+// again with COPY_FILE_ALLOW_DECRYPTED_DESTINATION, so that a copy stored
+// decrypted is known to be one.
+bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress, bool archiveOnly,
+                       bool* storedDecrypted) {
     const std::wstring temp = to + kTempSuffix;
-    bool ok = CopyFileWithProgressCall(from, temp, progress, true);
+    DWORD flags = COPY_FILE_FAIL_IF_EXISTS;
+    bool ok = CopyWithFlags(from, temp, progress, flags);
     if (!ok && (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)) {
         RemoveTempCopy(temp);
-        ok = CopyFileWithProgressCall(from, temp, progress, false);
+        flags = 0;
+        ok = CopyWithFlags(from, temp, progress, flags);
+    }
+    const bool decrypted = !ok && GetLastError() == ERROR_ENCRYPTION_FAILED;
+    if (decrypted) {
+        RemoveTempCopy(temp);
+        ok = CopyWithFlags(from, temp, progress, flags | COPY_FILE_ALLOW_DECRYPTED_DESTINATION);
     }
     if (ok) {
         if (archiveOnly) ResetToArchiveOnly(temp);
         ok = FlushCopy(temp) && MoveReplacing(temp, to);
     }
+    if (storedDecrypted) *storedDecrypted = ok && decrypted;
     if (ok) return true;
     // A failed copy normally takes its partial file with it; make sure, and
     // remove a complete one that could not be renamed.

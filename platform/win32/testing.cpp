@@ -49,6 +49,7 @@ bool SetScreenDpiForTest(int) { return false; }
 bool SetNamedTempCopiesForTest(bool) { return false; }
 uint32_t AwakeStateForTest() { return 0; }
 bool MarkEntryForTest(const std::wstring&, uint32_t, uint32_t) { return false; }
+bool SetDriveFileSystemForTest(const std::wstring&, const std::wstring&) { return false; }
 
 void SetForeignMutexForTest(const std::wstring&) {}
 void ResetMutexesForTest() {}

@@ -154,7 +154,7 @@ TEST_F(EngineReadAhead, TypeChangesBothWaysWithFoldersAhead) {
             EXPECT_EQ(ahead.errorCount, 0);
             EXPECT_EQ(ahead.mirror.at(L"d03\\sub\\b.txt"), "b3");
             EXPECT_EQ(ahead.mirror.at(L"d05"), "now a file");
-            EXPECT_EQ(ahead.mirror.at(L"D08\\a.txt"), "a8");
+            EXPECT_EQ(ahead.mirror.at(L"d08\\a.txt"), "a8");  // renamed to the source's spelling
         }
     }
 }

@@ -162,3 +162,22 @@ TEST(PlatformListing, EmptyAndMissingDirectories) {
     EXPECT_FALSE(plat::ListDirCompact(t.Path(L"file.txt\\"), listing));
     EXPECT_EQ(listing.size(), 0u);
 }
+
+// After a rename the listing reads as if made afterwards, also where the
+// new spelling takes fewer or more units than the old one.
+TEST(PlatformListing, ANameSetAnewLeavesTheOtherNamesAsTheyWere) {
+    TempTree t, spellings;
+    for (const wchar_t* name : {L"eins", L"stra\u00dfe", L"zwei"}) t.Write(name, "");
+    for (const wchar_t* name : {L"s", L"STRA\u1e9eE und l\u00e4nger"}) spellings.Write(name, "");
+    plat::Listing listing, other;
+    ASSERT_TRUE(plat::ListDirCompact(t.root, listing));
+    ASSERT_TRUE(plat::ListDirCompact(spellings.root, other));
+    std::vector<std::wstring> names = ListedNames(listing);
+    const size_t at = std::find(names.begin(), names.end(), L"stra\u00dfe") - names.begin();
+    ASSERT_LT(at, names.size());
+    for (size_t k = 0; k < other.size(); ++k) {
+        plat::SetListingRawName(listing, at, other.RawName(k));
+        names[at] = plat::ListingName(other, k);
+        EXPECT_EQ(ListedNames(listing), names);
+    }
+}
