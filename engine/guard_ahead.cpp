@@ -29,9 +29,9 @@ static void AheadCountTree(const JobContext& job, const std::wstring& sourceDir,
     // What cannot be listed now is the walk's to report at its turn.
     if (!list(sourceDir, source.listing) || !list(destDir, dest.listing)) return;
     RunTally unused;  // below the job's root no entry is refused with an error
-    std::vector<std::wstring> excludedTempNames, links;
+    std::vector<std::wstring> excludedTempNames, dangling, links;
     std::vector<uint32_t> temps;
-    FillSourceEntries(job, unused, source, sourceDir, false, excludedTempNames);
+    FillSourceEntries(job, unused, source, sourceDir, false, excludedTempNames, dangling);
     FillDestEntries(dest, temps, links);
     SortSyncList(source);
     SortSyncList(dest);

@@ -278,9 +278,9 @@ static void SyncHandleFile(const JobContext& job, Walk& walk, SyncCall& call, co
         ++walk.guard.heldBack;
         return;
     }
-    // Copying onto the existing name keeps its spelling, as overwriting a file
-    // in place always did, and on a case-sensitive host it replaces the
-    // paired file instead of adding a second one beside it.
+    // The paired name has the source's spelling unless its rename failed;
+    // copying onto the existing name then keeps it, and on a case-sensitive
+    // host replaces the paired file instead of adding a second one beside it.
     const std::wstring target = call.destDir + (d ? d->Name : s.Name);
     ArchiveResult archived;
     if (differs) {
@@ -316,8 +316,12 @@ static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sour
 
     const bool isJobRoot = plat::EqualNoCase(call.sourceDir, core::AddBackslash(job.job.Src));
     std::vector<uint32_t> temps;
-    std::vector<std::wstring> excludedTempNames, links;
-    FillSourceEntries(job, walk.tally, source, call.sourceDir, isJobRoot, excludedTempNames);
+    std::vector<std::wstring> excludedTempNames, dangling, links;
+    FillSourceEntries(job, walk.tally, source, call.sourceDir, isJobRoot, excludedTempNames, dangling);
+    // A link whose file is gone, or on a drive not there now: nothing to
+    // back up, and the mirror's copy is handled as one whose source vanished.
+    for (const std::wstring& name : dangling)
+        logs::AddLog(L"Achtung, nicht kopiert - Verknüpfung ohne Ziel: " + call.sourceDir + name, core::kLogHint);
     FillDestEntries(dest, temps, links);
     if (isJobRoot && GuardEmptySource(job, walk.tally, call.destDir, source, dest)) return;
 
@@ -380,7 +384,7 @@ static void SyncTree(const JobContext& job, Walk& walk, const std::wstring& sour
 
         if (s.Size == kDirSize) {
             GuardEnter(walk.guard, i);
-            // A paired directory keeps its spelling, as files do.
+            // A paired directory whose rename failed keeps its spelling, as files do.
             SyncTree(job, walk, call.sourceDir + s.Name, call.destDir + (d ? d->Name : s.Name));
             if (SyncCancelled()) break;
             call.now = plat::Now();

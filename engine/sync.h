@@ -173,11 +173,12 @@ void MergeSyncLists(const SyncList& source, const SyncList& dest, Paired paired,
 // excluded entries, junctions and links to directories, and without "@" in
 // the job's root (a run error in normal mode, a hint in the IT-job modes).
 // A file link is kept as the file it leads to (its record gets that file's
-// attributes, size and date); one that leads nowhere is a hint, left out.
-// Names of excluded files that look like temporary copies go to
-// `excludedTempNames`: their destination namesakes are real copies.
+// attributes, size and date); the names of those that lead nowhere go to
+// `danglingLinks`. Names of excluded files that look like temporary copies
+// go to `excludedTempNames`: their destination namesakes are real copies.
 void FillSourceEntries(const JobContext& job, RunTally& tally, SyncList& source, const std::wstring& sourceDir,
-                       bool isJobRoot, std::vector<std::wstring>& excludedTempNames);
+                       bool isJobRoot, std::vector<std::wstring>& excludedTempNames,
+                       std::vector<std::wstring>& danglingLinks);
 
 // Keeps the destination entries of the listing, in listing order: without
 // "@", junctions and links to directories at any depth. Files that look like

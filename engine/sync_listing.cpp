@@ -24,16 +24,13 @@ static bool ListingIsLinkedDir(const plat::Listing& listing, uint32_t index) {
 
 // A file link is listed with its own date and no size, but copying it copies
 // the file it points to: it stands for that file here, or the size-and-date
-// rule would copy it on every run or never again. One that leads nowhere is
-// a hint and stays out; one that leads to a folder is a directory link.
-// False when the entry is not kept.
-static bool ListingFollowFileLink(plat::ListingRecord& record, const std::wstring& path) {
+// rule would copy it on every run or never again. One that leads to a folder
+// is a directory link. False when the entry is not kept; `dangling` tells
+// one that leads nowhere.
+static bool ListingFollowFileLink(plat::ListingRecord& record, const std::wstring& path, bool& dangling) {
     plat::DirEntry target;
-    if (!plat::FollowLink(path, target)) {
-        logs::AddLog(L"Achtung, nicht kopiert - Verknüpfung ohne Ziel: " + path, core::kLogHint);
-        return false;
-    }
-    if (target.attributes & plat::kAttrDirectory) return false;
+    dangling = !plat::FollowLink(path, target);
+    if (dangling || (target.attributes & plat::kAttrDirectory)) return false;
     record.attributes = target.attributes;
     record.size = target.size;
     record.modified = target.modified;
@@ -54,7 +51,8 @@ void SortSyncList(SyncList& list) {
 }
 
 void FillSourceEntries(const JobContext& job, RunTally& tally, SyncList& source, const std::wstring& sourceDir,
-                       bool isJobRoot, std::vector<std::wstring>& excludedTempNames) {
+                       bool isJobRoot, std::vector<std::wstring>& excludedTempNames,
+                       std::vector<std::wstring>& danglingLinks) {
     plat::Listing& listing = source.listing;
     source.kept.clear();
     source.kept.reserve(listing.size());
@@ -83,7 +81,11 @@ void FillSourceEntries(const JobContext& job, RunTally& tally, SyncList& source,
             }
             if (ListingIsLinkedDir(listing, index)) continue;
         }
-        if (fileLink && !ListingFollowFileLink(record, sourceDir + name)) continue;
+        bool dangling = false;
+        if (fileLink && !ListingFollowFileLink(record, sourceDir + name, dangling)) {
+            if (dangling) danglingLinks.push_back(name);
+            continue;
+        }
         source.kept.push_back(index);
     }
 }
