@@ -365,29 +365,3 @@ TEST(PlatformTree, CopyOntoALinkToItsOwnSourceLeavesTheSourceWhole) {
     ASSERT_TRUE(plat::ReadWholeFile(host.win + L"source.txt", bytes));
     EXPECT_EQ(bytes, "precious");
 }
-
-// "Foto.JPG" renamed to "foto.jpg": a file and a folder take the new
-// spelling, nothing is left under a passing name, and what is no
-// respelling, a missing entry or a failed move changes nothing.
-TEST(PlatformOps, RenameCaseGivesAFileOrAFolderAnotherSpellingOfItsName) {
-    TempTree t;
-    t.Write(L"SAME.TXT", "s");
-    t.Write(L"FOTOS\\x.txt", "x");
-    EXPECT_TRUE(plat::RenameCase(t.Path(L"SAME.TXT"), t.Path(L"Same.txt")));
-    EXPECT_TRUE(plat::RenameCase(t.Path(L"FOTOS"), t.Path(L"Fotos")));
-    EXPECT_TRUE(plat::RenameCase(t.Path(L"Fotos\\x.txt"), t.Path(L"Fotos\\x.txt"))) << "the same spelling";
-    const std::vector<std::wstring> renamed = {L"Fotos", L"Same.txt"};
-    EXPECT_EQ(t.Names(), renamed);
-    EXPECT_EQ(t.Read(L"Fotos\\x.txt"), "x");
-
-    EXPECT_FALSE(plat::RenameCase(t.Path(L"Same.txt"), t.Path(L"Other.txt")));
-    EXPECT_EQ(plat::LastError(), plat::kErrInvalidParameter);
-    EXPECT_FALSE(plat::RenameCase(t.Path(L"Same.txt"), t.Path(L"Fotos\\same.txt")));
-    EXPECT_EQ(plat::LastError(), plat::kErrInvalidParameter);
-    EXPECT_FALSE(plat::RenameCase(t.Path(L"gone.txt"), t.Path(L"GONE.txt")));
-    plat::InjectFault(plat::FaultOp::Move, 1, plat::kErrWriteProtect);
-    EXPECT_FALSE(plat::RenameCase(t.Path(L"Same.txt"), t.Path(L"same.txt")));
-    EXPECT_EQ(plat::LastError(), plat::kErrWriteProtect);
-    plat::ClearFaults();
-    EXPECT_EQ(t.Names(), renamed);
-}

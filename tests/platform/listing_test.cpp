@@ -170,11 +170,9 @@ TEST(PlatformListing, ANameSetAnewLeavesTheOtherNamesAsTheyWere) {
     for (const wchar_t* name : {L"eins", L"stra\u00dfe", L"zwei"}) t.Write(name, "");
     for (const wchar_t* name : {L"s", L"STRA\u1e9eE und l\u00e4nger"}) spellings.Write(name, "");
     plat::Listing listing, other;
-    ASSERT_TRUE(plat::ListDirCompact(t.root, listing));
-    ASSERT_TRUE(plat::ListDirCompact(spellings.root, other));
+    ASSERT_TRUE(plat::ListDirCompact(t.root, listing) && plat::ListDirCompact(spellings.root, other));
     std::vector<std::wstring> names = ListedNames(listing);
     const size_t at = std::find(names.begin(), names.end(), L"stra\u00dfe") - names.begin();
-    ASSERT_LT(at, names.size());
     for (size_t k = 0; k < other.size(); ++k) {
         plat::SetListingRawName(listing, at, other.RawName(k));
         names[at] = plat::ListingName(other, k);

@@ -88,33 +88,15 @@ TEST(PlatformReparse, ListingsGiveTheTagOfADirectoryLinkAndOfNothingElse) {
     EXPECT_EQ(Named(entries, L"sub")->reparseTag, 0u);
 }
 
-// A listing shows a file link with its own date and no size (as
-// FindFirstFileExW does); FollowLink gives the file it leads to, and fails
-// for one that leads nowhere. A plain file answers for itself.
-TEST(PlatformReparse, AFileLinkIsListedAsItselfAndFollowedToItsFile) {
+// What a link leads to; a plain file answers for itself, a missing one
+// fails (the engine's link test follows real links on the host).
+TEST(PlatformReparse, FollowLinkGivesTheSizeAndDateOfTheFile) {
     TempTree t;
-    t.Write(L"target.txt", "twelve bytes");
-    ASSERT_TRUE(plat::SetModified(t.Path(L"target.txt"), testing_support::kTestNow - 86400));
+    t.Write(L"file.txt", "twelve bytes");
+    ASSERT_TRUE(plat::SetModified(t.Path(L"file.txt"), testing_support::kTestNow));
     plat::DirEntry entry;
-    ASSERT_TRUE(plat::FollowLink(t.Path(L"target.txt"), entry));
+    ASSERT_TRUE(plat::FollowLink(t.Path(L"file.txt"), entry));
     EXPECT_EQ(entry.size, 12u);
-    EXPECT_EQ(entry.modified, testing_support::kTestNow - 86400);
+    EXPECT_EQ(entry.modified, testing_support::kTestNow);
     EXPECT_FALSE(plat::FollowLink(t.Path(L"missing.txt"), entry));
-
-    if (!testing_support::HostBuild()) GTEST_SKIP() << "Wine makes no file links";
-    const std::filesystem::path dir(testing_support::HostPathOf(t.root));
-    std::filesystem::create_symlink(dir / "target.txt", dir / "link.txt");
-    std::filesystem::create_symlink(dir / "gone.txt", dir / "dangling.txt");
-    ASSERT_TRUE(plat::SetModified(t.Path(L"link.txt"), testing_support::kTestNow));
-    plat::Listing listing;
-    ASSERT_TRUE(plat::ListDirCompact(t.root, listing));
-    const int link = IndexOf(listing, L"link.txt");
-    ASSERT_GE(link, 0);
-    EXPECT_TRUE(plat::IsLinkEntry(listing.records[size_t(link)].attributes, listing.ReparseTag(size_t(link))));
-    EXPECT_EQ(listing.records[size_t(link)].size, 0u);
-    EXPECT_EQ(listing.records[size_t(link)].modified, testing_support::kTestNow);
-    ASSERT_TRUE(plat::FollowLink(t.Path(L"link.txt"), entry));
-    EXPECT_EQ(entry.size, 12u);
-    EXPECT_EQ(entry.modified, testing_support::kTestNow - 86400);
-    EXPECT_FALSE(plat::FollowLink(t.Path(L"dangling.txt"), entry));
 }
