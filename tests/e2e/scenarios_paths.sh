@@ -1,5 +1,6 @@
 # Scenarios of run.sh (sourced by it) about the files themselves: paths the
-# plain Win32 spelling cannot reach, and a file another program holds open.
+# plain Win32 spelling cannot reach, a file another program holds open, and
+# names changed only in case.
 # The trees are made and checked with the host's own tools, so the result
 # is judged by something other than the program's file layer.
 
@@ -99,4 +100,34 @@ scenario_locked_file() {
   probe close
   wait_exit 30
   check "exit code $RC after the close box" test "$RC" = 0
+}
+
+# Names changed only in case in the source, of files and of a folder: the
+# next run gives the mirror the new spellings (as the host's case-sensitive
+# diff sees them) by renaming its entries, the same files as before (their
+# inodes), and neither copies nor archives anything for them.
+scenario_case_renames() {
+  rm -rf "$DRIVE_C/e2e"
+  local src=$DRIVE_C/e2e/Quelle dst=$DRIVE_C/e2e/Ziel
+  make_tree "$src"
+  write_ini 'GBupBeiStartVerz = 1' '[Window]' 'GDMScale = 1.000000' \
+    '[PATHS]' '1 = 1001|C:\e2e\Quelle\|C:\e2e\Ziel\|1|0|0|3|0|0'
+  start_tresoro /S1
+  wait_exit 90
+  check "exit code $RC of the first run" test "$RC" = 0
+  local before
+  before=$(stat -c %i "$dst/Notizen.txt" "$dst/Fotos/Urlaub 2023/Strand.jpg" "$dst/Briefe/Übersicht.txt")
+  mv "$src/Notizen.txt" "$src/notizen.TXT"
+  mv "$src/Fotos" "$src/FOTOS"
+  mv "$src/Briefe/Übersicht.txt" "$src/Briefe/ÜBERSICHT.txt"
+  start_tresoro /S1
+  wait_exit 90
+  check "exit code $RC of the second run" test "$RC" = 0
+  check "the mirror keeps an old spelling" diff -r -x @ "$src" "$dst"
+  check "the mirror's files were copied anew, not renamed" test "$before" = \
+    "$(stat -c %i "$dst/notizen.TXT" "$dst/FOTOS/Urlaub 2023/Strand.jpg" "$dst/Briefe/ÜBERSICHT.txt")"
+  check "versions went to \"@\": $(find "$dst/@" -path "$dst/@/@" -prune -o -type f ! -name Tresoro.ini -print)" \
+    test -z "$(find "$dst/@" -path "$dst/@/@" -prune -o -type f ! -name Tresoro.ini -print)"
+  check "temporary files left: $(leftovers "$dst")" test -z "$(leftovers "$dst")"
+  check "an error log after the second run" test ! -e "$DATA/TresoroErr$MONTH.log"
 }
