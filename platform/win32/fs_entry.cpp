@@ -6,17 +6,23 @@
 
 namespace plat {
 
+// Both answers carry the same fields under the same names.
+template <typename Info>
+static void EntryFrom(const Info& info, DirEntry& out) {
+    out = DirEntry();
+    out.attributes = info.dwFileAttributes;
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        out.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    out.modified = win32::UtcFileTimeToLocalSeconds(info.ftLastWriteTime);
+}
+
 // GetFileAttributesExW reads the directory entry without opening the file
 // (a file another program holds open still answers) and, like a listing,
 // describes a link itself rather than what it points to.
 bool GetEntryInfo(const std::wstring& path, DirEntry& out) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(win32::LiteralEntry(path).c_str(), GetFileExInfoStandard, &data)) return false;
-    out = DirEntry();
-    out.attributes = data.dwFileAttributes;
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        out.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    out.modified = win32::UtcFileTimeToLocalSeconds(data.ftLastWriteTime);
+    EntryFrom(data, out);
     return true;
 }
 
@@ -29,11 +35,7 @@ bool FollowLink(const std::wstring& path, DirEntry& out) {
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!file.Valid() || !GetFileInformationByHandle(file.handle, &info)) return false;
-    out = DirEntry();
-    out.attributes = info.dwFileAttributes;
-    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        out.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    out.modified = win32::UtcFileTimeToLocalSeconds(info.ftLastWriteTime);
+    EntryFrom(info, out);
     return true;
 }
 
