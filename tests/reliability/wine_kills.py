@@ -119,7 +119,7 @@ def run_started(wine, written):
         return False
 
 
-def timed_run(wine, sc, kill_after=None, limit=60.0):
+def timed_run(wine, sc, kill_after=None, limit=180.0):
     """Starts "/S1"; kills it `kill_after` seconds after the run started.
     Returns (exit code or None when killed, seconds from the start of the
     run to the configuration copy in "@", or None when it never came)."""
@@ -168,7 +168,7 @@ def finishing_run(wine, codes=(0,)):
         os.remove(wine.error_log())
     rc, _ = timed_run(wine, kill_scenario.Scenario(os.path.join(wine.drive_c, ROOT)))
     if rc not in codes:
-        problems.append("the finishing run ended with %s (124: still running after 60 s)" % rc)
+        problems.append("the finishing run ended with %s (124: still running after 180 s)" % rc)
     if os.path.exists(wine.error_log()):
         with open(wine.error_log(), encoding="utf-8", errors="replace") as f:
             problems.append("errors logged: " + " | ".join(f.read().split("\n")[:6]))

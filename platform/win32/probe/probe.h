@@ -11,6 +11,8 @@ namespace probe {
 
 // One record a line on stdout, UTF-8.
 void Out(const std::wstring& text);
+// One line on stderr, UTF-8: what the suite logs beside its checks.
+void Err(const std::wstring& text);
 std::wstring ClassOf(HWND hwnd);
 // WM_GETTEXT, which reaches the texts of another process's controls.
 std::wstring TextOf(HWND hwnd);
@@ -79,6 +81,13 @@ bool Await(double seconds, Done done) {
         Sleep(50);
     }
 }
+
+// Waits up to `seconds` until a click on the control's client point would
+// reach it, then prints the screen point (0); or prints why not (1).
+int ReadyPoint(HWND control, POINT client, double seconds);
+// Prints the mouse buttons and the main window thread's active window,
+// focus and capture as they change, for `seconds`.
+int WatchInput(HWND main, double seconds);
 
 // The layout checks (probe_checks.cpp): answers -1 for a command that is
 // none of them.
