@@ -15,6 +15,7 @@
 #   E2E_SCENARIOS="help edit_job" tests/e2e/run.sh ...   only these
 #   E2E_DOCS=1 tests/e2e/run.sh ...  also refreshes the dialogs' pictures
 #                                    in docs/screenshots/
+#   E2E_DIR=/tmp/x tests/e2e/run.sh  keeps the prefix and pictures there
 #
 # Uses the display in DISPLAY or starts its own Xvfb. Prints PASS or FAIL
 # per scenario and exits non-zero when any failed. The Wine prefix lives in
@@ -24,7 +25,9 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 
 BUILD=${1:-build/win}
-E2E=$PWD/$BUILD/e2e
+# E2E_DIR: another place for the Wine prefix and the pictures (a fresh
+# prefix, or a second suite beside one that runs).
+E2E=${E2E_DIR:-$PWD/$BUILD/e2e}
 EXE=$PWD/$BUILD/Tresoro.exe
 PROBE=$PWD/$BUILD/tests/e2e/tresoro_probe.exe
 
@@ -84,10 +87,21 @@ rm -f "$E2E/waits.log"
 SCENARIO=
 FAILURES=0
 OK=1
+# The first failure of a scenario also tells whether the program still
+# takes messages, and where its focus is: a hang and lost input look the
+# same on the screen.
 fail() {
   echo "    - $*"
-  if [ "$OK" = 1 ] && command -v import >/dev/null; then
-    import -window root "$E2E/fail-$SCENARIO.png" 2>/dev/null && echo "    (screen: $E2E/fail-$SCENARIO.png)"
+  if [ "$OK" = 1 ]; then
+    command -v import >/dev/null && import -window root "$E2E/fail-$SCENARIO.png" 2>/dev/null &&
+      echo "    (screen: $E2E/fail-$SCENARIO.png)"
+    if [ -n "$TRESORO_PID" ] && probe window >/dev/null 2>&1; then
+      if probe idle 5 >/dev/null 2>&1; then
+        echo "    (the program takes messages; focus: $(probe focus 2>/dev/null | tr '\t' ' '))"
+      else
+        echo "    (the program did not answer within 5 s)"
+      fi
+    fi
   fi
   OK=0
 }
