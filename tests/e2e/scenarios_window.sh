@@ -263,7 +263,7 @@ start_by_question() {  # start_by_question ITEM COMMAND...
   click_widget 6  # "Ja"
   probe wait-top-gone "Tresoro Meldung" 10 || { fail "the question of item $item stayed"; return 1; }
   for ((i = 0; i < 150; i++)); do "$@" && break; sleep 0.2; done
-  await_enabled 10 30 1 || fail "the run of item $item did not end"
+  await_run_end || fail "the run of item $item did not end"
   probe idle 10 >/dev/null
 }
 
