@@ -3,7 +3,8 @@
 # Tresoro.exe, those of the setup program and the kills of Tresoro.exe,
 # ROUNDS times in a row (default 5), while SPINNERS processes (default 2)
 # keep the cores busy. The spinners are started here and ended with the
-# script, whatever way it ends. Prints a line per suite and round and a
+# script, whatever way it ends. Every round begins with a fresh Wine
+# prefix, as on a new machine. Prints a line per suite and round and a
 # table at the end; exits non-zero when any suite failed. Needs the win
 # build (tools/test-all.sh --only win, or cmake --build --preset win).
 #
@@ -41,6 +42,10 @@ suite() {
 FAILED=0
 TABLE=
 for ((round = 1; round <= ROUNDS; round++)); do
+  # Each round in a fresh prefix, as on a new machine (the end-to-end
+  # suite makes it; the kills use it after).
+  WINEPREFIX=$PWD/$BUILD/e2e/prefix wineserver -k 2>/dev/null
+  rm -rf "$BUILD/e2e/prefix"
   for s in "${SUITES[@]}"; do
     log=$LOGS/round$round-$s.log
     t=$SECONDS
