@@ -87,22 +87,27 @@ rm -f "$E2E/waits.log"
 SCENARIO=
 FAILURES=0
 OK=1
+# What fail prints goes to the suite's own output even from a check whose
+# output is thrown away (check "..." probe wait-window 60 >/dev/null).
+exec 3>&1
 # The first failure of a scenario also tells whether the program still
 # takes messages, and where its focus is: a hang and lost input look the
 # same on the screen.
 fail() {
-  echo "    - $*"
-  if [ "$OK" = 1 ]; then
-    command -v import >/dev/null && import -window root "$E2E/fail-$SCENARIO.png" 2>/dev/null &&
-      echo "    (screen: $E2E/fail-$SCENARIO.png)"
-    if [ -n "$TRESORO_PID" ] && probe window >/dev/null 2>&1; then
-      if probe idle 5 >/dev/null 2>&1; then
-        echo "    (the program takes messages; focus: $(probe focus 2>/dev/null | tr '\t' ' '))"
-      else
-        echo "    (the program did not answer within 5 s)"
+  {
+    echo "    - $*"
+    if [ "$OK" = 1 ]; then
+      command -v import >/dev/null && import -window root "$E2E/fail-$SCENARIO.png" 2>/dev/null &&
+        echo "    (screen: $E2E/fail-$SCENARIO.png)"
+      if [ -n "$TRESORO_PID" ] && probe window >/dev/null 2>&1; then
+        if probe idle 5 >/dev/null 2>&1; then
+          echo "    (the program takes messages; focus: $(probe focus 2>/dev/null | tr '\t' ' '))"
+        else
+          echo "    (the program did not answer within 5 s)"
+        fi
       fi
     fi
-  fi
+  } >&3
   OK=0
 }
 check() {  # check "what" command...

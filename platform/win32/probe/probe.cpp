@@ -41,13 +41,14 @@ std::wstring ClassOf(HWND hwnd) {
 }
 
 // WM_GETTEXT, unlike GetWindowTextW, reaches the text of another process's
-// edit and rich-edit controls. A program busy for a second is not waited on.
+// edit and rich-edit controls.
 std::wstring TextOf(HWND hwnd) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length)) return L"";
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &length)) return L"";
     std::wstring text(size_t(length) + 1, L'\0');
     DWORD_PTR got = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()), SMTO_ABORTIFHUNG, 1000, &got))
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()), SMTO_ABORTIFHUNG, kAnswerMs,
+                             &got))
         return L"";
     text.resize(size_t(got));
     return text;
@@ -299,7 +300,7 @@ bool RowBoxPoint(HWND list, int row, POINT& point) {
 void TypeInto(HWND control, const std::wstring& text) {
     for (wchar_t c : text) PostMessageW(control, WM_CHAR, WPARAM(c), 1);
     DWORD_PTR unused = 0;
-    SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &unused);
+    SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &unused);
 }
 
 void Resize(HWND main, int w, int h) {
@@ -307,7 +308,7 @@ void Resize(HWND main, int w, int h) {
     DWORD_PTR unused = 0;
     // Through the window's own thread, like a drag of the frame ends.
     SetWindowPos(main, nullptr, 0, 0, w + extra.cx, h + extra.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &unused);
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &unused);
     ShowWindowLine(main);
 }
 
@@ -501,7 +502,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!Await(_wtof(argv[3]), [&] { return (top = TopWindow(argv[2])) != nullptr; })) return 1;
         // Shown means created and placed; answered means its loop runs.
         DWORD_PTR unused = 0;
-        SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &unused);
+        SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &unused);
         ShowTopLine(top);
         return 0;
     }

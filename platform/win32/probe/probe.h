@@ -9,6 +9,11 @@
 
 namespace probe {
 
+// How long a busy program is given to answer one message: on a loaded
+// machine laying out a window anew takes seconds. A program that has not
+// taken messages for 5 s is given up on sooner (SMTO_ABORTIFHUNG).
+constexpr UINT kAnswerMs = 30000;
+
 // One record a line on stdout, UTF-8.
 void Out(const std::wstring& text);
 // One line on stderr, UTF-8: what the suite logs beside its checks.
@@ -59,7 +64,7 @@ struct Remote {
         const wchar_t empty = 0;
         return base && WriteProcessMemory(process, base, &data, sizeof(T), &done) &&
                WriteProcessMemory(process, Text(), &empty, sizeof(empty), &done) &&
-               SendMessageTimeoutW(hwnd, message, wp, LPARAM(base), SMTO_ABORTIFHUNG, 1000, &unused) &&
+               SendMessageTimeoutW(hwnd, message, wp, LPARAM(base), SMTO_ABORTIFHUNG, kAnswerMs, &unused) &&
                ReadProcessMemory(process, base, &data, sizeof(T), &done);
     }
     std::wstring ReadText() const {
