@@ -14,12 +14,13 @@
 #
 # Uses the display in DISPLAY or starts its own Xvfb. Prints PASS or FAIL per
 # step and exits non-zero when any failed. The prefix is made anew in
-# BUILD_DIR/e2e-installer/prefix on every run.
+# BUILD_DIR/e2e-installer/prefix (E2E_DIR/installer/prefix) on every run.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 
 BUILD=${1:-build/win}
-WORK=$PWD/$BUILD/e2e-installer
+WORK=${E2E_DIR:+$E2E_DIR/installer}
+WORK=${WORK:-$PWD/$BUILD/e2e-installer}
 EXE=$PWD/$BUILD/Tresoro.exe
 PROBE=$PWD/$BUILD/tests/e2e/tresoro_probe.exe
 VERSION=$(sed -nE 's/^project\(Tresoro VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)

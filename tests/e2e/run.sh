@@ -15,6 +15,7 @@
 #   E2E_SCENARIOS="help edit_job" tests/e2e/run.sh ...   only these
 #   E2E_DOCS=1 tests/e2e/run.sh ...  also refreshes the dialogs' pictures
 #                                    in docs/screenshots/
+#   E2E_DIR=/tmp/x tests/e2e/run.sh  keeps the prefix and pictures there
 #
 # Uses the display in DISPLAY or starts its own Xvfb. Prints PASS or FAIL
 # per scenario and exits non-zero when any failed. The Wine prefix lives in
@@ -24,7 +25,9 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 
 BUILD=${1:-build/win}
-E2E=$PWD/$BUILD/e2e
+# E2E_DIR: another place for the Wine prefix and the pictures (a fresh
+# prefix, or a second suite beside one that runs).
+E2E=${E2E_DIR:-$PWD/$BUILD/e2e}
 EXE=$PWD/$BUILD/Tresoro.exe
 PROBE=$PWD/$BUILD/tests/e2e/tresoro_probe.exe
 
@@ -76,16 +79,35 @@ echo "== Wine prefix ready in $((SECONDS - t0)) s ($WINEPREFIX), display $DISPLA
 
 # --- helpers ---------------------------------------------------------------
 
-probe() { timeout 60 wine "$PROBE" "$@"; }
+# What the probe tells on stderr (a click it had to wait for, and why)
+# goes to waits.log, by scenario; the end of the run prints it.
+probe() { timeout 60 wine "$PROBE" "$@" 2> >(sed "s/^/$SCENARIO: /" >>"$E2E/waits.log"); }
+rm -f "$E2E/waits.log"
 
 SCENARIO=
 FAILURES=0
 OK=1
+# What fail prints goes to the suite's own output even from a check whose
+# output is thrown away (check "..." probe wait-window 60 >/dev/null).
+exec 3>&1
+# The first failure of a scenario also tells whether the program still
+# takes messages, and where its focus is: a hang and lost input look the
+# same on the screen.
 fail() {
-  echo "    - $*"
-  if [ "$OK" = 1 ] && command -v import >/dev/null; then
-    import -window root "$E2E/fail-$SCENARIO.png" 2>/dev/null && echo "    (screen: $E2E/fail-$SCENARIO.png)"
-  fi
+  {
+    echo "    - $*"
+    if [ "$OK" = 1 ]; then
+      command -v import >/dev/null && import -window root "$E2E/fail-$SCENARIO.png" 2>/dev/null &&
+        echo "    (screen: $E2E/fail-$SCENARIO.png)"
+      if [ -n "$TRESORO_PID" ] && probe window >/dev/null 2>&1; then
+        if probe idle 5 >/dev/null 2>&1; then
+          echo "    (the program takes messages; focus: $(probe focus 2>/dev/null | tr '\t' ' '))"
+        else
+          echo "    (the program did not answer within 5 s)"
+        fi
+      fi
+    fi
+  } >&3
   OK=0
 }
 check() {  # check "what" command...
@@ -93,6 +115,23 @@ check() {  # check "what" command...
   shift
   "$@" || fail "$what"
 }
+# Runs a command every 0.2 s until it succeeds, for up to $1 seconds.
+until_ok() {  # until_ok SECONDS command...
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.2
+  done
+}
+# A check of what input brings about: it has up to 10 seconds to come.
+check_soon() {  # check_soon "what" command...
+  local what=$1
+  shift
+  until_ok 10 "$@" || fail "$what"
+}
+# Whether a control's text is $2 now; for until_ok and check_soon.
+text_is() { [ "$(probe text "$1")" = "$2" ]; }
 
 start_tresoro() {
   # A window of the scenario before may still be on its way out; the new
@@ -156,21 +195,29 @@ await_window() {
 # the probe only names the screen points. Without a window manager the
 # keyboard follows the pointer.
 
+# The probe names a point only once a click there reaches the control
+# (shown, enabled, in an enabled window, nothing over it, its thread
+# taking messages); a click that cannot reach it fails the scenario with
+# the reason.
 click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
+POINT_X='' POINT_Y=''
+ready_point() {  # ready_point COMMAND ARGS...: into POINT_X POINT_Y
+  local line
+  if ! line=$(probe "$@"); then
+    fail "no click on $*: ${line:-no such control}"
+    return 1
+  fi
+  read -r POINT_X POINT_Y <<<"$line"
+}
 click_widget() {  # click_widget ID: the middle of a widget, main window or dialog
-  local x y
-  read -r x y < <(probe point "$1") || return 1
-  click_at "$x" "$y"
+  ready_point point "$1" && click_at "$POINT_X" "$POINT_Y"
 }
 click_row() {  # click_row LIST ROW [2]: on the row's first cell, once or twice
-  local x y
-  read -r x y < <(probe row-point "$1" "$2") || return 1
-  xdotool mousemove "$x" "$y" click --repeat "${3:-1}" --delay 80 1
+  ready_point row-point "$1" "$2" &&
+    xdotool mousemove "$POINT_X" "$POINT_Y" click --repeat "${3:-1}" --delay 80 1
 }
 click_box() {  # click_box LIST ROW: on the row's check box
-  local x y
-  read -r x y < <(probe box-point "$1" "$2") || return 1
-  click_at "$x" "$y"
+  ready_point box-point "$1" "$2" && click_at "$POINT_X" "$POINT_Y"
 }
 
 # Screen box of a probe line ("x=.. y=.. w=.. h=.." or the main window's
@@ -467,11 +514,14 @@ scenario_resize() {
   layout_at 1.000000 750 550
   probe resize 850 600 >/dev/null
   check "window did not take the inner size 850 x 600" await_window inner_w=850 inner_h=600
-  sleep 0.5
-  probe list >"$E2E/list-resized.txt"
+  # The widgets follow the frame in the window's own time.
   local diffs
-  diffs=$(compare_resize "$E2E/list-$SCENARIO.txt" "$E2E/list-resized.txt")
-  [ -z "$diffs" ] || fail "resize by +100, +50:"$'\n'"$(sed 's/^/        /' <<<"$diffs")"
+  resized_as_designed() {
+    probe list >"$E2E/list-resized.txt"
+    diffs=$(compare_resize "$E2E/list-$SCENARIO.txt" "$E2E/list-resized.txt")
+    [ -z "$diffs" ]
+  }
+  until_ok 10 resized_as_designed || fail "resize by +100, +50:"$'\n'"$(sed 's/^/        /' <<<"$diffs")"
   probe close
   wait_exit 30
   check "exit code $RC after the close box" test "$RC" = 0
@@ -614,7 +664,7 @@ scenario_selection_tab() {
     '2 = 1001|C:\E2E\QUELLE\BRIEFE\ÄMTER\'
   start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
-  sleep 1
+  check "the file list of the first job did not fill" until_ok 10 list_has 56 Notizen.txt
   local want got
   want=$'0\t360\tQuelle\n1\t360\tZiel\n2\t70\tarchivieren\n3\t60\tFakultativ\n4\t60\tIntervall'
   got=$(probe columns 50)
@@ -651,6 +701,11 @@ make_many() {  # make_many DIR N
   find "$1" -exec touch -d '2024-03-01 10:00' {} +
 }
 
+# Whether a list's rows show a name (column 4); for until_ok.
+list_has() { probe rows "$1" | cut -f4 | grep -qxF "$2"; }
+# Whether a list's names (column 4) read $2, each followed by "|".
+names_are() { [ "$(probe rows "$1" | cut -f4 | tr '\n' '|')" = "$2" ]; }
+
 # The enabled flag of a widget in the probe's list (column 8).
 enabled_of() { probe list | awk -F'\t' -v id="$1" '$1 == id { print $8; exit }'; }
 
@@ -678,6 +733,22 @@ await_enabled() {  # await_enabled ID SECONDS 0|1
   while [ "$(enabled_of "$1")" != "$3" ]; do
     [ "$SECONDS" -ge "$end" ] && return 1
     sleep 0.2
+  done
+}
+
+# Waits for a run to end ("Start" takes input again) as long as it moves:
+# on a busy machine a run takes longer, and only one whose progress count
+# and status line stand still for 30 seconds is taken as stuck.
+await_run_end() {
+  local last='' now moved=$SECONDS
+  until [ "$(enabled_of 10)" = 1 ]; do
+    now="$(probe text 13) $(probe text 18)"
+    [ "$now" != "$last" ] && last=$now moved=$SECONDS
+    if [ $((SECONDS - moved)) -ge 30 ]; then
+      echo "    the run stood still for 30 s at: $last"
+      return 1
+    fi
+    sleep 0.5
   done
 }
 
@@ -715,7 +786,7 @@ scenario_start_ticked() {
   click_box 50 1
   await_ticks 10 || fail "a click into the second row's box did not untick it only:"$'\n'"$(probe rows 50 | sed 's/^/        /')"
   click_widget 10
-  sleep 0.3
+  await_enabled 10 10 0 || fail "\"Start\" was not locked by a run"
   # The menus drop down inside the run's own message handling, which
   # holds the run until they close again.
   menu_pictures "$E2E/menu-busy" || fail "the menus did not drop down during the run"
@@ -729,7 +800,7 @@ scenario_start_ticked() {
     check "not locked during the run (id, enabled): $(widgets_enabled "$E2E/list-busy.txt")" \
       test "$(widgets_enabled "$E2E/list-busy.txt")" = '50:0 54:0 55:0 56:0 70:0 11:1 16:1'
   fi
-  check "\"Start\" not released after the run" await_enabled 10 30 1
+  check "\"Start\" not released after the run" await_run_end
   check "no success in the status line" probe wait-text 18 "Backup ohne Fehler abgeschlossen" 5 >/dev/null
   probe list >"$E2E/list-after.txt"
   check "still locked after the run (id, enabled): $(widgets_enabled "$E2E/list-after.txt")" \
@@ -759,10 +830,9 @@ scenario_insert_job() {
     '2 = 1002|C:\e2e\Quelle\Fotos\|E:\Fotos\|1|0|0|-1|7|0'
   start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
-  sleep 0.3
   click_row 50 0
-  sleep 0.3
-  check "the first job is not selected after a click on it" test "$(probe rows 50 | cut -f3 | tr -d '\n')" = 10
+  selected_rows() { [ "$(probe rows 50 | cut -f3 | tr -d '\n')" = "$1" ]; }
+  check_soon "the first job is not selected after a click on it" selected_rows 10
   xdotool key Insert
   if ! probe wait-top "Set bearbeiten" 10 >/dev/null; then
     fail "Insert did not open \"Set bearbeiten\""
@@ -812,7 +882,6 @@ scenario_edit_job() {
   # German, as the pictures of the docs show the system's texts.
   LC_ALL=de_DE.UTF-8 start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
-  sleep 0.3
   click_row 50 1 2
   if ! probe wait-top "Set bearbeiten" 10 >/dev/null; then
     fail "a double-click on the second job did not open \"Set bearbeiten\""
@@ -833,7 +902,7 @@ scenario_edit_job() {
     xdotool key End shift+Home
     xdotool type --delay 30 'C:\e2e\'
     check "chooser: the typed path did not reach the field" probe wait-text 1103 'C:\e2e\' 5 >/dev/null
-    sleep 0.5
+    until_ok 10 list_has 1101 'Neues Ziel'
     local row
     row=$(probe rows 1101 | awk -F'\t' '$4 == "Neues Ziel" { print $1; exit }')
     if [ -z "$row" ]; then
@@ -841,9 +910,8 @@ scenario_edit_job() {
     else
       click_row 1101 "$row"
       check "chooser: a click on \"Neues Ziel\" did not enter it" probe wait-text 1103 'C:\e2e\Neues Ziel\' 5 >/dev/null
-      sleep 0.3
-      check "chooser: the list does not show the folders of \"Neues Ziel\"" \
-        test "$(probe rows 1101 | cut -f4 | tr '\n' '|')" = '..|Briefe|Fotos 2024|Musik|'
+      check_soon "chooser: the list does not show the folders of \"Neues Ziel\"" \
+        names_are 1101 '..|Briefe|Fotos 2024|Musik|'
       # ".." steps up one level and back again; the whole text is compared,
       # as "C:\e2e\" is also a part of where the list was.
       click_row 1101 0
@@ -864,7 +932,7 @@ scenario_edit_job() {
       click_row 1101 0
       tries=0
       until [ -z "$(probe text 1103)" ] || [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
-      sleep 0.3
+      until_ok 10 list_has 1101 C:
       local rows
       rows=$(probe rows 1101)
       check "chooser: a click on \"..\" at C:\\ did not empty the path field" test -z "$(probe text 1103)"
@@ -982,8 +1050,17 @@ scenario_info_window() {
       test "$(cat "$E2E/info-text.txt")" = "$(cat resources/info/info_text.txt)"
     check "the main window takes input while the info window is open" await_window enabled=0
     shoot_top "Tresoro 1.09" "$E2E/info-window.png" && keep_for_docs "$E2E/info-window.png" info-window.png
+    # What the program's thread saw of the click, for the evidence when
+    # it is lost.
+    probe watch-input 4 >"$E2E/input-$SCENARIO.txt" &
+    local watcher=$!
+    check "the probe does not watch the input" until_ok 10 grep -q watching "$E2E/input-$SCENARIO.txt"
     click_widget 1402
-    check "\"OK\" did not close the info window" probe wait-top-gone "Tresoro 1.09" 10
+    if ! probe wait-top-gone "Tresoro 1.09" 10; then
+      wait "$watcher"
+      fail "\"OK\" did not close the info window; the mouse and the focus meanwhile:"$'\n'"$(sed 's/^/        /' "$E2E/input-$SCENARIO.txt")"
+    fi
+    wait "$watcher"
     probe idle 10 >/dev/null
     check "the main window is still locked after the info window" await_window enabled=1
   fi
@@ -1059,5 +1136,9 @@ SCENARIOS=${E2E_SCENARIOS:-first_start second_instance layout_1_00 layout_1_25 r
 . tests/e2e/scenarios_verify.sh
 [ -n "${E2E_SCENARIOS:-}" ] || SCENARIOS="$SCENARIOS $WINDOW_SCENARIOS $SCALING_SCENARIOS $GUARD_SCENARIOS $VERIFY_SCENARIOS"
 for s in $SCENARIOS; do run_scenario "$s"; done
+if [ -s "$E2E/waits.log" ]; then
+  echo "== the probe waited before $(grep -c waited "$E2E/waits.log") clicks until they could reach their control:"
+  sed 's/^/    /' "$E2E/waits.log"
+fi
 echo "== end-to-end: $FAILURES failed, $((SECONDS - t0)) s in all"
 [ "$FAILURES" = 0 ]

@@ -136,15 +136,6 @@ scenario_restore_command() {
   check "the error log lacks the refusals" grep -qF 'Wiederherstellen nicht möglich: ' "$DATA/TresoroErr$MONTH.log"
 }
 
-# Polls until a command succeeds, for up to $1 seconds.
-await() {  # await SECONDS COMMAND...
-  local end=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$end" ] && return 1
-    sleep 0.2
-  done
-}
 # The cells of a list of the restore window, one row a line, "|" between.
 cells() { probe rows "$1" | cut -f4- | tr '\t' '|'; }
 row_named() { probe rows "$1" | awk -F'\t' -v n="$2" '$4 == n { print $1; exit }'; }
@@ -167,7 +158,6 @@ scenario_restore_window() {
   wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
   start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
-  sleep 0.3
   pick_menu 3 3 || fail "the menu \"Backup\" did not drop down"
   if ! probe wait-top "Daten Wiederherstellen" 10 >/dev/null; then
     fail "\"Wiederherstellen\" did not open \"Daten Wiederherstellen\""
@@ -176,27 +166,27 @@ scenario_restore_window() {
     return
   fi
   local want='Briefe\|||/Fotos\|||nicht mehr da/Leer\|||/Notizen.txt|14|01.04.2024 10:00:00|/'
-  await 10 cells_are 1609 "$want" || fail "the newest state's root:"$'\n'"$(cells 1609 | sed 's/^/        /')"
+  until_ok 10 cells_are 1609 "$want" || fail "the newest state's root:"$'\n'"$(cells 1609 | sed 's/^/        /')"
   shoot_top "Daten Wiederherstellen" "$E2E/restore-window.png" && keep_for_docs "$E2E/restore-window.png" restore-window.png
 
   click_row 1609 "$(row_named 1609 Notizen.txt)"
   want='01.04.2024 10:00:00|14|Spiegel|im Stand/01.03.2024 10:00:00|9|@\Notizen.txt|/'
-  await 5 cells_are 1611 "$want" || fail "the note's versions:"$'\n'"$(cells 1611 | sed 's/^/        /')"
+  until_ok 5 cells_are 1611 "$want" || fail "the note's versions:"$'\n'"$(cells 1611 | sed 's/^/        /')"
   click_row 1611 1
   click_widget 1613
   local beside='Notizen (Stand 01.03.2024 10.00).txt' opened
-  await 10 probe wait-text 1619 "Geöffnet: " 1 >/dev/null || fail "\"Öffnen\" said: $(probe text 1619)"
+  until_ok 10 probe wait-text 1619 "Geöffnet: " 1 >/dev/null || fail "\"Öffnen\" said: $(probe text 1619)"
   opened=$(probe text 1619 | sed 's/^Geöffnet: //')
   check "the copy opened is not the March note: $opened" \
     cmp -s "$E2E/restore-march/Notizen.txt" "$(winepath -u "$opened" 2>/dev/null)"
   check "no program window on the copy: $(probe toplevel | tr '\t\n' ' /')" \
-    await 20 bash -c "timeout 60 wine '$PROBE' toplevel | grep -qF '$beside'"
+    until_ok 20 bash -c "timeout 60 wine '$PROBE' toplevel | grep -qF '$beside'"
   local viewer
   viewer=$(probe toplevel | cut -f2 | grep -F "$beside" | head -n1)
   [ -n "$viewer" ] && probe close-top "$viewer" >/dev/null
-  await 10 bash -c "! timeout 60 wine '$PROBE' toplevel | grep -qF '$beside'" || fail "the viewer did not close"
+  until_ok 10 bash -c "! timeout 60 wine '$PROBE' toplevel | grep -qF '$beside'" || fail "the viewer did not close"
   # The window takes clicks again once it is in front.
-  await 10 bash -c "timeout 60 wine '$PROBE' top 'Daten Wiederherstellen' | grep -q 'enabled=1 foreground=1'" ||
+  until_ok 10 bash -c "timeout 60 wine '$PROBE' top 'Daten Wiederherstellen' | grep -q 'enabled=1 foreground=1'" ||
     fail "the window did not come back to the front"
 
   click_widget 1614
@@ -209,11 +199,11 @@ scenario_restore_window() {
   xdotool key End shift+Home
   xdotool type --delay 30 '15.03.2024 00:00'
   xdotool key Return
-  await 10 probe wait-text 1608 "Stand 15.03.2024 00:00:00" 1 >/dev/null ||
+  until_ok 10 probe wait-text 1608 "Stand 15.03.2024 00:00:00" 1 >/dev/null ||
     fail "Enter in \"Stand vom\" did not show 15 March: $(probe text 1608)"
   click_row 1609 "$(row_named 1609 'Briefe\')" 2
   want='..|||/Ämter\|||/Übersicht.txt|19|01.03.2024 10:00:00|nicht mehr da/'
-  await 5 cells_are 1609 "$want" || fail "the letters as of March:"$'\n'"$(cells 1609 | sed 's/^/        /')"
+  until_ok 5 cells_are 1609 "$want" || fail "the letters as of March:"$'\n'"$(cells 1609 | sed 's/^/        /')"
   click_row 1609 0
   click_widget 1615
   if probe wait-top "Wiederherstellen nach" 10 >/dev/null; then

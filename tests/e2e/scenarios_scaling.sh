@@ -14,11 +14,14 @@ set_log_pixels() {
 
 # The fonts are Arial 9 pt but "Ausschlüsse" (52), Arial 12 pt; the probe
 # measures each text with them at the window's DPI (or the one given).
+# A window just opened or changed is given up to 10 seconds to settle.
 check_fits() {  # check_fits WHAT [dpi=N]
   local out
-  out=$(probe fits 9 52=12 "${@:2}")
-  [ $? = 0 ] || fail "$1:"$'\n'"$(sed 's/^/        /' <<<"$out")"
+  fits_now() { out=$(probe fits 9 52=12 "$@"); }
+  until_ok 10 fits_now "${@:2}" || fail "$1:"$'\n'"$(sed 's/^/        /' <<<"$out")"
 }
+# Whether the control $1 has the keyboard focus.
+focus_is() { [ "$(probe focus | cut -f1)" = "$1" ]; }
 
 # Keys go to the window under the pointer (no window manager).
 key_to_top() {  # key_to_top TITLE KEY...
@@ -26,7 +29,10 @@ key_to_top() {  # key_to_top TITLE KEY...
   line=$(probe top "$1") || return 1
   box_of "$line"
   xdotool mousemove $((BX + BW / 2)) $((BY + 12))
-  sleep 0.2
+  # The window under the pointer takes the keyboard once Wine has made it
+  # the foreground window.
+  in_front() { [[ $(probe top "$1") == *" foreground=1"* ]]; }
+  until_ok 10 in_front "$1" || { fail "\"$1\" did not come to the front for the keys ${*:2}"; return 1; }
   xdotool key "${@:2}"
 }
 
@@ -63,7 +69,6 @@ scaling_at() {  # scaling_at DPI
     set_log_pixels 96
     return
   fi
-  sleep 0.5
   check_fits "main window at $dpi dpi"
   import -window root -crop "$(probe window | sed -nE 's/^x=(-?[0-9]+) y=(-?[0-9]+) outer_w=([0-9]+) outer_h=([0-9]+).*/\3x\4+\1+\2/p')" \
     +repage -strip "$E2E/main-window-$dpi.png"
@@ -71,18 +76,15 @@ scaling_at() {  # scaling_at DPI
   click_row 50 0 2
   if probe wait-top "Set bearbeiten" 10 >/dev/null; then
     click_widget 1011  # "Mehr...": the lower part
-    sleep 0.5
     check_fits "job editor at $dpi dpi"
     shoot_top "Set bearbeiten" "$E2E/job-editor-$dpi.png"
     click_widget 1001
     if probe wait-top "Quellpfad wählen" 10 >/dev/null; then
-      sleep 0.3
       check_fits "path chooser at $dpi dpi"
       shoot_top "Quellpfad wählen" "$E2E/path-chooser-$dpi.png"
       click_widget 1106
       check "\"Abbrechen\" did not close the path chooser" probe wait-top-gone "Quellpfad wählen" 10
       probe idle 10 >/dev/null
-      sleep 0.5
     else
       fail "\"Quelle:\" did not open the path chooser at $dpi dpi"
     fi
@@ -174,7 +176,6 @@ scenario_dialog_keys() {
     '[PATHS]' '1 = 1001|C:\e2e\Quelle\|C:\e2e\Ziel\|1|7|0|3|0|0'
   start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
-  sleep 0.3
   # The info window: Enter on it, Escape on it and Escape in its text.
   local how
   for how in Return Escape text; do
@@ -185,7 +186,7 @@ scenario_dialog_keys() {
     fi
     if [ "$how" = text ]; then
       click_widget 1401
-      sleep 0.2
+      check "a click into the info text did not give it the focus" until_ok 10 focus_is 1401
       xdotool key Escape
     else
       key_to_top "Tresoro 1.09" "$how"
@@ -211,13 +212,11 @@ scenario_dialog_keys() {
   click_row 50 0 2
   if probe wait-top "Set bearbeiten" 10 >/dev/null; then
     click_widget 1002
-    check "the source field has not the focus after a click" test "$(probe focus | cut -f1)" = 1002
+    check_soon "the source field has not the focus after a click" focus_is 1002
     xdotool key Tab
-    sleep 0.2
-    check "Tab did not move from the source field to \"Ziel:\"" test "$(probe focus | cut -f1)" = 1003
+    check_soon "Tab did not move from the source field to \"Ziel:\"" focus_is 1003
     xdotool key shift+Tab
-    sleep 0.2
-    check "Shift+Tab did not move back to the source field" test "$(probe focus | cut -f1)" = 1002
+    check_soon "Shift+Tab did not move back to the source field" focus_is 1002
     # The path chooser from "Quelle:": Escape keeps the field, Enter takes
     # the typed path.
     click_widget 1001

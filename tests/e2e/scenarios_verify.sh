@@ -62,7 +62,6 @@ scenario_verify_menu() {
   damaged_mirror
   start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
-  sleep 0.3
   start_by_question 2 test -s "$DRIVE_C/e2e/Ziel/@/Tresoro.ini"
   check_repaired "Prüfen"
   probe close

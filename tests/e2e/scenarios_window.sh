@@ -41,6 +41,13 @@ check_layout_fills() {  # check_layout_fills WINDOWLINE LISTFILE
   [ -z "$diffs" ] || { echo "$diffs" | sed 's/^/        /'; return 1; }
 }
 
+# Waits until the widgets fill the window as it is now (they follow the
+# frame in the window's own time); prints what differs at the end.
+layout_fills() {  # layout_fills LISTFILE
+  fills_now() { probe list >"$1" && check_layout_fills "$(probe window)" "$1" >/dev/null; }
+  until_ok 10 fills_now "$1" || check_layout_fills "$(probe window)" "$1"
+}
+
 # Maximised by a double click on the title bar, the widgets fill the
 # maximised window; restored, they are back at the design's places;
 # maximised by its box, they fill it again; and the size stored is the
@@ -51,28 +58,26 @@ scenario_maximize() {
   if ! await_window maximized=1; then
     fail "a double click on the title bar did not maximise the window"
   else
-    sleep 0.5
     local line
     line=$(probe window)
     echo "    maximised: $line"
-    probe list >"$E2E/list-maximized.txt"
-    check "the layout does not fill the maximised window" check_layout_fills "$line" "$E2E/list-maximized.txt"
+    check "the layout does not fill the maximised window" layout_fills "$E2E/list-maximized.txt"
     # Without a window manager the X window keeps its place while Wine
     # maximises it, so the restore box is not where a click could reach
     # it: the command it sends.
     probe restore
     check "the restore command did not restore the window" await_window maximized=0 inner_w=750 inner_h=550
-    sleep 0.5
-    probe list >"$E2E/list-restored.txt"
     local diffs
-    diffs=$(compare_design "$E2E/list-restored.txt" 1.000000)
-    [ -z "$diffs" ] || fail "restored layout differs from the design:"$'\n'"$(sed 's/^/        /' <<<"$diffs")"
+    restored_as_designed() {
+      probe list >"$E2E/list-restored.txt"
+      diffs=$(compare_design "$E2E/list-restored.txt" 1.000000)
+      [ -z "$diffs" ]
+    }
+    until_ok 10 restored_as_designed || fail "restored layout differs from the design:"$'\n'"$(sed 's/^/        /' <<<"$diffs")"
     # Maximised once more by the maximise box, and restored again.
     click_maximize_box
     check "the maximise box did not maximise the window" await_window maximized=1
-    sleep 0.3
-    probe list >"$E2E/list-maximized2.txt"
-    check "the layout does not fill the window maximised again" check_layout_fills "$(probe window)" "$E2E/list-maximized2.txt"
+    check "the layout does not fill the window maximised again" layout_fills "$E2E/list-maximized2.txt"
     probe restore
     check "restoring through the system menu" await_window maximized=0 inner_w=750 inner_h=550
   fi
@@ -94,8 +99,11 @@ click_header() {  # click_header LIST COLUMN
   local x y
   read -r x y < <(probe header-point "$1" "$2") || return 1
   click_at "$x" "$y"
-  sleep 0.4
 }
+# Whether the file list's names read $1 (each followed by "|"), waiting
+# up to 10 seconds for the sort a click started.
+names_soon() { names_now() { [ "$(list_names)" = "$1" ]; }; until_ok 10 names_now "$1"; }
+marks_soon() { marks_now() { [ "$(list_marks)" = "$1" ]; }; until_ok 10 marks_now "$1"; }
 
 # The file list under a German locale: the titles and type texts as Wine's
 # shell names them; each column title sorts, a second click reverses, and
@@ -118,7 +126,7 @@ scenario_file_list_sort() {
     '[EXCLUDES]' '1 = 1001|C:\E2E\SORTIERT\ALPHA' '2 = 1001|C:\E2E\SORTIERT\B.JPG' '3 = 1001|C:\E2E\SORTIERT\BETA\INNEN'
   LC_ALL=de_DE.UTF-8 start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
-  sleep 0.5
+  check "the file list did not fill" until_ok 10 list_has 56 a.txt
   # A wide window, with the splitter's bar dragged to the left: the file
   # list has room for all its column titles. (Maximised under Xvfb without
   # a window manager, the X window would keep its place and size.)
@@ -130,8 +138,12 @@ scenario_file_list_sort() {
   bx=$((cx - half + rel))
   local to=$((bx - 1000))
   [ "$to" -gt 0 ] || to=1
+  file_list_x() { probe list | awk -F'\t' '$1 == 56 { print $4; exit }'; }
+  local before
+  before=$(file_list_x)
   xdotool mousemove "$bx" "$by" mousedown 1 mousemove $((bx - 100)) "$by" sleep 0.2 mousemove "$to" "$by" sleep 0.2 mouseup 1
-  sleep 0.5
+  moved_left() { [ "$(file_list_x)" -lt "$before" ]; }
+  check "the drag did not move the splitter's bar to the left" until_ok 10 moved_left
   local got want marks='Alpha=XXXX Beta=oooo a.txt= b.jpg=XXXX c.doc= '
   got=$(probe columns 56 | cut -f3 | tr '\n' '|')
   # Wine 8 names the name and date columns "Datei" and "Geändert"; a
@@ -157,12 +169,10 @@ scenario_file_list_sort() {
   for step in "${steps[@]}"; do
     read -r column first second <<<"$step"
     click_header 56 "$column" || fail "no title point of column $column"
-    got=$(list_names)
-    check "column $column, first click: $got" test "$got" = "$first"
+    names_soon "$first" || fail "column $column, first click: $(list_names)"
     check "column $column, first click, marks: $(list_marks)" test "$(list_marks)" = "$marks"
     click_header 56 "$column"
-    got=$(list_names)
-    check "column $column, second click: $got" test "$got" = "$second"
+    names_soon "$second" || fail "column $column, second click: $(list_names)"
     check "column $column, second click, marks: $(list_marks)" test "$(list_marks)" = "$marks"
   done
   # The marks column is the program's own: its title sorts nothing.
@@ -181,18 +191,15 @@ scenario_file_list_sort() {
   check "type column, second click, marks: $(list_marks)" test "$(list_marks)" = "$marks"
   # Back to the names.
   click_header 56 0
-  check "back to the names: $(list_names)" test "$(list_names)" = 'Alpha|Beta|a.txt|b.jpg|c.doc|'
+  names_soon 'Alpha|Beta|a.txt|b.jpg|c.doc|' || fail "back to the names: $(list_names)"
   # A right click on a file excludes it, a second one takes it back.
   local row
   row=$(probe rows 56 | awk -F'\t' '$4 == "a.txt" { print $1 }')
   click_row 56 "$row" 1 && xdotool click 3
-  sleep 0.4
-  check "a right click did not mark a.txt: $(list_marks)" \
-    test "$(list_marks)" = 'Alpha=XXXX Beta=oooo a.txt=XXXX b.jpg=XXXX c.doc= '
+  marks_soon 'Alpha=XXXX Beta=oooo a.txt=XXXX b.jpg=XXXX c.doc= ' || fail "a right click did not mark a.txt: $(list_marks)"
   check "the exclusion editor lacks a.txt" probe wait-text 55 'C:\E2E\SORTIERT\A.TXT' 5 >/dev/null
   xdotool click 3
-  sleep 0.4
-  check "a second right click did not take a.txt back: $(list_marks)" test "$(list_marks)" = "$marks"
+  marks_soon "$marks" || fail "a second right click did not take a.txt back: $(list_marks)"
   probe close
   wait_exit 30
   check "exit code $RC after the close box" test "$RC" = 0
@@ -212,19 +219,16 @@ scenario_job_keys() {
     '[EXCLUDES]' '1 = 1002|C:\ZWEI\TEMP'
   start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
-  sleep 0.3
   jobs_order() { probe rows 50 | awk -F'\t' '{ printf "%s%s", $4, ($3 == 1 ? "*|" : "|") }'; }
+  order_soon() { order_now() { [ "$(jobs_order)" = "$1" ]; }; until_ok 10 order_now "$1"; }
   click_row 50 1
-  sleep 0.3
+  order_soon 'C:\Eins\|C:\Zwei\*|C:\Drei\|' || fail "a click did not select the second job: $(jobs_order)"
   xdotool key ctrl+Up
-  sleep 0.4
-  check "Ctrl+Up: $(jobs_order)" test "$(jobs_order)" = 'C:\Zwei\*|C:\Eins\|C:\Drei\|'
+  order_soon 'C:\Zwei\*|C:\Eins\|C:\Drei\|' || fail "Ctrl+Up: $(jobs_order)"
+  # On the first job it moves nothing: the keys after it show that it was taken.
   xdotool key ctrl+Up
-  sleep 0.4
-  check "Ctrl+Up on the first job: $(jobs_order)" test "$(jobs_order)" = 'C:\Zwei\*|C:\Eins\|C:\Drei\|'
   xdotool key ctrl+Down ctrl+Down
-  sleep 0.5
-  check "Ctrl+Down twice: $(jobs_order)" test "$(jobs_order)" = 'C:\Eins\|C:\Drei\|C:\Zwei\*|'
+  order_soon 'C:\Eins\|C:\Drei\|C:\Zwei\*|' || fail "Ctrl+Up on the first job, then Ctrl+Down twice: $(jobs_order)"
   # Del, and the question answered by a click on "Ja" (6) or "Nein" (7).
   delete_answered() {
     xdotool key Delete
@@ -236,7 +240,7 @@ scenario_job_keys() {
   delete_answered 7
   check "No deleted the job: $(jobs_order)" test "$(jobs_order)" = 'C:\Eins\|C:\Drei\|C:\Zwei\*|'
   click_row 50 2
-  sleep 0.3
+  order_soon 'C:\Eins\|C:\Drei\|C:\Zwei\*|' || fail "a click did not select the third job: $(jobs_order)"
   delete_answered 6
   check "Yes did not delete the job: $(jobs_order)" test "$(jobs_order)" = 'C:\Eins\|C:\Drei\*|'
   probe close
@@ -259,7 +263,7 @@ start_by_question() {  # start_by_question ITEM COMMAND...
   click_widget 6  # "Ja"
   probe wait-top-gone "Tresoro Meldung" 10 || { fail "the question of item $item stayed"; return 1; }
   for ((i = 0; i < 150; i++)); do "$@" && break; sleep 0.2; done
-  await_enabled 10 30 1 || fail "the run of item $item did not end"
+  await_run_end || fail "the run of item $item did not end"
   probe idle 10 >/dev/null
 }
 
@@ -274,7 +278,6 @@ scenario_start_questions() {
     '[PATHS]' "1 = 1001|C:\\e2e\\Quelle\\|C:\\e2e\\Ziel\\|1|7|0|3|7|$(($(date +%s) - 3600))"
   start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
-  sleep 0.3
   start_by_question 1 test -s "$z/@/Tresoro.ini"
   check "\"Start - Intervall ignorieren\": the job that is not due did not run" diff -r -x @ "$q" "$z"
   check "\"Start - Intervall ignorieren\": no configuration copy in @" test -s "$z/@/Tresoro.ini"

@@ -1,7 +1,8 @@
 // "Prüfen": damage that the size-and-date rule cannot see, found by the
 // content comparison of a verify run, archived and repaired; the same
 // outcome with the comparisons made ahead and at each turn; a read error on
-// either side; cancel within a large comparison; files online only; a
+// either side; cancel within a large comparison and while comparers work
+// ahead; files online only; a
 // differing copy where the interval or the lack of an archive would have
 // let it be overwritten.
 #include <gtest/gtest.h>
@@ -190,6 +191,33 @@ TEST_F(EngineVerify, CancelStopsWithinALargeComparison) {
     EXPECT_EQ(TestRun().tally.FilesVerified, 0);
     EXPECT_TRUE(ReadAll(t.dst + L"gross.bin") == Changed(large, kLarge - 1));
     EXPECT_FALSE(Exists(t.dst + L"@\\gross.bin"));
+}
+
+// "Abbrechen" while the comparers work ahead, given at the drain after the
+// second verdict: the first file is repaired, the second found but left (the
+// cancel comes before its repair), the verdicts the comparers reached for
+// the rest are dropped, and the run ends with its comparers.
+TEST_F(EngineVerify, CancelWithComparersAheadActsOnNoVerdictAfterIt) {
+    JobTree t(3);
+    const std::string blocks = Pattern(2 * engine::kVerifyBlock + 7);
+    const std::vector<std::wstring> names = {L"a.bin", L"b.bin", L"c.bin", L"d.bin", L"e.bin", L"f.bin"};
+    for (const std::wstring& name : names) {
+        WriteDated(t.src + name, blocks, kDate);
+        WriteDated(t.dst + name, Changed(blocks, blocks.size() - 1), kDate);
+    }
+    Recorded().onDrain = [](int) {
+        if (LogLines(core::kLogHint).size() >= 2) engine::R().CancelRequested = 1;
+    };
+    Verify(t);
+    EXPECT_TRUE(engine::CancelPending());
+    EXPECT_EQ(TestRun().tally.FilesVerified, 2);
+    EXPECT_EQ(TestRun().tally.FilesDiffering, 2);
+    EXPECT_EQ(TestRun().tally.RunErrorCount, 0);
+    for (size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(testing::PrintToString(names[i]));
+        EXPECT_TRUE(ReadAll(t.dst + names[i]) == (i < 1 ? blocks : Changed(blocks, blocks.size() - 1)));
+        EXPECT_EQ(Exists(t.dst + L"@\\" + names[i]), i < 1);
+    }
 }
 
 // A file a cloud client keeps online only is never opened, on either side:

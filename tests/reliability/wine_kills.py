@@ -10,7 +10,7 @@ versions "@" must hold.
         [--skip type-changes,set-aside-trap,damaged] [--verify]
 
 BUILD_DIR is a win preset build (default build/win). The Wine prefix is the
-end-to-end suite's (BUILD_DIR/e2e/prefix, made when missing); the display is
+end-to-end suite's (BUILD_DIR/e2e/prefix or E2E_DIR/prefix, made when missing); the display is
 DISPLAY or an Xvfb of our own. A first run without a kill measures how long
 the job takes (from the run writing its configuration to the copy of it in
 "@"); the kills fall at even fractions of the first 80 % of that time
@@ -46,7 +46,8 @@ JOBS = ["1 = 1000|%s|C:\\%s\\vorher-ziel\\|1|0|0|%d|0|0" % (FIRST_SRC, ROOT, kil
 class Wine:
     def __init__(self, build):
         self.exe = os.path.join(build, "Tresoro.exe")
-        self.prefix = os.path.join(build, "e2e", "prefix")
+        # E2E_DIR: the end-to-end suite's other place for its prefix.
+        self.prefix = os.path.join(os.environ.get("E2E_DIR") or os.path.join(build, "e2e"), "prefix")
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="C.UTF-8")
         self.xvfb = None
@@ -119,7 +120,7 @@ def run_started(wine, written):
         return False
 
 
-def timed_run(wine, sc, kill_after=None, limit=60.0):
+def timed_run(wine, sc, kill_after=None, limit=180.0):
     """Starts "/S1"; kills it `kill_after` seconds after the run started.
     Returns (exit code or None when killed, seconds from the start of the
     run to the configuration copy in "@", or None when it never came)."""
@@ -168,7 +169,7 @@ def finishing_run(wine, codes=(0,)):
         os.remove(wine.error_log())
     rc, _ = timed_run(wine, kill_scenario.Scenario(os.path.join(wine.drive_c, ROOT)))
     if rc not in codes:
-        problems.append("the finishing run ended with %s (124: still running after 60 s)" % rc)
+        problems.append("the finishing run ended with %s (124: still running after 180 s)" % rc)
     if os.path.exists(wine.error_log()):
         with open(wine.error_log(), encoding="utf-8", errors="replace") as f:
             problems.append("errors logged: " + " | ".join(f.read().split("\n")[:6]))

@@ -21,14 +21,18 @@
 
 namespace probe {
 
-void Out(const std::wstring& text) {
+static void WriteLine(DWORD stream, const std::wstring& text) {
     const std::wstring line = text + L"\n";
     const int n = WideCharToMultiByte(CP_UTF8, 0, line.data(), int(line.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(size_t(n > 0 ? n : 0), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.data(), int(line.size()), bytes.data(), n, nullptr, nullptr);
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    WriteFile(GetStdHandle(stream), bytes.data(), DWORD(bytes.size()), &written, nullptr);
 }
+
+void Out(const std::wstring& text) { WriteLine(STD_OUTPUT_HANDLE, text); }
+
+void Err(const std::wstring& text) { WriteLine(STD_ERROR_HANDLE, text); }
 
 std::wstring ClassOf(HWND hwnd) {
     wchar_t name[256] = {};
@@ -37,13 +41,14 @@ std::wstring ClassOf(HWND hwnd) {
 }
 
 // WM_GETTEXT, unlike GetWindowTextW, reaches the text of another process's
-// edit and rich-edit controls. A program busy for a second is not waited on.
+// edit and rich-edit controls.
 std::wstring TextOf(HWND hwnd) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length)) return L"";
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &length)) return L"";
     std::wstring text(size_t(length) + 1, L'\0');
     DWORD_PTR got = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()), SMTO_ABORTIFHUNG, 1000, &got))
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()), SMTO_ABORTIFHUNG, kAnswerMs,
+                             &got))
         return L"";
     text.resize(size_t(got));
     return text;
@@ -260,11 +265,6 @@ void ShowTopLine(HWND hwnd) {
         L" foreground=" + (GetForegroundWindow() == hwnd ? L"1" : L"0"));
 }
 
-void OutPoint(HWND hwnd, POINT p) {
-    ClientToScreen(hwnd, &p);
-    Out(std::to_wstring(p.x) + L" " + std::to_wstring(p.y));
-}
-
 // A row's box in the list's client coordinates (LVIR_BOUNDS, LVIR_LABEL...).
 bool RowRect(HWND list, int row, int part, RECT& rect) {
     Remote remote(list);
@@ -300,7 +300,7 @@ bool RowBoxPoint(HWND list, int row, POINT& point) {
 void TypeInto(HWND control, const std::wstring& text) {
     for (wchar_t c : text) PostMessageW(control, WM_CHAR, WPARAM(c), 1);
     DWORD_PTR unused = 0;
-    SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &unused);
+    SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &unused);
 }
 
 void Resize(HWND main, int w, int h) {
@@ -308,7 +308,7 @@ void Resize(HWND main, int w, int h) {
     DWORD_PTR unused = 0;
     // Through the window's own thread, like a drag of the frame ends.
     SetWindowPos(main, nullptr, 0, 0, w + extra.cx, h + extra.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &unused);
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &unused);
     ShowWindowLine(main);
 }
 
@@ -318,9 +318,10 @@ int Usage() {
     Out(L"usage: tresoro_probe list [<title>] | window | toplevel | text <id> | click <id> | close | minimize |"
         L" resize <w> <h> | menu <item> | wait-window <s> | wait-gone <s> | wait-text <id> <part> <s> |"
         L" watch <id> <s> | type <id> <text> | close-top <title> | columns <id> | rows <id> | top <title> |"
-        L" wait-top <title> <s> | wait-top-gone <title> <s> | point <id> | row-point <id> <row> |"
+        L" wait-top <title> <s> | wait-top-gone <title> <s> | point <id> [<s>] | row-point <id> <row> |"
         L" box-point <id> <row> | popup <s> [<old x>] | idle <s> | hold <file> <s> | balloon <s> |"
-        L" fits <points> [<id>=<points>...] | dpi-changed <from dpi> <to dpi> [<title>] | focus | unsaved <s>");
+        L" fits <points> [<id>=<points>...] | dpi-changed <from dpi> <to dpi> [<title>] | focus | unsaved <s> | "
+        L"watch-input <s>");
     return 2;
 }
 
@@ -501,7 +502,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!Await(_wtof(argv[3]), [&] { return (top = TopWindow(argv[2])) != nullptr; })) return 1;
         // Shown means created and placed; answered means its loop runs.
         DWORD_PTR unused = 0;
-        SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &unused);
+        SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &unused);
         ShowTopLine(top);
         return 0;
     }
@@ -576,12 +577,16 @@ int wmain(int argc, wchar_t** argv) {
         // leftovers.
         DWORD_PTR unused = 0;
         if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, UINT(_wtof(argv[2]) * 1000), &unused)) return 1;
-    } else if (command == L"point" && more == 1) {
-        HWND control = Control(main, Number(argv[2]));
-        if (!control) return 1;
+    } else if (command == L"point" && (more == 1 || more == 2)) {
+        HWND control = nullptr;
+        const double seconds = more == 2 ? _wtof(argv[3]) : 10;
+        if (!Await(seconds, [&] { return (control = Control(MainWindow(), Number(argv[2]))) != nullptr; })) {
+            Out(L"no control " + std::wstring(argv[2]) + L" after " + std::to_wstring(int(seconds)) + L" s");
+            return 1;
+        }
         RECT r;
         GetClientRect(control, &r);
-        OutPoint(control, POINT{r.right / 2, r.bottom / 2});
+        return ReadyPoint(control, POINT{r.right / 2, r.bottom / 2}, seconds);
     } else if ((command == L"row-point" || command == L"box-point") && more == 2) {
         HWND list = Control(main, Number(argv[2]));
         if (!list) return 1;
@@ -593,7 +598,9 @@ int wmain(int argc, wchar_t** argv) {
             if (!RowRect(list, Number(argv[3]), LVIR_LABEL, label)) return 1;
             p = POINT{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
         }
-        OutPoint(list, p);
+        return ReadyPoint(list, p, 10);
+    } else if (command == L"watch-input" && more == 1) {
+        return WatchInput(main, _wtof(argv[2]));
     } else if (command == L"type" && more == 2) {
         HWND control = Control(main, Number(argv[2]));
         if (!control) return 1;

@@ -9,8 +9,15 @@
 
 namespace probe {
 
+// How long a busy program is given to answer one message: on a loaded
+// machine laying out a window anew takes seconds. A program that has not
+// taken messages for 5 s is given up on sooner (SMTO_ABORTIFHUNG).
+constexpr UINT kAnswerMs = 30000;
+
 // One record a line on stdout, UTF-8.
 void Out(const std::wstring& text);
+// One line on stderr, UTF-8: what the suite logs beside its checks.
+void Err(const std::wstring& text);
 std::wstring ClassOf(HWND hwnd);
 // WM_GETTEXT, which reaches the texts of another process's controls.
 std::wstring TextOf(HWND hwnd);
@@ -57,7 +64,7 @@ struct Remote {
         const wchar_t empty = 0;
         return base && WriteProcessMemory(process, base, &data, sizeof(T), &done) &&
                WriteProcessMemory(process, Text(), &empty, sizeof(empty), &done) &&
-               SendMessageTimeoutW(hwnd, message, wp, LPARAM(base), SMTO_ABORTIFHUNG, 1000, &unused) &&
+               SendMessageTimeoutW(hwnd, message, wp, LPARAM(base), SMTO_ABORTIFHUNG, kAnswerMs, &unused) &&
                ReadProcessMemory(process, base, &data, sizeof(T), &done);
     }
     std::wstring ReadText() const {
@@ -79,6 +86,13 @@ bool Await(double seconds, Done done) {
         Sleep(50);
     }
 }
+
+// Waits up to `seconds` until a click on the control's client point would
+// reach it, then prints the screen point (0); or prints why not (1).
+int ReadyPoint(HWND control, POINT client, double seconds);
+// Prints the mouse buttons and the main window thread's active window,
+// focus and capture as they change, for `seconds`.
+int WatchInput(HWND main, double seconds);
 
 // The layout checks (probe_checks.cpp): answers -1 for a command that is
 // none of them.
