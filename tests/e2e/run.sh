@@ -258,19 +258,36 @@ open_menu() {  # open_menu N
   eval "$(sed -nE 's/^x=(-?[0-9]+) y=(-?[0-9]+) outer_w=([0-9]+) outer_h=([0-9]+) client_w=([0-9]+) client_h=([0-9]+) menu_h=([0-9]+).*/x=\1 y=\2 ow=\3 oh=\4 cw=\5 ch=\6 mh=\7/p' <<<"$line")"
   b=$(((ow - cw) / 2))
   click_at $((x + b + 15)) $((y + oh - b - ch - mh / 2))
-  POPUP=$(probe popup 5) || return 1
-  sleep 0.2
+  POPUP=$(probe popup 10) || return 1
   for ((i = 1; i < $1; i++)); do next_menu || return 1; done
 }
 
-# Chooses item K (counted from 1, rules skipped) of menu N with the keys.
+# The open popup menu as it looks now, into FILE.
+popup_picture() {  # popup_picture FILE
+  box_of "$POPUP"
+  import -window root -crop "${BW}x${BH}+$BX+$BY" +repage "$1"
+}
+# The menu's state cannot be read from another process; its picture
+# shows that a key was taken: the highlight moved.
+menu_key() {  # menu_key KEY
+  popup_picture "$E2E/popup-before.png"
+  xdotool key "$1"
+  highlight_moved() {
+    popup_picture "$E2E/popup-now.png"
+    ! compare -metric AE "$E2E/popup-before.png" "$E2E/popup-now.png" null: 2>/dev/null
+  }
+  until_ok 10 highlight_moved || { fail "the open menu did not take the key $1"; return 1; }
+}
+
+# Chooses item K (counted from 1, rules skipped) of menu N with the keys,
+# each key once the one before has moved the highlight.
 pick_menu() {  # pick_menu N K
   local i
   open_menu "$1" || return 1
   # A menu opened by a click has no item highlighted, one reached with
   # the arrow key has its first.
-  if [ "$1" = 1 ]; then xdotool key Down; sleep 0.15; fi
-  for ((i = 1; i < $2; i++)); do xdotool key Down; sleep 0.15; done
+  if [ "$1" = 1 ]; then menu_key Down || return 1; fi
+  for ((i = 1; i < $2; i++)); do menu_key Down || return 1; done
   xdotool key Return
 }
 
@@ -283,8 +300,14 @@ menu_pictures() {  # menu_pictures PREFIX
     if [ "$n" = 1 ]; then open_menu 1; else next_menu; fi || { xdotool key Escape Escape; return 1; }
     box_of "$POPUP"
     xdotool mousemove $((BX + BW / 2)) $((BY + BH - 2))
-    sleep 0.15
-    import -window root -crop "$((BW - 8))x$((BH - 8))+$((BX + 4))+$((BY + 4))" +repage "$1-$n.png"
+    # Taken once the highlight has gone: two pictures in a row alike.
+    popup_settled() {
+      import -window root -crop "$((BW - 8))x$((BH - 8))+$((BX + 4))+$((BY + 4))" +repage "$1-$n.png"
+      sleep 0.1
+      import -window root -crop "$((BW - 8))x$((BH - 8))+$((BX + 4))+$((BY + 4))" +repage "$E2E/popup-again.png"
+      compare -metric AE "$1-$n.png" "$E2E/popup-again.png" null: 2>/dev/null
+    }
+    until_ok 10 popup_settled "$1"
   done
   xdotool key Escape
   sleep 0.1
