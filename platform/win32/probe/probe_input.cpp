@@ -80,8 +80,8 @@ static std::wstring Named(HWND hwnd) {
 }
 
 // For `seconds`: each mouse button as the system delivers it, and each
-// change of the active window, the focus, the capture and the pressed state
-// of the control under the capture in the main window's thread.
+// change of the active window, the focus and the capture of the main
+// window's thread, and whether a button with the focus is pressed.
 int WatchInput(HWND main, double seconds) {
     gWatchStart = GetTickCount64();
     HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, MouseSeen, GetModuleHandleW(nullptr), 0);
