@@ -25,7 +25,9 @@
 #       and 100,000 log lines during a run (bench_load_logs)
 #   (w) optional: the win build's engine (bench_run_job.exe) under Wine, on a
 #       tree of 10,000 small files of its own: first copy vs wine xcopy /E /I
-#       /Q /K, and nothing to do / 1 % changed vs the host engine
+#       /Q /K (beside it the copies at their turn, without the flush, and the
+#       real Tresoro.exe "/S1" on an Xvfb display, window, start and end
+#       included), and nothing to do / 1 % changed vs the host engine
 # Each comparison prints the median wall time of several runs, the peak
 # memory (largest resident set of any one process, GNU time's %M) and the
 # ratio Tresoro / peer. The peers' runs are interleaved, and their order
@@ -529,25 +531,49 @@ if [[ $CASES == *w* ]]; then
     echo "${W_TREE[*]}" >"$DATA/wtree.stamp"
   fi
   mkdir -p "$DATA/wconfig"
-  W_WIN=("${W_WINE[@]}" "$W_JOB" --src "$(win_path "$W_SRC")" --config "$(win_path "$DATA/wconfig")" --versions 3
-         --interval 0 --dest)
+  W_ARGS=(--src "$(win_path "$W_SRC")" --config "$(win_path "$DATA/wconfig")" --versions 3 --interval 0)
+  W_WIN=("${W_WINE[@]}" "$W_JOB" "${W_ARGS[@]}" --dest)
+  W_ONE=("${W_WINE[@]}" "$W_JOB" --copy-ahead 0 "${W_ARGS[@]}" --dest)
+  W_NOFLUSH=("${W_WINE[@]}" "$W_JOB" --flush 0 "${W_ARGS[@]}" --dest)
   W_HOST=("$JOB" --src "$W_SRC" --config "$CFG" --versions 3 --interval 0 --dest)
+  # The real program: "/S1" runs the selected jobs a second after the start
+  # and ends; its configuration names the job, with a fresh destination for
+  # each run (BOM, CR LF, as the program writes it).
+  W_EXE=$WIN_BUILD/Tresoro.exe
+  [ -f "$W_EXE" ] || die "(w) needs $W_EXE"
+  W_APPDATA=$W_PREFIX/drive_c/users/$(id -un)/AppData/Roaming
+  [ -d "$W_APPDATA" ] || W_APPDATA="$W_PREFIX/drive_c/users/$(id -un)/Application Data"
+  exe_job() {  # exe_job DEST: Tresoro.ini with the one job into DEST
+    mkdir -p "$W_APPDATA/TresoroData"
+    printf '\xef\xbb\xbf\r\n[GENERAL]\r\nINIVersion = 110708\r\nGStdAuto = 0\r\nGBupBeiStartVerz = 1\r\n[PATHS]\r\n1 = 1000|%s\\|%s\\|1|0|0|3|0|0\r\n' \
+      "$(win_path "$W_SRC")" "$(win_path "$1")" >"$W_APPDATA/TresoroData/Tresoro.ini"
+  }
+  if [ -z "${DISPLAY:-}" ]; then
+    # shellcheck source=../tests/e2e/xvfb.sh
+    . "$ROOT/tests/e2e/xvfb.sh"
+    start_xvfb "$DATA" || die "(w) needs a display: Xvfb did not start"
+    trap 'stop_wineserver; kill "$XVFB_PID" 2>/dev/null || true' EXIT
+  fi
 
   settle
   echo "(w) first copy under Wine, $FIRST_RUNS runs each ..."
   [ "$COLD" = 1 ] || find "$W_SRC" -type f -print0 | xargs -0 cat >/dev/null
   mkdir -p "$COPIES"
-  # Unmeasured: brings Wine's own files into the cache for both.
+  # Unmeasured: brings Wine's own files and the program into the cache.
   mkdir "$COPIES/w_warm"; "${W_WIN[@]}" "$(win_path "$COPIES/w_warm")" >/dev/null
   "${W_WINE[@]}" xcopy /E /I /Q /K "$(win_path "$W_SRC")" "$(win_path "$COPIES/x_warm")" >/dev/null
+  mkdir "$COPIES/e_warm"; exe_job "$COPIES/e_warm"; "${W_WINE[@]}" "$W_EXE" /S1 >/dev/null 2>&1
   for ((i = 0; i < FIRST_RUNS; i++)); do
-    if (( i % 2 == 0 )); then order="w x"; else order="x w"; fi
-    for k in $order; do
-      if [ "$k" = w ]; then
-        mkdir "$COPIES/w.$i"; measure wa_win "${W_WIN[@]}" "$(win_path "$COPIES/w.$i")"
-      else
-        measure wa_xcopy "${W_WINE[@]}" xcopy /E /I /Q /K "$(win_path "$W_SRC")" "$(win_path "$COPIES/x.$i")"
-      fi
+    # Order turns round: W X O N E, X O N E W, ...
+    for k in 0 1 2 3 4; do
+      case $(( (i + k) % 5 )) in
+        0) mkdir "$COPIES/w.$i"; measure wa_win "${W_WIN[@]}" "$(win_path "$COPIES/w.$i")" ;;
+        1) measure wa_xcopy "${W_WINE[@]}" xcopy /E /I /Q /K "$(win_path "$W_SRC")" "$(win_path "$COPIES/x.$i")" ;;
+        2) mkdir "$COPIES/wone.$i"; measure wa_one "${W_ONE[@]}" "$(win_path "$COPIES/wone.$i")" ;;
+        3) mkdir "$COPIES/wnofl.$i"; measure wa_nofl "${W_NOFLUSH[@]}" "$(win_path "$COPIES/wnofl.$i")" ;;
+        4) mkdir "$COPIES/e.$i"; exe_job "$COPIES/e.$i"; measure wa_exe "${W_WINE[@]}" "$W_EXE" /S1
+           [ "$(find "$COPIES/e.$i" -type f | wc -l)" -gt 10000 ] || die "(w): Tresoro.exe /S1 did not copy the tree" ;;
+      esac
     done
   done
 
@@ -573,6 +599,7 @@ if [[ $CASES == *w* ]]; then
     fi
   done
   stop_wineserver
+  [ -z "${XVFB_PID:-}" ] || kill "$XVFB_PID" 2>/dev/null || true
 fi
 
 # Only now: see the note at (a).
@@ -605,7 +632,12 @@ if [[ $CASES == *g* ]]; then
 fi
 if [[ $CASES == *w* ]]; then
   echo "(w) the win build under Wine (Tresoro = bench_run_job.exe; memory is the Wine process's):"
-  report "(w) first copy" wa_win wa_xcopy "wine xcopy /E /I /Q /K" 1.50 0
+  report "(w) first copy" wa_win wa_xcopy "wine xcopy /E /I /Q /K" 0.60 0
+  report "(w) first copy" wa_win wa_one "copies at their turn" "" 0
+  report "(w) at their turn" wa_one wa_xcopy "wine xcopy /E /I /Q /K" "" 0
+  report "(w) without flush" wa_nofl wa_xcopy "wine xcopy /E /I /Q /K" "" 0
+  report "(w) first copy" wa_win wa_nofl "without the flush" "" 0
+  report "(w) Tresoro.exe /S1" wa_exe wa_xcopy "wine xcopy /E /I /Q /K" "" 0
   report "(w) nothing to do" wb_win wb_host "host engine" "" 0
   report "(w) 1 % changed" wc_win wc_host "host engine" "" 0
 fi
@@ -626,7 +658,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync a_one a_nofl r_tres r_cp b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain v_tres v_diff v_rsync v_one wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
+for key in a_tres a_cp a_rsync a_one a_nofl r_tres r_cp b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain v_tres v_diff v_rsync v_one wa_win wa_xcopy wa_one wa_nofl wa_exe wb_win wb_host wc_win wc_host; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"

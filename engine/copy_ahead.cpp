@@ -3,7 +3,6 @@
 #include "engine/copy_ahead.h"
 
 #include "engine/read_ahead.h"
-#include "platform/errors.h"
 
 namespace engine {
 
@@ -23,9 +22,7 @@ void CopyAhead::Writer() {
         hold.Unlock();
         plat::PreparedCopy copy;
         const bool ok = prepare_(item->source, item->target, archiveOnly_, kCopyAheadMaxBytes, copy);
-        const uint32_t error = ok ? 0 : plat::LastError();
         hold.Lock();
-        if (error == plat::kErrNotSupported) unsupported_ = true;
         // A copy whose turn has passed is dropped here, as it leaves scope.
         if (!item->dropped) item->copy = std::move(copy);
         item->ok = ok;
@@ -37,7 +34,7 @@ void CopyAhead::Writer() {
 void CopyAhead::Start(const RunOptions& options, const std::wstring& sourceDir, const std::wstring& destDir) {
     prepare_ = WalkPrepareFn();
     archiveOnly_ = options.itJobMode == ItJobMode::Normal;
-    if (!options.CopyAhead || !plat::CanPrepareCopies() || !WalkMayRunAhead(sourceDir, destDir)) return;
+    if (!options.CopyAhead || !WalkMayRunAhead(sourceDir, destDir)) return;
     for (int index = 0; index < kWriters; ++index) writers_.emplace_back(&CopyAhead::Writer, this);
 }
 
@@ -50,11 +47,7 @@ CopyAhead::~CopyAhead() {
     for (std::thread& writer : writers_) writer.join();
 }
 
-bool CopyAhead::Planning() const {
-    if (writers_.empty()) return false;
-    plat::MutexLock hold(mutex_);
-    return !unsupported_;
-}
+bool CopyAhead::Planning() const { return !writers_.empty(); }
 
 void CopyAhead::Hand(const std::vector<std::shared_ptr<AheadCopy>>& items) {
     {

@@ -15,6 +15,7 @@
 #include "log/channels.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
+#include "platform/fs.h"
 #include "platform/path_text.h"
 #include "platform/text.h"
 
@@ -402,6 +403,9 @@ void SyncDirectory(const JobContext& job, RunTally& tally, const std::wstring& s
     if (job.NormalMode()) walk.index.destRoot = core::AddBackslash(job.job.Dest);
     walk.compares.Start(job.options, sourceDir, destDir);
     SyncTree(job, walk, sourceDir, destDir);
+    // The last folder's new names (each earlier folder's went once a copy
+    // was named in another).
+    plat::FlushPlacedNames();
     FinishJobGuard(job, walk.guard, tally);
 }
 
