@@ -3,7 +3,7 @@
 #   (a) first copy into an empty destination   vs  cp -a, rsync -a, and
 #       Tresoro copying every file at its turn (--copy-ahead 0), and
 #       Tresoro without the flush of each copy before its name (--flush 0),
-#       for what the flush costs
+#       ahead and at its turn, for what the flush costs
 #   (b) a run with nothing to do               vs  rsync -a --delete
 #   (c) a run after 1 % of the files changed   vs  rsync -a --delete --backup --backup-dir
 #   (r) restoring the job's backup as of a moment between two change rounds
@@ -248,8 +248,10 @@ TRESORO=("$JOB" --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
 # The same with the copies (a) or the listings (s) on the run's thread.
 TRESORO_ONE=("$JOB" --copy-ahead 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
 TRESORO_SEQ=("$JOB" --list-ahead 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
-# The same without the flush before each copy's name (the program always flushes).
+# The same without the flush before each copy's name (the program always
+# flushes), ahead and at each turn.
 TRESORO_NOFLUSH=("$JOB" --flush 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
+TRESORO_ONE_NOFLUSH=("$JOB" --copy-ahead 0 --flush 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
 # "Prüfen", with the comparisons ahead and at each turn.
 TRESORO_VERIFY=("$JOB" --verify 1 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
 TRESORO_VERIFY_ONE=("$JOB" --verify 1 --compare-ahead 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
@@ -290,19 +292,20 @@ if [[ $CASES == *a* ]]; then
   echo "(a) first copy, $FIRST_RUNS runs each ..."
   TREE_KB=$(du -sk "$SRC" | awk '{print $1}')
   FREE_KB=$(df -Pk "$DATA" | awk 'NR == 2 {print $4}')
-  (( TREE_KB * (5 * FIRST_RUNS + 3) < FREE_KB )) ||
-    die "(a) needs room for $((5 * FIRST_RUNS)) copies of the tree ($((TREE_KB / 1024)) MB each)"
+  (( TREE_KB * (6 * FIRST_RUNS + 3) < FREE_KB )) ||
+    die "(a) needs room for $((6 * FIRST_RUNS)) copies of the tree ($((TREE_KB / 1024)) MB each)"
   [ "$COLD" = 1 ] || warm_source
   mkdir -p "$COPIES"
   for ((i = 0; i < FIRST_RUNS; i++)); do
-    # Order turns round: T C R O N, C R O N T, R O N T C, ...
-    for k in 0 1 2 3 4; do
-      case $(( (i + k) % 5 )) in
+    # Order turns round: T C R O N M, C R O N M T, R O N M T C, ...
+    for k in 0 1 2 3 4 5; do
+      case $(( (i + k) % 6 )) in
         0) mkdir "$COPIES/tresoro.$i"; measure a_tres "${TRESORO[@]}" "$COPIES/tresoro.$i" ;;
         1) mkdir "$COPIES/cp.$i"; measure a_cp cp -a "$SRC/." "$COPIES/cp.$i/" ;;
         2) mkdir "$COPIES/rsync.$i"; measure a_rsync rsync -a "$SRC/" "$COPIES/rsync.$i/" ;;
         3) mkdir "$COPIES/one.$i"; measure a_one "${TRESORO_ONE[@]}" "$COPIES/one.$i" ;;
         4) mkdir "$COPIES/noflush.$i"; measure a_nofl "${TRESORO_NOFLUSH[@]}" "$COPIES/noflush.$i" ;;
+        5) mkdir "$COPIES/onenf.$i"; measure a_onenf "${TRESORO_ONE_NOFLUSH[@]}" "$COPIES/onenf.$i" ;;
       esac
     done
   done
@@ -618,6 +621,7 @@ if [[ $CASES == *a* ]]; then
   report "(a) at their turn" a_one a_cp "cp -a" "" 0
   report "(a) without flush" a_nofl a_cp "cp -a" "" 0
   report "(a) first copy" a_tres a_nofl "without the flush" "" 0
+  report "(a) at their turn" a_one a_onenf "without the flush" "" 0
 fi
 [[ $CASES != *b* ]] || report "(b) nothing to do" b_tres b_rsync "rsync -a --delete" 0.80 1
 [[ $CASES != *c* ]] || report "(c) 1 % changed" c_tres c_rsync "rsync --delete --backup" "" 1
@@ -658,7 +662,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync a_one a_nofl r_tres r_cp b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain v_tres v_diff v_rsync v_one wa_win wa_xcopy wa_one wa_nofl wa_exe wb_win wb_host wc_win wc_host; do
+for key in a_tres a_cp a_rsync a_one a_nofl a_onenf r_tres r_cp b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain v_tres v_diff v_rsync v_one wa_win wa_xcopy wa_one wa_nofl wa_exe wb_win wb_host wc_win wc_host; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"

@@ -83,7 +83,10 @@ TEST_P(PlatformPreparedCopy, PlacedReplacesANewcomerDroppedOrFailedLeavesNothing
     ASSERT_TRUE(plat::PrepareCopy(t.Path(L"src.txt"), t.Path(L"dst.txt"), true, kMax, copy));
     ASSERT_TRUE(plat::PrepareCopy(t.Path(L"src.txt"), t.Path(L"gone.txt"), true, kMax, dropped));
     ASSERT_TRUE(plat::PrepareCopy(t.Path(L"src.txt"), t.Path(L"refused.txt"), true, kMax, refused));
-    t.Write(L"dst.txt", Pattern(5000));
+    // Written beside and moved in: writing it in place would go through
+    // the very temporary name the copy waits under.
+    t.Write(L"newcomer", Pattern(5000));
+    ASSERT_TRUE(plat::MoveEntry(t.Path(L"newcomer"), t.Path(L"dst.txt")));
     ASSERT_TRUE(plat::PlacePreparedCopy(copy, t.Path(L"dst.txt")));
     plat::DropPreparedCopy(dropped);
     plat::DropPreparedCopy(dropped);  // twice is harmless
