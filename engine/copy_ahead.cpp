@@ -6,10 +6,6 @@
 
 namespace engine {
 
-// Two writers: a small copy mostly waits on the file system, so that two of
-// them in turn keep the run's thread supplied.
-constexpr int kWriters = 2;
-
 void CopyAhead::Writer() {
     plat::MutexLock hold(mutex_);
     for (;;) {
@@ -35,7 +31,9 @@ void CopyAhead::Start(const RunOptions& options, const std::wstring& sourceDir, 
     prepare_ = WalkPrepareFn();
     archiveOnly_ = options.itJobMode == ItJobMode::Normal;
     if (!options.CopyAhead || !WalkMayRunAhead(sourceDir, destDir)) return;
-    for (int index = 0; index < kWriters; ++index) writers_.emplace_back(&CopyAhead::Writer, this);
+    // A small copy mostly waits on the file system (its flush above all), so
+    // that several in turn keep the run's thread supplied.
+    for (int index = 0; index < plat::PreparedCopyWriters(); ++index) writers_.emplace_back(&CopyAhead::Writer, this);
 }
 
 CopyAhead::~CopyAhead() {

@@ -35,7 +35,7 @@ using PrepareFn = bool (*)(const std::wstring& from, const std::wstring& to, boo
                            plat::PreparedCopy& copy);
 
 constexpr uint64_t kCopyAheadMaxBytes = 300000;
-constexpr size_t kMaxCopiesAhead = 16;
+constexpr size_t kMaxCopiesAhead = 32;
 
 // One file handed to the writers. Its names are set before it is handed
 // out and only read after; everything else belongs to the CopyAhead's

@@ -157,6 +157,10 @@ struct PreparedCopy {
 [[nodiscard]] bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveOnly, uint64_t maxBytes,
                                PreparedCopy& copy);
 
+// How many copies are best prepared at once here, each on a writer that
+// mostly waits for its flush.
+int PreparedCopyWriters();
+
 // Gives a prepared copy the name `to` as CopyFileIntoPlace would have, with
 // its attributes; the copy is consumed either way (a failed one leaves no
 // temporary name). Counts as Rename.

@@ -278,6 +278,11 @@ bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveO
     return true;
 }
 
+// Under Wine every open, close and rename of a writer is a request to the
+// one wine server, which more than two writers only crowd (Windows itself
+// could not be measured here).
+int PreparedCopyWriters() { return 2; }
+
 bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to) {
     const std::wstring temp = std::move(copy.temp);
     copy.temp.clear();
