@@ -54,6 +54,12 @@ class Wine:
                         WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="C.UTF-8")
         self.xvfb = None
         self.drive_c = os.path.join(self.prefix, "drive_c")
+        self.data = None  # known once the prefix is made (start)
+
+    def find_data(self):
+        """The program's folder in %APPDATA%, as the prefix names it: asked
+        only once the prefix exists, or a fresh one's configuration would
+        go where the program never looks."""
         user = pwd.getpwuid(os.getuid()).pw_name
         roaming = os.path.join(self.drive_c, "users", user, "AppData", "Roaming")
         if not os.path.isdir(roaming):
@@ -75,6 +81,7 @@ class Wine:
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.find_data()
 
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
