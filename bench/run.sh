@@ -3,7 +3,7 @@
 #   (a) first copy into an empty destination   vs  cp -a, rsync -a, and
 #       Tresoro copying every file at its turn (--copy-ahead 0), and
 #       Tresoro without the flush of each copy before its name (--flush 0),
-#       for what the flush costs
+#       ahead and at its turn, for what the flush costs
 #   (b) a run with nothing to do               vs  rsync -a --delete
 #   (c) a run after 1 % of the files changed   vs  rsync -a --delete --backup --backup-dir
 #   (r) restoring the job's backup as of a moment between two change rounds
@@ -25,7 +25,9 @@
 #       and 100,000 log lines during a run (bench_load_logs)
 #   (w) optional: the win build's engine (bench_run_job.exe) under Wine, on a
 #       tree of 10,000 small files of its own: first copy vs wine xcopy /E /I
-#       /Q /K, and nothing to do / 1 % changed vs the host engine
+#       /Q /K (beside it the copies at their turn, without the flush, and the
+#       real Tresoro.exe "/S1" on an Xvfb display, window, start and end
+#       included), and nothing to do / 1 % changed vs the host engine
 # Each comparison prints the median wall time of several runs, the peak
 # memory (largest resident set of any one process, GNU time's %M) and the
 # ratio Tresoro / peer. The peers' runs are interleaved, and their order
@@ -246,8 +248,10 @@ TRESORO=("$JOB" --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
 # The same with the copies (a) or the listings (s) on the run's thread.
 TRESORO_ONE=("$JOB" --copy-ahead 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
 TRESORO_SEQ=("$JOB" --list-ahead 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
-# The same without the flush before each copy's name (the program always flushes).
+# The same without the flush before each copy's name (the program always
+# flushes), ahead and at each turn.
 TRESORO_NOFLUSH=("$JOB" --flush 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
+TRESORO_ONE_NOFLUSH=("$JOB" --copy-ahead 0 --flush 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
 # "Prüfen", with the comparisons ahead and at each turn.
 TRESORO_VERIFY=("$JOB" --verify 1 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
 TRESORO_VERIFY_ONE=("$JOB" --verify 1 --compare-ahead 0 --src "$SRC" --config "$CFG" --versions 3 --interval 0 --dest)
@@ -288,19 +292,20 @@ if [[ $CASES == *a* ]]; then
   echo "(a) first copy, $FIRST_RUNS runs each ..."
   TREE_KB=$(du -sk "$SRC" | awk '{print $1}')
   FREE_KB=$(df -Pk "$DATA" | awk 'NR == 2 {print $4}')
-  (( TREE_KB * (5 * FIRST_RUNS + 3) < FREE_KB )) ||
-    die "(a) needs room for $((5 * FIRST_RUNS)) copies of the tree ($((TREE_KB / 1024)) MB each)"
+  (( TREE_KB * (6 * FIRST_RUNS + 3) < FREE_KB )) ||
+    die "(a) needs room for $((6 * FIRST_RUNS)) copies of the tree ($((TREE_KB / 1024)) MB each)"
   [ "$COLD" = 1 ] || warm_source
   mkdir -p "$COPIES"
   for ((i = 0; i < FIRST_RUNS; i++)); do
-    # Order turns round: T C R O N, C R O N T, R O N T C, ...
-    for k in 0 1 2 3 4; do
-      case $(( (i + k) % 5 )) in
+    # Order turns round: T C R O N M, C R O N M T, R O N M T C, ...
+    for k in 0 1 2 3 4 5; do
+      case $(( (i + k) % 6 )) in
         0) mkdir "$COPIES/tresoro.$i"; measure a_tres "${TRESORO[@]}" "$COPIES/tresoro.$i" ;;
         1) mkdir "$COPIES/cp.$i"; measure a_cp cp -a "$SRC/." "$COPIES/cp.$i/" ;;
         2) mkdir "$COPIES/rsync.$i"; measure a_rsync rsync -a "$SRC/" "$COPIES/rsync.$i/" ;;
         3) mkdir "$COPIES/one.$i"; measure a_one "${TRESORO_ONE[@]}" "$COPIES/one.$i" ;;
         4) mkdir "$COPIES/noflush.$i"; measure a_nofl "${TRESORO_NOFLUSH[@]}" "$COPIES/noflush.$i" ;;
+        5) mkdir "$COPIES/onenf.$i"; measure a_onenf "${TRESORO_ONE_NOFLUSH[@]}" "$COPIES/onenf.$i" ;;
       esac
     done
   done
@@ -529,25 +534,49 @@ if [[ $CASES == *w* ]]; then
     echo "${W_TREE[*]}" >"$DATA/wtree.stamp"
   fi
   mkdir -p "$DATA/wconfig"
-  W_WIN=("${W_WINE[@]}" "$W_JOB" --src "$(win_path "$W_SRC")" --config "$(win_path "$DATA/wconfig")" --versions 3
-         --interval 0 --dest)
+  W_ARGS=(--src "$(win_path "$W_SRC")" --config "$(win_path "$DATA/wconfig")" --versions 3 --interval 0)
+  W_WIN=("${W_WINE[@]}" "$W_JOB" "${W_ARGS[@]}" --dest)
+  W_ONE=("${W_WINE[@]}" "$W_JOB" --copy-ahead 0 "${W_ARGS[@]}" --dest)
+  W_NOFLUSH=("${W_WINE[@]}" "$W_JOB" --flush 0 "${W_ARGS[@]}" --dest)
   W_HOST=("$JOB" --src "$W_SRC" --config "$CFG" --versions 3 --interval 0 --dest)
+  # The real program: "/S1" runs the selected jobs a second after the start
+  # and ends; its configuration names the job, with a fresh destination for
+  # each run (BOM, CR LF, as the program writes it).
+  W_EXE=$WIN_BUILD/Tresoro.exe
+  [ -f "$W_EXE" ] || die "(w) needs $W_EXE"
+  W_APPDATA=$W_PREFIX/drive_c/users/$(id -un)/AppData/Roaming
+  [ -d "$W_APPDATA" ] || W_APPDATA="$W_PREFIX/drive_c/users/$(id -un)/Application Data"
+  exe_job() {  # exe_job DEST: Tresoro.ini with the one job into DEST
+    mkdir -p "$W_APPDATA/TresoroData"
+    printf '\xef\xbb\xbf\r\n[GENERAL]\r\nINIVersion = 110708\r\nGStdAuto = 0\r\nGBupBeiStartVerz = 1\r\n[PATHS]\r\n1 = 1000|%s\\|%s\\|1|0|0|3|0|0\r\n' \
+      "$(win_path "$W_SRC")" "$(win_path "$1")" >"$W_APPDATA/TresoroData/Tresoro.ini"
+  }
+  if [ -z "${DISPLAY:-}" ]; then
+    # shellcheck source=../tests/e2e/xvfb.sh
+    . "$ROOT/tests/e2e/xvfb.sh"
+    start_xvfb "$DATA" || die "(w) needs a display: Xvfb did not start"
+    trap 'stop_wineserver; kill "$XVFB_PID" 2>/dev/null || true' EXIT
+  fi
 
   settle
   echo "(w) first copy under Wine, $FIRST_RUNS runs each ..."
   [ "$COLD" = 1 ] || find "$W_SRC" -type f -print0 | xargs -0 cat >/dev/null
   mkdir -p "$COPIES"
-  # Unmeasured: brings Wine's own files into the cache for both.
+  # Unmeasured: brings Wine's own files and the program into the cache.
   mkdir "$COPIES/w_warm"; "${W_WIN[@]}" "$(win_path "$COPIES/w_warm")" >/dev/null
   "${W_WINE[@]}" xcopy /E /I /Q /K "$(win_path "$W_SRC")" "$(win_path "$COPIES/x_warm")" >/dev/null
+  mkdir "$COPIES/e_warm"; exe_job "$COPIES/e_warm"; "${W_WINE[@]}" "$W_EXE" /S1 >/dev/null 2>&1
   for ((i = 0; i < FIRST_RUNS; i++)); do
-    if (( i % 2 == 0 )); then order="w x"; else order="x w"; fi
-    for k in $order; do
-      if [ "$k" = w ]; then
-        mkdir "$COPIES/w.$i"; measure wa_win "${W_WIN[@]}" "$(win_path "$COPIES/w.$i")"
-      else
-        measure wa_xcopy "${W_WINE[@]}" xcopy /E /I /Q /K "$(win_path "$W_SRC")" "$(win_path "$COPIES/x.$i")"
-      fi
+    # Order turns round: W X O N E, X O N E W, ...
+    for k in 0 1 2 3 4; do
+      case $(( (i + k) % 5 )) in
+        0) mkdir "$COPIES/w.$i"; measure wa_win "${W_WIN[@]}" "$(win_path "$COPIES/w.$i")" ;;
+        1) measure wa_xcopy "${W_WINE[@]}" xcopy /E /I /Q /K "$(win_path "$W_SRC")" "$(win_path "$COPIES/x.$i")" ;;
+        2) mkdir "$COPIES/wone.$i"; measure wa_one "${W_ONE[@]}" "$(win_path "$COPIES/wone.$i")" ;;
+        3) mkdir "$COPIES/wnofl.$i"; measure wa_nofl "${W_NOFLUSH[@]}" "$(win_path "$COPIES/wnofl.$i")" ;;
+        4) mkdir "$COPIES/e.$i"; exe_job "$COPIES/e.$i"; measure wa_exe "${W_WINE[@]}" "$W_EXE" /S1
+           [ "$(find "$COPIES/e.$i" -type f | wc -l)" -gt 10000 ] || die "(w): Tresoro.exe /S1 did not copy the tree" ;;
+      esac
     done
   done
 
@@ -573,6 +602,7 @@ if [[ $CASES == *w* ]]; then
     fi
   done
   stop_wineserver
+  [ -z "${XVFB_PID:-}" ] || kill "$XVFB_PID" 2>/dev/null || true
 fi
 
 # Only now: see the note at (a).
@@ -591,6 +621,7 @@ if [[ $CASES == *a* ]]; then
   report "(a) at their turn" a_one a_cp "cp -a" "" 0
   report "(a) without flush" a_nofl a_cp "cp -a" "" 0
   report "(a) first copy" a_tres a_nofl "without the flush" "" 0
+  report "(a) at their turn" a_one a_onenf "without the flush" "" 0
 fi
 [[ $CASES != *b* ]] || report "(b) nothing to do" b_tres b_rsync "rsync -a --delete" 0.80 1
 [[ $CASES != *c* ]] || report "(c) 1 % changed" c_tres c_rsync "rsync --delete --backup" "" 1
@@ -605,7 +636,12 @@ if [[ $CASES == *g* ]]; then
 fi
 if [[ $CASES == *w* ]]; then
   echo "(w) the win build under Wine (Tresoro = bench_run_job.exe; memory is the Wine process's):"
-  report "(w) first copy" wa_win wa_xcopy "wine xcopy /E /I /Q /K" 1.50 0
+  report "(w) first copy" wa_win wa_xcopy "wine xcopy /E /I /Q /K" 0.60 0
+  report "(w) first copy" wa_win wa_one "copies at their turn" "" 0
+  report "(w) at their turn" wa_one wa_xcopy "wine xcopy /E /I /Q /K" "" 0
+  report "(w) without flush" wa_nofl wa_xcopy "wine xcopy /E /I /Q /K" "" 0
+  report "(w) first copy" wa_win wa_nofl "without the flush" "" 0
+  report "(w) Tresoro.exe /S1" wa_exe wa_xcopy "wine xcopy /E /I /Q /K" "" 0
   report "(w) nothing to do" wb_win wb_host "host engine" "" 0
   report "(w) 1 % changed" wc_win wc_host "host engine" "" 0
 fi
@@ -626,7 +662,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync a_one a_nofl r_tres r_cp b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain v_tres v_diff v_rsync v_one wa_win wa_xcopy wb_win wb_host wc_win wc_host; do
+for key in a_tres a_cp a_rsync a_one a_nofl a_onenf r_tres r_cp b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain v_tres v_diff v_rsync v_one wa_win wa_xcopy wa_one wa_nofl wa_exe wb_win wb_host wc_win wc_host; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"

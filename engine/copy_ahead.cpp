@@ -3,13 +3,8 @@
 #include "engine/copy_ahead.h"
 
 #include "engine/read_ahead.h"
-#include "platform/errors.h"
 
 namespace engine {
-
-// Two writers: a small copy mostly waits on the file system, so that two of
-// them in turn keep the run's thread supplied.
-constexpr int kWriters = 2;
 
 void CopyAhead::Writer() {
     plat::MutexLock hold(mutex_);
@@ -23,9 +18,7 @@ void CopyAhead::Writer() {
         hold.Unlock();
         plat::PreparedCopy copy;
         const bool ok = prepare_(item->source, item->target, archiveOnly_, kCopyAheadMaxBytes, copy);
-        const uint32_t error = ok ? 0 : plat::LastError();
         hold.Lock();
-        if (error == plat::kErrNotSupported) unsupported_ = true;
         // A copy whose turn has passed is dropped here, as it leaves scope.
         if (!item->dropped) item->copy = std::move(copy);
         item->ok = ok;
@@ -37,8 +30,10 @@ void CopyAhead::Writer() {
 void CopyAhead::Start(const RunOptions& options, const std::wstring& sourceDir, const std::wstring& destDir) {
     prepare_ = WalkPrepareFn();
     archiveOnly_ = options.itJobMode == ItJobMode::Normal;
-    if (!options.CopyAhead || !plat::CanPrepareCopies() || !WalkMayRunAhead(sourceDir, destDir)) return;
-    for (int index = 0; index < kWriters; ++index) writers_.emplace_back(&CopyAhead::Writer, this);
+    if (!options.CopyAhead || !WalkMayRunAhead(sourceDir, destDir)) return;
+    // A small copy mostly waits on the file system (its flush above all), so
+    // that several in turn keep the run's thread supplied.
+    for (int index = 0; index < plat::PreparedCopyWriters(); ++index) writers_.emplace_back(&CopyAhead::Writer, this);
 }
 
 CopyAhead::~CopyAhead() {
@@ -50,11 +45,7 @@ CopyAhead::~CopyAhead() {
     for (std::thread& writer : writers_) writer.join();
 }
 
-bool CopyAhead::Planning() const {
-    if (writers_.empty()) return false;
-    plat::MutexLock hold(mutex_);
-    return !unsupported_;
-}
+bool CopyAhead::Planning() const { return !writers_.empty(); }
 
 void CopyAhead::Hand(const std::vector<std::shared_ptr<AheadCopy>>& items) {
     {

@@ -1,9 +1,10 @@
 // Copying small new files ahead of their turn. While the run's thread
 // compares and places, writer threads copy the next new small files of the
-// directory at hand into files without a name (plat::PrepareCopy); at its
-// turn the run's thread names each one (plat::PlacePreparedCopy), in the
-// sequential order, with the same display, log lines, counters and event
-// drains as a copy made there. Nothing gets a name before its turn.
+// directory at hand, flushed, into files without a name or (Windows) under
+// their temporary names (plat::PrepareCopy); at its turn the run's thread
+// names each one (plat::PlacePreparedCopy), in the sequential order, with
+// the same display, log lines, counters and event drains as a copy made
+// there. Nothing gets a real name before its turn.
 //
 // Only files without a destination namesake are planned (their copy needs no
 // archiving and replaces nothing), only those of at most kCopyAheadMaxBytes
@@ -34,7 +35,7 @@ using PrepareFn = bool (*)(const std::wstring& from, const std::wstring& to, boo
                            plat::PreparedCopy& copy);
 
 constexpr uint64_t kCopyAheadMaxBytes = 300000;
-constexpr size_t kMaxCopiesAhead = 16;
+constexpr size_t kMaxCopiesAhead = 32;
 
 // One file handed to the writers. Its names are set before it is handed
 // out and only read after; everything else belongs to the CopyAhead's
@@ -60,13 +61,12 @@ public:
     ~CopyAhead() EXCLUDES(mutex_);
 
     // Starts the writers for the walk of sourceDir into destDir, unless the
-    // run copies at each turn (its CopyAhead off, no nameless copies on this
-    // platform, faults injected, one tree inside the other).
+    // run copies at each turn (its CopyAhead off, faults injected, one tree
+    // inside the other).
     void Start(const RunOptions& options, const std::wstring& sourceDir, const std::wstring& destDir);
 
-    // Whether planning is worth it: writers run, and the platform has not
-    // said it cannot make such copies.
-    bool Planning() const EXCLUDES(mutex_);
+    // Whether planning is worth it: writers run.
+    bool Planning() const;
 
     // Hands the copies to the writers, in order.
     void Hand(const std::vector<std::shared_ptr<AheadCopy>>& items) EXCLUDES(mutex_);
@@ -94,7 +94,6 @@ private:
     plat::CondVar ready_;  // a copy made
     std::deque<std::shared_ptr<AheadCopy>> queue_ GUARDED_BY(mutex_);
     bool stopping_ GUARDED_BY(mutex_) = false;
-    bool unsupported_ GUARDED_BY(mutex_) = false;  // no nameless files here: plan nothing more
 };
 
 // The new small files of one directory level, by their positions in the

@@ -200,6 +200,7 @@ RestoreOutcome RestoreState(const std::vector<StateItem>& items, const std::wstr
         }
         RestoreFile(w, *item.version, target);
     }
+    plat::FlushPlacedNames();
     logs::AddLog(L"Wiederhergestellt: " + targetPath + L" - " + RestoreResultText(w.out), core::kLogNormal);
     return w.out;
 }

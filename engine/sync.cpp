@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/drives.h"
 #include "platform/errors.h"
+#include "platform/fs.h"
 #include "platform/path_text.h"
 #include "platform/text.h"
 
@@ -426,6 +427,9 @@ void SyncDirectory(const JobContext& job, RunTally& tally, const std::wstring& s
     std::wstring fileSystem;
     walk.fat32Dest = plat::FileSystemName(destDir, fileSystem) && plat::EqualNoCase(fileSystem, L"FAT32");
     SyncTree(job, walk, sourceDir, destDir);
+    // The last folder's new names (each earlier folder's went once a copy
+    // was named in another).
+    plat::FlushPlacedNames();
     FinishJobGuard(job, walk.guard, tally);
     if (walk.storedDecrypted > 0)
         logs::AddLog(std::to_wstring(walk.storedDecrypted) +

@@ -118,22 +118,32 @@ using CopyProgress = std::function<bool(uint64_t total, uint64_t copied)>;
 // instead of the source's attributes before it takes its place; a failure of
 // that reset is ignored (the copy keeps the source's attributes). The copy's
 // data are on the disk before it gets its name (a failed flush fails the
-// copy), and the name is on the disk before the call returns. An encrypted
-// file where the destination cannot encrypt (FAT, exFAT, most network
-// storage: kErrEncryptionFailed) is copied again and stored decrypted, which
+// copy); the name follows as FlushPlacedNames says. An encrypted file where
+// the destination cannot encrypt (FAT, exFAT, most network storage:
+// kErrEncryptionFailed) is copied again and stored decrypted, which
 // `storedDecrypted` then tells. Counts as Copy (each attempt), SetAttributes
 // (the reset), Flush and Rename (taking its place).
 [[nodiscard]] bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const CopyProgress& progress,
                                      bool archiveOnly, bool* storedDecrypted = nullptr);
 
+// The names CopyFileIntoPlace and PlacePreparedCopy give reach the disk a
+// folder at a time: a folder's, once a copy is named in another folder,
+// and the last folder's with this call, which whoever placed copies makes
+// when done (a walk, a restore). On Windows each rename is written through
+// at once (MOVEFILE_WRITE_THROUGH) and this does nothing.
+void FlushPlacedNames();
+
 // A copy made ahead of its turn, on another thread: the first half of
-// CopyFileIntoPlace (bytes, last write time, mode, the flush) written into a
-// file without any name in the target's directory. Nothing under any name
-// changes before PlacePreparedCopy; a copy never placed leaves nothing
-// behind, not even when the process dies.
+// CopyFileIntoPlace (bytes, last write time, attributes, the flush) written
+// into a file without any name in the target's directory, or where the
+// file system has no such files (Windows) under the target's temporary
+// name (`to` + kTempSuffix), which the next run sweeps when this one dies.
+// Nothing under a real name changes before PlacePreparedCopy; a copy
+// dropped unplaced leaves nothing behind.
 // It owns what it holds: moved, never copied, and dropped when it goes.
 struct PreparedCopy {
-    intptr_t file = -1;  // the nameless file; -1 when none
+    intptr_t file = -1;  // the open copy (portable layer); -1 when none
+    std::wstring temp;   // its temporary name, when it has one
     uint64_t total = 0;  // the source's size when it was opened
     uint64_t copied = 0;
     bool archiveOnly = false;
@@ -147,21 +157,22 @@ struct PreparedCopy {
     ~PreparedCopy();
 };
 
-// Whether PrepareCopy can make copies at all here (not on Windows, nor
-// where the host gives no way to name a nameless file later): without, no
-// writer needs to start.
-bool CanPrepareCopies();
-
 // Prepares the copy of `from` for the new target `to`. Touches nothing the
-// run's thread uses (no fault counts, no attribute table), so it may run on
-// any thread. False with LastError set when no copy was prepared (then copy
-// at the turn): kErrNotSupported where the platform cannot write a file
-// without a name there, kErrFileTooLarge for a source now above `maxBytes`.
+// run's thread uses (no fault counts, no attribute table, no retries), so
+// it may run on any thread. False with LastError set when no copy was
+// prepared (then copy at the turn): kErrFileTooLarge for a source now above
+// `maxBytes`, kErrFileExists where the temporary name is taken (a leftover
+// the sweep could not remove is the turn's to deal with).
 [[nodiscard]] bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveOnly, uint64_t maxBytes,
                                PreparedCopy& copy);
 
+// How many copies are best prepared at once here, each on a writer that
+// mostly waits for its flush.
+int PreparedCopyWriters();
+
 // Gives a prepared copy the name `to` as CopyFileIntoPlace would have, with
-// its attributes; the copy is consumed either way. Counts as Rename.
+// its attributes; the copy is consumed either way (a failed one leaves no
+// temporary name). Counts as Rename.
 [[nodiscard]] bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to);
 
 // Drops a prepared copy unplaced (nothing to do for an empty one); what a
@@ -173,10 +184,12 @@ inline PreparedCopy& PreparedCopy::operator=(PreparedCopy&& other) noexcept {
     DropPreparedCopy(*this);
     file = other.file;
     total = other.total;
+    temp = std::move(other.temp);
     copied = other.copied;
     archiveOnly = other.archiveOnly;
     from = std::move(other.from);
     other.file = -1;
+    other.temp.clear();
     return *this;
 }
 inline PreparedCopy::~PreparedCopy() { DropPreparedCopy(*this); }

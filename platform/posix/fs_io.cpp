@@ -12,6 +12,7 @@
 #include "platform/fault.h"
 #include "platform/fs.h"
 #include "platform/posix/host.h"
+#include "platform/thread_safety.h"
 
 namespace plat {
 
@@ -48,15 +49,40 @@ static std::string FsDirOf(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
+static void FsSyncDir(const std::string& dir) {
+    if (FlushSkipped()) return;
+    FsFd handle{open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (handle.fd >= 0) fsync(handle.fd);
+}
+
 // The new name of a file reaches the disk with its directory, as
 // MOVEFILE_WRITE_THROUGH makes Windows write a rename through. A failure
 // here is no failed copy: the data are on the disk and in place already,
 // and at worst a crash forgets the name and the next run copies again.
-static void FsSyncDirOf(const std::string& path) {
-    if (FlushSkipped()) return;
-    FsFd dir{open(FsDirOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (dir.fd >= 0) fsync(dir.fd);
+static void FsSyncDirOf(const std::string& path) { FsSyncDir(FsDirOf(path)); }
+
+namespace {
+// The folder whose new copies' names are not on the disk yet. Each flush
+// of a folder waits for the file system's journal, so a folder's names go
+// together: a walk names all copies of a folder before it names any
+// elsewhere, except around its subfolders.
+plat::Mutex g_namesMutex;
+std::string g_namesDue GUARDED_BY(g_namesMutex);
+}  // namespace
+
+static void FsFlushNamesDue(std::string dir) {
+    {
+        plat::MutexLock hold(g_namesMutex);
+        if (dir == g_namesDue) return;
+        std::swap(dir, g_namesDue);
+    }
+    if (!dir.empty()) FsSyncDir(dir);
 }
+
+// A copy got the name `path`: its folder's names are due.
+static void FsNamed(const std::string& path) { FsFlushNamesDue(FsDirOf(path)); }
+
+void FlushPlacedNames() { FsFlushNamesDue(std::string()); }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
     bytes.clear();
@@ -236,7 +262,9 @@ bool CopyFileWithProgressCall(const std::wstring& from, const std::wstring& to, 
     return true;
 }
 
-bool CanPrepareCopies() {
+// Whether a copy can be written without a name here and linked in later
+// through /proc.
+static bool FsNamelessFiles() {
     static const bool procFds = access("/proc/self/fd", X_OK) == 0;
     return procFds && !T().namedTempCopies;
 }
@@ -244,7 +272,7 @@ bool CanPrepareCopies() {
 // A file without a name in the directory of `path`, where the file system
 // makes one and /proc lets us link it in later; -1 with errno set otherwise.
 static int FsOpenUnnamed(const std::string& path) {
-    if (!CanPrepareCopies()) {
+    if (!FsNamelessFiles()) {
         errno = EOPNOTSUPP;
         return -1;
     }
@@ -294,7 +322,7 @@ static uint32_t FsPlaceCopy(int fd, std::string& temp, const std::wstring& to, c
 
 // FsPlaceCopy as one counted Rename, again while another program holds the
 // target (one that is read-only or a directory is refused for good); once
-// placed, the directory is flushed with the new name.
+// placed, the name is due in its directory (FsNamed).
 static bool FsPlaceRetrying(int fd, std::string& temp, const std::wstring& to, const std::string& dst) {
     const bool placed = RetryWhileLocked(
         FaultOp::Rename,
@@ -303,7 +331,7 @@ static bool FsPlaceRetrying(int fd, std::string& temp, const std::wstring& to, c
             return code == 0 || Fail(code);
         },
         [&](uint32_t code) { return RefusedForGood(code, to, kAttrReadOnly | kAttrDirectory); });
-    if (placed) FsSyncDirOf(dst);
+    if (placed) FsNamed(dst);
     return placed;
 }
 
@@ -357,31 +385,38 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
     return true;
 }
 
-// Only a nameless copy can wait for its turn without a trace: where the
-// file system cannot make one, the copy is made at its turn.
+// A nameless copy waits for its turn without a trace. Where the file system
+// cannot make one, the copy waits under its temporary name, as on Windows;
+// a name already taken there is left alone (the turn deals with it).
 bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveOnly, uint64_t maxBytes,
                  PreparedCopy& copy) {
     DropPreparedCopy(copy);
-    std::string src, dst;
+    std::string src, dst, temp;
     if (!ToHost(from, src) || !ToHost(to, dst)) return false;
     FsFd in;
     struct stat st;
     if (!FsOpenSource(src, in, st)) return false;
     if (static_cast<uint64_t>(st.st_size) > maxBytes) return Fail(kErrFileTooLarge);
     FsFd out{FsOpenUnnamed(dst)};
-    if (out.fd < 0) {
-        if (errno == ENOENT) return Fail(kErrPathNotFound);
-        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return Fail(kErrNotSupported);
-        return FailErrno();
+    if (out.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        if (!ToHost(to + kTempSuffix, temp)) return false;
+        out.fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (out.fd < 0 && errno == EEXIST) return Fail(kErrFileExists);
     }
+    if (out.fd < 0) return errno == ENOENT ? Fail(kErrPathNotFound) : FailErrno();
+    auto abandon = [&](uint32_t code) {
+        if (!temp.empty()) unlink(temp.c_str());
+        return Fail(code);
+    };
     uint64_t copied = 0;
     if (uint32_t code = FsCopyContent(in.fd, out.fd, static_cast<uint64_t>(st.st_size), nullptr, &copied))
-        return Fail(code);
-    if (uint32_t code = FsFinishCopy(out.fd, st, archiveOnly)) return Fail(code);
+        return abandon(code);
+    if (uint32_t code = FsFinishCopy(out.fd, st, archiveOnly)) return abandon(code);
     // Here on the writer's thread, the flush costs the run's thread nothing.
-    if (!FsFlushCopy(out.fd)) return false;
+    if (!FsFlushCopy(out.fd)) return abandon(LastError());
     copy.file = out.fd;
     out.fd = -1;
+    if (!temp.empty()) copy.temp = to + kTempSuffix;
     copy.total = static_cast<uint64_t>(st.st_size);
     copy.copied = copied;
     copy.archiveOnly = archiveOnly;
@@ -389,13 +424,20 @@ bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveO
     return true;
 }
 
+// Each flush of a new file waits for the file system's journal, which
+// commits the flushes that wait together at once: the more wait side by
+// side, the fewer commits.
+int PreparedCopyWriters() { return 8; }
+
 bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to) {
     FsFd out{static_cast<int>(copy.file)};
     copy.file = -1;
+    const std::wstring named = std::move(copy.temp);
+    copy.temp.clear();
     if (out.fd < 0) return Fail(kErrInvalidParameter);
     std::string src, dst, temp;
-    if (!ToHost(copy.from, src) || !ToHost(to, dst)) return false;
-    if (!FsPlaceRetrying(out.fd, temp, to, dst)) {
+    if (!(named.empty() || ToHost(named, temp)) || !ToHost(copy.from, src) || !ToHost(to, dst) ||
+        !FsPlaceRetrying(out.fd, temp, to, dst)) {
         const uint32_t code = LastError();
         if (!temp.empty()) unlink(temp.c_str());
         return Fail(code);
@@ -407,6 +449,9 @@ bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to) {
 void DropPreparedCopy(PreparedCopy& copy) {
     if (copy.file >= 0) close(static_cast<int>(copy.file));
     copy.file = -1;
+    std::string temp;
+    if (!copy.temp.empty() && ToHost(copy.temp, temp)) unlink(temp.c_str());
+    copy.temp.clear();
 }
 
 }  // namespace plat

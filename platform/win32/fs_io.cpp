@@ -188,23 +188,25 @@ static bool FlushOpened(const std::wstring& literal) {
 // can leave the name, size and date over blocks never written, a file the
 // size-and-date rule never copies again. A copy that keeps its source's
 // read-only bit refuses the write access: the bit is lifted for the flush.
+static bool FlushTempCopy(const std::wstring& temp) {
+    if (FlushSkipped() || FlushOpened(temp)) return true;
+    if (::GetLastError() != ERROR_ACCESS_DENIED) return false;
+    const DWORD attributes = GetFileAttributesW(temp.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    const DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
+    if (!SetFileAttributesW(temp.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) return false;
+    const bool flushed = FlushOpened(temp);
+    win32::KeepError keep;
+    SetFileAttributesW(temp.c_str(), attributes);
+    return flushed;
+}
+
 static bool FlushCopy(const std::wstring& tempCopy) {
     const std::wstring temp = win32::Literal(tempCopy);
-    return RetryWhileLocked(FaultOp::Flush, [&] {
-        if (FlushSkipped() || FlushOpened(temp)) return true;
-        if (::GetLastError() != ERROR_ACCESS_DENIED) return false;
-        const DWORD attributes = GetFileAttributesW(temp.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) {
-            ::SetLastError(ERROR_ACCESS_DENIED);
-            return false;
-        }
-        const DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
-        if (!SetFileAttributesW(temp.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) return false;
-        const bool flushed = FlushOpened(temp);
-        win32::KeepError keep;
-        SetFileAttributesW(temp.c_str(), attributes);
-        return flushed;
-    });
+    return RetryWhileLocked(FaultOp::Flush, [&] { return FlushTempCopy(temp); });
 }
 
 // CopyFileExW writes under the name it is given and deletes a partial copy
@@ -246,22 +248,78 @@ bool CopyFileIntoPlace(const std::wstring& from, const std::wstring& to, const C
 }
 
 // Windows has no file without a name that could take one later: a copy
-// written ahead would need a name in the mirror before its turn, so every
-// copy is made at its turn.
-bool CanPrepareCopies() { return false; }
-
-bool PrepareCopy(const std::wstring&, const std::wstring&, bool, uint64_t, PreparedCopy& copy) {
+// made ahead waits under its temporary name, complete and flushed, and is
+// renamed into place at its turn as CopyFileIntoPlace renames. On the
+// writer's thread nothing counts for the fault layer and nothing waits for
+// a locked file: what fails here is copied at its turn. A temporary name
+// already taken is not the writer's; it stays for the turn's copy.
+bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveOnly, uint64_t maxBytes,
+                 PreparedCopy& copy) {
     DropPreparedCopy(copy);
-    ::SetLastError(ERROR_NOT_SUPPORTED);
+    const std::wstring source = win32::Literal(from);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &data)) return false;
+    const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (size > maxBytes) {
+        ::SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    const std::wstring tempCopy = to + kTempSuffix, temp = win32::Literal(tempCopy);
+    if (!CopyFileExW(source.c_str(), temp.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) RemoveTempCopy(tempCopy);
+        ::SetLastError(error);
+        return false;
+    }
+    // As ResetToArchiveOnly, uncounted; a failed reset keeps the source's.
+    if (archiveOnly && GetFileAttributesW(temp.c_str()) != FILE_ATTRIBUTE_ARCHIVE)
+        SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    if (!FlushTempCopy(temp)) {
+        const DWORD error = ::GetLastError();
+        RemoveTempCopy(tempCopy);
+        ::SetLastError(error);
+        return false;
+    }
+    copy.temp = tempCopy;
+    copy.total = size;
+    copy.copied = size;
+    copy.archiveOnly = archiveOnly;
+    copy.from = from;
+    return true;
+}
+
+// Under Wine every open, close and rename of a writer is a request to the
+// one wine server, which more than two writers only crowd (Windows itself
+// could not be measured here).
+int PreparedCopyWriters() { return 2; }
+
+bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to) {
+    const std::wstring temp = std::move(copy.temp);
+    copy.temp.clear();
+    if (temp.empty()) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (MoveReplacing(temp, to)) return true;
+    const DWORD error = ::GetLastError();
+    RemoveTempCopy(temp);
+    ::SetLastError(error);
     return false;
 }
 
-bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring&) {
-    DropPreparedCopy(copy);
-    ::SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
+void DropPreparedCopy(PreparedCopy& copy) {
+    if (!copy.temp.empty()) {
+        win32::KeepError keep;
+        RemoveTempCopy(copy.temp);
+    }
+    copy.temp.clear();
+    copy.file = -1;
 }
 
-void DropPreparedCopy(PreparedCopy& copy) { copy.file = -1; }
+void FlushPlacedNames() {}
 
 }  // namespace plat

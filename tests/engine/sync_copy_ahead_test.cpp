@@ -3,9 +3,11 @@
 // turn (tests/support/ahead_walk.h), and the outcomes must be the same,
 // attributes and dates of the mirror included. The cases are what the
 // writers can break: cancel while copies wait, a copy that fails ahead,
-// folders between the files, files too large to go ahead, the IT-job
-// copies; and a source that changes after its copy was made ahead, where
-// the next run must still lose nothing.
+// leftover temporary copies of the same files, folders between the files,
+// files too large to go ahead, the IT-job copies; and a source that changes
+// after its copy was made ahead, where the next run must still lose
+// nothing. Each runs with the copies waiting under their temporary names,
+// as on Windows, and (where the host can make them) in nameless files.
 #include <gtest/gtest.h>
 
 #include "engine/copy_ahead.h"
@@ -40,13 +42,21 @@ void ThirtyFiles(JobTree& t) {
     WriteDated(t.src + L"f23 Ärger.txt", "umlaut", kNew);
 }
 
-// Whether this platform makes copies ahead at all (Windows makes each at
-// its turn; the comparisons hold there all the same).
-bool CopiesAhead() { return plat::PortableLayer(); }
+// Parameter: copies made ahead wait under their temporary names (true), or
+// in nameless files (false; the portable layer only).
+struct EngineCopyAhead : AheadWalkTest, testing::WithParamInterface<bool> {
+    void SetUp() override {
+        AheadWalkTest::SetUp();
+        if (!GetParam() && !plat::PortableLayer()) GTEST_SKIP() << "Windows has no nameless files";
+        plat::SetNamedTempCopiesForTest(GetParam());
+    }
+    void TearDown() override {
+        plat::SetNamedTempCopiesForTest(false);
+        AheadWalkTest::TearDown();
+    }
+};
 
-struct EngineCopyAhead : AheadWalkTest {};
-
-TEST_F(EngineCopyAhead, AFirstCopyComesOutAsCopiedAtEachTurnInEveryMode) {
+TEST_P(EngineCopyAhead, AFirstCopyComesOutAsCopiedAtEachTurnInEveryMode) {
     for (const engine::ItJobMode mode : {engine::ItJobMode::Normal, engine::ItJobMode::Manual}) {
         SCOPED_TRACE(static_cast<int>(mode));
         auto prepare = [mode](JobTree&) {
@@ -54,7 +64,7 @@ TEST_F(EngineCopyAhead, AFirstCopyComesOutAsCopiedAtEachTurnInEveryMode) {
             // At the second entry (f00 handed out f00..f14) the writers have f10
             // made before its turn.
             Recorded().onDrain = [](int) {
-                if (CurrentWalk().ahead && CopiesAhead() && TestRun().tally.EntriesDone == 2)
+                if (CurrentWalk().ahead && TestRun().tally.EntriesDone == 2)
                     AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(10));
             };
         };
@@ -65,19 +75,17 @@ TEST_F(EngineCopyAhead, AFirstCopyComesOutAsCopiedAtEachTurnInEveryMode) {
         const uint32_t readOnly = ahead.mirrorMeta.at(L"f22.ro").first;
         EXPECT_EQ(readOnly & plat::kAttrReadOnly, mode == engine::ItJobMode::Normal ? 0u : plat::kAttrReadOnly);
         EXPECT_EQ(TimesCopiedAhead(LastDest() + L"f20.big"), 0u) << "above the bound: copied at its turn";
-        if (CopiesAhead()) {
-            EXPECT_EQ(TimesCopiedAhead(LastDest() + FileName(10)), 1u);
-        }
+        EXPECT_EQ(TimesCopiedAhead(LastDest() + FileName(10)), 1u);
     }
 }
 
-TEST_F(EngineCopyAhead, CancelWhileCopiesWaitPlacesNothingBeyond) {
+TEST_P(EngineCopyAhead, CancelWhileCopiesWaitPlacesNothingBeyond) {
     // "Abbrechen" at the entry of f05, once f12 (and so f05..f11 before it)
     // has been copied ahead.
     auto prepare = [](JobTree&) {
         Recorded().onDrain = [](int) {
             if (TestRun().tally.EntriesDone != 6 || engine::R().CancelRequested) return;
-            if (CurrentWalk().ahead && CopiesAhead()) AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(12));
+            if (CurrentWalk().ahead) AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(12));
             engine::R().CancelRequested = 1;
         };
     };
@@ -87,12 +95,12 @@ TEST_F(EngineCopyAhead, CancelWhileCopiesWaitPlacesNothingBeyond) {
     for (int i = 5; i < 30; ++i) EXPECT_FALSE(ahead.mirror.count(FileName(i))) << i;
 }
 
-TEST_F(EngineCopyAhead, ACopyThatFailsAheadIsMadeAtItsTurn) {
+TEST_P(EngineCopyAhead, ACopyThatFailsAheadIsMadeAtItsTurn) {
     // The disk was full for the writer; at its turn there is room again.
     auto prepare = [](JobTree& t) {
         FailingCopies() = {t.dst + FileName(3), t.dst + FileName(17)};
         Recorded().onDrain = [](int) {
-            if (CurrentWalk().ahead && CopiesAhead() && TestRun().tally.EntriesDone == 2)
+            if (CurrentWalk().ahead && TestRun().tally.EntriesDone == 2)
                 AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(3));
         };
     };
@@ -102,13 +110,35 @@ TEST_F(EngineCopyAhead, ACopyThatFailsAheadIsMadeAtItsTurn) {
     EXPECT_EQ(ahead.mirror.at(FileName(17)), "content 17");
 }
 
+// A killed run leaves whole or half copies under the temporary names of
+// files that are still new (read-only ones from an IT job): the sweep takes
+// them before any writer writes its own copy under such a name.
+TEST_P(EngineCopyAhead, LeftoverTemporaryCopiesOfTheSameFilesAreSweptFirst) {
+    auto build = [](JobTree& t) {
+        ThirtyFiles(t);
+        WriteDated(t.dst + FileName(7) + plat::kTempSuffix, "half a co", kNew);
+        WriteDated(t.dst + FileName(8) + plat::kTempSuffix, "content 8", kNew + 8);
+        ASSERT_TRUE(plat::SetAttributes(t.dst + FileName(8) + plat::kTempSuffix, plat::kAttrReadOnly));
+    };
+    auto prepare = [](JobTree&) {
+        Recorded().onDrain = [](int) {
+            if (CurrentWalk().ahead && TestRun().tally.EntriesDone == 2)
+                AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(8));
+        };
+    };
+    const Outcome ahead = ExpectAheadAsSequential(2, build, prepare);
+    EXPECT_EQ(ahead.errorCount, 0);
+    EXPECT_EQ(ahead.mirror.at(FileName(7)), "content 7");
+    EXPECT_EQ(ahead.mirror.count(FileName(8) + plat::kTempSuffix), 0u);
+    EXPECT_EQ(TimesCopiedAhead(LastDest() + FileName(8)), 1u);
+}
+
 // A copy made ahead is the file as the writer read it, at most a few files
 // before its turn, as a copy made at its turn is the file as it was then.
 // A source that changes or goes in between is what the next run is for:
 // the newer file is copied with the older one kept in "@", the one gone
 // moves to "@". Nothing is lost on either way.
-TEST_F(EngineCopyAhead, ASourceChangedAfterItsCopyWasMadeAheadIsMirroredByTheNextRun) {
-    if (!CopiesAhead()) GTEST_SKIP() << "copies are made at their turn here";
+TEST_P(EngineCopyAhead, ASourceChangedAfterItsCopyWasMadeAheadIsMirroredByTheNextRun) {
     JobTree t(2);
     ThirtyFiles(t);
     static JobTree* tree = nullptr;
@@ -143,3 +173,6 @@ TEST_F(EngineCopyAhead, ASourceChangedAfterItsCopyWasMadeAheadIsMirroredByTheNex
 }
 
 }  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Named, EngineCopyAhead, testing::Values(true));
+INSTANTIATE_TEST_SUITE_P(Unnamed, EngineCopyAhead, testing::Values(false));

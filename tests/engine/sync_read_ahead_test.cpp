@@ -222,8 +222,15 @@ TEST_F(EngineReadAhead, RandomTreesComeOutAsInTheSequentialWalk) {
         };
         auto prepare = [seed](JobTree& t) {
             AddExclude(t.sid, L"\\EXCL");
-            // Some walks are cancelled part way.
-            if (seed % 4 == 0) Recorded().cancelAtDrain = static_cast<int>(seed % 13) + 2;
+            // Some walks are cancelled part way, at an entry: counted in
+            // drains the place would differ, as a copy drains as often as
+            // the platform's copy reports progress (Wine's reports none;
+            // placing a copy made ahead drains twice).
+            static int cancelAt = 0;
+            cancelAt = seed % 4 == 0 ? static_cast<int>(seed % 13) + 2 : 0;
+            Recorded().onDrain = [](int) {
+                if (cancelAt != 0 && TestRun().tally.EntriesDone == cancelAt) engine::R().CancelRequested = 1;
+            };
         };
         ExpectAheadAsSequential(seed % 3 == 0 ? 0 : 2, build, prepare);
         for (const std::wstring& listed : ListedDirs())

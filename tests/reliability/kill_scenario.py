@@ -4,6 +4,8 @@ one directory or another:
 
 - unchanged, changed, new and vanished files, small and large;
 - a new folder tree and a vanished one;
+- with `new_small`, a first folder of that many new small files, the work
+  that copies made ahead do;
 - changed and vanished files whose "@" slots are full (3 versions), so the
   oldest version steps aside and is dropped;
 - a file that became a folder and a folder that became a file;
@@ -110,14 +112,17 @@ class Writer:
                 self.sc.dropped.append(trees.digest(data))
 
 
-def build(root, seed=1, large_mb=2, skip=(), damaged=False):
+def build(root, seed=1, large_mb=2, skip=(), damaged=False, new_small=0):
     """Writes the scenario below `root` (src/ and dest/) and returns it; the
     large files have `large_mb` MiB or half of it. `skip` leaves out some
     of PARTS, to see one check fail alone; `damaged` adds the mirror copies
-    only a verify run repairs."""
+    only a verify run repairs; `new_small` new small files go first."""
     sc = Scenario(root)
     w = Writer(sc, seed)
     size = w.rnd.randrange
+
+    for i in range(new_small):
+        w.src("Ablage/Neu %03d.txt" % i, size(1, 4000))
 
     # Unchanged files everywhere, so a run has entries to walk past.
     folders = ["Dokumente", "Dokumente/Ämter", "Fotos", "Fotos/Urlaub 2023", "Musik"]

@@ -7,7 +7,7 @@ error log, the mirror equal to the source, nothing left over, exactly the
 versions "@" must hold.
 
     tests/reliability/wine_kills.py [BUILD_DIR] [--kills 5] [--large-mb 12]
-        [--skip type-changes,set-aside-trap,damaged] [--verify]
+        [--new-small 300] [--skip type-changes,set-aside-trap,damaged] [--verify]
 
 BUILD_DIR is a win preset build (default build/win). The Wine prefix is the
 end-to-end suite's (BUILD_DIR/e2e/prefix or E2E_DIR/prefix, made when missing); the display is
@@ -15,7 +15,10 @@ DISPLAY or an Xvfb of our own. A first run without a kill measures how long
 the job takes (from the run writing its configuration to the copy of it in
 "@"); the kills fall at even fractions of the first 80 % of that time
 after the run starts. Fails also when fewer than half of the kills fell
-during the job (a kill that came too late is tried again, sooner).
+during the job (a kill that came too late is tried again, sooner). The
+scenario begins with a folder of --new-small new small files, which the
+writers copy ahead under their temporary names; each kill says how many
+of those it left (the finishing run must sweep them all).
 
 With --verify every run is "/VERIFY" over the scenario with its damaged
 mirror copies (kill_scenario.py): kills fall while it compares and while it
@@ -52,6 +55,12 @@ class Wine:
                         WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="C.UTF-8")
         self.xvfb = None
         self.drive_c = os.path.join(self.prefix, "drive_c")
+        self.data = None  # known once the prefix is made (start)
+
+    def find_data(self):
+        """The program's folder in %APPDATA%, as the prefix names it: asked
+        only once the prefix exists, or a fresh one's configuration would
+        go where the program never looks."""
         user = pwd.getpwuid(os.getuid()).pw_name
         roaming = os.path.join(self.drive_c, "users", user, "AppData", "Roaming")
         if not os.path.isdir(roaming):
@@ -73,6 +82,7 @@ class Wine:
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.find_data()
 
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -181,6 +191,7 @@ def main():
     ap.add_argument("build", nargs="?", default="build/win")
     ap.add_argument("--kills", type=int, default=5)
     ap.add_argument("--large-mb", type=int, default=12)
+    ap.add_argument("--new-small", type=int, default=300)
     ap.add_argument("--skip", default="", help="parts of the scenario to leave out: " +
                     ",".join(kill_scenario.PARTS))
     ap.add_argument("--verify", action="store_true", help='every run is "/VERIFY", over damaged mirror copies')
@@ -195,7 +206,8 @@ def main():
     scratch = tempfile.mkdtemp(prefix="tresoro-winekill-")
     template = os.path.join(scratch, "template")
     skip = [p for p in args.skip.split(",") if p]
-    scenario = kill_scenario.build(template, large_mb=args.large_mb, skip=skip, damaged=VERIFY)
+    scenario = kill_scenario.build(template, large_mb=args.large_mb, skip=skip, damaged=VERIFY,
+                                   new_small=args.new_small)
     before = kill_scenario.Before(scenario)
     work = os.path.join(wine.drive_c, ROOT)
     sc = scenario.at(work)
@@ -221,6 +233,7 @@ def main():
                 if not was_killed:
                     print("     %s: the job had ended before the kill, three times" % label)
                 problems += ["after the kill: " + p for p in kill_scenario.check_after_kill(sc, before)]
+                temps = len(trees.temp_leftovers(trees.snapshot(sc.dest)))
                 # The scenario's job had begun, so the first one was done.
                 if trees.snapshot(sc.dest) != before.dest:
                     logged += 1
@@ -233,7 +246,8 @@ def main():
             problems += kill_scenario.check_converged(sc, before)
             if VERIFY and not problems:
                 problems += ["second /VERIFY: " + p for p in finishing_run(wine)]
-            print("%s %s" % ("FAIL" if problems else "PASS", label))
+            print("%s %s%s" % ("FAIL" if problems else "PASS", label,
+                                ", %d temporary copies left by it" % temps if i else ""))
             for p in problems[:12]:
                 print("    " + p)
             failed += bool(problems)
