@@ -199,7 +199,19 @@ await_window() {
 # (shown, enabled, in an enabled window, nothing over it, its thread
 # taking messages); a click that cannot reach it fails the scenario with
 # the reason.
-click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
+# Two clicks of one button on one spot within the double-click time (500 ms)
+# are a double click, whose second click is no click of its own: a single
+# click waits out that time since the click before it.
+LAST_CLICK_MS=0
+apart_from_last_click() {
+  local rest=$((LAST_CLICK_MS + 600 - $(date +%s%3N)))
+  [ "$rest" -le 0 ] || sleep "$(printf '0.%03d' "$rest")"
+}
+click_at() {
+  apart_from_last_click
+  xdotool mousemove "$1" "$2" click "${3:-1}"
+  LAST_CLICK_MS=$(date +%s%3N)
+}
 POINT_X='' POINT_Y=''
 ready_point() {  # ready_point COMMAND ARGS...: into POINT_X POINT_Y
   local line
@@ -213,8 +225,10 @@ click_widget() {  # click_widget ID: the middle of a widget, main window or dial
   ready_point point "$1" && click_at "$POINT_X" "$POINT_Y"
 }
 click_row() {  # click_row LIST ROW [2]: on the row's first cell, once or twice
-  ready_point row-point "$1" "$2" &&
-    xdotool mousemove "$POINT_X" "$POINT_Y" click --repeat "${3:-1}" --delay 80 1
+  ready_point row-point "$1" "$2" || return 1
+  apart_from_last_click
+  xdotool mousemove "$POINT_X" "$POINT_Y" click --repeat "${3:-1}" --delay 80 1
+  LAST_CLICK_MS=$(date +%s%3N)
 }
 click_box() {  # click_box LIST ROW: on the row's check box
   ready_point box-point "$1" "$2" && click_at "$POINT_X" "$POINT_Y"
@@ -942,16 +956,12 @@ scenario_edit_job() {
       until [ "$(probe text 1103)" = 'C:\e2e\' ] || [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
       check "chooser: a click on \"..\" did not go up to C:\\e2e\\" test "$(probe text 1103)" = 'C:\e2e\'
       # Above a drive root is the list of the drives; a drive and a folder
-      # lead back down. Each click waits until the list shows its rows, and
-      # one on the spot of the last waits out the double-click time: the
-      # second click of a double click is not a click of its own (below).
-      sleep 0.6
+      # lead back down. Each click waits until the list shows its rows.
       click_row 1101 0
       tries=0
       until { [ "$(probe text 1103)" = 'C:\' ] && probe rows 1101 | cut -f4 | grep -qix windows; } ||
         [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
       check "chooser: a click on \"..\" did not go up to C:\\" test "$(probe text 1103)" = 'C:\'
-      sleep 0.6
       click_row 1101 0
       tries=0
       until [ -z "$(probe text 1103)" ] || [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
@@ -961,7 +971,6 @@ scenario_edit_job() {
       check "chooser: a click on \"..\" at C:\\ did not empty the path field" test -z "$(probe text 1103)"
       check "chooser: a click on \"..\" at C:\\ did not list the drives:"$'\n'"$(sed 's/^/        /' <<<"$rows")" \
         test -z "$(awk -F'\t' '$4 !~ /^[A-Z]:$/' <<<"$rows")" -a -n "$(awk -F'\t' '$4 == "C:"' <<<"$rows")"
-      sleep 0.6
       click_row 1101 "$(awk -F'\t' '$4 ~ /^C:/ { print $1; exit }' <<<"$rows")"
       tries=0
       until probe rows 1101 | cut -f4 | grep -qx e2e || [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
@@ -984,7 +993,6 @@ scenario_edit_job() {
         test "$(probe rows 1101 | cut -f4 | tr '\n' '|')" = '..|Briefe|Fotos 2024|Musik|'
       # A double click on ".." goes up once, as in the in-memory window
       # system (the second click lands on C:\e2e\'s own "..").
-      sleep 0.6
       click_row 1101 0 2
       tries=0
       until [ "$(probe text 1103)" != 'C:\e2e\Neues Ziel\' ] || [ $((tries += 1)) -gt 15 ]; do sleep 0.3; done
