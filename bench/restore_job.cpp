@@ -3,9 +3,11 @@
 // two host folders are seen through drive letters of the portable layer.
 //
 //   bench_restore --mirror DIR --to DIR [--asof "JJJJ-MM-TT hh:mm[:ss]"]
+//                 [--copy-ahead 0|1]
 //
-// Without --asof the newest state. Prints one line of counts; exits 1 when
-// anything failed or went beside an existing file, 2 on bad arguments.
+// Without --asof the newest state; --copy-ahead 0 copies every file at its
+// turn. Prints one line of counts; exits 1 when anything failed or went
+// beside an existing file, 2 on bad arguments.
 #include <cstdio>
 #include <string>
 
@@ -18,7 +20,8 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: bench_restore --mirror DIR --to DIR [--asof \"JJJJ-MM-TT hh:mm[:ss]\"]\n");
+    std::fprintf(stderr,
+                 "usage: bench_restore --mirror DIR --to DIR [--asof \"JJJJ-MM-TT hh:mm[:ss]\"] [--copy-ahead 0|1]\n");
     return 2;
 }
 
@@ -29,17 +32,21 @@ void PrintMessage(const std::wstring& title, const std::wstring& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string mirror, to, asOfText;
+    std::string mirror, to, asOfText, ahead = "1";
     for (int at = 1; at + 1 < argc; at += 2) {
         const std::string key = argv[at];
-        std::string* value = key == "--mirror" ? &mirror : key == "--to" ? &to : key == "--asof" ? &asOfText : nullptr;
+        std::string* value = key == "--mirror"       ? &mirror
+                             : key == "--to"         ? &to
+                             : key == "--asof"       ? &asOfText
+                             : key == "--copy-ahead" ? &ahead
+                                                     : nullptr;
         if (!value) return Usage();
         *value = argv[at + 1];
     }
     int64_t asOf = engine::kNewestState;
     const std::string mirrorDir = bench::HostDir(mirror), toDir = bench::HostDir(to);
     std::wstring mirrorPath, toPath;
-    if (argc % 2 == 0 || mirrorDir.empty() || toDir.empty() ||
+    if (argc % 2 == 0 || mirrorDir.empty() || (ahead != "0" && ahead != "1") || toDir.empty() ||
         (!asOfText.empty() && !engine::ParseRestoreMoment(plat::Utf8ToWide(asOfText), asOf)) ||
         !bench::MapFolder(L"T:", mirrorDir, mirrorPath) || !bench::MapFolder(L"R:", toDir, toPath))
         return Usage();
@@ -48,7 +55,9 @@ int main(int argc, char** argv) {
     const engine::Catalog catalog = engine::BuildCatalog(mirrorPath);
     const std::vector<engine::StateItem> items = engine::StateAt(catalog, asOf, L"");
     toPath.pop_back();  // the target is the folder itself
-    const engine::RestoreOutcome out = engine::RestoreState(items, L"", toPath, asOf, engine::RestoreHooks{});
+    engine::RestoreHooks hooks;
+    hooks.copyAhead = ahead == "1";
+    const engine::RestoreOutcome out = engine::RestoreState(items, L"", toPath, asOf, hooks);
 
     std::printf("restored %d files (%lld bytes), folders %d, beside %d, failed %d, by name %d, unreadable %zu\n",
                 out.restored, static_cast<long long>(out.bytes), out.folders, out.beside, out.failed,

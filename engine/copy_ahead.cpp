@@ -3,6 +3,7 @@
 #include "engine/copy_ahead.h"
 
 #include "engine/read_ahead.h"
+#include "platform/fault.h"
 
 namespace engine {
 
@@ -30,9 +31,18 @@ void CopyAhead::Writer() {
 void CopyAhead::Start(const RunOptions& options, const std::wstring& sourceDir, const std::wstring& destDir) {
     prepare_ = WalkPrepareFn();
     archiveOnly_ = options.itJobMode == ItJobMode::Normal;
-    if (!options.CopyAhead || !WalkMayRunAhead(sourceDir, destDir)) return;
-    // A small copy mostly waits on the file system (its flush above all), so
-    // that several in turn keep the run's thread supplied.
+    if (options.CopyAhead && WalkMayRunAhead(sourceDir, destDir)) StartWriters();
+}
+
+void CopyAhead::StartRestore() {
+    prepare_ = WalkPrepareFn();
+    archiveOnly_ = false;
+    if (!plat::FaultInjectionArmed()) StartWriters();
+}
+
+// A small copy mostly waits on the file system (its flush above all), so
+// that several in turn keep the run's thread supplied.
+void CopyAhead::StartWriters() {
     for (int index = 0; index < plat::PreparedCopyWriters(); ++index) writers_.emplace_back(&CopyAhead::Writer, this);
 }
 

@@ -64,6 +64,9 @@ public:
     // run copies at each turn (its CopyAhead off, faults injected, one tree
     // inside the other).
     void Start(const RunOptions& options, const std::wstring& sourceDir, const std::wstring& destDir);
+    // Starts the writers of a restore, whose copies keep their versions'
+    // attributes; none while faults are injected.
+    void StartRestore();
 
     // Whether planning is worth it: writers run.
     bool Planning() const;
@@ -81,6 +84,7 @@ public:
     void DropAll(const std::deque<std::shared_ptr<AheadCopy>>& items) EXCLUDES(mutex_);
 
 private:
+    void StartWriters();
     void Writer() EXCLUDES(mutex_);
 
     // Set by Start before any writer runs, then only read.

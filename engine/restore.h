@@ -76,6 +76,9 @@ struct RestoreHooks {
     // Every file gets its "Wiederhergestellt:" line (else only the summary
     // and what was put beside or failed).
     bool logEachFile = false;
+    // Writers copy the next small files ahead of their turn
+    // (engine/copy_ahead.h); off, each is copied at its turn.
+    bool copyAhead = true;
 };
 
 struct RestoreOutcome {

@@ -1,10 +1,12 @@
 // Copying a state back: folders made as needed, each file through the
 // mirror's safe copy, nothing at the target overwritten.
+#include <deque>
 #include <unordered_map>
 
 #include "core/report.h"
 #include "core/text_helpers.h"
 #include "engine/archive.h"
+#include "engine/copy_ahead.h"
 #include "engine/restore.h"
 #include "engine/sync.h"
 #include "log/channels.h"
@@ -44,13 +46,32 @@ std::wstring RestoreResultText(const RestoreOutcome& o) {
 }
 
 namespace {
+struct FolderTarget {
+    std::wstring path;
+    bool made = false;  // by this restore: nothing was in it
+};
+
+// The next small files of the state, copied ahead by writers: only those
+// before the state's next folder (their folders' targets are known), and
+// only where nothing stands at their target.
+struct RestoreAhead {
+    CopyAhead ahead;
+    std::deque<std::shared_ptr<AheadCopy>> handed;
+    std::deque<size_t> handedAt;  // the items' positions in the state
+    size_t next = 0;              // items before it were planned or passed
+    ~RestoreAhead() { ahead.DropAll(handed); }
+};
+
 struct RestoreWork {
+    RestoreWork(const RestoreHooks& hooks, int64_t asOf) : hooks(hooks), asOf(asOf) {}
     const RestoreHooks& hooks;
     int64_t asOf;
     RestoreOutcome out;
     // Where each folder went (IndexKey of its path): beside a file in its
     // way, what it holds goes there too.
-    std::unordered_map<std::wstring, std::wstring> folderTargets;
+    std::unordered_map<std::wstring, FolderTarget> folderTargets;
+    bool rootMade = false;  // a whole job's target folder, made by this restore
+    RestoreAhead copies;
 
     bool Cancelled() {
         if (!out.cancelled && hooks.cancelled && hooks.cancelled()) out.cancelled = true;
@@ -69,7 +90,7 @@ static std::wstring RestoreTargetOf(const RestoreWork& w, const std::wstring& fr
     const size_t slash = itemPath.rfind(L'\\');
     if (slash != std::wstring::npos && itemPath.size() > fromPath.size()) {
         auto parent = w.folderTargets.find(IndexKey(itemPath.substr(0, slash)));
-        if (parent != w.folderTargets.end()) return parent->second + L"\\" + itemPath.substr(slash + 1);
+        if (parent != w.folderTargets.end()) return parent->second.path + L"\\" + itemPath.substr(slash + 1);
     }
     if (fromPath.empty()) return targetPath + L"\\" + itemPath;
     return targetPath + itemPath.substr(fromPath.size());
@@ -117,11 +138,65 @@ static void RestoreFolder(RestoreWork& w, const std::wstring& path, std::wstring
             }
         }
     }
+    const int32_t before = w.out.folders;
     if (!RestoreMakeDirs(target, w.out.folders)) {
         RestoreFailed(w, L"Konnte Verzeichnis nicht erstellen: <" + target + L">", plat::LastError());
         return;
     }
-    w.folderTargets[IndexKey(path)] = target;
+    w.folderTargets[IndexKey(path)] = FolderTarget{target, w.out.folders > before};
+}
+
+// Whether nothing stands at the target of `itemPath`: in a folder this
+// restore made, or where the target is not there.
+static bool RestoreTargetFree(const RestoreWork& w, const std::wstring& itemPath, const std::wstring& target) {
+    const size_t slash = itemPath.rfind(L'\\');
+    if (slash == std::wstring::npos && w.rootMade) return true;
+    if (slash != std::wstring::npos) {
+        auto parent = w.folderTargets.find(IndexKey(itemPath.substr(0, slash)));
+        if (parent != w.folderTargets.end() && parent->second.made) return true;
+    }
+    plat::DirEntry there;
+    return !plat::GetEntryInfo(target, there);
+}
+
+// At the turn of item `at`: hands the writers the small files that follow
+// it, up to the state's next folder and the bound.
+static void RestoreAheadFrom(RestoreWork& w, const std::vector<StateItem>& items, size_t at,
+                             const std::wstring& fromPath, const std::wstring& targetPath) {
+    RestoreAhead& r = w.copies;
+    if (!r.ahead.Planning()) return;
+    if (r.next <= at) r.next = at + 1;
+    std::vector<std::shared_ptr<AheadCopy>> added;
+    for (; r.next < items.size() && r.handed.size() < kMaxCopiesAhead; ++r.next) {
+        const StateItem& item = items[r.next];
+        if (!item.version) break;
+        if (item.version->size > kCopyAheadMaxBytes) continue;
+        const std::wstring target = RestoreTargetOf(w, fromPath, targetPath, item.path);
+        if (!RestoreTargetFree(w, item.path, target)) continue;
+        auto copy = std::make_shared<AheadCopy>();
+        copy->source = item.version->location;
+        copy->target = target;
+        r.handed.push_back(copy);
+        r.handedAt.push_back(r.next);
+        added.push_back(std::move(copy));
+    }
+    if (!added.empty()) r.ahead.Hand(added);
+}
+
+// The copy made ahead of item `at` for `place`, or nothing: copy at the
+// turn. Items passed over on the way (found the same at the target) are
+// dropped.
+static std::optional<plat::PreparedCopy> RestoreTakeCopy(RestoreWork& w, size_t at, const std::wstring& place) {
+    RestoreAhead& r = w.copies;
+    while (!r.handedAt.empty() && r.handedAt.front() <= at) {
+        const bool mine = r.handedAt.front() == at;
+        const std::shared_ptr<AheadCopy> item = std::move(r.handed.front());
+        r.handed.pop_front();
+        r.handedAt.pop_front();
+        std::optional<plat::PreparedCopy> made = r.ahead.Claim(*item, mine, place);
+        if (made) return made;
+    }
+    return std::nullopt;
 }
 
 // The same file: size, date (an hour off where Windows reads it so) and
@@ -133,7 +208,7 @@ static bool RestoreSame(const Version& v, const std::wstring& place, const plat:
     return plat::SameContent(v.location, place, same) && same;
 }
 
-static void RestoreFile(RestoreWork& w, const Version& v, const std::wstring& target) {
+static void RestoreFile(RestoreWork& w, const Version& v, const std::wstring& target, size_t at) {
     std::wstring place = target;
     for (int attempt = 1;; ++attempt) {
         plat::DirEntry there;
@@ -155,8 +230,16 @@ static void RestoreFile(RestoreWork& w, const Version& v, const std::wstring& ta
         }
         place = plat::PathFolder(target) + BesideName(plat::PathName(target), v.modified, attempt);
     }
-    const bool ok = plat::CopyFileIntoPlace(
-        v.location, place, [&w](uint64_t, uint64_t) { return !w.Cancelled(); }, false);
+    std::optional<plat::PreparedCopy> made = RestoreTakeCopy(w, at, place);
+    bool ok = false;
+    if (made) {
+        // After "Abbrechen" nothing made ahead is placed.
+        ok = !w.Cancelled() && plat::PlacePreparedCopy(*made, place);
+        if (!ok && w.out.cancelled) plat::SetLastError(plat::kErrRequestAborted);
+    } else {
+        ok = plat::CopyFileIntoPlace(
+            v.location, place, [&w](uint64_t, uint64_t) { return !w.Cancelled(); }, false);
+    }
     if (!ok) {
         const uint32_t code = plat::LastError();
         // A copy stopped by "Abbrechen" is no error; it left nothing.
@@ -176,11 +259,15 @@ static void RestoreFile(RestoreWork& w, const Version& v, const std::wstring& ta
 
 RestoreOutcome RestoreState(const std::vector<StateItem>& items, const std::wstring& fromPath,
                             const std::wstring& targetPath, int64_t asOf, const RestoreHooks& hooks) {
-    RestoreWork w{hooks, asOf, {}, {}};
+    RestoreWork w(hooks, asOf);
+    if (hooks.copyAhead) w.copies.ahead.StartRestore();
     // Restoring a whole job into a folder starts with that folder.
-    if (fromPath.empty() && !RestoreMakeDirs(targetPath, w.out.folders)) {
-        RestoreFailed(w, L"Konnte Verzeichnis nicht erstellen: <" + targetPath + L">", plat::LastError());
-        return w.out;
+    if (fromPath.empty()) {
+        if (!RestoreMakeDirs(targetPath, w.out.folders)) {
+            RestoreFailed(w, L"Konnte Verzeichnis nicht erstellen: <" + targetPath + L">", plat::LastError());
+            return w.out;
+        }
+        w.rootMade = w.out.folders > 0;
     }
     for (size_t i = 0; i < items.size(); ++i) {
         if (w.Cancelled()) break;
@@ -198,7 +285,8 @@ RestoreOutcome RestoreState(const std::vector<StateItem>& items, const std::wstr
                           plat::LastError());
             continue;
         }
-        RestoreFile(w, *item.version, target);
+        RestoreAheadFrom(w, items, i, fromPath, targetPath);
+        RestoreFile(w, *item.version, target, i);
     }
     plat::FlushPlacedNames();
     logs::AddLog(L"Wiederhergestellt: " + targetPath + L" - " + RestoreResultText(w.out), core::kLogNormal);

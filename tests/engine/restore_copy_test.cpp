@@ -153,4 +153,42 @@ TEST_F(EngineRestoreCopy, AFailedOrCancelledCopyLeavesNothingHalfWritten) {
     }
 }
 
+// Copies made ahead by writers come out as those made at each turn: in a
+// new folder, and over a target that already holds some of the files, the
+// same and different ones, where the versions go beside.
+TEST_F(EngineRestoreCopy, CopiesMadeAheadComeOutAsCopiesAtEachTurn) {
+    Backup b;
+    for (int i = 0; i < 90; ++i) {
+        const std::wstring name = L"d" + std::to_wstring(i % 3) + L"\\f" + std::to_wstring(i) + L".txt";
+        WriteDated(b.t.src + name, "alt " + std::to_string(i), kOld);
+    }
+    b.t.Sync();
+    for (int i = 0; i < 90; i += 4) WriteDated(b.t.src + L"d0\\f" + std::to_wstring(i) + L".txt", "neu", kNew);
+    b.t.Sync();
+    const engine::Catalog cat = engine::BuildCatalog(b.t.dst);
+    const auto items = engine::StateAt(cat, kOld + kDay, L"");
+    for (bool filled : {false, true}) {
+        std::map<std::wstring, std::string> made[2];
+        engine::RestoreOutcome outs[2];
+        for (bool ahead : {false, true}) {
+            SCOPED_TRACE(std::to_string(filled) + std::to_string(ahead));
+            const std::wstring to = b.t.tree.Path(L"ziel" + std::to_wstring(filled) + std::to_wstring(ahead));
+            if (filled) {
+                for (int i = 1; i < 90; i += 6)
+                    WriteDated(to + L"\\d1\\f" + std::to_wstring(i) + L".txt", "eigen", kNew);
+                WriteDated(to + L"\\d2\\f2.txt", "alt 2", kOld);
+            }
+            engine::RestoreHooks hooks;
+            hooks.copyAhead = ahead;
+            outs[ahead] = engine::RestoreState(items, L"", to, kOld + kDay, hooks);
+            made[ahead] = Everything(to);
+            EXPECT_EQ(outs[ahead].failed, 0);
+            EXPECT_EQ(outs[ahead].restored, 93);
+        }
+        EXPECT_EQ(made[true], made[false]);
+        EXPECT_EQ(outs[true].beside, outs[false].beside);
+        EXPECT_EQ(outs[true].bytes, outs[false].bytes);
+    }
+}
+
 }  // namespace
