@@ -42,6 +42,17 @@ void ThirtyFiles(JobTree& t) {
     WriteDated(t.src + L"f23 Ärger.txt", "umlaut", kNew);
 }
 
+// At the second entry (f00 handed out f00..f14) the walk waits until the
+// writers have made the copy of file `i`, so that it is made before its turn.
+int g_awaitedAhead = 0;  // the drain hook is a plain function
+void AwaitAheadAtTheSecondEntry(int i) {
+    g_awaitedAhead = i;
+    Recorded().onDrain = [](int) {
+        if (CurrentWalk().ahead && TestRun().tally.EntriesDone == 2)
+            AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(g_awaitedAhead));
+    };
+}
+
 // Parameter: copies made ahead wait under their temporary names (true), or
 // in nameless files (false; the portable layer only).
 struct EngineCopyAhead : AheadWalkTest, testing::WithParamInterface<bool> {
@@ -61,12 +72,7 @@ TEST_P(EngineCopyAhead, AFirstCopyComesOutAsCopiedAtEachTurnInEveryMode) {
         SCOPED_TRACE(static_cast<int>(mode));
         auto prepare = [mode](JobTree&) {
             TestRun().options.itJobMode = mode;
-            // At the second entry (f00 handed out f00..f14) the writers have f10
-            // made before its turn.
-            Recorded().onDrain = [](int) {
-                if (CurrentWalk().ahead && TestRun().tally.EntriesDone == 2)
-                    AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(10));
-            };
+            AwaitAheadAtTheSecondEntry(10);
         };
         const Outcome ahead = ExpectAheadAsSequential(2, ThirtyFiles, prepare);
         EXPECT_EQ(ahead.files, 36);
@@ -99,10 +105,7 @@ TEST_P(EngineCopyAhead, ACopyThatFailsAheadIsMadeAtItsTurn) {
     // The disk was full for the writer; at its turn there is room again.
     auto prepare = [](JobTree& t) {
         FailingCopies() = {t.dst + FileName(3), t.dst + FileName(17)};
-        Recorded().onDrain = [](int) {
-            if (CurrentWalk().ahead && TestRun().tally.EntriesDone == 2)
-                AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(3));
-        };
+        AwaitAheadAtTheSecondEntry(3);
     };
     const Outcome ahead = ExpectAheadAsSequential(2, ThirtyFiles, prepare);
     EXPECT_EQ(ahead.errorCount, 0);
@@ -120,12 +123,7 @@ TEST_P(EngineCopyAhead, LeftoverTemporaryCopiesOfTheSameFilesAreSweptFirst) {
         WriteDated(t.dst + FileName(8) + plat::kTempSuffix, "content 8", kNew + 8);
         ASSERT_TRUE(plat::SetAttributes(t.dst + FileName(8) + plat::kTempSuffix, plat::kAttrReadOnly));
     };
-    auto prepare = [](JobTree&) {
-        Recorded().onDrain = [](int) {
-            if (CurrentWalk().ahead && TestRun().tally.EntriesDone == 2)
-                AwaitCopiedAhead(CurrentWalk().tree->dst + FileName(8));
-        };
-    };
+    auto prepare = [](JobTree&) { AwaitAheadAtTheSecondEntry(8); };
     const Outcome ahead = ExpectAheadAsSequential(2, build, prepare);
     EXPECT_EQ(ahead.errorCount, 0);
     EXPECT_EQ(ahead.mirror.at(FileName(7)), "content 7");
