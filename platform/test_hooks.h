@@ -21,6 +21,9 @@ struct TestHooks {
     void (*lockPause)(uint32_t milliseconds) = nullptr;
     // The shutdown intercept (platform/common/power_hook_testing.cpp).
     bool (*shutdownIntercepted)(uint32_t flags, uint32_t reason, int& code) = nullptr;
+    // The notification area refuses an add, as Explorer does while it
+    // starts (platform/win32/gui_testing.cpp).
+    bool (*trayAddRefused)() = nullptr;
 };
 
 extern TestHooks g_testHooks;

@@ -7,6 +7,8 @@
 // reaches the program only when it takes events with nothing else pending.
 #include "platform/win32/gui_input_testing.h"
 
+#include <shellapi.h>
+
 #include "platform/common/user_actions.h"
 #include "platform/gui_testing.h"
 
@@ -162,8 +164,8 @@ static bool TestClose(int window) {
 // What Shell_NotifyIconW's callback brings for a press of the button.
 static bool TestClickTray(int tray, EventType type) {
     auto it = Trays().find(tray);
-    WindowRec* w = it == Trays().end() ? nullptr : FindWindowRec(it->second.window);
-    if (!w) return false;
+    WindowRec* w = it == Trays().end() || !it->second.shown ? nullptr : FindWindowRec(it->second.window);
+    if (!w) return false;  // an icon not in the notification area takes no click
     const bool right = type == EventType::RightClick || type == EventType::RightDoubleClick;
     const UINT down = TestDownOf(type);
     SendMessageW(w->hwnd, kGuiTrayMessage, WPARAM(tray), LPARAM(down));
@@ -191,6 +193,15 @@ static bool TestDpiChange(int window, int dpi) {
 // Explorer started again: its icons are gone, and "TaskbarCreated" reaches
 // every top-level window.
 static bool TestTaskbarCreated() {
+    for (const auto& [id, tray] : Trays()) {
+        WindowRec* w = FindWindowRec(tray.window);
+        if (!w || !tray.shown) continue;
+        NOTIFYICONDATAW nid{};
+        nid.cbSize = sizeof(nid);
+        nid.hWnd = w->hwnd;
+        nid.uID = UINT(id);
+        Shell_NotifyIconW(NIM_DELETE, &nid);
+    }
     for (auto& [id, w] : Windows()) SendMessageW(w.hwnd, TaskbarCreatedMessage(), 0, 0);
     return true;
 }

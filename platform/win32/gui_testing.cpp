@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/gui_testing.h"
+#include "platform/test_hooks.h"
 #include "platform/win32/gui_input_testing.h"
 
 namespace plat::wgui {
@@ -81,6 +82,21 @@ using namespace wgui;
 
 bool HeadlessGui() { return false; }
 
+// The next adds of tray icons are refused before they reach
+// Shell_NotifyIconW, as Explorer refuses them while it starts.
+static int g_trayAddRefusals = 0;
+
+static bool TrayAddRefused() {
+    if (g_trayAddRefusals <= 0) return false;
+    --g_trayAddRefusals;
+    return true;
+}
+
+static const bool g_trayHooked = [] {
+    g_testHooks.trayAddRefused = &TrayAddRefused;
+    return true;
+}();
+
 // Closes the windows a test left open and forgets its actions; the keys a
 // pressed shortcut held go up.
 void ResetGuiForTest() {
@@ -89,6 +105,7 @@ void ResetGuiForTest() {
     for (int id : open) RemoveWindow(id);
     wgui::EventQueue().clear();
     ResetTestInput();
+    g_trayAddRefusals = 0;
 }
 
 size_t QueuedEvents() { return EventQueue().size(); }
@@ -187,8 +204,7 @@ std::vector<MenuEntryForTest> MenuEntriesForTest(int window) {
     return out;
 }
 
-// The real notification area cannot be told to refuse an icon.
-void FailTrayAddsForTest(int) {}
+void FailTrayAddsForTest(int count) { g_trayAddRefusals = count; }
 
 bool TrayIconShownForTest(int tray) {
     auto it = Trays().find(tray);

@@ -2,6 +2,8 @@
 // that receives its mouse messages as kGuiTrayMessage.
 #include "platform/win32/gui_registry.h"
 
+#include "platform/test_hooks.h"
+
 #include <shellapi.h>
 
 #include <cwchar>
@@ -56,7 +58,8 @@ void AddMissingTrays(int window, bool taskbarCreated) {
     for (const auto& [id, tray] : todo) {
         NOTIFYICONDATAW nid;
         TrayFill(nid, w->hwnd, id, tray);
-        const bool added = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
+        const bool refused = g_testHooks.trayAddRefused && g_testHooks.trayAddRefused();
+        const bool added = !refused && Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
         std::lock_guard<std::recursive_mutex> lock(GuiLock());
         auto it = Trays().find(id);
         if (it != Trays().end()) it->second.shown = added;

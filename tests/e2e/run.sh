@@ -151,6 +151,18 @@ wait_exit() {
     sleep 0.1
   done
   if kill -0 "$TRESORO_PID" 2>/dev/null; then
+    # What kept it, before it is killed: its windows, whether it answers.
+    {
+      echo "    (still running after $1 s; visible top-level windows:)"
+      probe toplevel 2>&1 | sed 's/^/        /'
+      if probe idle 5 >/dev/null 2>&1; then
+        echo "    (it takes messages; focus: $(probe focus 2>/dev/null | tr '\t' ' '))"
+      else
+        echo "    (it did not answer within 5 s)"
+      fi
+      command -v import >/dev/null && import -window root "$E2E/exit-$SCENARIO.png" 2>/dev/null &&
+        echo "    (screen: $E2E/exit-$SCENARIO.png)"
+    } >&3
     wineserver -k
     wait "$TRESORO_PID" 2>/dev/null
     RC=124
