@@ -57,9 +57,11 @@ struct CompareBuffers {
 using KeepComparing = std::function<bool(uint64_t compared)>;
 
 // Reads both files from the start, block by block, until they differ or
-// both end.
-CompareResult CompareContents(const std::wstring& source, const std::wstring& dest, CompareBuffers& buffers,
-                              const KeepComparing& keepGoing);
+// the listed `size` is compared. Reading no further than that spares the
+// read that would only find the end; a file that is shorter now than
+// listed (changed or cut meanwhile) differs.
+CompareResult CompareContents(const std::wstring& source, const std::wstring& dest, uint64_t size,
+                              CompareBuffers& buffers, const KeepComparing& keepGoing);
 
 // One file pair handed to the comparers. Its names and size are set before
 // it is handed out and only read after; started, claimed, done and result

@@ -23,10 +23,11 @@ void VerifyAhead::Comparer() {
         item->started = true;
         hold.Unlock();
         VerifyItem& pair = *item;
-        const CompareResult result = CompareContents(pair.source, pair.dest, buffers, [&pair](uint64_t compared) {
-            pair.compared = compared;
-            return !pair.stop;
-        });
+        const CompareResult result =
+            CompareContents(pair.source, pair.dest, pair.size, buffers, [&pair](uint64_t compared) {
+                pair.compared = compared;
+                return !pair.stop;
+            });
         hold.Lock();
         item->result = result;
         item->done = true;
@@ -96,11 +97,12 @@ static std::shared_ptr<VerifyItem> VerifyItemFor(const VerifyPlan& plan, const V
 
 // Hands out the planned files whose turn comes before the next
 // subdirectory (whose walk would otherwise wait behind them), up to the
-// bound.
+// bound. Only once half of those handed are taken: comparers that ran dry
+// are then woken for many files at once, not for each file's turn.
 static void VerifyHandOut(VerifyPlan& plan, size_t at) {
     if (!plan.ahead.HasComparers()) return;
     size_t next = plan.taken + plan.handed.size();
-    if (next >= plan.files.size() || plan.handed.size() >= kMaxComparesAhead) return;
+    if (next >= plan.files.size() || plan.handed.size() > kMaxComparesAhead / 2) return;
     if (plan.nextDir < at) plan.nextDir = at;
     while (plan.nextDir < plan.source.size() && !SyncIsDir(plan.source, plan.nextDir)) ++plan.nextDir;
     std::vector<std::shared_ptr<VerifyItem>> work;
@@ -145,7 +147,7 @@ VerifyPlan::~VerifyPlan() {
 // event drain between blocks, and "Abbrechen".
 static void VerifyHere(VerifyAhead& ahead, VerifyItem& item) {
     const bool bar = item.size > kVerifyBlock;
-    item.result = CompareContents(item.source, item.dest, ahead.Own(), [&item, bar](uint64_t compared) {
+    item.result = CompareContents(item.source, item.dest, item.size, ahead.Own(), [&item, bar](uint64_t compared) {
         if (bar) ShowFileProgress(static_cast<int>(compared * 100 / item.size));
         DrainEvents();
         return !CancelPending();

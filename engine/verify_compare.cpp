@@ -1,5 +1,6 @@
 // The comparison of one file pair, its verdict at the file's turn, and the
 // archiving of a mirror copy that differs.
+#include <algorithm>
 #include <cstring>
 
 #include "core/report.h"
@@ -14,8 +15,8 @@ namespace engine {
 // Both files are opened before either is read, and the system is asked for
 // the destination's first block at once: the two reads (usually on two
 // disks) then overlap instead of waiting on each other.
-CompareResult CompareContents(const std::wstring& source, const std::wstring& dest, CompareBuffers& buffers,
-                              const KeepComparing& keepGoing) {
+CompareResult CompareContents(const std::wstring& source, const std::wstring& dest, uint64_t size,
+                              CompareBuffers& buffers, const KeepComparing& keepGoing) {
     if (!buffers.source) {
         buffers.source.reset(new char[kVerifyBlock]);
         buffers.dest.reset(new char[kVerifyBlock]);
@@ -23,18 +24,20 @@ CompareResult CompareContents(const std::wstring& source, const std::wstring& de
     plat::ReadHandle a, b;
     if (!plat::OpenForReading(source, a)) return {CompareOutcome::SourceUnreadable, plat::LastError()};
     if (!plat::OpenForReading(dest, b)) return {CompareOutcome::DestUnreadable, plat::LastError()};
-    plat::PrefetchForReading(b, 0, kVerifyBlock);
-    for (uint64_t compared = 0;; compared += kVerifyBlock) {
+    plat::PrefetchForReading(b, 0, std::min<uint64_t>(size, kVerifyBlock));
+    for (uint64_t compared = 0; compared < size;) {
         if (compared != 0 && !keepGoing(compared)) return {CompareOutcome::Stopped};
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(size - compared, kVerifyBlock));
         size_t gotA = 0, gotB = 0;
-        if (!plat::ReadBlock(a, buffers.source.get(), kVerifyBlock, gotA))
+        if (!plat::ReadBlock(a, buffers.source.get(), want, gotA))
             return {CompareOutcome::SourceUnreadable, plat::LastError()};
-        if (!plat::ReadBlock(b, buffers.dest.get(), kVerifyBlock, gotB))
+        if (!plat::ReadBlock(b, buffers.dest.get(), want, gotB))
             return {CompareOutcome::DestUnreadable, plat::LastError()};
-        if (gotA != gotB || std::memcmp(buffers.source.get(), buffers.dest.get(), gotA) != 0)
+        if (gotA != want || gotB != want || std::memcmp(buffers.source.get(), buffers.dest.get(), want) != 0)
             return {CompareOutcome::Differs};
-        if (gotA < kVerifyBlock) return {CompareOutcome::Equal};
+        compared += want;
     }
+    return {CompareOutcome::Equal};
 }
 
 bool TakeVerdict(RunTally& tally, const VerifyItem& item) {
