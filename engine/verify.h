@@ -119,6 +119,11 @@ private:
     plat::CondVar ready_;  // a comparison done
     std::deque<std::shared_ptr<VerifyItem>> queue_ GUARDED_BY(mutex_);
     bool stopping_ GUARDED_BY(mutex_) = false;
+    // Wakes only where someone sleeps: a comparer waiting for work, the
+    // run's thread for this item (a wake per file cost more than the
+    // comparison of a small one).
+    int idle_ GUARDED_BY(mutex_) = 0;
+    const VerifyItem* awaited_ GUARDED_BY(mutex_) = nullptr;
 };
 
 // The files of one directory level to be compared: the sorted source

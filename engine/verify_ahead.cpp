@@ -15,7 +15,9 @@ void VerifyAhead::Comparer() {
     CompareBuffers buffers;
     plat::MutexLock hold(mutex_);
     for (;;) {
+        ++idle_;
         work_.Wait(mutex_, [this]() REQUIRES(mutex_) { return stopping_ || !queue_.empty(); });
+        --idle_;
         if (stopping_) return;
         const std::shared_ptr<VerifyItem> item = std::move(queue_.front());
         queue_.pop_front();
@@ -31,7 +33,7 @@ void VerifyAhead::Comparer() {
         hold.Lock();
         item->result = result;
         item->done = true;
-        ready_.NotifyAll();
+        if (awaited_ == item.get()) ready_.NotifyAll();
     }
 }
 
@@ -51,11 +53,13 @@ VerifyAhead::~VerifyAhead() {
 }
 
 void VerifyAhead::Hand(const std::vector<std::shared_ptr<VerifyItem>>& items) {
+    bool wake = false;
     {
         plat::MutexLock hold(mutex_);
         queue_.insert(queue_.end(), items.begin(), items.end());
+        wake = idle_ > 0;
     }
-    work_.NotifyAll();
+    if (wake) work_.NotifyAll();
 }
 
 bool VerifyAhead::Claim(VerifyItem& item) {
@@ -66,11 +70,13 @@ bool VerifyAhead::Claim(VerifyItem& item) {
 
 void VerifyAhead::Wait(VerifyItem& item, const std::function<void()>& between) {
     plat::MutexLock hold(mutex_);
+    awaited_ = &item;
     while (!ready_.WaitFor(mutex_, 50, [&item]() { return item.done; })) {
         hold.Unlock();
         between();
         hold.Lock();
     }
+    awaited_ = nullptr;
 }
 
 static SyncEntry VerifySizeAndDate(const SyncList& list, size_t k) {
