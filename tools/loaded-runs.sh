@@ -20,7 +20,7 @@ SPINNERS=${SPINNERS:-2}
 PIPELINES=${PIPELINES:-1}
 LOGS=$PWD/$BUILD/loaded
 mkdir -p "$LOGS"
-rm -f "$LOGS"/round*
+rm -rf "$LOGS"/round*
 export WINEDEBUG=-all
 unset DISPLAY  # each suite starts an Xvfb of its own
 
@@ -56,6 +56,12 @@ round() {  # round N
     t=$SECONDS
     load=$(cut -d' ' -f1 /proc/loadavg)
     if suite "$s" >"$log" 2>&1; then verdict=PASS; else verdict=FAIL; fi
+    # The next round starts from an empty place: a failure's pictures and
+    # the probe's waits are kept beside the round's log.
+    if [ "$verdict" = FAIL ]; then
+      mkdir -p "$LOGS/round$1-$s"
+      cp "$E2E_DIR"/fail-*.png "$E2E_DIR"/exit-*.png "$E2E_DIR"/waits.log "$LOGS/round$1-$s/" 2>/dev/null
+    fi
     {
       echo "round $1 $s: $verdict in $((SECONDS - t)) s (load $load at the start)"
       [ "$verdict" = PASS ] || grep -E '^(FAIL|    - )' "$log" | head -20 | sed 's/^/    /'

@@ -90,7 +90,7 @@ scaling_at() {  # scaling_at DPI
     fi
     click_widget 1015
     if ! probe wait-top-gone "Set bearbeiten" 10; then
-      fail "\"Abbrechen\" did not close the job editor: $(probe top "Set bearbeiten"), focus $(probe focus)"
+      fail "\"Abbrechen\" did not close the job editor: $(probe top "Set bearbeiten"), focus $(probe focus), the button: $(probe list "Set bearbeiten" | awk -F'\t' '$1 == 1015' | tr '\t' ' ')"
       probe click 1015
       probe wait-top-gone "Set bearbeiten" 10
     fi
