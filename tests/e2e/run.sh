@@ -768,6 +768,28 @@ await_ticks() {
   return 1
 }
 
+# Clicks the button ID that closes the window TITLE and waits for it to
+# go. What the program's thread saw of the mouse and the focus meanwhile is
+# the evidence when it stays.
+click_to_close() {  # click_to_close ID TITLE WHAT
+  local input="$E2E/input-$SCENARIO-$1.txt" watcher
+  probe watch-input 4 >"$input" &
+  watcher=$!
+  check "the probe does not watch the input" until_ok 10 grep -q watching "$input"
+  click_widget "$1"
+  if ! probe wait-top-gone "$2" 10; then
+    wait "$watcher"
+    fail "$3 did not close \"$2\" (focus $(probe focus | tr '\t' ' ')); the mouse and the focus meanwhile:"$'\n'"$(sed 's/^/        /' "$input")"
+    wait_gone_after "$2" 20
+    return 1
+  fi
+  wait "$watcher"
+}
+# After a failure: whether the window went later after all.
+wait_gone_after() {  # wait_gone_after TITLE SECONDS
+  if probe wait-top-gone "$1" "$2"; then echo "    (\"$1\" went later)" >&3; else echo "    (\"$1\" is still there after $2 s more)" >&3; fi
+}
+
 # "id:enabled" of the widgets that a run locks (job list, path field,
 # exclusion editor, file list, "Lösche Logs") and of those it leaves
 # usable ("Abbrechen", "Herunterfahren wenn fertig"), from a probe list.
@@ -1093,17 +1115,7 @@ scenario_info_window() {
       test "$(cat "$E2E/info-text.txt")" = "$(cat resources/info/info_text.txt)"
     check "the main window takes input while the info window is open" await_window enabled=0
     shoot_top "Tresoro 1.09" "$E2E/info-window.png" && keep_for_docs "$E2E/info-window.png" info-window.png
-    # What the program's thread saw of the click, for the evidence when
-    # it is lost.
-    probe watch-input 4 >"$E2E/input-$SCENARIO.txt" &
-    local watcher=$!
-    check "the probe does not watch the input" until_ok 10 grep -q watching "$E2E/input-$SCENARIO.txt"
-    click_widget 1402
-    if ! probe wait-top-gone "Tresoro 1.09" 10; then
-      wait "$watcher"
-      fail "\"OK\" did not close the info window; the mouse and the focus meanwhile:"$'\n'"$(sed 's/^/        /' "$E2E/input-$SCENARIO.txt")"
-    fi
-    wait "$watcher"
+    click_to_close 1402 "Tresoro 1.09" '"OK"'
     probe idle 10 >/dev/null
     check "the main window is still locked after the info window" await_window enabled=1
   fi

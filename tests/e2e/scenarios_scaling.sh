@@ -88,9 +88,7 @@ scaling_at() {  # scaling_at DPI
     else
       fail "\"Quelle:\" did not open the path chooser at $dpi dpi"
     fi
-    click_widget 1015
-    if ! probe wait-top-gone "Set bearbeiten" 10; then
-      fail "\"Abbrechen\" did not close the job editor: $(probe top "Set bearbeiten"), focus $(probe focus), the button: $(probe list "Set bearbeiten" | awk -F'\t' '$1 == 1015' | tr '\t' ' ')"
+    if ! click_to_close 1015 "Set bearbeiten" '"Abbrechen"'; then
       probe click 1015
       probe wait-top-gone "Set bearbeiten" 10
     fi
