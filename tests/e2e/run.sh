@@ -775,7 +775,7 @@ click_to_close() {  # click_to_close ID TITLE WHAT
   local input="$E2E/input-$SCENARIO-$1.txt" watcher
   probe watch-input 4 >"$input" &
   watcher=$!
-  check "the probe does not watch the input" until_ok 10 grep -q watching "$input"
+  check "the probe does not watch the input" until_ok 10 grep -qs watching "$input"
   click_widget "$1"
   if ! probe wait-top-gone "$2" 10; then
     wait "$watcher"
