@@ -258,11 +258,14 @@ TEST_F(GuiEvents, TrayClicksArriveAsTrayEventsAndADoubleClickAsTwoPresses) {
 // and the retries wait on the window's real timer.
 TEST_F(GuiEvents, ARefusedTrayIconIsAddedAgainUntilItIsThereAndAfterTheTaskbarReturns) {
     if (plat::HeadlessGui()) plat::SetFakeClock(1709210096, 5000);
-    // Milliseconds until the icon is there, taking events meanwhile.
-    const auto untilShown = [] {
+    // Milliseconds until the icon is there, taking events meanwhile. A real
+    // timer may come late on a busy machine, never early.
+    const uint32_t limit = plat::HeadlessGui() ? 4 * plat::kTrayRetryMillis : 20000;
+    const auto untilShown = [limit] {
         const uint32_t start = plat::Tick();
         plat::GuiEvent e;
-        while (!plat::TrayIconShownForTest(5) && plat::Tick() - start < 20000) plat::WaitEvent(100, e);
+        while (!plat::TrayIconShownForTest(5) && plat::Tick() - start < limit) plat::WaitEvent(100, e);
+        EXPECT_TRUE(plat::TrayIconShownForTest(5));
         return plat::Tick() - start;
     };
     plat::FailTrayAddsForTest(3);
@@ -273,7 +276,6 @@ TEST_F(GuiEvents, ARefusedTrayIconIsAddedAgainUntilItIsThereAndAfterTheTaskbarRe
     EXPECT_EQ(plat::DroppedUserActions(), 1u);
     const uint32_t tookThree = untilShown();  // the second and third adds fail too, the fourth succeeds
     EXPECT_GE(tookThree, 3 * plat::kTrayRetryMillis - 100);
-    EXPECT_LT(tookThree, 4 * plat::kTrayRetryMillis);
     plat::UserClickTray(5);
     ExpectEvents(TakeAll(), {{K::Tray, 5, T::LeftClick}});
 
@@ -283,7 +285,9 @@ TEST_F(GuiEvents, ARefusedTrayIconIsAddedAgainUntilItIsThereAndAfterTheTaskbarRe
     EXPECT_FALSE(plat::TrayIconShownForTest(5));
     const uint32_t tookOne = untilShown();
     EXPECT_GE(tookOne, plat::kTrayRetryMillis - 100);
-    EXPECT_LT(tookOne, 2 * plat::kTrayRetryMillis);
+    if (plat::HeadlessGui()) {
+        EXPECT_LT(tookOne, 2 * plat::kTrayRetryMillis);
+    }
     plat::RestartTaskbar();  // Explorer back at once: added again at once
     TakeAll();
     EXPECT_TRUE(plat::TrayIconShownForTest(5));
