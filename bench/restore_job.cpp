@@ -3,11 +3,13 @@
 // two host folders are seen through drive letters of the portable layer.
 //
 //   bench_restore --mirror DIR --to DIR [--asof "JJJJ-MM-TT hh:mm[:ss]"]
-//                 [--copy-ahead 0|1]
+//                 [--copy-ahead 0|1] [--flush 0|1]
 //
 // Without --asof the newest state; --copy-ahead 0 copies every file at its
-// turn. Prints one line of counts; exits 1 when anything failed or went
-// beside an existing file, 2 on bad arguments.
+// turn; --flush 0 leaves out the flush before each file's name (the
+// program always flushes), for the figure of what it costs. Prints one
+// line of counts; exits 1 when anything failed or went beside an existing
+// file, 2 on bad arguments.
 #include <cstdio>
 #include <string>
 
@@ -15,13 +17,15 @@
 #include "engine/restore.h"
 #include "log/channels.h"
 #include "log/sinks.h"
+#include "platform/fault.h"
 #include "platform/text.h"
 
 namespace {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: bench_restore --mirror DIR --to DIR [--asof \"JJJJ-MM-TT hh:mm[:ss]\"] [--copy-ahead 0|1]\n");
+                 "usage: bench_restore --mirror DIR --to DIR [--asof \"JJJJ-MM-TT hh:mm[:ss]\"] [--copy-ahead 0|1]"
+                 " [--flush 0|1]\n");
     return 2;
 }
 
@@ -32,13 +36,14 @@ void PrintMessage(const std::wstring& title, const std::wstring& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string mirror, to, asOfText, ahead = "1";
+    std::string mirror, to, asOfText, ahead = "1", flush = "1";
     for (int at = 1; at + 1 < argc; at += 2) {
         const std::string key = argv[at];
         std::string* value = key == "--mirror"       ? &mirror
                              : key == "--to"         ? &to
                              : key == "--asof"       ? &asOfText
                              : key == "--copy-ahead" ? &ahead
+                             : key == "--flush"      ? &flush
                                                      : nullptr;
         if (!value) return Usage();
         *value = argv[at + 1];
@@ -46,11 +51,12 @@ int main(int argc, char** argv) {
     int64_t asOf = engine::kNewestState;
     const std::string mirrorDir = bench::HostDir(mirror), toDir = bench::HostDir(to);
     std::wstring mirrorPath, toPath;
-    if (argc % 2 == 0 || mirrorDir.empty() || (ahead != "0" && ahead != "1") || toDir.empty() ||
-        (!asOfText.empty() && !engine::ParseRestoreMoment(plat::Utf8ToWide(asOfText), asOf)) ||
+    if (argc % 2 == 0 || mirrorDir.empty() || (ahead != "0" && ahead != "1") || (flush != "0" && flush != "1") ||
+        toDir.empty() || (!asOfText.empty() && !engine::ParseRestoreMoment(plat::Utf8ToWide(asOfText), asOf)) ||
         !bench::MapFolder(L"T:", mirrorDir, mirrorPath) || !bench::MapFolder(L"R:", toDir, toPath))
         return Usage();
     logs::InstallCoreSinks(&PrintMessage);
+    plat::SetFlushSkippedForTest(flush == "0");
 
     const engine::Catalog catalog = engine::BuildCatalog(mirrorPath);
     const std::vector<engine::StateItem> items = engine::StateAt(catalog, asOf, L"");

@@ -8,7 +8,8 @@
 #   (c) a run after 1 % of the files changed   vs  rsync -a --delete --backup --backup-dir
 #   (r) restoring the job's backup as of a moment between two change rounds
 #       into an empty folder                vs  cp -a of the mirror (without its "@"),
-#       and Tresoro restoring every file at its turn (--copy-ahead 0)
+#       and Tresoro restoring every file at its turn (--copy-ahead 0) and
+#       without the flush before each name (--flush 0)
 #   (d) one directory of 100,000 empty files with names of 50 to 60
 #       characters, nothing to do            vs  rsync -a --delete
 #   (s) a run with nothing to do               vs  find SRC MIRROR -printf '%s %T@\n', the
@@ -358,7 +359,7 @@ fi
 if [[ $CASES == *r* ]]; then
   settle
   echo "(r) restore as of a moment between two rounds, $FIRST_RUNS runs each ..."
-  need_room r $((3 * FIRST_RUNS))
+  need_room r $((4 * FIRST_RUNS))
   sync_mirrors
   next_generation
   R_DATED=$(sed -nE 's/.*, dated ([0-9]+)$/\1/p' "$DATA/touch.out")
@@ -373,13 +374,15 @@ if [[ $CASES == *r* ]]; then
   mkdir "$COPIES/r_warm"
   R_COUNTS=$("$RESTORE" --mirror "$M_TRES" --to "$COPIES/r_warm" --asof "$R_ASOF") || die "(r) restore failed: $R_COUNTS"
   for ((i = 0; i < FIRST_RUNS; i++)); do
-    # Order turns round: T C O, C O T, O T C.
-    for k in 0 1 2; do
-      case $(( (i + k) % 3 )) in
+    # Order turns round: T C O N, C O N T, O N T C, N T C O.
+    for k in 0 1 2 3; do
+      case $(( (i + k) % 4 )) in
         0) mkdir "$COPIES/r_tres.$i"; measure r_tres "$RESTORE" --mirror "$M_TRES" --to "$COPIES/r_tres.$i" --asof "$R_ASOF" ;;
         1) mkdir "$COPIES/r_cp.$i"; measure r_cp "${CP_R[@]}" "$COPIES/r_cp.$i" ;;
         2) mkdir "$COPIES/r_one.$i"
            measure r_one "$RESTORE" --mirror "$M_TRES" --to "$COPIES/r_one.$i" --asof "$R_ASOF" --copy-ahead 0 ;;
+        3) mkdir "$COPIES/r_nofl.$i"
+           measure r_nofl "$RESTORE" --mirror "$M_TRES" --to "$COPIES/r_nofl.$i" --asof "$R_ASOF" --flush 0 ;;
       esac
     done
   done
@@ -630,6 +633,7 @@ fi
 if [[ $CASES == *r* ]]; then
   report "(r) restore as of" r_tres r_cp "cp -a (mirror, no @)" 1.20 0
   report "(r) restore as of" r_tres r_one "copies at their turn" "" 0
+  report "(r) restore as of" r_tres r_nofl "without the flush" "" 0
   echo "    as of $R_ASOF: ${R_COUNTS:-}"
 fi
 [[ $CASES != *d* ]] || report "(d) 100,000 in one" d_tres d_rsync "rsync -a --delete" "" 1
@@ -665,7 +669,7 @@ if [[ $CASES == *l* ]]; then
 fi
 echo
 echo "single runs (s):"
-for key in a_tres a_cp a_rsync a_one a_nofl a_onenf r_tres r_cp r_one b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain v_tres v_diff v_rsync v_one wa_win wa_xcopy wa_one wa_nofl wa_exe wb_win wb_host wc_win wc_host; do
+for key in a_tres a_cp a_rsync a_one a_nofl a_onenf r_tres r_cp r_one r_nofl b_tres b_rsync c_tres c_rsync d_tres d_rsync s_tres s_find s_seq gb_count gb_plain gc_count gc_plain v_tres v_diff v_rsync v_one wa_win wa_xcopy wa_one wa_nofl wa_exe wb_win wb_host wc_win wc_host; do
   [ -z "${WALL[$key]:-}" ] || printf "  %-8s %s\n" "$key" "$(runs_list "${WALL[$key]}")"
 done
 echo "disturbed runs (other processes used > 0.1 core on average): $BUSY_RUNS of $ALL_RUNS"
