@@ -293,16 +293,30 @@ popup_picture() {  # popup_picture FILE
   box_of "$POPUP"
   import -window root -crop "${BW}x${BH}+$BX+$BY" +repage "$1"
 }
-# The menu's state cannot be read from another process; its picture
-# shows that a key was taken: the highlight moved.
-menu_key() {  # menu_key KEY
+# The first row of the open menu's highlight in a picture of it (Wine's
+# selection colour at the left edge), or nothing.
+highlight_top() {  # highlight_top FILE
+  convert "$1" -crop 1x+3+0 +repage txt:- 2>/dev/null | awk -F'[,:]' '/#3096FA/ { print $2; exit }'
+}
+# The menu's state cannot be read from another process; its picture shows
+# where the highlight is. A Down is taken once the highlight stands lower
+# than before: a picture that had only changed (the first highlight drawn
+# late) let the next key go before this one was taken.
+menu_down() {
+  local before now
   popup_picture "$E2E/popup-before.png"
-  xdotool key "$1"
-  highlight_moved() {
+  before=$(highlight_top "$E2E/popup-before.png")
+  xdotool key Down
+  highlight_lower() {
     popup_picture "$E2E/popup-now.png"
-    ! compare -metric AE "$E2E/popup-before.png" "$E2E/popup-now.png" null: 2>/dev/null
+    now=$(highlight_top "$E2E/popup-now.png")
+    [ -n "$now" ] && { [ -z "$before" ] || [ "$now" -gt "$before" ]; }
   }
-  until_ok 10 highlight_moved || { fail "the open menu did not take the key $1"; return 1; }
+  until_ok 10 highlight_lower || { fail "the open menu did not take Down (highlight at ${before:-none}, now ${now:-none})"; return 1; }
+}
+highlight_shown() {
+  popup_picture "$E2E/popup-now.png"
+  [ -n "$(highlight_top "$E2E/popup-now.png")" ]
 }
 
 # Chooses item K (counted from 1, rules skipped) of menu N with the keys,
@@ -310,10 +324,14 @@ menu_key() {  # menu_key KEY
 pick_menu() {  # pick_menu N K
   local i
   open_menu "$1" || return 1
-  # A menu opened by a click has no item highlighted, one reached with
-  # the arrow key has its first.
-  if [ "$1" = 1 ]; then menu_key Down || return 1; fi
-  for ((i = 1; i < $2; i++)); do menu_key Down || return 1; done
+  # A menu opened by a click has no item highlighted; one reached with the
+  # arrow key has its first, once it is drawn.
+  if [ "$1" = 1 ]; then
+    menu_down || return 1
+  else
+    until_ok 10 highlight_shown || { fail "the menu reached with the arrow key shows no highlight"; return 1; }
+  fi
+  for ((i = 1; i < $2; i++)); do menu_down || return 1; done
   xdotool key Return
 }
 
