@@ -4,6 +4,7 @@
 
 #include "core/text_helpers.h"
 #include "dialogs/restore.h"
+#include "platform/errors.h"
 #include "platform/fs.h"
 #include "platform/path_text.h"
 #include "platform/shell.h"
@@ -75,7 +76,10 @@ std::wstring OpenVersionCopy(const engine::Version& version, const std::wstring&
             break;
         }
         if (!plat::OpenWithShell(copy)) {
-            ui::ShowMessage(L"Konnte " + copy + L" nicht öffnen", 0, L"Daten Wiederherstellen");
+            // The system's reason (no program for the type, the program
+            // did not start) is what the user needs to act on.
+            ui::ShowMessage(L"Konnte " + copy + L" nicht öffnen (" + plat::SystemErrorText(plat::LastError()) + L")", 0,
+                            L"Daten Wiederherstellen");
             return L"";
         }
         return copy;

@@ -155,7 +155,7 @@ scenario_restore_window() {
   rm -rf "$src/Fotos"
   # Windows opens a text file with its editor; this Wine's prefix knows the
   # editor's class but not the extension.
-  wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+  check "the prefix did not take .txt as a text file" wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
   start_tresoro
   check "main window did not appear" probe wait-window 60 >/dev/null
   pick_menu 3 3 || fail "the menu \"Backup\" did not drop down"
