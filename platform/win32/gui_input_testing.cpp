@@ -7,8 +7,6 @@
 // reaches the program only when it takes events with nothing else pending.
 #include "platform/win32/gui_input_testing.h"
 
-#include <shellapi.h>
-
 #include "platform/common/user_actions.h"
 #include "platform/gui_testing.h"
 
@@ -193,15 +191,8 @@ static bool TestDpiChange(int window, int dpi) {
 // Explorer started again: its icons are gone, and "TaskbarCreated" reaches
 // every top-level window.
 static bool TestTaskbarCreated() {
-    for (const auto& [id, tray] : Trays()) {
-        WindowRec* w = FindWindowRec(tray.window);
-        if (!w || !tray.shown) continue;
-        NOTIFYICONDATAW nid{};
-        nid.cbSize = sizeof(nid);
-        nid.hWnd = w->hwnd;
-        nid.uID = UINT(id);
-        Shell_NotifyIconW(NIM_DELETE, &nid);
-    }
+    for (const auto& [id, tray] : Trays())
+        if (WindowRec* w = FindWindowRec(tray.window); w && tray.shown) DeleteTrayIcon(w->hwnd, id);
     for (auto& [id, w] : Windows()) SendMessageW(w.hwnd, TaskbarCreatedMessage(), 0, 0);
     return true;
 }

@@ -185,6 +185,8 @@ void ApplyTray(int id);
 // of them, after "TaskbarCreated": Explorer has none then); a refusal arms
 // the retry timer, which ends once every icon is there.
 void AddMissingTrays(int window, bool taskbarCreated);
+// Takes icon `id` of `hwnd` out of the notification area.
+void DeleteTrayIcon(HWND hwnd, int id);
 
 // Display scaling (gui_dpi.cpp): the DPI of a window (GetDpiForWindow where
 // Windows has it), of the system, of one of our windows by id; the box the

@@ -10,11 +10,17 @@
 
 namespace plat::wgui {
 
-static void TrayFill(NOTIFYICONDATAW& nid, HWND hwnd, int id, const TrayRec& tray) {
-    nid = {};
+// What names icon `id` of `hwnd` to the shell, and nothing else.
+static NOTIFYICONDATAW TrayKey(HWND hwnd, int id) {
+    NOTIFYICONDATAW nid = {};
     nid.cbSize = sizeof(nid);
     nid.hWnd = hwnd;
     nid.uID = UINT(id);
+    return nid;
+}
+
+static void TrayFill(NOTIFYICONDATAW& nid, HWND hwnd, int id, const TrayRec& tray) {
+    nid = TrayKey(hwnd, id);
     nid.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
     nid.uCallbackMessage = kGuiTrayMessage;
     nid.hIcon = IconHandle(tray.icon, GetSystemMetrics(SM_CXSMICON));
@@ -69,6 +75,11 @@ void AddMissingTrays(int window, bool taskbarCreated) {
         SetTimer(w->hwnd, kTrayRetryTimer, kTrayRetryMillis, nullptr);
     else
         KillTimer(w->hwnd, kTrayRetryTimer);
+}
+
+void DeleteTrayIcon(HWND hwnd, int id) {
+    NOTIFYICONDATAW nid = TrayKey(hwnd, id);
+    Shell_NotifyIconW(NIM_DELETE, &nid);
 }
 
 // The tray's mouse message arrives with the icon id in wParam only when
@@ -137,11 +148,7 @@ void RemoveTrayIcon(int id) {
         if (WindowRec* w = FindWindowRec(it->second.window)) hwnd = w->hwnd;
         Trays().erase(it);
     }
-    NOTIFYICONDATAW nid = {};
-    nid.cbSize = sizeof(nid);
-    nid.hWnd = hwnd;
-    nid.uID = UINT(id);
-    Shell_NotifyIconW(NIM_DELETE, &nid);
+    DeleteTrayIcon(hwnd, id);
 }
 
 // The balloon is the icon's: NIM_MODIFY with NIF_INFO alone leaves icon,
@@ -158,10 +165,7 @@ bool ShowTrayBalloon(int id, const std::wstring& title, const std::wstring& text
         if (!w) return false;
         hwnd = w->hwnd;
     }
-    NOTIFYICONDATAW nid = {};
-    nid.cbSize = sizeof(nid);
-    nid.hWnd = hwnd;
-    nid.uID = UINT(id);
+    NOTIFYICONDATAW nid = TrayKey(hwnd, id);
     nid.uFlags = NIF_INFO;
     wcsncpy(nid.szInfo, text.c_str(), 255);
     nid.szInfo[255] = 0;
