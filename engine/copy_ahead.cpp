@@ -2,6 +2,8 @@
 // and prepare its copy without a name, nothing else.
 #include "engine/copy_ahead.h"
 
+#include <algorithm>
+
 #include "engine/read_ahead.h"
 #include "platform/fault.h"
 
@@ -10,7 +12,9 @@ namespace engine {
 void CopyAhead::Writer() {
     plat::MutexLock hold(mutex_);
     for (;;) {
+        ++idle_;
         work_.Wait(mutex_, [this]() REQUIRES(mutex_) { return stopping_ || !queue_.empty(); });
+        --idle_;
         if (stopping_) return;
         const std::shared_ptr<AheadCopy> item = std::move(queue_.front());
         queue_.pop_front();
@@ -24,7 +28,7 @@ void CopyAhead::Writer() {
         if (!item->dropped) item->copy = std::move(copy);
         item->ok = ok;
         item->done = true;
-        ready_.NotifyAll();
+        if (awaited_ == item.get()) ready_.NotifyAll();
     }
 }
 
@@ -40,8 +44,8 @@ void CopyAhead::StartRestore() {
     if (!plat::FaultInjectionArmed()) StartWriters();
 }
 
-// A small copy mostly waits on the file system (its flush above all), so
-// that several in turn keep the run's thread supplied.
+// A small copy mostly waits on the file system (on Windows its flush above
+// all), so that several in turn keep the run's thread supplied.
 void CopyAhead::StartWriters() {
     for (int index = 0; index < plat::PreparedCopyWriters(); ++index) writers_.emplace_back(&CopyAhead::Writer, this);
 }
@@ -57,12 +61,18 @@ CopyAhead::~CopyAhead() {
 
 bool CopyAhead::Planning() const { return !writers_.empty(); }
 
+// As many writers wake as there are new copies, at most every one asleep.
 void CopyAhead::Hand(const std::vector<std::shared_ptr<AheadCopy>>& items) {
+    size_t wake = 0;
     {
         plat::MutexLock hold(mutex_);
         queue_.insert(queue_.end(), items.begin(), items.end());
+        wake = std::min(items.size(), static_cast<size_t>(idle_));
     }
-    work_.NotifyAll();
+    if (wake == static_cast<size_t>(writers_.size()))
+        work_.NotifyAll();
+    else
+        for (size_t i = 0; i < wake; ++i) work_.NotifyOne();
 }
 
 std::optional<plat::PreparedCopy> CopyAhead::Claim(AheadCopy& item, bool mine, const std::wstring& target) {
@@ -74,7 +84,9 @@ std::optional<plat::PreparedCopy> CopyAhead::Claim(AheadCopy& item, bool mine, c
         item.copy = plat::PreparedCopy();
         return std::nullopt;
     }
+    awaited_ = &item;
     ready_.Wait(mutex_, [&item]() { return item.done; });
+    awaited_ = nullptr;
     if (!item.ok) return std::nullopt;
     return std::move(item.copy);
 }
@@ -111,7 +123,7 @@ CopyPlan::~CopyPlan() { ahead.DropAll(handed); }
 
 void CopyAheadFrom(CopyPlan& plan, size_t at) {
     size_t next = plan.taken + plan.handed.size();
-    if (next >= plan.files.size() || plan.handed.size() >= kMaxCopiesAhead) return;
+    if (next >= plan.files.size() || plan.handed.size() > kRefillCopiesAhead) return;
     if (plan.nextDir < at) plan.nextDir = at;
     while (plan.nextDir < plan.source.size() && !SyncIsDir(plan.source, plan.nextDir)) ++plan.nextDir;
     std::vector<std::shared_ptr<AheadCopy>> added;

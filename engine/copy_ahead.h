@@ -1,8 +1,9 @@
 // Copying small new files ahead of their turn. While the run's thread
 // compares and places, writer threads copy the next new small files of the
-// directory at hand, flushed, into files without a name or (Windows) under
-// their temporary names (plat::PrepareCopy); at its turn the run's thread
-// names each one (plat::PlacePreparedCopy), in the sequential order, with
+// directory at hand into files without a name or (Windows) under their
+// temporary names (plat::PrepareCopy); at its turn the run's thread names
+// each one once its data are on the disk (plat::PlacePreparedCopy), in the
+// sequential order, with
 // the same display, log lines, counters and event drains as a copy made
 // there. Nothing gets a real name before its turn.
 //
@@ -36,6 +37,8 @@ using PrepareFn = bool (*)(const std::wstring& from, const std::wstring& to, boo
 
 constexpr uint64_t kCopyAheadMaxBytes = 300000;
 constexpr size_t kMaxCopiesAhead = 32;
+// Handed out again once no more than this many wait.
+constexpr size_t kRefillCopiesAhead = kMaxCopiesAhead / 2;
 
 // One file handed to the writers. Its names are set before it is handed
 // out and only read after; everything else belongs to the CopyAhead's
@@ -98,6 +101,10 @@ private:
     plat::CondVar ready_;  // a copy made
     std::deque<std::shared_ptr<AheadCopy>> queue_ GUARDED_BY(mutex_);
     bool stopping_ GUARDED_BY(mutex_) = false;
+    // Who sleeps: writers waiting for work, the run's thread for one copy.
+    // A copy a second after another wakes no one who need not wake.
+    int idle_ GUARDED_BY(mutex_) = 0;
+    const AheadCopy* awaited_ GUARDED_BY(mutex_) = nullptr;
 };
 
 // The new small files of one directory level, by their positions in the
@@ -124,7 +131,9 @@ struct CopyPlan {
 };
 
 // At the turn of source position `at`: hands out the planned files whose
-// turn comes before the next subdirectory, up to the bound.
+// turn comes before the next subdirectory, up to the bound, once half of
+// those handed out are taken (one file per turn would cost a hand-over and
+// a wake-up per file).
 void CopyAheadFrom(CopyPlan& plan, size_t at);
 
 // The copy made ahead for source position `at` (waiting for a writer that

@@ -160,12 +160,14 @@ static bool RestoreTargetFree(const RestoreWork& w, const std::wstring& itemPath
 }
 
 // At the turn of item `at`: hands the writers the small files that follow
-// it, up to the state's next folder and the bound.
+// it, up to the state's next folder and the bound, once half of those
+// handed out are taken.
 static void RestoreAheadFrom(RestoreWork& w, const std::vector<StateItem>& items, size_t at,
                              const std::wstring& fromPath, const std::wstring& targetPath) {
     RestoreAhead& r = w.copies;
     if (!r.ahead.Planning()) return;
     if (r.next <= at) r.next = at + 1;
+    if (r.handed.size() > kRefillCopiesAhead) return;
     std::vector<std::shared_ptr<AheadCopy>> added;
     for (; r.next < items.size() && r.handed.size() < kMaxCopiesAhead; ++r.next) {
         const StateItem& item = items[r.next];

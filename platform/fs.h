@@ -134,10 +134,13 @@ using CopyProgress = std::function<bool(uint64_t total, uint64_t copied)>;
 void FlushPlacedNames();
 
 // A copy made ahead of its turn, on another thread: the first half of
-// CopyFileIntoPlace (bytes, last write time, attributes, the flush) written
-// into a file without any name in the target's directory, or where the
-// file system has no such files (Windows) under the target's temporary
-// name (`to` + kTempSuffix), which the next run sweeps when this one dies.
+// CopyFileIntoPlace (bytes, last write time, attributes) written into a
+// file without any name in the target's directory, or where the file
+// system has no such files (Windows) under the target's temporary name
+// (`to` + kTempSuffix), which the next run sweeps when this one dies. Its
+// data are on the disk before PlacePreparedCopy names it: flushed by the
+// writer (Windows), or by one flush of the file system for every copy
+// written before it began (portable layer).
 // Nothing under a real name changes before PlacePreparedCopy; a copy
 // dropped unplaced leaves nothing behind.
 // It owns what it holds: moved, never copied, and dropped when it goes.
@@ -148,6 +151,7 @@ struct PreparedCopy {
     uint64_t copied = 0;
     bool archiveOnly = false;
     std::wstring from;
+    uint64_t written = 0;  // portable layer: when its data were written (a tick of its flush clock)
 
     PreparedCopy() = default;
     PreparedCopy(PreparedCopy&& other) noexcept { *this = std::move(other); }
@@ -188,6 +192,7 @@ inline PreparedCopy& PreparedCopy::operator=(PreparedCopy&& other) noexcept {
     copied = other.copied;
     archiveOnly = other.archiveOnly;
     from = std::move(other.from);
+    written = other.written;
     other.file = -1;
     other.temp.clear();
     return *this;

@@ -79,6 +79,7 @@ public:
         return held;
     }
     void NotifyAll() { native_.notify_all(); }
+    void NotifyOne() { native_.notify_one(); }
 
 private:
     std::condition_variable native_;

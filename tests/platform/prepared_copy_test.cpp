@@ -1,5 +1,5 @@
-// A copy made ahead of its turn: complete and flushed before it has a real
-// name, named in one step at its turn, and gone without a trace when it is
+// A copy made ahead of its turn: complete before it has a real name and on
+// the disk before it gets one, named in one step at its turn, and gone without a trace when it is
 // dropped or its naming fails. It waits under no name at all where the host
 // can make such a file, else (Windows) under its temporary name, which
 // nothing but the copy's own writer ever takes over.
@@ -125,6 +125,27 @@ TEST_P(PlatformPreparedCopy, RefusalsLeaveNoCopyAndSayWhy) {
     EXPECT_EQ(copy.file, -1);
     EXPECT_TRUE(copy.temp.empty());
     EXPECT_EQ(t.Names(), (std::vector<std::wstring>{L"big.bin", L"small.txt", leftover}));
+}
+
+// The portable layer flushes the file system once, at the turn, for every
+// copy written before that flush began: the second copy rides on the first
+// one's flush, a copy written after it needs its own, and when that flush
+// fails the copy gets no name and leaves nothing.
+TEST_P(PlatformPreparedCopy, CopiesWrittenBeforeAFlushShareItALaterOneFlushesAgain) {
+    if (!plat::PortableLayer()) GTEST_SKIP() << "the Win32 writer flushes each copy itself";
+    TempTree t;
+    t.Write(L"src\\a.txt", "new");
+    t.Write(L"dst\\other.txt", "x");
+    plat::PreparedCopy a, b, c;
+    ASSERT_TRUE(plat::PrepareCopy(t.Path(L"src\\a.txt"), t.Path(L"dst\\a.txt"), true, kMax, a));
+    ASSERT_TRUE(plat::PrepareCopy(t.Path(L"src\\a.txt"), t.Path(L"dst\\b.txt"), true, kMax, b));
+    plat::InjectFault(plat::FaultOp::Flush, 2, plat::kErrWriteFault);
+    EXPECT_TRUE(plat::PlacePreparedCopy(a, t.Path(L"dst\\a.txt")));
+    EXPECT_TRUE(plat::PlacePreparedCopy(b, t.Path(L"dst\\b.txt")));
+    ASSERT_TRUE(plat::PrepareCopy(t.Path(L"src\\a.txt"), t.Path(L"dst\\c.txt"), true, kMax, c));
+    EXPECT_FALSE(plat::PlacePreparedCopy(c, t.Path(L"dst\\c.txt")));
+    EXPECT_EQ(plat::LastError(), plat::kErrWriteFault);
+    EXPECT_EQ(t.Names(L"dst"), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"other.txt"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Named, PlatformPreparedCopy, testing::Values(true));

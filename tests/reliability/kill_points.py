@@ -17,7 +17,7 @@ restored (bench_restore beside the driver) must be the source.
 The kill at the n-th call of a system call is made by strace's fault
 injection (SIGKILL on entry); the instants are spread over the time a whole
 run takes. Without --all, the calls that change names (rename, link,
-unlink, mkdir) and fsync, the flush before a name, are taken at up to 6
+unlink, mkdir) and fsync and syncfs, the flushes before a name, are taken at up to 6
 occurrences each and the rest sampled, enough for CI; --all takes every occurrence. Exits 1 when a check failed or
 fewer than --min-kills runs were really killed.
 
@@ -40,9 +40,9 @@ import kill_scenario
 import trees
 
 NAME_CALLS = ["rename", "renameat", "renameat2", "linkat", "unlink", "unlinkat", "mkdir", "mkdirat", "rmdir"]
-DATA_CALLS = ["copy_file_range", "fsync", "write", "openat", "utimensat", "fchmod"]
+DATA_CALLS = ["copy_file_range", "fsync", "syncfs", "write", "openat", "utimensat", "fchmod"]
 # Taken as densely as the names: a kill there is one between flush and name.
-DENSE_CALLS = NAME_CALLS + ["fsync"]
+DENSE_CALLS = NAME_CALLS + ["fsync", "syncfs"]
 # What a verify run's comparison adds: the reads of both copies.
 VERIFY_CALLS = ["read"]
 VERIFY = False
