@@ -101,8 +101,8 @@ private:
     plat::CondVar ready_;  // a copy made
     std::deque<std::shared_ptr<AheadCopy>> queue_ GUARDED_BY(mutex_);
     bool stopping_ GUARDED_BY(mutex_) = false;
-    // Who sleeps: writers waiting for work, the run's thread for one copy.
-    // A copy a second after another wakes no one who need not wake.
+    // Who sleeps: writers waiting for work, the run's thread for one copy;
+    // a finished or handed-out copy wakes only those who wait for it.
     int idle_ GUARDED_BY(mutex_) = 0;
     const AheadCopy* awaited_ GUARDED_BY(mutex_) = nullptr;
 };

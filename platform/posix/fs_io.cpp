@@ -449,8 +449,8 @@ bool PrepareCopy(const std::wstring& from, const std::wstring& to, bool archiveO
     return true;
 }
 
-// Each copy needs the file system's attention at most once, for its open
-// and its write; the flush waits for the disk once for many copies.
+// Eight keep the opens and writes of small copies going side by side
+// while the run's thread names them and waits for the shared flush.
 int PreparedCopyWriters() { return 8; }
 
 bool PlacePreparedCopy(PreparedCopy& copy, const std::wstring& to) {
