@@ -302,22 +302,22 @@ highlight_top() {  # highlight_top FILE
 # where the highlight is. A Down is taken once the highlight stands lower
 # than before: a picture that had only changed (the first highlight drawn
 # late) let the next key go before this one was taken.
+# Where the open menu's highlight stands now.
+highlight_now() {
+  popup_picture "$E2E/popup-now.png"
+  highlight_top "$E2E/popup-now.png"
+}
 menu_down() {
   local before now
-  popup_picture "$E2E/popup-before.png"
-  before=$(highlight_top "$E2E/popup-before.png")
+  before=$(highlight_now)
   xdotool key Down
   highlight_lower() {
-    popup_picture "$E2E/popup-now.png"
-    now=$(highlight_top "$E2E/popup-now.png")
+    now=$(highlight_now)
     [ -n "$now" ] && { [ -z "$before" ] || [ "$now" -gt "$before" ]; }
   }
   until_ok 10 highlight_lower || { fail "the open menu did not take Down (highlight at ${before:-none}, now ${now:-none})"; return 1; }
 }
-highlight_shown() {
-  popup_picture "$E2E/popup-now.png"
-  [ -n "$(highlight_top "$E2E/popup-now.png")" ]
-}
+highlight_shown() { [ -n "$(highlight_now)" ]; }
 
 # Chooses item K (counted from 1, rules skipped) of menu N with the keys,
 # each key once the one before has moved the highlight.
